@@ -1,0 +1,43 @@
+# The two commands a developer needs: `make run` and `make test`.
+BUILD ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+PACKAGES := $(shell grep -v '^\s*\#' packages.txt)
+
+.PHONY: all deps build run test screenshots format clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@db=$$($(BUILD)/corvina --default-database-path); \
+	if [ ! -f "$$db" ]; then mkdir -p "$$(dirname "$$db")" && $(BUILD)/corvina --create-database "$$db"; fi
+	$(BUILD)/corvina
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure
+
+screenshots: build
+	rm -rf $(BUILD)/screenshots
+	QT_QPA_PLATFORM=offscreen $(BUILD)/corvina-screenshots $(BUILD)/screenshots
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+// Severity codes of log entries.
+enum LogType : qint16 { LogInfo = 0, LogWarning = 1, LogError = 2 };
+
+class CLogEntry {
+public:
+    void Initialize(const QDateTime &pdtDate, qint16 piType, const QString &psMsg);
+
+    QDateTime dtDate;
+    qint16 iType = 0;
+    QString sMsg;
+};
+
+// The event log: one line per entry in the file named by the setting LOGFILE, read afresh on
+// every call. Nothing here raises or shows a message; failures are told through isError.
+class CLog {
+public:
+    CLog();
+
+    bool isError(QString &psError) const;
+    void resetStat();
+    bool anyInfo() const { return bInfoSeen; }
+    bool anyWarning() const { return bWarningSeen; }
+    bool anyError() const { return bErrorSeen; }
+    void addEntry(qint16 piType, const QString &psMsg);
+    // The entries stamped at or after pvStart (a date-time; null for all), in file order. Lines
+    // that cannot be read are skipped and named through isError.
+    QList<CLogEntry> getEntries(const QVariant &pvStart = QVariant());
+    void clearContents();
+
+    // Back to the state of a new object (flags and the last failure).
+    void resetAll();
+
+    // The text a severity code is shown with.
+    static QString levelText(int type);
+    // One line of the file, with its line break.
+    static QByteArray formatLine(const QDateTime &when, qint16 type, const QString &message);
+
+private:
+    void fail(const QString &description);
+
+    bool bInfoSeen = false;
+    bool bWarningSeen = false;
+    bool bErrorSeen = false;
+    QString sLastError;
+    bool bFailed = false;
+};

@@ -1,0 +1,81 @@
+#include "app/CreateDatabase.h"
+
+#include "app/modGlobals.h"
+#include "platform/Clock.h"
+#include "platform/db/Connection.h"
+#include "security/Password.h"
+
+#include <QFile>
+
+namespace {
+
+QString schemaText() {
+    QFile file(QStringLiteral(":/schema.sql"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw db::DbError(QStringLiteral("The table definitions are missing from the program."));
+    return QString::fromUtf8(file.readAll());
+}
+
+struct ReportRow {
+    int id;
+    const char *group;
+    const char *title;
+    const char *description;
+    const char *name;
+};
+
+// The report catalogue: which reports each report button offers.
+const ReportRow kReports[] = {
+        {1, "1", "Files by Entry", "All catalogued files in the order they were added",
+         "rptFileList"},
+        {2, "1", "Files by Web Site", "All catalogued files sorted by web site", "rptFileList"},
+        {3, "1", "Files by Group", "All catalogued files sorted by group", "rptFileList"},
+        {13, "1", "Files of One Group", "The catalogued files of a group you choose",
+         "rptFileList"},
+        {14, "1", "Files of One Web Site", "The catalogued files of a web site you choose",
+         "rptFileList"},
+        {5, "2", "Snippets by Entry", "All snippets in the order they were added",
+         "rptSnippetList"},
+        {6, "2", "Snippets by Web Site", "All snippets sorted by web site", "rptSnippetList"},
+        {7, "2", "Snippets by Group", "All snippets sorted by group", "rptSnippetList"},
+        {15, "2", "Snippets of One Group", "The snippets of a group you choose", "rptSnippetList"},
+        {16, "2", "Snippets of One Web Site", "The snippets of a web site you choose",
+         "rptSnippetList"},
+        {8, "3", "Web Sites", "All web sites in the order they were added", "rptWebSiteList"},
+        {9, "3", "File Patterns", "All file patterns", "rptFilePatterns"},
+        {10, "3", "File Groups", "All file groups", "rptFileTypes"},
+        {11, "4", "Users", "All user accounts", "rptUserList"},
+};
+
+const char *const kGroups[] = {"[All Groups]", "C",     "C++",       "Java",   "Python",
+                               "SQL",          "Shell", "Documents", "Images", "Archives"};
+const char *const kPatterns[] = {"*.*",    "*.txt", "*.c",   "*.cpp", "*.h",
+                                 "*.java", "*.py",  "*.sql", "*.zip", "*.pdf"};
+
+} // namespace
+
+void CreateDatabase(const QString &path) {
+    db::CreateDatabaseFile(path, schemaText());
+    db::Connection connection;
+    connection.Open(ConnectStringFor(path));
+    for (const char *group : kGroups)
+        connection.Execute(QStringLiteral("INSERT INTO CodeTypes (CodeType) VALUES (?)"),
+                           {QString::fromUtf8(group)});
+    for (const char *pattern : kPatterns)
+        connection.Execute(QStringLiteral("INSERT INTO patterns (patterns) VALUES (?)"),
+                           {QString::fromUtf8(pattern)});
+    for (const ReportRow &report : kReports)
+        connection.Execute(QStringLiteral("INSERT INTO tblreports (id, title, description, name, "
+                                          "Rgroup) VALUES (?, ?, ?, ?, ?)"),
+                           {report.id, QString::fromUtf8(report.title),
+                            QString::fromUtf8(report.description), QString::fromUtf8(report.name),
+                            QString::fromUtf8(report.group)});
+    const QDate today = Now().date();
+    connection.Execute(QStringLiteral("INSERT INTO tblusers (userid, userpwd, usergroup, username, "
+                                      "activationdate, expirationdate) VALUES (?, ?, ?, ?, ?, ?)"),
+                       {QStringLiteral("admin"), HashPassword(QStringLiteral("rowan")),
+                        QStringLiteral("Administrator"), QStringLiteral("Administrator"),
+                        today.toString(QStringLiteral("MM/dd/yyyy")),
+                        today.addDays(30).toString(QStringLiteral("MM/dd/yyyy"))});
+    connection.Close();
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Makes a new database file at path with every table and the starting rows: the "[All Groups]"
+// pseudo-group, the account admin in group "Administrator", everyday groups and patterns, and
+// the report catalogue. Refuses an existing file. Throws db::DbError.
+void CreateDatabase(const QString &path);

@@ -1,0 +1,448 @@
+#include "app/frmMenu.h"
+
+#include "app/AppIcon.h"
+#include "app/CLog.h"
+#include "app/CUtils.h"
+#include "app/frmAbout.h"
+#include "app/frmLog.h"
+#include "app/frmSetup.h"
+#include "app/modGlobals.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Fields.h"
+#include "security/frmLogin.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStyle>
+
+namespace {
+
+constexpr int kCollapsed = 1200;
+constexpr int kExpanded = 1600;
+constexpr int kFrameTop = 1040;
+constexpr int kWidth = 4800;
+constexpr int kInnerHeight = 5200;
+
+QIcon icon(const QString &theme, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(theme, QApplication::style()->standardIcon(fallback));
+}
+
+QPushButton *taskButton(const QString &name, const QString &toolTip, const QIcon &picture,
+                        QWidget *parent) {
+    auto *button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->setIcon(picture);
+    button->setIconSize(QSize(28, 28));
+    button->setFlat(true);
+    button->setFixedSize(44, 38);
+    button->setCursor(Qt::PointingHandCursor);
+    PictureButton(button, toolTip);
+    return button;
+}
+
+QAction *item(QMenu *menu, const QString &name, const QString &caption) {
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+const char *const kHeaderStyle =
+        "QFrame#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %2, stop:1 %3);"
+        " border-bottom: 1px solid #10243d; }"
+        "QFrame#%1:focus { border: 1px dotted white; }"
+        "QLabel { color: white; background: transparent; }";
+
+} // namespace
+
+frmMenu::frmMenu(QWidget *parent)
+    : FormMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMenu"));
+    setWindowTitle(QStringLiteral("ZEP Main Menu"));
+    setWindowIcon(AppIcon());
+    buildSections();
+    buildMenus();
+    setFixedSize(Twips(this, kWidth), menuBar()->sizeHint().height() + Twips(this, kInnerHeight));
+    placeSections();
+}
+
+frmMenu::~frmMenu() {
+    if (MainMenu() == this)
+        SetMainMenu(nullptr);
+}
+
+void frmMenu::buildSections() {
+    auto *area = new QWidget(this);
+    area->setObjectName(QStringLiteral("area"));
+    setCentralWidget(area);
+
+    const QStringList headerNames{QStringLiteral("Picture1"), QStringLiteral("Picture2"),
+                                  QStringLiteral("Picture3"), QStringLiteral("Picture4")};
+    const QStringList titleNames{QStringLiteral("lblFilemgr"), QStringLiteral("lblDocMgr"),
+                                 QStringLiteral("lblCInfo"), QStringLiteral("lblSysMgr")};
+    const QStringList titles{
+            QStringLiteral("File Management"), QStringLiteral("Snippet Management"),
+            QStringLiteral("Common Information"), QStringLiteral("System Manager")};
+    const QList<QStyle::StandardPixmap> pictures{QStyle::SP_DirOpenIcon, QStyle::SP_FileIcon,
+                                                 QStyle::SP_DriveNetIcon, QStyle::SP_ComputerIcon};
+    for (int i = 0; i < 4; ++i) {
+        auto *header = new QFrame(area);
+        header->setObjectName(headerNames[i]);
+        header->setFocusPolicy(Qt::StrongFocus);
+        header->setAccessibleName(titles[i]);
+        header->setCursor(Qt::PointingHandCursor);
+        header->installEventFilter(this);
+        auto *picture = new QLabel(header);
+        picture->setPixmap(QApplication::style()->standardIcon(pictures[i]).pixmap(24, 24));
+        auto *title = new QLabel(titles[i], header);
+        title->setObjectName(titleNames[i]);
+        QFont font = title->font();
+        font.setBold(true);
+        font.setPointSizeF(font.pointSizeF() * 1.25);
+        title->setFont(font);
+        title->installEventFilter(this);
+        picture->installEventFilter(this);
+        auto *row = new QHBoxLayout;
+        row->setContentsMargins(12, 0, 12, 0);
+        row->addWidget(picture);
+        row->addWidget(title, 1);
+        auto *titleArea = new QWidget(header);
+        titleArea->setLayout(row);
+        titleArea->setGeometry(0, 0, Twips(this, kWidth), Twips(this, kFrameTop));
+        titleArea->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+        auto *frame = new QFrame(header);
+        frame->setObjectName(QStringLiteral("Frame%1").arg(i + 1));
+        frame->setStyleSheet(QStringLiteral("QFrame#Frame%1 { background: #eef2f7; }"
+                                            "QPushButton { background: transparent; }")
+                                     .arg(i + 1));
+        auto *buttons = new QHBoxLayout(frame);
+        buttons->setContentsMargins(8, 0, 8, 0);
+        buttons->setSpacing(6);
+        frame->hide();
+
+        headers_[static_cast<size_t>(i)] = header;
+        titles_[static_cast<size_t>(i)] = title;
+        frames_[static_cast<size_t>(i)] = frame;
+        heights_[static_cast<size_t>(i)] = Twips(this, kCollapsed);
+    }
+    Picture1 = headers_[0];
+    Picture2 = headers_[1];
+    Picture3 = headers_[2];
+    Picture4 = headers_[3];
+    lblFilemgr = titles_[0];
+    lblDocMgr = titles_[1];
+    lblCInfo = titles_[2];
+    lblSysMgr = titles_[3];
+    Frame1 = frames_[0];
+    Frame2 = frames_[1];
+    Frame3 = frames_[2];
+    Frame4 = frames_[3];
+
+    const auto add = [](QFrame *frame, QPushButton *button) {
+        frame->layout()->addWidget(button);
+        return button;
+    };
+    cmdAdd = add(Frame1,
+                 taskButton(QStringLiteral("cmdAdd"), QStringLiteral("Add Files To Database"),
+                            icon(QStringLiteral("list-add"), QStyle::SP_FileDialogNewFolder),
+                            Frame1));
+    cmdDisplay = add(
+            Frame1,
+            taskButton(QStringLiteral("cmdDisplay"), QStringLiteral("View Files in Database"),
+                       icon(QStringLiteral("view-list-details"), QStyle::SP_FileDialogDetailedView),
+                       Frame1));
+    cmdSearch = add(Frame1,
+                    taskButton(QStringLiteral("cmdSearch"), QStringLiteral("Seacrh for File"),
+                               icon(QStringLiteral("edit-find"), QStyle::SP_FileDialogContentsView),
+                               Frame1));
+    cmdFileReports = add(
+            Frame1,
+            taskButton(QStringLiteral("cmdFileReports"), QStringLiteral("File Management Reports"),
+                       icon(QStringLiteral("document-print"), QStyle::SP_FileDialogInfoView),
+                       Frame1));
+    cmdSnippets = add(
+            Frame2,
+            taskButton(QStringLiteral("cmdSnippets"), QStringLiteral("View Snippets in Database"),
+                       icon(QStringLiteral("text-x-generic"), QStyle::SP_FileIcon), Frame2));
+    cmdDocReports =
+            add(Frame2,
+                taskButton(QStringLiteral("cmdDocReports"), QStringLiteral("Snippet Reports"),
+                           icon(QStringLiteral("document-print"), QStyle::SP_FileDialogInfoView),
+                           Frame2));
+    cmdGroups = add(Frame3,
+                    taskButton(QStringLiteral("cmdGroups"), QStringLiteral("Add New File Group"),
+                               icon(QStringLiteral("folder-new"), QStyle::SP_DirIcon), Frame3));
+    cmdPatterns = add(Frame3,
+                      taskButton(QStringLiteral("cmdPatterns"), QStringLiteral("Add File Patterns"),
+                                 icon(QStringLiteral("view-filter"), QStyle::SP_FileDialogListView),
+                                 Frame3));
+    cmdWebName =
+            add(Frame3,
+                taskButton(QStringLiteral("cmdWebName"), QStringLiteral("Add Web Information"),
+                           icon(QStringLiteral("applications-internet"), QStyle::SP_DriveNetIcon),
+                           Frame3));
+    cmdCReports =
+            add(Frame3,
+                taskButton(QStringLiteral("cmdCReports"), QStringLiteral("Reports"),
+                           icon(QStringLiteral("document-print"), QStyle::SP_FileDialogInfoView),
+                           Frame3));
+    cmdUsers = add(Frame4, taskButton(QStringLiteral("cmdUsers"), QStringLiteral("Add/Edit Users"),
+                                      icon(QStringLiteral("system-users"), QStyle::SP_DirHomeIcon),
+                                      Frame4));
+    cmdDatabase =
+            add(Frame4,
+                taskButton(QStringLiteral("cmdDatabase"), QStringLiteral("Setup Database"),
+                           icon(QStringLiteral("drive-harddisk"), QStyle::SP_DriveHDIcon), Frame4));
+    cmdSysReports =
+            add(Frame4,
+                taskButton(QStringLiteral("cmdSysReports"), QStringLiteral("Database Reports"),
+                           icon(QStringLiteral("document-print"), QStyle::SP_FileDialogInfoView),
+                           Frame4));
+    for (QFrame *frame : frames_)
+        static_cast<QHBoxLayout *>(frame->layout())->addStretch();
+
+    // Tasks whose windows this build does not have yet stay in view, disabled.
+    for (QPushButton *pending :
+         {cmdAdd, cmdDisplay, cmdSearch, cmdFileReports, cmdSnippets, cmdDocReports, cmdGroups,
+          cmdPatterns, cmdWebName, cmdCReports, cmdUsers, cmdSysReports})
+        pending->setEnabled(false);
+
+    connect(cmdUsers, &QPushButton::clicked, this, &frmMenu::cmdUsers_Click);
+    connect(cmdDatabase, &QPushButton::clicked, this, &frmMenu::cmdDatabase_Click);
+}
+
+void frmMenu::buildMenus() {
+    QMenuBar *bar = menuBar();
+    mnuFile = bar->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuChangePass =
+            item(mnuFile, QStringLiteral("mnuChangePass"), QStringLiteral("&Change User Password"));
+    mnuFile->addSeparator();
+    mnuLogin = item(mnuFile, QStringLiteral("mnuLogin"), QStringLiteral("&User Login"));
+    mnuFile->addSeparator();
+    mnuExit = item(mnuFile, QStringLiteral("mnuExit"), QStringLiteral("E&xit"));
+
+    mnuView = bar->addMenu(QStringLiteral("&View"));
+    mnuView->setObjectName(QStringLiteral("mnuView"));
+    mnuCalculater = item(mnuView, QStringLiteral("mnuCalculater"), QStringLiteral("&Calculater"));
+    mnuView->addSeparator();
+    mnuCalendar = item(mnuView, QStringLiteral("mnuCalendar"), QStringLiteral("Calendar"));
+
+    mnuSetup = bar->addMenu(QStringLiteral("&Setup"));
+    mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
+    mnuLogfile = mnuSetup->addMenu(QStringLiteral("Log File"));
+    mnuLogfile->setObjectName(QStringLiteral("mnuLogfile"));
+    mnuViewLog = item(mnuLogfile, QStringLiteral("mnuViewLog"), QStringLiteral("&View Log"));
+    mnuClearLog = item(mnuLogfile, QStringLiteral("mnuClearLog"), QStringLiteral("&Clear Log"));
+    mnuSetup->addSeparator();
+    mnuAddEditUsers =
+            item(mnuSetup, QStringLiteral("mnuAddEditUsers"), QStringLiteral("Add/&Edit Users"));
+    mnuSetup->addSeparator();
+    mnuDatabase = item(mnuSetup, QStringLiteral("mnuDatabase"), QStringLiteral("&Change Database"));
+
+    mnuHelp = bar->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuAbout = item(mnuHelp, QStringLiteral("mnuAbout"), QStringLiteral("&About"));
+    mnuHelp->addSeparator();
+    mnuAboutHelp = item(mnuHelp, QStringLiteral("mnuAboutHelp"), QStringLiteral("&Help"));
+
+    mnuExit->setShortcut(QKeySequence(QStringLiteral("Alt+F4")));
+    // Tasks whose windows this build does not have yet stay in view, disabled.
+    for (QAction *pending : {mnuChangePass, mnuCalculater, mnuCalendar, mnuAddEditUsers})
+        pending->setEnabled(false);
+
+    connect(mnuExit, &QAction::triggered, this, &frmMenu::mnuExit_Click);
+    connect(mnuLogin, &QAction::triggered, this, &frmMenu::mnuLogin_Click);
+    connect(mnuViewLog, &QAction::triggered, this, &frmMenu::mnuViewLog_Click);
+    connect(mnuClearLog, &QAction::triggered, this, &frmMenu::mnuClearLog_Click);
+    connect(mnuAddEditUsers, &QAction::triggered, this, &frmMenu::mnuAddEditUsers_Click);
+    connect(mnuDatabase, &QAction::triggered, this, &frmMenu::mnuDatabase_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmMenu::mnuAbout_Click);
+    connect(mnuAboutHelp, &QAction::triggered, this, &frmMenu::mnuAboutHelp_Click);
+}
+
+void frmMenu::placeSections() {
+    const int width = Twips(this, kWidth);
+    int top = 0;
+    for (size_t i = 0; i < headers_.size(); ++i) {
+        const bool expanded = !collapsed_[i];
+        headers_[i]->setStyleSheet(
+                QString::fromLatin1(kHeaderStyle)
+                        .arg(headers_[i]->objectName(),
+                             expanded ? QStringLiteral("#4a7fb8") : QStringLiteral("#35618f"),
+                             expanded ? QStringLiteral("#2a5384") : QStringLiteral("#1f3f66")));
+        headers_[i]->setGeometry(0, top, width, heights_[i]);
+        frames_[i]->setGeometry(0, frames_[i]->y(), width, Twips(this, kExpanded - kFrameTop));
+        top += heights_[i];
+    }
+}
+
+void frmMenu::Form_Load() {
+    for (size_t i = 0; i < headers_.size(); ++i) {
+        frames_[i]->hide();
+        heights_[i] = Twips(this, kCollapsed);
+        collapsed_[i] = true;
+    }
+    placeSections();
+    CentreWindow(this);
+    Relogin = false;
+    if (LoginDisabled) {
+        mnuChangePass->setEnabled(false);
+        mnuLogin->setEnabled(false);
+    }
+    if (!IsAdministrator()) {
+        mnuDatabase->setEnabled(false);
+        mnuAddEditUsers->setEnabled(false);
+    }
+    Picture_Click(1);
+}
+
+void frmMenu::Picture_Click(int section) {
+    const size_t clicked = static_cast<size_t>(section - 1);
+    if (clicked >= headers_.size() || !collapsed_[clicked])
+        return;
+    for (size_t i = 0; i < headers_.size(); ++i) {
+        const int height = Twips(this, i == clicked ? kExpanded : kCollapsed);
+        const bool shrinks = height < heights_[i];
+        heights_[i] = height;
+        collapsed_[i] = i != clicked;
+        if (shrinks)
+            Picture_Resize(static_cast<int>(i) + 1);
+    }
+    frames_[clicked]->move(0, Twips(this, kFrameTop));
+    frames_[clicked]->setVisible(frames_[clicked]->isHidden());
+    placeSections();
+}
+
+void frmMenu::Picture_Resize(int section) {
+    QFrame *frame = frames_[static_cast<size_t>(section - 1)];
+    if (!frame->isHidden())
+        frame->hide();
+}
+
+bool frmMenu::eventFilter(QObject *watched, QEvent *event) {
+    for (size_t i = 0; i < headers_.size(); ++i) {
+        const bool onHeader = watched == headers_[i] || watched == titles_[i]
+                              || (watched->parent() && watched->parent()->parent() == headers_[i]
+                                  && watched->parent() != frames_[i]);
+        if (!onHeader)
+            continue;
+        if (event->type() == QEvent::MouseButtonRelease) {
+            Picture_Click(static_cast<int>(i) + 1);
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress && watched == headers_[i]) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+                Picture_Click(static_cast<int>(i) + 1);
+                return true;
+            }
+        }
+    }
+    return FormMainWindow::eventFilter(watched, event);
+}
+
+bool frmMenu::IsAdministrator() {
+    return Trim(CurrentGroup).toLower() == QLatin1String("administrator");
+}
+
+bool frmMenu::allowed() {
+    if (IsAdministrator())
+        return true;
+    MsgBox(QStringLiteral("You do not have access rights to this task."), vbExclamation);
+    return false;
+}
+
+void frmMenu::cmdUsers_Click() {
+    if (!allowed())
+        return;
+}
+
+void frmMenu::cmdDatabase_Click() {
+    if (!allowed())
+        return;
+    frmSetup setup(this);
+    ShowModal(&setup, this);
+}
+
+bool frmMenu::askToLeave() {
+    MsgText = QStringLiteral("This will end your current session.");
+    MsgStyle = QStringLiteral("65");
+    MsgAnswer = QString::number(MsgBox(MsgText, MsgStyle.toInt(), QStringLiteral("Session Exit")));
+    return MsgAnswer == QLatin1String("1");
+}
+
+void frmMenu::mnuExit_Click() {
+    if (askToLeave())
+        EndProgram();
+}
+
+void frmMenu::unload() {
+    unloading_ = true;
+    if (MainMenu() == this)
+        SetMainMenu(nullptr);
+    setAttribute(Qt::WA_DeleteOnClose);
+    close();
+}
+
+void frmMenu::mnuLogin_Click() {
+    if (!askToLeave())
+        return;
+    unload();
+    Relogin = true;
+    frmLogin login;
+    ShowModal(&login);
+}
+
+void frmMenu::mnuViewLog_Click() {
+    ShowLogViewer(this);
+}
+
+void frmMenu::mnuClearLog_Click() {
+    Log().clearContents();
+    // A log that could not be emptied is not reported as cleared.
+    QString error;
+    if (Log().isError(error))
+        MsgBox(QStringLiteral("Error: ") + error);
+    else
+        MsgBox(QStringLiteral("Log File has been cleared."), vbInformation);
+}
+
+void frmMenu::mnuAddEditUsers_Click() {}
+
+void frmMenu::mnuDatabase_Click() {
+    frmSetup setup(this);
+    ShowModal(&setup, this);
+}
+
+void frmMenu::mnuAbout_Click() {
+    frmAbout about(this);
+    ShowModal(&about, this);
+}
+
+void frmMenu::mnuAboutHelp_Click() {
+    MsgBox(QStringLiteral("Corvina."), vbInformation);
+}
+
+void frmMenu::closeEvent(QCloseEvent *event) {
+    event->accept();
+    // Closing the home window ends the session, unless it is giving way to a new login.
+    if (!unloading_ && !ProgramEnded())
+        EndProgram();
+}
+
+void ShowNewMainMenu(bool modal) {
+    auto *menu = new frmMenu;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    SetMainMenu(menu);
+    if (modal)
+        ShowModal(menu);
+    else
+        menu->show();
+}

@@ -1,0 +1,211 @@
+#include "app/frmSetup.h"
+
+#include "app/AppIcon.h"
+#include "app/CParm.h"
+#include "app/Paths.h"
+#include "app/modGlobals.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Fields.h"
+#include "platform/ui/ToolBar.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit *textBox(const QString &name, QWidget *parent) {
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    SelectAllOnFocus(box);
+    return box;
+}
+
+QGroupBox *frame(const QString &name, const QString &title, QWidget *parent) {
+    auto *box = new QGroupBox(title, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QLabel *note(const QString &text, QWidget *parent) {
+    auto *label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * 0.9);
+    label->setFont(font);
+    return label;
+}
+
+// Two fields side by side in a frame, each under its label.
+void pairOfFields(QGroupBox *box, const QString &label1, QLineEdit *field1, const QString &label2,
+                  QLineEdit *field2) {
+    auto *grid = new QGridLayout(box);
+    grid->addWidget(FieldLabel(label1, field1, box), 0, 0);
+    grid->addWidget(field1, 0, 1);
+    grid->addWidget(FieldLabel(label2, field2, box), 0, 2);
+    grid->addWidget(field2, 0, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+}
+
+} // namespace
+
+frmSetup::frmSetup(QWidget *parent)
+    : FormDialog(parent)
+    , tbrMain(new KeyedToolBar(this))
+    , picIcon(new QLabel(this))
+    , Frame5(frame(QStringLiteral("Frame5"), QStringLiteral("Database File Name and Location"),
+                   this))
+    , txtDB(textBox(QStringLiteral("txtDB"), Frame5))
+    , Frame2(frame(QStringLiteral("Frame2"), QStringLiteral("SQL Connection"), this))
+    , txtDsn(textBox(QStringLiteral("txtDsn"), Frame2))
+    , txtServer(textBox(QStringLiteral("txtServer"), Frame2))
+    , Frame3(frame(QStringLiteral("Frame3"), QStringLiteral("SQL Connection Authentication"), this))
+    , txtUserId(textBox(QStringLiteral("txtUserId"), Frame3))
+    , txtPWD(textBox(QStringLiteral("txtPWD"), Frame3))
+    , Frame4(frame(QStringLiteral("Frame4"), QStringLiteral("Log File Name and Location"), this))
+    , txtLogFile(textBox(QStringLiteral("txtLogFile"), Frame4))
+    , chkLogin(new QCheckBox(QStringLiteral("Lo&gin Screen"), this))
+    , Frame1(frame(QStringLiteral("Frame1"), QStringLiteral("Update Settings"), this))
+    , cmdUpdate(new QPushButton(QStringLiteral("OK"), Frame1))
+    , cmdClear(new QPushButton(QStringLiteral("C"), Frame1)) {
+    setObjectName(QStringLiteral("frmSetup"));
+    setWindowTitle(QStringLiteral("Database Setup"));
+    setWindowIcon(AppIcon());
+
+    tbrMain->setObjectName(QStringLiteral("tbrMain"));
+    tbrMain->addKeyedSeparator(QStringLiteral("kSep1"));
+    tbrMain->addButton(QStringLiteral("kCancel"), QStringLiteral("Close"),
+                       QStringLiteral("window-close"), QStyle::SP_DialogCancelButton);
+    tbrMain->addKeyedSeparator(QStringLiteral("kSep2"));
+    tbrMain->addButton(QStringLiteral("kHelp"), QStringLiteral("Help"),
+                       QStringLiteral("help-contents"), QStyle::SP_MessageBoxQuestion);
+
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setPixmap(AppPixmap(48));
+    picIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+
+    txtPWD->setEchoMode(QLineEdit::Password);
+    chkLogin->setObjectName(QStringLiteral("chkLogin"));
+    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
+    cmdClear->setObjectName(QStringLiteral("cmdClear"));
+    cmdClear->setToolTip(QStringLiteral("Clear all stored settings"));
+    cmdClear->setAccessibleName(QStringLiteral("Clear all stored settings"));
+    cmdUpdate->setDefault(true);
+
+    auto *dbGrid = new QGridLayout(Frame5);
+    dbGrid->addWidget(FieldLabel(QStringLiteral("&Database:"), txtDB, Frame5), 0, 0);
+    dbGrid->addWidget(txtDB, 0, 1);
+    dbGrid->addWidget(note(QStringLiteral("Please specify the directory where the access database "
+                                          "is located. The default location is C:\\Program "
+                                          "Files\\tarnu\\tarnu.mdb"),
+                           Frame5),
+                      1, 1);
+    pairOfFields(Frame2, QStringLiteral("DS&N:"), txtDsn, QStringLiteral("&Server:"), txtServer);
+    pairOfFields(Frame3, QStringLiteral("Login &ID:"), txtUserId, QStringLiteral("Pass&word:"),
+                 txtPWD);
+    auto *logGrid = new QGridLayout(Frame4);
+    logGrid->addWidget(FieldLabel(QStringLiteral("&Log File:"), txtLogFile, Frame4), 0, 0);
+    logGrid->addWidget(txtLogFile, 0, 1);
+
+    auto *buttons = new QVBoxLayout(Frame1);
+    buttons->addWidget(cmdUpdate);
+    buttons->addWidget(cmdClear);
+    buttons->addStretch();
+
+    auto *loginRow = new QHBoxLayout;
+    loginRow->addWidget(chkLogin);
+    loginRow->addWidget(
+            note(QStringLiteral("If you prefer to have the login screen, place a check in this "
+                                "option."),
+                 this),
+            1);
+
+    auto *fields = new QVBoxLayout;
+    fields->addWidget(Frame5);
+    fields->addWidget(Frame2);
+    fields->addWidget(Frame3);
+    fields->addWidget(Frame4);
+    fields->addLayout(loginRow);
+
+    auto *side = new QVBoxLayout;
+    side->addWidget(picIcon);
+    side->addWidget(Frame1);
+    side->addStretch();
+
+    auto *body = new QHBoxLayout;
+    body->addLayout(fields, 1);
+    body->addLayout(side);
+    body->setContentsMargins(10, 6, 10, 10);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(tbrMain);
+    layout->addLayout(body);
+    resize(560, sizeHint().height());
+
+    connect(chkLogin, &QCheckBox::stateChanged, this, &frmSetup::chkLogin_Click);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmSetup::cmdUpdate_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &frmSetup::cmdClear_Click);
+    connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmSetup::tbrMain_ButtonClick);
+}
+
+void frmSetup::Form_Load() {
+    CentreWindow(this);
+    CParm &parm = Parm();
+    txtLogFile->setText(parm.getRParm(QStringLiteral("LOGFILE"), DefaultLogPath()));
+    txtDsn->setText(parm.getRParm(QStringLiteral("DSN"), QString()));
+    txtServer->setText(parm.getRParm(QStringLiteral("SERVER"), QString()));
+    txtDB->setText(parm.getRParm(QStringLiteral("TARNU"), DefaultDatabasePath()));
+    txtUserId->setText(parm.getRParm(QStringLiteral("UID"), QString()));
+    txtPWD->setText(parm.getRParm(QStringLiteral("PWD"), QString()));
+    DatabasePath = txtDB->text();
+    if (parm.getRParm(QStringLiteral("LOGIN"), QStringLiteral("0")) == QLatin1String("1"))
+        chkLogin->setChecked(true);
+}
+
+void frmSetup::chkLogin_Click() {
+    loginSwitch_ = chkLogin->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+void frmSetup::cmdUpdate_Click() {
+    CParm &parm = Parm();
+    parm.setRParm(QStringLiteral("LOGFILE"), txtLogFile->text());
+    parm.setRParm(QStringLiteral("DSN"), QString());
+    parm.setRParm(QStringLiteral("SERVER"), QString());
+    parm.setRParm(QStringLiteral("TARNU"), txtDB->text());
+    DatabasePath = txtDB->text();
+    parm.setRParm(QStringLiteral("UID"), QString());
+    parm.setRParm(QStringLiteral("PWD"), QString());
+    parm.setRParm(QStringLiteral("COMPLETE"), QStringLiteral("1"));
+    parm.setRParm(QStringLiteral("LOGIN"), loginSwitch_);
+    // A store that could not be written would leave the program unset; say so and stay open.
+    if (parm.isError()) {
+        MsgBox(QStringLiteral("Error: ") + parm.getError());
+        return;
+    }
+    accept();
+}
+
+void frmSetup::cmdClear_Click() {
+    const int answer = MsgBox(QStringLiteral("This will clear the windows registry."),
+                              vbOKCancel + vbCritical + vbDefaultButton2, QStringLiteral("Setup"));
+    if (answer == vbOK) {
+        Parm().removeRAllParm();
+        if (Parm().isError())
+            MsgBox(QStringLiteral("Error: ") + Parm().getError());
+    }
+    cmdClear->hide();
+}
+
+void frmSetup::tbrMain_ButtonClick(const QString &key) {
+    if (key == QLatin1String("kCancel"))
+        reject();
+    else if (key == QLatin1String("kHelp"))
+        MsgBox(QStringLiteral("Enter name and location of database file."), vbInformation);
+}

@@ -1,0 +1,192 @@
+#include "platform/db/Connection.h"
+
+#include "platform/db/Recordset.h"
+#include "platform/db/Statement.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <sqlite3.h>
+
+namespace db {
+
+namespace {
+
+const QString kDataSource = QStringLiteral("Data Source=");
+
+QString nextConnectionName() {
+    static QAtomicInt counter;
+    return QStringLiteral("corvina-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+QString describe(const QSqlError &error) {
+    QString text = error.databaseText();
+    if (text.isEmpty())
+        text = error.driverText();
+    if (text.isEmpty())
+        text = error.text();
+    return text;
+}
+
+// CStr(value): the value as text, as the statements compare row numbers with quoted text.
+void sqlCStr(sqlite3_context *context, int, sqlite3_value **argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const unsigned char *text = sqlite3_value_text(argv[0]);
+    sqlite3_result_text(context, reinterpret_cast<const char *>(text), sqlite3_value_bytes(argv[0]),
+                        SQLITE_TRANSIENT);
+}
+
+void registerFunctions(QSqlDatabase &database) {
+    const QVariant handle = database.driver()->handle();
+    sqlite3 *raw = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+    if (!raw)
+        throw DbError(QStringLiteral("The database engine gave no handle."));
+    if (sqlite3_create_function_v2(raw, "CStr", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   sqlCStr, nullptr, nullptr, nullptr)
+        != SQLITE_OK)
+        throw DbError(QString::fromUtf8(sqlite3_errmsg(raw)));
+}
+
+} // namespace
+
+QSqlQuery RunStatement(const QSqlDatabase &database, const QString &sql, const QVariantList &values,
+                       bool forwardOnly) {
+    QSqlQuery query(database);
+    query.setForwardOnly(forwardOnly);
+    if (!query.prepare(sql))
+        throw DbError(describe(query.lastError()));
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw DbError(describe(query.lastError()));
+    return query;
+}
+
+QString DataSourceOf(const QString &connectString) {
+    const int at = connectString.indexOf(kDataSource, 0, Qt::CaseInsensitive);
+    return at < 0 ? QString() : connectString.mid(at + kDataSource.size());
+}
+
+Connection::Connection()
+    : name_(nextConnectionName()) {}
+
+Connection::~Connection() {
+    Close();
+}
+
+int Connection::State() const {
+    return open_ ? 1 : 0;
+}
+
+void Connection::Open(const QString &connectString) {
+    if (open_)
+        throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
+    const QString path = DataSourceOf(connectString.isEmpty() ? ConnectionString : connectString);
+    if (path.isEmpty())
+        throw DbError(QStringLiteral("The connection string names no database file."));
+    if (!QFileInfo(path).isFile())
+        throw DbError(QStringLiteral("Could not find file '%1'.").arg(path));
+
+    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+    database.setDatabaseName(path);
+    database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!database.open()) {
+        const QString text = describe(database.lastError());
+        database = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name_);
+        throw DbError(text);
+    }
+    open_ = true;
+    try {
+        registerFunctions(database);
+        // A file that is not a database fails here, on its first read.
+        RunStatement(database, QStringLiteral("PRAGMA journal_mode=WAL"), {});
+    } catch (...) {
+        database = QSqlDatabase(); // Close removes the connection, which must be unused by then
+        Close();
+        throw;
+    }
+}
+
+void Connection::Close() {
+    if (!open_)
+        return;
+    open_ = false;
+    {
+        QSqlDatabase database = QSqlDatabase::database(name_, false);
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(name_);
+}
+
+QSqlDatabase Connection::database() const {
+    if (!open_)
+        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    return QSqlDatabase::database(name_, false);
+}
+
+void Connection::Execute(const QString &sql, const QVariantList &values, Recordset &into) {
+    into.Close();
+    QSqlQuery query = RunStatement(database(), sql, values);
+    if (!query.isSelect())
+        return;
+    QStringList names;
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i)
+        names << record.fieldName(i);
+    std::vector<std::vector<QVariant>> rows;
+    while (query.next()) {
+        std::vector<QVariant> row;
+        row.reserve(names.size());
+        for (int i = 0; i < names.size(); ++i)
+            row.push_back(query.value(i));
+        rows.push_back(std::move(row));
+    }
+    if (query.lastError().isValid())
+        throw DbError(describe(query.lastError()));
+    into.assign(std::move(names), std::move(rows));
+}
+
+qint64 Connection::Execute(const QString &sql, const QVariantList &values) {
+    QSqlQuery query = RunStatement(database(), sql, values);
+    return query.numRowsAffected();
+}
+
+void CreateDatabaseFile(const QString &path, const QString &schemaSql) {
+    if (QFileInfo::exists(path))
+        throw DbError(QStringLiteral("The file '%1' already exists.").arg(path));
+    sqlite3 *raw = nullptr;
+    const QByteArray file = path.toUtf8();
+    int rc = sqlite3_open_v2(file.constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                             nullptr);
+    QString error;
+    if (rc == SQLITE_OK) {
+        char *message = nullptr;
+        const QByteArray script =
+                "PRAGMA journal_mode=WAL;\nBEGIN;\n" + schemaSql.toUtf8() + "\nCOMMIT;";
+        rc = sqlite3_exec(raw, script.constData(), nullptr, nullptr, &message);
+        if (rc != SQLITE_OK) {
+            error = QString::fromUtf8(message ? message : sqlite3_errmsg(raw));
+            sqlite3_free(message);
+        }
+    } else {
+        error = QString::fromUtf8(raw ? sqlite3_errmsg(raw) : "out of memory");
+    }
+    sqlite3_close(raw);
+    if (!error.isEmpty()) {
+        QFile::remove(path);
+        QFile::remove(path + QStringLiteral("-wal"));
+        QFile::remove(path + QStringLiteral("-shm"));
+        throw DbError(error);
+    }
+}
+
+} // namespace db

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/db/Connection.h"
+
+#include <QObject>
+#include <QSqlQueryModel>
+#include <QVariantMap>
+
+#include <memory>
+
+namespace db {
+
+// The data source of a grid: its own connection and statement, a model that fetches rows as
+// the view scrolls to them, a current row, and add / update / delete of rows of one table.
+class DataControl : public QObject {
+    Q_OBJECT
+public:
+    explicit DataControl(QObject *parent = nullptr);
+    ~DataControl() override;
+
+    QString ConnectionString;
+
+    void setRecordSource(const QString &sql, const QVariantList &values = {});
+    QString RecordSource() const { return sql_; }
+    // Runs the record source again (opening the connection first); keeps the current row
+    // where it still exists. Throws DbError.
+    void Refresh();
+    void Close();
+
+    QAbstractItemModel *model() const { return model_.get(); }
+    // Sets the caption of a column of the grid, found by its field name.
+    void setColumnCaption(const QString &field, const QString &caption);
+    qint64 RecordCount() const { return count_; }
+
+    // Current row: 0-based; -1 when there are no rows.
+    qint64 CurrentRow() const { return current_; }
+    void setCurrentRow(qint64 row);
+    QVariant Fields(const QString &name) const;
+    // "N of M", the row's 1-based number and the count.
+    QString Caption() const;
+
+    // Editing goes to one table, whose rows the record source shows with their key column.
+    void setUpdateTarget(const QString &table, const QString &keyColumn);
+    void AddNew(const QVariantMap &values);
+    void UpdateCurrent(const QVariantMap &values);
+    void DeleteCurrent();
+
+signals:
+    void refreshed();
+    void currentRowChanged(qint64 row);
+
+private:
+    void ensureOpen();
+    void requireTarget() const;
+    void fetchUpTo(qint64 row);
+
+    Connection connection_;
+    std::unique_ptr<QSqlQueryModel> model_;
+    QString sql_;
+    QVariantList values_;
+    QString table_;
+    QString key_;
+    qint64 count_ = 0;
+    qint64 current_ = -1;
+};
+
+} // namespace db

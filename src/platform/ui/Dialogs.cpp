@@ -1,0 +1,140 @@
+#include "platform/ui/Dialogs.h"
+
+#include "platform/ui/Form.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QEventLoop>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+bool g_ended = false;
+
+QMessageBox::Icon iconOf(int style) {
+    switch (style & 0x70) {
+    case vbCritical:
+        return QMessageBox::Critical;
+    case 32:
+        return QMessageBox::Question;
+    case vbExclamation:
+        return QMessageBox::Warning;
+    case vbInformation:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+class RealUi : public UiDriver {
+public:
+    int msgBox(const QString &prompt, int style, const QString &title) override {
+        QMessageBox box(iconOf(style), title, prompt);
+        QList<QPair<QMessageBox::StandardButton, int>> buttons;
+        switch (style & 0x7) {
+        case vbOKCancel:
+            buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}};
+            break;
+        case vbYesNo:
+            buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}};
+            break;
+        default:
+            buttons = {{QMessageBox::Ok, vbOK}};
+            break;
+        }
+        for (const auto &button : buttons)
+            box.addButton(button.first);
+        const int preferred = (style & vbDefaultButton2) && buttons.size() > 1 ? 1 : 0;
+        box.setDefaultButton(buttons[preferred].first);
+        box.setEscapeButton(buttons.size() > 1 ? buttons[1].first : buttons[0].first);
+        box.exec();
+        for (const auto &button : buttons) {
+            if (box.clickedButton() == box.button(button.first))
+                return button.second;
+        }
+        return buttons.size() > 1 ? buttons[1].second : buttons[0].second;
+    }
+
+    QString inputBox(const QString &prompt, const QString &title,
+                     const QString &defaultText) override {
+        bool ok = false;
+        const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+                                                   QLineEdit::Normal, defaultText, &ok);
+        return ok ? text : QString();
+    }
+
+    int showModal(QWidget *window, QWidget *) override {
+        if (auto *dialog = qobject_cast<QDialog *>(window))
+            return dialog->exec();
+        // A main window shown modally: wait until it closes.
+        QPointer<QWidget> guard(window);
+        QEventLoop loop;
+        QObject::connect(window, &QObject::destroyed, &loop, &QEventLoop::quit);
+        window->setWindowModality(Qt::ApplicationModal);
+        window->show();
+        while (guard && guard->isVisible() && !g_ended)
+            loop.processEvents(QEventLoop::WaitForMoreEvents);
+        return 0;
+    }
+
+    void openWithShell(const QString &address) override {
+        QDesktopServices::openUrl(QUrl::fromUserInput(address));
+    }
+
+    void endProgram() override {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->isVisible())
+                window->close();
+        }
+        QCoreApplication::exit(0);
+    }
+};
+
+RealUi g_realUi;
+UiDriver *g_driver = &g_realUi;
+
+} // namespace
+
+QString AppTitle() {
+    return QStringLiteral("Corvina");
+}
+
+void SetUiDriver(UiDriver *driver) {
+    g_driver = driver ? driver : &g_realUi;
+}
+
+int MsgBox(const QString &prompt, int style, const QString &title) {
+    return g_driver->msgBox(prompt, style, title.isEmpty() ? AppTitle() : title);
+}
+
+QString InputBox(const QString &prompt, const QString &title, const QString &defaultText) {
+    return g_driver->inputBox(prompt, title.isEmpty() ? AppTitle() : title, defaultText);
+}
+
+int ShowModal(QWidget *window, QWidget *owner) {
+    if (auto *form = dynamic_cast<FormLoad *>(window))
+        form->ensureLoaded();
+    return g_driver->showModal(window, owner);
+}
+
+void OpenWithShell(const QString &address) {
+    g_driver->openWithShell(address);
+}
+
+void EndProgram() {
+    g_ended = true;
+    g_driver->endProgram();
+}
+
+bool ProgramEnded() {
+    return g_ended;
+}
+
+void ResetProgramEnded() {
+    g_ended = false;
+}

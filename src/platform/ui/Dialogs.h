@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Message box styles, as decimal codes: buttons, icon and default button added together.
+enum MsgBoxStyle : int {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbYesNo = 4,
+    vbCritical = 16,
+    vbExclamation = 48,
+    vbInformation = 64,
+    vbDefaultButton2 = 256,
+};
+
+// The button a message box was closed with.
+enum MsgBoxAnswer : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+
+// The application title, used where a message box is given none.
+QString AppTitle();
+
+// Everything that waits for a person goes through these, so that tests can script them.
+int MsgBox(const QString &prompt, int style = vbOKOnly, const QString &title = {});
+QString InputBox(const QString &prompt, const QString &title = {}, const QString &defaultText = {});
+int ShowModal(QWidget *window, QWidget *owner = nullptr);
+void OpenWithShell(const QString &address);
+// Ends the program at once: every window closes and the event loops stop.
+void EndProgram();
+bool ProgramEnded();
+
+// What stands behind the calls above. The real one shows Qt's boxes; a test installs its own.
+class UiDriver {
+public:
+    virtual ~UiDriver() = default;
+    virtual int msgBox(const QString &prompt, int style, const QString &title) = 0;
+    virtual QString inputBox(const QString &prompt, const QString &title,
+                             const QString &defaultText) = 0;
+    virtual int showModal(QWidget *window, QWidget *owner) = 0;
+    virtual void openWithShell(const QString &address) = 0;
+    virtual void endProgram() = 0;
+};
+
+// Installs a driver (nullptr restores the real one); the caller keeps ownership.
+void SetUiDriver(UiDriver *driver);
+// Clears the ended flag, for a program or test that starts a new session in the same process.
+void ResetProgramEnded();

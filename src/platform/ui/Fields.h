@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+class QAbstractButton;
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+// A label that names a field: its mnemonic focuses the field, and a screen reader reads the
+// label as the field's name.
+QLabel *FieldLabel(const QString &text, QWidget *field, QWidget *parent);
+// A text box that selects its whole text whenever it gets the focus.
+void SelectAllOnFocus(QLineEdit *box);
+// A button that shows only a picture: its tool tip is its name for a screen reader.
+void PictureButton(QAbstractButton *button, const QString &toolTip);

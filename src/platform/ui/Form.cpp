@@ -1,0 +1,42 @@
+#include "platform/ui/Form.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+void FormLoad::ensureLoaded() {
+    if (loaded_)
+        return;
+    loaded_ = true;
+    Form_Load();
+}
+
+FormDialog::FormDialog(QWidget *parent)
+    : QDialog(parent) {}
+
+void FormDialog::showEvent(QShowEvent *event) {
+    ensureLoaded();
+    QDialog::showEvent(event);
+}
+
+FormMainWindow::FormMainWindow(QWidget *parent)
+    : QMainWindow(parent) {}
+
+void FormMainWindow::showEvent(QShowEvent *event) {
+    ensureLoaded();
+    QMainWindow::showEvent(event);
+}
+
+void CentreWindow(QWidget *window) {
+    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize size = window->frameGeometry().size().expandedTo(window->size());
+    window->move(area.x() + (area.width() - size.width()) / 2,
+                 area.y() + (area.height() - size.height()) / 2);
+}
+
+int Twips(QWidget *window, int twips) {
+    const int dpi = window ? window->logicalDpiY() : 96;
+    return twips * dpi / 1440;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDialog>
+#include <QMainWindow>
+
+// A window whose Form_Load runs once, when it is first shown (or loaded explicitly), so that
+// the opener can set its public values between creating and showing it.
+class FormLoad {
+public:
+    virtual ~FormLoad() = default;
+    virtual void Form_Load() {}
+    void ensureLoaded();
+    bool isLoaded() const { return loaded_; }
+
+private:
+    bool loaded_ = false;
+};
+
+class FormDialog
+    : public QDialog
+    , public FormLoad {
+    Q_OBJECT
+public:
+    explicit FormDialog(QWidget *parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+};
+
+class FormMainWindow
+    : public QMainWindow
+    , public FormLoad {
+    Q_OBJECT
+public:
+    explicit FormMainWindow(QWidget *parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+};
+
+// Moves a window to the centre of the screen it is on.
+void CentreWindow(QWidget *window);
+// Converts twips (1440 to the logical inch) to pixels of the window's screen.
+int Twips(QWidget *window, int twips);

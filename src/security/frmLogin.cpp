@@ -1,0 +1,214 @@
+#include "security/frmLogin.h"
+
+#include "app/AppIcon.h"
+#include "app/CLog.h"
+#include "app/CUtils.h"
+#include "app/frmLog.h"
+#include "app/frmMenu.h"
+#include "app/modGlobals.h"
+#include "app/session.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Fields.h"
+#include "security/Password.h"
+#include "security/frmVerify.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+frmLogin::frmLogin(QWidget *parent)
+    : FormDialog(parent)
+    , picIcon(new QLabel(this))
+    , txtUID(new QLineEdit(this))
+    , txtPWD(new QLineEdit(this))
+    , cmdOK(new QPushButton(QStringLiteral("OK"), this))
+    , cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
+    , Label3(new QLabel(QStringLiteral("If this is your first login, use 'admin' for your User ID "
+                                       "and 'rowan' for your Password."),
+                        this)) {
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral("Enter User ID and Password"));
+    setWindowIcon(AppIcon());
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setPixmap(AppPixmap(48));
+    picIcon->setAlignment(Qt::AlignTop);
+    txtUID->setObjectName(QStringLiteral("txtUID"));
+    txtPWD->setObjectName(QStringLiteral("txtPWD"));
+    txtPWD->setEchoMode(QLineEdit::Password);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setWordWrap(true);
+    // Enter is handled by the boxes themselves, so no button presses itself on Enter.
+    cmdOK->setAutoDefault(false);
+    cmdCancel->setAutoDefault(false);
+    SelectAllOnFocus(txtUID);
+    SelectAllOnFocus(txtPWD);
+    txtUID->installEventFilter(this);
+    txtPWD->installEventFilter(this);
+
+    auto *form = new QFormLayout;
+    form->addRow(FieldLabel(QStringLiteral("&User ID:"), txtUID, this), txtUID);
+    form->addRow(FieldLabel(QStringLiteral("&Password:"), txtPWD, this), txtPWD);
+    auto *top = new QHBoxLayout;
+    top->addWidget(picIcon);
+    top->addLayout(form, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(Label3);
+    layout->addLayout(buttons);
+    resize(400, sizeHint().height());
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
+}
+
+void frmLogin::Form_Load() {
+    CentreWindow(this);
+    counter_ = 0;
+}
+
+bool frmLogin::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() != QEvent::KeyPress)
+        return FormDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (watched == txtUID) {
+        // After the third failed try the next key in the user ID box ends the program.
+        if (counter_ == 3) {
+            eEndprocess();
+            return true;
+        }
+        if (enter) {
+            txtPWD->setFocus();
+            return true;
+        }
+    } else if (watched == txtPWD && enter) {
+        cmdOK_Click();
+        return true;
+    }
+    return FormDialog::eventFilter(watched, event);
+}
+
+void frmLogin::pCounter() {
+    ++counter_;
+}
+
+void frmLogin::eEndprocess() {
+    EndProgram();
+}
+
+void frmLogin::cmdOK_Click() {
+    try {
+        ReopenConnection();
+        db::Recordset &rs = SharedRecordset();
+        RunOn(rs, QStringLiteral("select distinct userid, userpwd, usergroup, activationdate, "
+                                 "expirationdate from tblusers order by userid"));
+        if (rs.AtEnd()) {
+            ReportError(LogError, QStringLiteral("Table is Empty"));
+            return;
+        }
+        rs.MoveFirst();
+        LoginFailed = true;
+        QString uid = Trim(txtUID->text());
+        QString pwd = Trim(txtPWD->text());
+        pCounter();
+        if (counter_ > 3) {
+            MsgBox(QStringLiteral("Please Contact Administrator!"), vbCritical,
+                   QStringLiteral("Login Error"));
+            LoginFailed = true;
+            eEndprocess();
+            return;
+        }
+
+        bool found = false;
+        for (; !rs.AtEnd(); rs.MoveNext()) {
+            if (Trim(TextOf(rs.Fields(0))) != uid)
+                continue;
+            found = true;
+            const QString group = Trim(TextOf(rs.Fields(2)));
+            const QString stored = Trim(TextOf(rs.Fields(1)));
+            if (stored.isEmpty()) {
+                if (!firstPassword(uid, pwd)) {
+                    LoginFailed = true;
+                    txtUID->setFocus();
+                    return;
+                }
+                succeed(uid, pwd, group);
+                return;
+            }
+            if (VerifyPassword(stored, pwd)) {
+                if (IsOldPasswordForm(stored))
+                    renewPasswordForm(TextOf(rs.Fields(0)), pwd);
+                succeed(uid, pwd, group);
+                return;
+            }
+        }
+        MsgBox(found ? QStringLiteral("Invalid Password, please re-enter the Password.")
+                     : QStringLiteral("Invalid User ID, please re-enter the User ID."),
+               vbCritical, QStringLiteral("Login Error"));
+        LoginFailed = true;
+        txtUID->setFocus();
+    } catch (const db::DbError &) {
+        MsgBox(QStringLiteral("Table Not Found!"), vbCritical, QStringLiteral("Login Error"));
+        LoginFailed = true;
+    }
+}
+
+bool frmLogin::firstPassword(QString &uid, QString &pwd) {
+    CurrentUserID = uid;
+    CurrentPassword = pwd;
+    PasswordSet = false;
+    frmVerify verify(this);
+    ShowModal(&verify, this);
+    if (!PasswordSet)
+        return false;
+    uid = CurrentUserID;
+    pwd = CurrentPassword;
+    return true;
+}
+
+// A password still kept in the old reversible form is stored anew as a hash once it has been
+// typed correctly. A failure here does not stop the login; it is noted in the log.
+void frmLogin::renewPasswordForm(const QString &storedUserId, const QString &pwd) {
+    try {
+        RunOn(SharedRecordset3(),
+              QStringLiteral("update tblusers set userpwd = ? where userid = ? "),
+              {HashPassword(pwd), storedUserId});
+    } catch (const std::exception &error) {
+        Log().addEntry(LogWarning, QStringLiteral("Password of %1 kept in its old form: %2")
+                                           .arg(storedUserId, QString::fromUtf8(error.what())));
+    }
+}
+
+void frmLogin::succeed(const QString &uid, const QString &pwd, const QString &group) {
+    LoginFailed = false;
+    CurrentUserID = uid;
+    CurrentPassword = pwd;
+    CurrentGroup = group;
+    accept();
+    if (Relogin) {
+        Relogin = false;
+        ShowNewMainMenu(true);
+    }
+}
+
+void frmLogin::cmdCancel_Click() {
+    LoginFailed = true;
+    EndProgram();
+}
+
+void frmLogin::reject() {
+    if (!ProgramEnded())
+        cmdCancel_Click();
+    FormDialog::reject();
+}

@@ -1,0 +1,240 @@
+#include "Fixture.h"
+#include "TestRegistry.h"
+#include "app/CLog.h"
+#include "app/Paths.h"
+#include "app/frmLog.h"
+#include "app/modGlobals.h"
+#include "platform/Clock.h"
+#include "platform/ui/ToolBar.h"
+
+#include <QFile>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QStringList messagesOf(const QList<CLogEntry> &entries) {
+    QStringList result;
+    for (const CLogEntry &entry : entries)
+        result << entry.sMsg;
+    return result;
+}
+
+} // namespace
+
+class TestLog : public QObject {
+    Q_OBJECT
+private slots:
+    void lineFormatAndFlags();
+    void unsetPathTakesTheDefault();
+    void messagesComeBackUnchanged_data();
+    void messagesComeBackUnchanged();
+    void entriesFromAStartTime();
+    void clearContents();
+    void failuresAreReportedNotRaised();
+    void badLinesAreNamedAndSkipped();
+    void viewerListsEntries();
+    void viewerShowsReadFailure();
+    void errorReportShowsTheViewer();
+};
+
+void TestLog::lineFormatAndFlags() {
+    Fixture f;
+    f.setUp();
+    CLog &log = Log();
+    log.addEntry(LogError, QStringLiteral("Table is Empty"));
+    QCOMPARE(f.logText(), QStringLiteral("\"20261207\",\"134512\",2,\"Table is Empty\"\r\n"));
+    QVERIFY(log.anyError());
+    QVERIFY(!log.anyInfo() && !log.anyWarning());
+    log.addEntry(7, QStringLiteral("odd"));
+    QVERIFY(f.logText().endsWith(QStringLiteral("\"20261207\",\"134512\",7,\"odd\"\r\n")));
+    log.addEntry(LogInfo, QStringLiteral("saved"));
+    log.addEntry(LogWarning, QStringLiteral("careful"));
+    QVERIFY(log.anyInfo() && log.anyWarning());
+    log.resetStat();
+    QVERIFY(!log.anyInfo() && !log.anyWarning() && !log.anyError());
+    const QList<CLogEntry> entries = log.getEntries();
+    QCOMPARE(entries.size(), 4);
+    QCOMPARE(entries[1].iType, qint16(7));
+    QCOMPARE(CLog::levelText(entries[1].iType), QStringLiteral("Unknown"));
+    QCOMPARE(entries[0].dtDate, Fixture::kNow);
+}
+
+void TestLog::unsetPathTakesTheDefault() {
+    Fixture f;
+    QString error;
+    // Reading with no path set is no failure and stores nothing.
+    QVERIFY(Log().getEntries().isEmpty());
+    QVERIFY(!Log().isError(error));
+    QVERIFY(!f.hasSetting("LOGFILE"));
+    const QString before = DefaultLogPath();
+    Log().addEntry(LogInfo, QStringLiteral("first"));
+    QCOMPARE(f.setting("LOGFILE"), before);
+    QVERIFY(!Log().isError(error));
+    QCOMPARE(messagesOf(Log().getEntries()), QStringList{"first"});
+    QFile::remove(before);
+}
+
+void TestLog::messagesComeBackUnchanged_data() {
+    QTest::addColumn<QString>("message");
+    QTest::newRow("comma") << "one, two";
+    QTest::newRow("double quote") << "say \"hi\"";
+    QTest::newRow("line breaks") << "first\r\nsecond\nthird";
+    QTest::newRow("single quote") << "o'neil";
+    QTest::newRow("only quotes") << "\"\"";
+    QTest::newRow("empty") << "";
+    QTest::newRow("non-ASCII") << QStringLiteral("Gr\u00fc\u00dfe \u2013 \u65e5\u672c");
+}
+
+void TestLog::messagesComeBackUnchanged() {
+    QFETCH(QString, message);
+    Fixture f;
+    f.setUp();
+    Log().addEntry(LogInfo, QStringLiteral("before"));
+    Log().addEntry(LogInfo, message);
+    Log().addEntry(LogInfo, QStringLiteral("after"));
+    QString error;
+    QCOMPARE(messagesOf(Log().getEntries()), QStringList({"before", message, "after"}));
+    QVERIFY2(!Log().isError(error), qPrintable(error));
+}
+
+void TestLog::entriesFromAStartTime() {
+    Fixture f;
+    f.setUp();
+    const QDateTime start = Fixture::kNow;
+    SetNow(start.addSecs(-1));
+    Log().addEntry(LogInfo, QStringLiteral("a second early"));
+    SetNow(start);
+    Log().addEntry(LogInfo, QStringLiteral("same second"));
+    SetNow(start.addDays(1));
+    Log().addEntry(LogInfo, QStringLiteral("next day"));
+    QCOMPARE(messagesOf(Log().getEntries(start)), QStringList({"same second", "next day"}));
+    QCOMPARE(Log().getEntries().size(), 3);
+}
+
+void TestLog::clearContents() {
+    Fixture f;
+    f.setUp();
+    Log().addEntry(LogInfo, QStringLiteral("x"));
+    Log().clearContents();
+    QVERIFY(QFile::exists(f.logPath));
+    QCOMPARE(QFile(f.logPath).size(), 0);
+    QString error;
+    QVERIFY(Log().getEntries().isEmpty());
+    QVERIFY(!Log().isError(error));
+}
+
+void TestLog::failuresAreReportedNotRaised() {
+    Fixture f;
+    f.setUp();
+    f.setting("LOGFILE", f.dir() + "/missing.log");
+    QString error;
+    QVERIFY(Log().getEntries().isEmpty());
+    QVERIFY(Log().isError(error));
+    QVERIFY(error.contains("missing.log"));
+
+    // A log that cannot be written sets no flag and leaves the caller undisturbed.
+    f.setting("LOGFILE", f.dir());
+    Log().addEntry(LogError, QStringLiteral("lost"));
+    QVERIFY(!Log().anyError());
+    QVERIFY(Log().isError(error));
+    QVERIFY(!error.isEmpty());
+    Log().resetStat();
+    QVERIFY(Log().isError(error));
+    f.setting("LOGFILE", f.logPath);
+    Log().clearContents();
+    QVERIFY(!Log().isError(error));
+}
+
+void TestLog::badLinesAreNamedAndSkipped() {
+    Fixture f;
+    f.setUp();
+    writeFile(f.logPath, "\"20261207\",\"134512\",0,\"good one\"\r\n"
+                         "garbage without fields\r\n"
+                         "\"2026120\",\"134512\",0,\"short date\"\r\n"
+                         "\"20261207\",\"134512\",0,\"unterminated\r\n"
+                         "\"20261207\",\"134513\",2,\"good two\"\r\n");
+    const QList<CLogEntry> entries = Log().getEntries();
+    QCOMPARE(messagesOf(entries), QStringList({"good one", "good two"}));
+    QString error;
+    QVERIFY(Log().isError(error));
+    QVERIFY2(error.contains("line 2, 3, 4"), qPrintable(error));
+}
+
+void TestLog::viewerListsEntries() {
+    Fixture f;
+    f.setUp();
+    Log().addEntry(LogWarning, QStringLiteral("careful, now"));
+    Log().addEntry(LogError, QStringLiteral("Table is Empty"));
+    frmLog viewer;
+    viewer.oLog = &Log();
+    viewer.Form_Load();
+    QCOMPARE(viewer.windowTitle(), QStringLiteral("View Log File"));
+    QCOMPARE(viewer.lstLog->topLevelItemCount(), 2);
+    QTreeWidgetItem *row = viewer.lstLog->topLevelItem(0);
+    QCOMPARE(row->text(0), QStringLiteral("12/07/2026 13:45:12"));
+    QCOMPARE(row->text(1), QStringLiteral("Warning"));
+    QCOMPARE(row->text(2), QStringLiteral("careful, now"));
+    QCOMPARE(viewer.lstLog->topLevelItem(1)->text(1), QStringLiteral("Error"));
+    QVERIFY(viewer.tbrMain->button("kCancel"));
+    QCOMPARE(viewer.tbrMain->button("kCancel")->toolTip(), QStringLiteral("Close"));
+    viewer.show();
+    viewer.tbrMain->click("kCancel");
+    QVERIFY(!viewer.isVisible());
+    VERIFY_CLEAN(f);
+}
+
+void TestLog::viewerShowsReadFailure() {
+    Fixture f;
+    f.setUp();
+    f.setting("LOGFILE", f.dir() + "/none.log");
+    f.ui.answer(vbOK);
+    frmLog viewer;
+    viewer.oLog = &Log();
+    viewer.Form_Load();
+    QCOMPARE(f.ui.messages.size(), 1);
+    QCOMPARE(f.ui.messages[0].title, QStringLiteral("APP Error"));
+    QCOMPARE(f.ui.messages[0].style, int(vbOKOnly));
+    QVERIFY(f.ui.messages[0].text.contains("none.log"));
+    QCOMPARE(viewer.lstLog->topLevelItemCount(), 0);
+
+    // Good lines still show beside the message naming the bad one.
+    writeFile(f.dir() + "/none.log", "\"20261207\",\"134512\",0,\"fine\"\r\nbroken\r\n");
+    f.ui.answer(vbOK);
+    frmLog again;
+    again.oLog = &Log();
+    again.Form_Load();
+    QCOMPARE(again.lstLog->topLevelItemCount(), 1);
+    QVERIFY(f.ui.messages.last().text.contains("line 2"));
+    VERIFY_CLEAN(f);
+}
+
+void TestLog::errorReportShowsTheViewer() {
+    Fixture f;
+    f.setUp();
+    InteractiveMode = 1;
+    int listed = -1;
+    f.ui.onModal("frmLog", [&](QWidget *window) {
+        listed = static_cast<frmLog *>(window)->lstLog->topLevelItemCount();
+        return 0;
+    });
+    ReportError(LogError, QStringLiteral("Error1"));
+    QCOMPARE(f.ui.modals, QStringList{"frmLog"});
+    QCOMPARE(listed, 1);
+    QVERIFY(!Log().anyError());
+    QVERIFY(f.logText().contains("\"Error1\""));
+
+    InteractiveMode = 0;
+    ReportError(LogError, QStringLiteral("quiet"));
+    QCOMPARE(f.ui.modals.size(), 1);
+    VERIFY_CLEAN(f);
+}
+
+REGISTER_TEST(TestLog)
+#include "tst_log.moc"

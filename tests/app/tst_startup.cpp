@@ -1,0 +1,273 @@
+#include "Fixture.h"
+#include "TestRegistry.h"
+#include "app/CParm.h"
+#include "app/CUtils.h"
+#include "app/MMain.h"
+#include "app/Paths.h"
+#include "app/frmMenu.h"
+#include "app/frmSetup.h"
+#include "app/modGlobals.h"
+#include "platform/ui/ToolBar.h"
+#include "security/frmLogin.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartCancelledSetup();
+    void firstStartCompletedSetup();
+    void completeButNoDatabasePath();
+    void loginSwitch_data();
+    void loginSwitch();
+    void loginOnWithSuccessfulLogin();
+    void pinnedDirectory_data();
+    void pinnedDirectory();
+    void setupLoadsDefaults();
+    void setupLoadsStoredValues();
+    void setupStoresOnOk_data();
+    void setupStoresOnOk();
+    void setupClear_data();
+    void setupClear();
+    void setupToolBar();
+};
+
+void TestStartup::firstStartCancelledSetup() {
+    Fixture f;
+    f.ui.onModal("frmSetup", [](QWidget *window) {
+        static_cast<frmSetup *>(window)->tbrMain->click("kCancel");
+        return 0;
+    });
+    f.ui.answer(vbOK);
+    Main();
+    QCOMPARE(f.ui.modals, QStringList{"frmSetup"});
+    QCOMPARE(f.ui.texts(), QStringList{"Application is not setup?"});
+    QCOMPARE(f.ui.messages[0].title, QStringLiteral("APP Error"));
+    QCOMPARE(f.ui.messages[0].style, int(vbOKOnly));
+    QVERIFY(!MainMenu());
+    QVERIFY(!f.hasSetting("COMPLETE"));
+    VERIFY_CLEAN(f);
+}
+
+void TestStartup::firstStartCompletedSetup() {
+    Fixture f;
+    const QString db = f.dbPath;
+    f.ui.onModal("frmSetup", [db](QWidget *window) {
+        auto *setup = static_cast<frmSetup *>(window);
+        setup->txtDB->setText(db);
+        setup->cmdUpdate->click();
+        return 1;
+    });
+    Main();
+    // The login box was never ticked, so the program starts without a login.
+    QCOMPARE(f.ui.modals, QStringList({"frmSetup", "frmSplash"}));
+    QVERIFY(MainMenu());
+    QCOMPARE(CurrentGroup, QStringLiteral("administrator"));
+    QVERIFY(CurrentUserID.isEmpty());
+    QVERIFY(LoginDisabled);
+    QCOMPARE(ConnectString, QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + db);
+    VERIFY_CLEAN(f);
+}
+
+void TestStartup::completeButNoDatabasePath() {
+    Fixture f;
+    f.setting("COMPLETE", "1");
+    f.setting("TARNU", "");
+    f.ui.answer(vbOK);
+    Main();
+    QVERIFY(f.ui.modals.isEmpty());
+    QCOMPARE(f.ui.texts(), QStringList{"Application is not setup?"});
+    QVERIFY(!MainMenu());
+    VERIFY_CLEAN(f);
+}
+
+void TestStartup::loginSwitch_data() {
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<bool>("loginShown");
+    QTest::newRow("missing means login") << QString() << true;
+    QTest::newRow("1") << "1" << true;
+    QTest::newRow("0") << "0" << false;
+    QTest::newRow("any other text") << "yes" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void TestStartup::loginSwitch() {
+    QFETCH(QString, login);
+    QFETCH(bool, loginShown);
+    Fixture f;
+    f.setUp();
+    if (login.isNull())
+        Parm().removeRParm("LOGIN");
+    else
+        f.setting("LOGIN", login);
+    // A login window that is closed without a login leaves the program without a window.
+    f.ui.onModal("frmLogin", [](QWidget *) { return 0; });
+    Main();
+    QCOMPARE(f.ui.modals.contains("frmLogin"), loginShown);
+    QCOMPARE(bool(MainMenu()), !loginShown);
+    QCOMPARE(LoginDisabled, !loginShown);
+    if (!loginShown) {
+        QCOMPARE(CurrentGroup, QStringLiteral("administrator"));
+        QCOMPARE(f.ui.modals, QStringList{"frmSplash"});
+        QVERIFY(!MainMenu()->mnuLogin->isEnabled());
+        QVERIFY(!MainMenu()->mnuChangePass->isEnabled());
+    }
+    VERIFY_CLEAN(f);
+}
+
+void TestStartup::loginOnWithSuccessfulLogin() {
+    Fixture f;
+    f.setUp("1");
+    f.ui.onModal("frmLogin", [](QWidget *window) {
+        auto *login = static_cast<frmLogin *>(window);
+        login->txtUID->setText("admin");
+        login->txtPWD->setText("rowan");
+        login->cmdOK->click();
+        return login->result();
+    });
+    Main();
+    QCOMPARE(f.ui.modals, QStringList({"frmLogin", "frmSplash"}));
+    QVERIFY(!LoginFailed);
+    QCOMPARE(CurrentUserID, QStringLiteral("admin"));
+    QCOMPARE(CurrentGroup, QStringLiteral("Administrator"));
+    QVERIFY(MainMenu());
+    QVERIFY(MainMenu()->mnuDatabase->isEnabled());
+    VERIFY_CLEAN(f);
+}
+
+void TestStartup::pinnedDirectory_data() {
+    QTest::addColumn<QString>("dir");
+    QTest::addColumn<bool>("pinned");
+    QTest::newRow("missing") << QString() << false;
+    QTest::newRow("0") << "0" << false;
+    QTest::newRow("1") << "1" << true;
+    QTest::newRow("other") << "x" << true;
+}
+
+void TestStartup::pinnedDirectory() {
+    QFETCH(QString, dir);
+    QFETCH(bool, pinned);
+    Fixture f;
+    f.setUp();
+    if (!dir.isNull())
+        f.setting("DIR", dir);
+    Main();
+    QCOMPARE(DefaultDirPinned, pinned);
+}
+
+void TestStartup::setupLoadsDefaults() {
+    Fixture f;
+    frmSetup setup;
+    setup.Form_Load();
+    QCOMPARE(setup.windowTitle(), QStringLiteral("Database Setup"));
+    QCOMPARE(setup.txtLogFile->text(), DefaultLogPath());
+    QCOMPARE(setup.txtDB->text(), DefaultDatabasePath());
+    QCOMPARE(DatabasePath, DefaultDatabasePath());
+    for (QLineEdit *box : {setup.txtDsn, setup.txtServer, setup.txtUserId, setup.txtPWD})
+        QVERIFY(box->text().isEmpty());
+    QVERIFY(!setup.chkLogin->isChecked());
+    QVERIFY(setup.cmdUpdate->isVisibleTo(&setup));
+    QVERIFY(setup.cmdClear->isVisibleTo(&setup));
+}
+
+void TestStartup::setupLoadsStoredValues() {
+    Fixture f;
+    f.setUp("1");
+    f.setting("SERVER", "srv");
+    frmSetup setup;
+    setup.Form_Load();
+    QCOMPARE(setup.txtDB->text(), f.dbPath);
+    QCOMPARE(setup.txtLogFile->text(), f.logPath);
+    QCOMPARE(setup.txtServer->text(), QStringLiteral("srv"));
+    QVERIFY(setup.chkLogin->isChecked());
+    QCOMPARE(setup.loginSwitch(), QStringLiteral("1"));
+}
+
+void TestStartup::setupStoresOnOk_data() {
+    QTest::addColumn<QString>("storedLogin");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("loaded checked, untouched") << "1" << 0 << "1";
+    QTest::newRow("loaded unchecked, untouched") << "0" << 0 << "";
+    QTest::newRow("missing, untouched") << QString() << 0 << "";
+    QTest::newRow("ticked") << "0" << 1 << "1";
+    QTest::newRow("unticked") << "1" << 1 << "0";
+    QTest::newRow("ticked and unticked") << "0" << 2 << "0";
+}
+
+void TestStartup::setupStoresOnOk() {
+    QFETCH(QString, storedLogin);
+    QFETCH(int, clicks);
+    QFETCH(QString, expected);
+    Fixture f;
+    if (!storedLogin.isNull())
+        f.setting("LOGIN", storedLogin);
+    frmSetup setup;
+    setup.show();
+    setup.txtDB->setText(f.dir() + "/o'neil's.mdb");
+    setup.txtLogFile->setText(f.logPath);
+    setup.txtServer->setText("server");
+    setup.txtDsn->setText("dsn");
+    setup.txtUserId->setText("login id");
+    setup.txtPWD->setText("pw");
+    for (int i = 0; i < clicks; ++i)
+        setup.chkLogin->click();
+    setup.cmdUpdate->click();
+    QCOMPARE(setup.result(), int(QDialog::Accepted));
+    QCOMPARE(f.setting("TARNU"), f.dir() + "/o'neil's.mdb");
+    QCOMPARE(DatabasePath, f.dir() + "/o'neil's.mdb");
+    QCOMPARE(f.setting("LOGFILE"), f.logPath);
+    QCOMPARE(f.setting("COMPLETE"), QStringLiteral("1"));
+    QCOMPARE(f.setting("LOGIN"), expected);
+    for (const char *key : {"DSN", "SERVER", "UID", "PWD"}) {
+        QVERIFY(f.hasSetting(key));
+        QVERIFY(f.setting(key).isEmpty());
+    }
+    VERIFY_CLEAN(f);
+}
+
+void TestStartup::setupClear_data() {
+    QTest::addColumn<int>("answer");
+    QTest::newRow("OK") << int(vbOK);
+    QTest::newRow("Cancel") << int(vbCancel);
+}
+
+void TestStartup::setupClear() {
+    QFETCH(int, answer);
+    Fixture f;
+    f.setUp();
+    frmSetup setup;
+    setup.show();
+    f.ui.answer(answer);
+    setup.cmdClear->click();
+    QCOMPARE(f.ui.texts(), QStringList{"This will clear the windows registry."});
+    QCOMPARE(f.ui.messages[0].title, QStringLiteral("Setup"));
+    QCOMPARE(f.ui.messages[0].style, vbOKCancel + vbCritical + vbDefaultButton2);
+    QVERIFY(!setup.cmdClear->isVisible());
+    QCOMPARE(f.hasSetting("COMPLETE"), answer != vbOK);
+    QCOMPARE(f.hasSetting("TARNU"), answer != vbOK);
+    QCOMPARE(Utils().isSetUp(), answer != vbOK);
+    VERIFY_CLEAN(f);
+}
+
+void TestStartup::setupToolBar() {
+    Fixture f;
+    frmSetup setup;
+    setup.show();
+    setup.txtDB->setText("typed but not stored");
+    f.ui.answer(vbOK);
+    setup.tbrMain->click("kHelp");
+    QCOMPARE(f.ui.texts(), QStringList{"Enter name and location of database file."});
+    QCOMPARE(f.ui.messages[0].style, int(vbInformation));
+    setup.tbrMain->click("kCancel");
+    QVERIFY(!setup.isVisible());
+    QVERIFY(!f.hasSetting("TARNU"));
+    QVERIFY(!f.hasSetting("COMPLETE"));
+    VERIFY_CLEAN(f);
+}
+
+REGISTER_TEST(TestStartup)
+#include "tst_startup.moc"

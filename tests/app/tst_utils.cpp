@@ -1,0 +1,165 @@
+#include "Fixture.h"
+#include "TestRegistry.h"
+#include "app/CParm.h"
+#include "app/CUtils.h"
+#include "app/modGlobals.h"
+
+#include <QTest>
+
+class TestUtils : public QObject {
+    Q_OBJECT
+private slots:
+    void toDate_data();
+    void toDate();
+    void toDateRejects_data();
+    void toDateRejects();
+    void toDateLowersFormatInPlace();
+    void quote2MSSQL_data();
+    void quote2MSSQL();
+    void fixQuotes_data();
+    void fixQuotes();
+    void getNonNullAndTrim();
+    void parametersAndSetUp();
+    void addressesGoToTheDesktop();
+};
+
+void TestUtils::toDate_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QDateTime>("expected");
+    const QDateTime now = Fixture::kNow;
+    QTest::newRow("full stamp") << "20031231235959"
+                                << "yyyymmddhhnnss"
+                                << QDateTime(QDate(2003, 12, 31), QTime(23, 59, 59));
+    QTest::newRow("time only is today") << "235959"
+                                        << "hhnnss" << QDateTime(now.date(), QTime(23, 59, 59));
+    QTest::newRow("month and day")
+            << "1231"
+            << "mmdd" << QDateTime(QDate(now.date().year(), 12, 31), now.time());
+    QTest::newRow("empty format is now") << "whatever"
+                                         << "" << now;
+    QTest::newRow("upper-case format") << "07122026"
+                                       << "DDMMYYYY" << QDateTime(QDate(2026, 12, 7), now.time());
+    QTest::newRow("mm is the month, nn the minutes")
+            << "0230"
+            << "mmnn"
+            << QDateTime(QDate(now.date().year(), 2, now.date().day()),
+                         QTime(now.time().hour(), 30, now.time().second()));
+}
+
+void TestUtils::toDate() {
+    QFETCH(QString, text);
+    QFETCH(QString, format);
+    QFETCH(QDateTime, expected);
+    Fixture f;
+    QCOMPARE(Utils().toDate(text, format), expected);
+}
+
+void TestUtils::toDateRejects_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("too short") << "2003123"
+                               << "yyyymmdd";
+    QTest::newRow("letters in a number") << "2003AB31"
+                                         << "yyyymmdd";
+    QTest::newRow("impossible date") << "20030231"
+                                     << "yyyymmdd";
+    QTest::newRow("impossible time") << "256000"
+                                     << "hhnnss";
+}
+
+void TestUtils::toDateRejects() {
+    QFETCH(QString, text);
+    QFETCH(QString, format);
+    Fixture f;
+    QVERIFY_THROWS_EXCEPTION(ConversionError, Utils().toDate(text, format));
+}
+
+void TestUtils::toDateLowersFormatInPlace() {
+    Fixture f;
+    QString format = QStringLiteral("YYYYMMDD");
+    Utils().toDate(QStringLiteral("20261207"), format);
+    QCOMPARE(format, QStringLiteral("yyyymmdd"));
+}
+
+void TestUtils::quote2MSSQL_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no quote") << "abc"
+                              << " 'abc' ";
+    QTest::newRow("only a quote") << "'"
+                                  << "  CHAR(39) ";
+    QTest::newRow("quote inside") << "O'Brien"
+                                  << " 'O' +  CHAR(39)  + 'Brien' ";
+    QTest::newRow("quote at the end") << "it'"
+                                      << " 'it' +  CHAR(39) ";
+    QTest::newRow("two quotes") << "''"
+                                << "  CHAR(39)  +  CHAR(39) ";
+}
+
+void TestUtils::quote2MSSQL() {
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(Utils().quote2MSSQL(text), expected);
+}
+
+void TestUtils::fixQuotes_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("none") << "plain"
+                          << "plain";
+    QTest::newRow("one") << "it's"
+                         << "it''s";
+    QTest::newRow("two together") << "''"
+                                  << "''''";
+    QTest::newRow("ends") << "'a'"
+                          << "''a''";
+    QTest::newRow("long text") << QString(40000, QLatin1Char('\''))
+                               << QString(80000, QLatin1Char('\''));
+}
+
+void TestUtils::fixQuotes() {
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(FixQuotes(text), expected);
+}
+
+void TestUtils::getNonNullAndTrim() {
+    QCOMPARE(Utils().getNonNull(QVariant(), 0), QVariant(0));
+    QCOMPARE(Utils().getNonNull(QString(""), 0), QVariant(QString("")));
+    QCOMPARE(Utils().getNonNull(QVariant(QMetaType::fromType<QString>()), 7), QVariant(7));
+    // Only blanks are trimmed: a tab or a line feed is part of the value.
+    QCOMPARE(Trim(QStringLiteral("  a b  ")), QStringLiteral("a b"));
+    QCOMPARE(Trim(QStringLiteral("\tx\n")), QStringLiteral("\tx\n"));
+    QCOMPARE(TextOf(QVariant()), QString());
+}
+
+void TestUtils::parametersAndSetUp() {
+    Fixture f;
+    CParm &parm = Parm();
+    QCOMPARE(parm.getRParm("TARNU", "fallback"), QStringLiteral("fallback"));
+    QVERIFY(!Utils().isSetUp());
+    parm.setRParm("COMPLETE", "1");
+    parm.setRParm("TARNU", "o'neil.mdb");
+    QVERIFY(Utils().isSetUp());
+    QCOMPARE(parm.getRParm("TARNU", ""), QStringLiteral("o'neil.mdb"));
+    parm.removeRParm("TARNU");
+    QCOMPARE(parm.getRParm("TARNU", "gone"), QStringLiteral("gone"));
+    parm.removeRAllParm();
+    QVERIFY(!Utils().isSetUp());
+    QVERIFY(!parm.isError());
+    QVERIFY(parm.getError().isEmpty());
+}
+
+void TestUtils::addressesGoToTheDesktop() {
+    Fixture f;
+    LaunchAddress = QStringLiteral("https://example.org/a?b=c");
+    OpenAddress();
+    LaunchMailAddress = QStringLiteral("someone@example.org");
+    OpenMailAddress();
+    QCOMPARE(f.ui.launched,
+             QStringList({"https://example.org/a?b=c", "mailto:someone@example.org"}));
+}
+
+REGISTER_TEST(TestUtils)
+#include "tst_utils.moc"

@@ -1,0 +1,86 @@
+#include "Fixture.h"
+
+#include "app/CreateDatabase.h"
+#include "app/frmMenu.h"
+#include "app/modGlobals.h"
+#include "app/session.h"
+#include "platform/Clock.h"
+#include "platform/Settings.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Recordset.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSettings>
+#include <QWidget>
+
+const QDateTime Fixture::kNow(QDate(2026, 12, 7), QTime(13, 45, 12));
+
+Fixture::Fixture() {
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.filePath("settings"));
+    settings::RemoveAll();
+    ResetGlobals();
+    ResetProgramEnded();
+    SetNow(kNow);
+    SetUiDriver(&ui);
+    dbPath = dir_.filePath(QStringLiteral("tarnu.mdb"));
+    logPath = dir_.filePath(QStringLiteral("tarnu.log"));
+    CreateDatabase(dbPath);
+    ConnectString = ConnectStringFor(dbPath);
+}
+
+Fixture::~Fixture() {
+    CloseSession();
+    if (frmMenu *menu = MainMenu())
+        delete menu;
+    // Windows that closed themselves are deleted later; let that happen inside this test.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SetUiDriver(nullptr);
+    SetNow(std::nullopt);
+    ResetGlobals();
+    ResetProgramEnded();
+}
+
+void Fixture::setUp(const QString &login) {
+    setting(QStringLiteral("TARNU"), dbPath);
+    setting(QStringLiteral("LOGFILE"), logPath);
+    setting(QStringLiteral("COMPLETE"), QStringLiteral("1"));
+    setting(QStringLiteral("LOGIN"), login);
+}
+
+void Fixture::setting(const QString &key, const QString &value) {
+    settings::Set(key, value);
+}
+
+QString Fixture::setting(const QString &key) const {
+    return settings::Get(key, QString());
+}
+
+bool Fixture::hasSetting(const QString &key) const {
+    const QString missing = QStringLiteral("\x01missing");
+    return settings::Get(key, missing) != missing;
+}
+
+void Fixture::exec(const QString &sql, const QVariantList &values) {
+    db::Connection connection;
+    connection.Open(ConnectStringFor(dbPath));
+    connection.Execute(sql, values);
+}
+
+QStringList Fixture::column(const QString &sql, const QVariantList &values) {
+    db::Connection connection;
+    connection.Open(ConnectStringFor(dbPath));
+    db::Recordset rows;
+    rows.Open(sql, connection, values);
+    QStringList result;
+    for (; !rows.AtEnd(); rows.MoveNext())
+        result << rows.Fields(0).toString();
+    return result;
+}
+
+QString Fixture::logText() const {
+    QFile file(logPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}

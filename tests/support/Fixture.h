@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ScriptedUi.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+
+// A fresh world for one test: its own settings store, a database made as --create-database
+// makes one, a log file path, scripted boxes and windows, and a fixed clock.
+class Fixture {
+public:
+    Fixture();
+    ~Fixture();
+    Fixture(const Fixture &) = delete;
+    Fixture &operator=(const Fixture &) = delete;
+
+    QString dir() const { return dir_.path(); }
+    QString dbPath;
+    QString logPath;
+    ScriptedUi ui;
+    static const QDateTime kNow;
+
+    // Stores the settings of a finished setup: database, log file, and the login switch.
+    void setUp(const QString &login = QStringLiteral("0"));
+    void setting(const QString &key, const QString &value);
+    QString setting(const QString &key) const;
+    bool hasSetting(const QString &key) const;
+    // Runs a statement on the test database directly (no window involved).
+    void exec(const QString &sql, const QVariantList &values = {});
+    // The first column of every row of a select.
+    QStringList column(const QString &sql, const QVariantList &values = {});
+    QString logText() const;
+    // True when no message box appeared that the script did not expect.
+    bool clean() const { return ui.unexpected.isEmpty(); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Fails the test when the fixture saw an unscripted message box.
+#define VERIFY_CLEAN(f) QVERIFY2((f).clean(), qPrintable((f).ui.unexpected.join(" | ")))

@@ -1,0 +1,48 @@
+#include "ScriptedUi.h"
+
+#include <QDialog>
+#include <QWidget>
+
+QStringList ScriptedUi::texts() const {
+    QStringList result;
+    for (const Shown &shown : messages)
+        result << shown.text;
+    return result;
+}
+
+int ScriptedUi::msgBox(const QString &prompt, int style, const QString &title) {
+    messages << Shown{prompt, title, style};
+    if (answers_.isEmpty()) {
+        unexpected << prompt;
+        return vbOK;
+    }
+    return answers_.takeFirst();
+}
+
+QString ScriptedUi::inputBox(const QString &prompt, const QString &, const QString &) {
+    prompts << prompt;
+    if (inputs_.isEmpty()) {
+        unexpected << prompt;
+        return {};
+    }
+    return inputs_.takeFirst();
+}
+
+int ScriptedUi::showModal(QWidget *window, QWidget *) {
+    const QString name = window->objectName();
+    modals << name;
+    const auto handler = handlers_.find(name);
+    if (handler != handlers_.end())
+        return handler->second(window);
+    if (auto *dialog = qobject_cast<QDialog *>(window))
+        return dialog->result();
+    return 0;
+}
+
+void ScriptedUi::openWithShell(const QString &address) {
+    launched << address;
+}
+
+void ScriptedUi::endProgram() {
+    ++endings;
+}

@@ -1,0 +1,52 @@
+#include "TestRegistry.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <utility>
+#include <vector>
+
+namespace testing {
+
+namespace {
+std::vector<std::pair<const char *, Factory>> &registry() {
+    static std::vector<std::pair<const char *, Factory>> tests;
+    return tests;
+}
+} // namespace
+
+int Register(const char *name, Factory factory) {
+    registry().emplace_back(name, std::move(factory));
+    return static_cast<int>(registry().size());
+}
+
+// "tst_x [TestClass] [Qt Test options and functions]": a leading class name picks one class.
+int RunAll(int argc, char **argv) {
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    QByteArray only;
+    std::vector<char *> args(argv, argv + argc);
+    if (args.size() > 1 && args[1][0] != '-') {
+        for (auto &entry : registry()) {
+            if (qstrcmp(entry.first, args[1]) == 0) {
+                only = args[1];
+                args.erase(args.begin() + 1);
+                break;
+            }
+        }
+    }
+    int failures = 0;
+    for (auto &[name, factory] : registry()) {
+        if (!only.isEmpty() && only != name)
+            continue;
+        std::unique_ptr<QObject> test = factory();
+        failures += QTest::qExec(test.get(), static_cast<int>(args.size()), args.data());
+    }
+    return failures;
+}
+
+} // namespace testing
+
+int main(int argc, char **argv) {
+    return testing::RunAll(argc, argv);
+}
