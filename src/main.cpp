@@ -16,7 +16,8 @@
 namespace {
 
 // Options for setting a machine up; none of them opens a window.
-int runCommandLine(const QCommandLineParser &parser) {
+int runCommandLine(const QCommandLineParser &parser)
+{
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (parser.isSet(QStringLiteral("default-database-path"))) {
@@ -36,7 +37,8 @@ int runCommandLine(const QCommandLineParser &parser) {
 
 } // namespace
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("TARNU"));
     QApplication::setApplicationName(kProductName);

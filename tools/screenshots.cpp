@@ -24,7 +24,8 @@ namespace {
 QString g_folder;
 int g_failures = 0;
 
-void save(QWidget *window, const QString &name) {
+void save(QWidget *window, const QString &name)
+{
     window->show();
     QCoreApplication::processEvents();
     const QString path = QDir(g_folder).filePath(name + QStringLiteral(".png"));
@@ -37,7 +38,8 @@ void save(QWidget *window, const QString &name) {
     window->hide();
 }
 
-void shoot() {
+void shoot()
+{
     Fixture fixture;
     fixture.setUp();
 
@@ -79,7 +81,8 @@ void shoot() {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");

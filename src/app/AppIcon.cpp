@@ -4,7 +4,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-QPixmap AppPixmap(int size) {
+QPixmap AppPixmap(int size)
+{
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -27,7 +28,8 @@ QPixmap AppPixmap(int size) {
     return pixmap;
 }
 
-QIcon AppIcon() {
+QIcon AppIcon()
+{
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128})
         icon.addPixmap(AppPixmap(size));

@@ -10,7 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-void CLogEntry::Initialize(const QDateTime &pdtDate, qint16 piType, const QString &psMsg) {
+void CLogEntry::Initialize(const QDateTime &pdtDate, qint16 piType, const QString &psMsg)
+{
     dtDate = pdtDate;
     iType = piType;
     sMsg = psMsg;
@@ -20,7 +21,8 @@ namespace {
 
 const QString kLogKey = QStringLiteral("LOGFILE");
 
-QString quoted(const QString &text) {
+QString quoted(const QString &text)
+{
     QString doubled = text;
     doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + doubled + QLatin1Char('"');
@@ -29,21 +31,25 @@ QString quoted(const QString &text) {
 // Reads the log file's records: four comma-separated fields, the first two and the last in
 // double quotes (a quote inside doubled), ended by a line break outside the quotes. A record
 // that does not read is reported by its line number and reading goes on at the next line.
-class LogReader {
+class LogReader
+{
 public:
     explicit LogReader(const QString &text)
-        : text_(text) {}
+        : text_(text)
+    { }
 
     bool atEnd() const { return pos_ >= text_.size(); }
     int line() const { return line_; }
     // Empty lines carry no entry and are passed over.
-    void skipEmptyLines() {
+    void skipEmptyLines()
+    {
         while (atLineBreak())
             skipLineBreak();
     }
 
     // Reads the next record into fields; false when it is malformed (then skips its line).
-    bool next(QStringList &fields) {
+    bool next(QStringList &fields)
+    {
         fields.clear();
         const qsizetype start = pos_;
         const int startLine = line_;
@@ -56,7 +62,8 @@ public:
     }
 
 private:
-    bool readRecord(QStringList &fields) {
+    bool readRecord(QStringList &fields)
+    {
         for (;;) {
             QString field;
             if (peek() == QLatin1Char('"')) {
@@ -77,7 +84,8 @@ private:
         }
     }
 
-    bool readQuoted(QString &field) {
+    bool readQuoted(QString &field)
+    {
         ++pos_;
         while (!atEnd()) {
             const QChar c = text_[pos_++];
@@ -94,12 +102,14 @@ private:
     }
 
     QChar peek() const { return atEnd() ? QChar() : text_[pos_]; }
-    bool atLineBreak() const {
+    bool atLineBreak() const
+    {
         return peek() == QLatin1Char('\n')
-               || (peek() == QLatin1Char('\r') && pos_ + 1 < text_.size()
-                   && text_[pos_ + 1] == QLatin1Char('\n'));
+                || (peek() == QLatin1Char('\r') && pos_ + 1 < text_.size()
+                    && text_[pos_ + 1] == QLatin1Char('\n'));
     }
-    void skipLineBreak() {
+    void skipLineBreak()
+    {
         if (peek() == QLatin1Char('\r'))
             ++pos_;
         if (peek() == QLatin1Char('\n')) {
@@ -107,7 +117,8 @@ private:
             ++line_;
         }
     }
-    void skipLine() {
+    void skipLine()
+    {
         while (!atEnd() && text_[pos_] != QLatin1Char('\n'))
             ++pos_;
         if (!atEnd()) {
@@ -121,7 +132,8 @@ private:
     int line_ = 1;
 };
 
-bool isDigits(const QString &text, int length) {
+bool isDigits(const QString &text, int length)
+{
     if (text.size() != length)
         return false;
     for (const QChar c : text) {
@@ -132,7 +144,8 @@ bool isDigits(const QString &text, int length) {
 }
 
 // Turns the four fields of a record into an entry; false when they do not read.
-bool toEntry(const QStringList &fields, CLogEntry &entry) {
+bool toEntry(const QStringList &fields, CLogEntry &entry)
+{
     bool ok = false;
     const int type = fields[2].trimmed().toInt(&ok);
     if (!ok || type < -32768 || type > 32767 || !isDigits(fields[0], 8) || !isDigits(fields[1], 6))
@@ -149,33 +162,39 @@ bool toEntry(const QStringList &fields, CLogEntry &entry) {
 
 } // namespace
 
-CLog::CLog() {
+CLog::CLog()
+{
     resetStat();
 }
 
-bool CLog::isError(QString &psError) const {
+bool CLog::isError(QString &psError) const
+{
     psError = sLastError;
     return bFailed;
 }
 
-void CLog::resetStat() {
+void CLog::resetStat()
+{
     bInfoSeen = false;
     bWarningSeen = false;
     bErrorSeen = false;
 }
 
-void CLog::resetAll() {
+void CLog::resetAll()
+{
     resetStat();
     sLastError.clear();
     bFailed = false;
 }
 
-void CLog::fail(const QString &description) {
+void CLog::fail(const QString &description)
+{
     sLastError = description;
     bFailed = true;
 }
 
-QString CLog::levelText(int type) {
+QString CLog::levelText(int type)
+{
     switch (type) {
     case LogInfo:
         return QStringLiteral("Info");
@@ -188,15 +207,16 @@ QString CLog::levelText(int type) {
     }
 }
 
-QByteArray CLog::formatLine(const QDateTime &when, qint16 type, const QString &message) {
+QByteArray CLog::formatLine(const QDateTime &when, qint16 type, const QString &message)
+{
     const QString line = quoted(when.toString(QStringLiteral("yyyyMMdd"))) + QLatin1Char(',')
-                         + quoted(when.toString(QStringLiteral("HHmmss"))) + QLatin1Char(',')
-                         + QString::number(type) + QLatin1Char(',') + quoted(message)
-                         + QStringLiteral("\r\n");
+            + quoted(when.toString(QStringLiteral("HHmmss"))) + QLatin1Char(',')
+            + QString::number(type) + QLatin1Char(',') + quoted(message) + QStringLiteral("\r\n");
     return line.toUtf8();
 }
 
-void CLog::addEntry(qint16 piType, const QString &psMsg) {
+void CLog::addEntry(qint16 piType, const QString &psMsg)
+{
     if (Parm().getRParm(kLogKey, QString()).isEmpty()) {
         Parm().setRParm(kLogKey, DefaultLogPath());
         if (Parm().isError())
@@ -220,12 +240,13 @@ void CLog::addEntry(qint16 piType, const QString &psMsg) {
     bErrorSeen = bErrorSeen || piType == LogError;
 }
 
-QList<CLogEntry> CLog::getEntries(const QVariant &pvStart) {
+QList<CLogEntry> CLog::getEntries(const QVariant &pvStart)
+{
     bFailed = false;
     QList<CLogEntry> entries;
     const QString start = pvStart.isNull()
-                                  ? QString()
-                                  : pvStart.toDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
+            ? QString()
+            : pvStart.toDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
     const QString path = Parm().getRParm(kLogKey, QString());
     if (path.isEmpty())
         return entries;
@@ -261,7 +282,8 @@ QList<CLogEntry> CLog::getEntries(const QVariant &pvStart) {
     return entries;
 }
 
-void CLog::clearContents() {
+void CLog::clearContents()
+{
     bFailed = false;
     const QString path = Parm().getRParm(kLogKey, QString());
     if (path.isEmpty()) {

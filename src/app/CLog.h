@@ -8,7 +8,8 @@
 // Severity codes of log entries.
 enum LogType : qint16 { LogInfo = 0, LogWarning = 1, LogError = 2 };
 
-class CLogEntry {
+class CLogEntry
+{
 public:
     void Initialize(const QDateTime &pdtDate, qint16 piType, const QString &psMsg);
 
@@ -19,7 +20,8 @@ public:
 
 // The event log: one line per entry in the file named by the setting LOGFILE, read afresh on
 // every call. Nothing here raises or shows a message; failures are told through isError.
-class CLog {
+class CLog
+{
 public:
     CLog();
 

@@ -3,7 +3,8 @@
 #include <QString>
 
 // Named parameters of the program, kept in the per-user settings store under "TARNU"/"Setup".
-class CParm {
+class CParm
+{
 public:
     QString getRParm(const QString &psKey, const QString &psDefault) const;
     void setRParm(const QString &psKey, const QString &psVal);

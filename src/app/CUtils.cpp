@@ -6,7 +6,8 @@
 
 #include <QCoreApplication>
 
-bool CUtils::isSetUp() const {
+bool CUtils::isSetUp() const
+{
     try {
         return !Parm().getRParm(QStringLiteral("COMPLETE"), QString()).isEmpty();
     } catch (...) {
@@ -17,7 +18,8 @@ bool CUtils::isSetUp() const {
 namespace {
 
 // The digits of sDate at a 1-based position, or the clock's value when the token is absent.
-int part(const QString &sDate, qsizetype position, int length, int fallback) {
+int part(const QString &sDate, qsizetype position, int length, int fallback)
+{
     if (position < 1)
         return fallback;
     const QString digits = sDate.mid(position - 1, length);
@@ -31,7 +33,8 @@ int part(const QString &sDate, qsizetype position, int length, int fallback) {
 
 } // namespace
 
-QDateTime CUtils::toDate(const QString &sDate, QString &sFormat) const {
+QDateTime CUtils::toDate(const QString &sDate, QString &sFormat) const
+{
     const QDateTime now = Now();
     sFormat = sFormat.toLower();
     const auto at = [&](const char *token) {
@@ -50,15 +53,18 @@ QDateTime CUtils::toDate(const QString &sDate, QString &sFormat) const {
     return QDateTime(date, time);
 }
 
-QVariant CUtils::getNonNull(const QVariant &pvVar, const QVariant &pvDefault) const {
+QVariant CUtils::getNonNull(const QVariant &pvVar, const QVariant &pvDefault) const
+{
     return pvVar.isNull() ? pvDefault : pvVar;
 }
 
-QString CUtils::getExePath() const {
+QString CUtils::getExePath() const
+{
     return QCoreApplication::applicationDirPath();
 }
 
-QString CUtils::quote2MSSQL(const QString &psArg) const {
+QString CUtils::quote2MSSQL(const QString &psArg) const
+{
     if (!psArg.contains(QLatin1Char('\'')))
         return QStringLiteral(" '") + psArg + QStringLiteral("' ");
     QString result = QStringLiteral(" ");
@@ -88,7 +94,8 @@ QString CUtils::quote2MSSQL(const QString &psArg) const {
     return result;
 }
 
-QString Trim(const QString &text) {
+QString Trim(const QString &text)
+{
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text[begin] == QLatin1Char(' '))
@@ -98,6 +105,7 @@ QString Trim(const QString &text) {
     return text.mid(begin, end - begin);
 }
 
-QString TextOf(const QVariant &value) {
+QString TextOf(const QVariant &value)
+{
     return value.isNull() ? QString() : value.toString();
 }

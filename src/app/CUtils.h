@@ -7,12 +7,14 @@
 #include <stdexcept>
 
 // Raised when a text does not convert into a date and time.
-class ConversionError : public std::runtime_error {
+class ConversionError : public std::runtime_error
+{
 public:
     using std::runtime_error::runtime_error;
 };
 
-class CUtils {
+class CUtils
+{
 public:
     // True once the setup window has completed; a failing store counts as not set up.
     bool isSetUp() const;

@@ -9,14 +9,16 @@
 
 namespace {
 
-QString schemaText() {
+QString schemaText()
+{
     QFile file(QStringLiteral(":/schema.sql"));
     if (!file.open(QIODevice::ReadOnly))
         throw db::DbError(QStringLiteral("The table definitions are missing from the program."));
     return QString::fromUtf8(file.readAll());
 }
 
-struct ReportRow {
+struct ReportRow
+{
     int id;
     const char *group;
     const char *title;
@@ -54,7 +56,8 @@ const char *const kPatterns[] = {"*.*",    "*.txt", "*.c",   "*.cpp", "*.h",
 
 } // namespace
 
-void CreateDatabase(const QString &path) {
+void CreateDatabase(const QString &path)
+{
     db::CreateDatabaseFile(path, schemaText());
     db::Connection connection;
     connection.Open(ConnectStringFor(path));

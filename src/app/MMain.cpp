@@ -11,19 +11,22 @@
 
 namespace {
 
-void notSetUp() {
+void notSetUp()
+{
     if (InteractiveMode != 0)
         MsgBox(QStringLiteral("Application is not setup?"), vbOKOnly, QStringLiteral("APP Error"));
 }
 
-void showSplash() {
+void showSplash()
+{
     frmSplash splash;
     ShowModal(&splash);
 }
 
 } // namespace
 
-void Main() {
+void Main()
+{
     InteractiveMode = 1;
     if (!Utils().isSetUp() && InteractiveMode != 0) {
         frmSetup setup;

@@ -5,7 +5,8 @@
 
 namespace {
 
-QString dataFile(const QString &name) {
+QString dataFile(const QString &name)
+{
     QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (folder.isEmpty())
         folder = QDir::homePath();
@@ -14,7 +15,8 @@ QString dataFile(const QString &name) {
 
 } // namespace
 
-QString DefaultDatabasePath() {
+QString DefaultDatabasePath()
+{
 #ifdef Q_OS_WIN
     return QStringLiteral("c:\\program files\\tarnu\\tarnu.mdb");
 #else
@@ -22,7 +24,8 @@ QString DefaultDatabasePath() {
 #endif
 }
 
-QString DefaultLogPath() {
+QString DefaultLogPath()
+{
 #ifdef Q_OS_WIN
     return QStringLiteral("c:\\mysql.log");
 #else

@@ -7,7 +7,8 @@ constexpr int kVersionMajor = 1;
 constexpr int kVersionMinor = 0;
 constexpr int kVersionRevision = 0;
 
-inline QString VersionText() {
+inline QString VersionText()
+{
     return QStringLiteral("Version %1.%2.%3")
             .arg(kVersionMajor)
             .arg(kVersionMinor)

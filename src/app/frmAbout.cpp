@@ -11,7 +11,8 @@
 
 namespace {
 
-QLabel *link(const QString &name, const QString &text, QWidget *parent) {
+QLabel *link(const QString &name, const QString &text, QWidget *parent)
+{
     auto *label =
             new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()), parent);
     label->setObjectName(name);
@@ -22,7 +23,8 @@ QLabel *link(const QString &name, const QString &text, QWidget *parent) {
     return label;
 }
 
-QLabel *wrapped(const QString &text, QWidget *parent) {
+QLabel *wrapped(const QString &text, QWidget *parent)
+{
     auto *label = new QLabel(text, parent);
     label->setWordWrap(true);
     return label;
@@ -41,7 +43,8 @@ frmAbout::frmAbout(QWidget *parent)
                                             "or passing it on in whole or in part without "
                                             "permission is not allowed."),
                              this))
-    , cmdOK(new QPushButton(QStringLiteral("OK"), this)) {
+    , cmdOK(new QPushButton(QStringLiteral("OK"), this))
+{
     setObjectName(QStringLiteral("frmAbout"));
     setWindowIcon(AppIcon());
     picIcon->setObjectName(QStringLiteral("picIcon"));
@@ -83,7 +86,8 @@ frmAbout::frmAbout(QWidget *parent)
     connect(lblWebAddr, &QLabel::linkActivated, this, &frmAbout::lblWebAddr_Click);
 }
 
-void frmAbout::Form_Load() {
+void frmAbout::Form_Load()
+{
     CentreWindow(this);
     setWindowTitle(QStringLiteral("About ") + kProductName + QLatin1Char(' ')
                    + QStringLiteral("- Version 1.0"));
@@ -91,16 +95,19 @@ void frmAbout::Form_Load() {
     lblTitle->setText(kProductName);
 }
 
-void frmAbout::cmdOK_Click() {
+void frmAbout::cmdOK_Click()
+{
     accept();
 }
 
-void frmAbout::lblWebPage_Click() {
+void frmAbout::lblWebPage_Click()
+{
     LaunchAddress = kMakerWebAddress;
     OpenAddress();
 }
 
-void frmAbout::lblWebAddr_Click() {
+void frmAbout::lblWebAddr_Click()
+{
     LaunchMailAddress = kMakerMailAddress;
     OpenMailAddress();
 }

@@ -5,7 +5,8 @@
 class QLabel;
 class QPushButton;
 
-class frmAbout : public FormDialog {
+class frmAbout : public FormDialog
+{
     Q_OBJECT
 public:
     explicit frmAbout(QWidget *parent = nullptr);

@@ -9,7 +9,8 @@ HelpWindow::HelpWindow(const QString &name, int widthTwips, int heightTwips, QSt
     : FormDialog(parent)
     , widthTwips_(widthTwips)
     , heightTwips_(heightTwips)
-    , lines_(std::move(lines)) {
+    , lines_(std::move(lines))
+{
     setObjectName(name);
     setWindowTitle(QStringLiteral("ZEP Help"));
     setAccessibleDescription(lines_.join(QString()));
@@ -18,7 +19,8 @@ HelpWindow::HelpWindow(const QString &name, int widthTwips, int heightTwips, QSt
     resize(Twips(this, widthTwips_), Twips(this, heightTwips_));
 }
 
-void HelpWindow::Form_Load() {
+void HelpWindow::Form_Load()
+{
     // The given size, grown where this desktop's font needs more room, so no line is cut off.
     const QFontMetrics metrics(font());
     int width = Twips(this, widthTwips_);
@@ -30,15 +32,18 @@ void HelpWindow::Form_Load() {
     CentreWindow(this);
 }
 
-void HelpWindow::Form_Paint() {
+void HelpWindow::Form_Paint()
+{
     update();
 }
 
-void HelpWindow::Form_Click() {
+void HelpWindow::Form_Click()
+{
     accept();
 }
 
-void HelpWindow::paintEvent(QPaintEvent *) {
+void HelpWindow::paintEvent(QPaintEvent *)
+{
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::Text));
     const QFontMetrics metrics(font());
@@ -49,7 +54,8 @@ void HelpWindow::paintEvent(QPaintEvent *) {
     }
 }
 
-void HelpWindow::mouseReleaseEvent(QMouseEvent *) {
+void HelpWindow::mouseReleaseEvent(QMouseEvent *)
+{
     Form_Click();
 }
 
@@ -72,7 +78,8 @@ frmHelpAdd::frmHelpAdd(QWidget *parent)
                             "box."),
              QStringLiteral(" The next time you access this form to add files to the database the"),
              QStringLiteral(" program will default to this location.")},
-            parent) {}
+            parent)
+{ }
 
 frmHelpShow::frmHelpShow(QWidget *parent)
     : HelpWindow(
@@ -84,7 +91,8 @@ frmHelpShow::frmHelpShow(QWidget *parent)
              QString(),
              QStringLiteral(" The Green Check button will expand the grid to allow viewing of"),
              QStringLiteral(" more records.")},
-            parent) {}
+            parent)
+{ }
 
 frmHelpSnip::frmHelpSnip(QWidget *parent)
     : HelpWindow(
@@ -96,4 +104,5 @@ frmHelpSnip::frmHelpSnip(QWidget *parent)
              QStringLiteral(" applications."), QString(),
              QStringLiteral(" Remember to click the save button to save your changes."), QString(),
              QStringLiteral(" The Clear ALL button will erase the text boxes.")},
-            parent) {}
+            parent)
+{ }

@@ -5,7 +5,8 @@
 #include <QStringList>
 
 // A help window: fixed lines of text painted from the top left; a click anywhere closes it.
-class HelpWindow : public FormDialog {
+class HelpWindow : public FormDialog
+{
     Q_OBJECT
 public:
     HelpWindow(const QString &name, int widthTwips, int heightTwips, QStringList lines,
@@ -28,21 +29,24 @@ private:
 };
 
 // Help for the import window.
-class frmHelpAdd : public HelpWindow {
+class frmHelpAdd : public HelpWindow
+{
     Q_OBJECT
 public:
     explicit frmHelpAdd(QWidget *parent = nullptr);
 };
 
 // Help for the catalogue browser.
-class frmHelpShow : public HelpWindow {
+class frmHelpShow : public HelpWindow
+{
     Q_OBJECT
 public:
     explicit frmHelpShow(QWidget *parent = nullptr);
 };
 
 // Help for the snippet notebook.
-class frmHelpSnip : public HelpWindow {
+class frmHelpSnip : public HelpWindow
+{
     Q_OBJECT
 public:
     explicit frmHelpSnip(QWidget *parent = nullptr);

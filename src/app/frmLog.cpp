@@ -13,7 +13,8 @@
 frmLog::frmLog(QWidget *parent)
     : FormDialog(parent)
     , lstLog(new QTreeWidget(this))
-    , tbrMain(new KeyedToolBar(this)) {
+    , tbrMain(new KeyedToolBar(this))
+{
     setObjectName(QStringLiteral("frmLog"));
     setWindowTitle(QStringLiteral("View Log File"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -42,12 +43,14 @@ frmLog::frmLog(QWidget *parent)
     connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmLog::tbrMain_ButtonClick);
 }
 
-void frmLog::Form_Load() {
+void frmLog::Form_Load()
+{
     CentreWindow(this);
     ShowEntries();
 }
 
-void frmLog::ShowEntries() {
+void frmLog::ShowEntries()
+{
     if (!oLog)
         return;
     const QList<CLogEntry> entries = oLog->getEntries(vLogStart);
@@ -67,23 +70,27 @@ void frmLog::ShowEntries() {
     lstLog->resizeColumnToContents(1);
 }
 
-void frmLog::tbrMain_ButtonClick(const QString &key) {
+void frmLog::tbrMain_ButtonClick(const QString &key)
+{
     if (key == QLatin1String("kCancel"))
         CloseLog();
 }
 
-void frmLog::CloseLog() {
+void frmLog::CloseLog()
+{
     close();
 }
 
-void ShowLogViewer(QWidget *owner) {
+void ShowLogViewer(QWidget *owner)
+{
     frmLog viewer(owner);
     viewer.oLog = &Log();
     viewer.vLogStart = QVariant();
     ShowModal(&viewer, owner);
 }
 
-void ReportError(qint16 type, const QString &text, const QString &message, int style) {
+void ReportError(qint16 type, const QString &text, const QString &message, int style)
+{
     Log().addEntry(type, text);
     if (!message.isEmpty())
         MsgBox(message, style);

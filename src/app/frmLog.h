@@ -9,7 +9,8 @@ class KeyedToolBar;
 class QTreeWidget;
 
 // The log viewer: lists the entries of a log from a start time on.
-class frmLog : public FormDialog {
+class frmLog : public FormDialog
+{
     Q_OBJECT
 public:
     explicit frmLog(QWidget *parent = nullptr);

@@ -29,12 +29,14 @@ constexpr int kFrameTop = 1040;
 constexpr int kWidth = 4800;
 constexpr int kInnerHeight = 5200;
 
-QIcon icon(const QString &theme, QStyle::StandardPixmap fallback) {
+QIcon icon(const QString &theme, QStyle::StandardPixmap fallback)
+{
     return QIcon::fromTheme(theme, QApplication::style()->standardIcon(fallback));
 }
 
 QPushButton *taskButton(const QString &name, const QString &toolTip, const QIcon &picture,
-                        QWidget *parent) {
+                        QWidget *parent)
+{
     auto *button = new QPushButton(parent);
     button->setObjectName(name);
     button->setIcon(picture);
@@ -46,7 +48,8 @@ QPushButton *taskButton(const QString &name, const QString &toolTip, const QIcon
     return button;
 }
 
-QAction *item(QMenu *menu, const QString &name, const QString &caption) {
+QAction *item(QMenu *menu, const QString &name, const QString &caption)
+{
     QAction *action = menu->addAction(caption);
     action->setObjectName(name);
     return action;
@@ -61,7 +64,8 @@ const char *const kHeaderStyle =
 } // namespace
 
 frmMenu::frmMenu(QWidget *parent)
-    : FormMainWindow(parent) {
+    : FormMainWindow(parent)
+{
     setObjectName(QStringLiteral("frmMenu"));
     setWindowTitle(QStringLiteral("ZEP Main Menu"));
     setWindowIcon(AppIcon());
@@ -71,12 +75,14 @@ frmMenu::frmMenu(QWidget *parent)
     placeSections();
 }
 
-frmMenu::~frmMenu() {
+frmMenu::~frmMenu()
+{
     if (MainMenu() == this)
         SetMainMenu(nullptr);
 }
 
-void frmMenu::buildSections() {
+void frmMenu::buildSections()
+{
     auto *area = new QWidget(this);
     area->setObjectName(QStringLiteral("area"));
     setCentralWidget(area);
@@ -192,9 +198,10 @@ void frmMenu::buildSections() {
                 taskButton(QStringLiteral("cmdCReports"), QStringLiteral("Reports"),
                            icon(QStringLiteral("document-print"), QStyle::SP_FileDialogInfoView),
                            Frame3));
-    cmdUsers = add(Frame4, taskButton(QStringLiteral("cmdUsers"), QStringLiteral("Add/Edit Users"),
-                                      icon(QStringLiteral("system-users"), QStyle::SP_DirHomeIcon),
-                                      Frame4));
+    cmdUsers =
+            add(Frame4,
+                taskButton(QStringLiteral("cmdUsers"), QStringLiteral("Add/Edit Users"),
+                           icon(QStringLiteral("system-users"), QStyle::SP_DirHomeIcon), Frame4));
     cmdDatabase =
             add(Frame4,
                 taskButton(QStringLiteral("cmdDatabase"), QStringLiteral("Setup Database"),
@@ -217,7 +224,8 @@ void frmMenu::buildSections() {
     connect(cmdDatabase, &QPushButton::clicked, this, &frmMenu::cmdDatabase_Click);
 }
 
-void frmMenu::buildMenus() {
+void frmMenu::buildMenus()
+{
     QMenuBar *bar = menuBar();
     mnuFile = bar->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
@@ -267,7 +275,8 @@ void frmMenu::buildMenus() {
     connect(mnuAboutHelp, &QAction::triggered, this, &frmMenu::mnuAboutHelp_Click);
 }
 
-void frmMenu::placeSections() {
+void frmMenu::placeSections()
+{
     const int width = Twips(this, kWidth);
     int top = 0;
     for (size_t i = 0; i < headers_.size(); ++i) {
@@ -283,7 +292,8 @@ void frmMenu::placeSections() {
     }
 }
 
-void frmMenu::Form_Load() {
+void frmMenu::Form_Load()
+{
     for (size_t i = 0; i < headers_.size(); ++i) {
         frames_[i]->hide();
         heights_[i] = Twips(this, kCollapsed);
@@ -303,7 +313,8 @@ void frmMenu::Form_Load() {
     Picture_Click(1);
 }
 
-void frmMenu::Picture_Click(int section) {
+void frmMenu::Picture_Click(int section)
+{
     const size_t clicked = static_cast<size_t>(section - 1);
     if (clicked >= headers_.size() || !collapsed_[clicked])
         return;
@@ -320,17 +331,19 @@ void frmMenu::Picture_Click(int section) {
     placeSections();
 }
 
-void frmMenu::Picture_Resize(int section) {
+void frmMenu::Picture_Resize(int section)
+{
     QFrame *frame = frames_[static_cast<size_t>(section - 1)];
     if (!frame->isHidden())
         frame->hide();
 }
 
-bool frmMenu::eventFilter(QObject *watched, QEvent *event) {
+bool frmMenu::eventFilter(QObject *watched, QEvent *event)
+{
     for (size_t i = 0; i < headers_.size(); ++i) {
         const bool onHeader = watched == headers_[i] || watched == titles_[i]
-                              || (watched->parent() && watched->parent()->parent() == headers_[i]
-                                  && watched->parent() != frames_[i]);
+                || (watched->parent() && watched->parent()->parent() == headers_[i]
+                    && watched->parent() != frames_[i]);
         if (!onHeader)
             continue;
         if (event->type() == QEvent::MouseButtonRelease) {
@@ -348,42 +361,49 @@ bool frmMenu::eventFilter(QObject *watched, QEvent *event) {
     return FormMainWindow::eventFilter(watched, event);
 }
 
-bool frmMenu::IsAdministrator() {
+bool frmMenu::IsAdministrator()
+{
     return Trim(CurrentGroup).toLower() == QLatin1String("administrator");
 }
 
-bool frmMenu::allowed() {
+bool frmMenu::allowed()
+{
     if (IsAdministrator())
         return true;
     MsgBox(QStringLiteral("You do not have access rights to this task."), vbExclamation);
     return false;
 }
 
-void frmMenu::cmdUsers_Click() {
+void frmMenu::cmdUsers_Click()
+{
     if (!allowed())
         return;
 }
 
-void frmMenu::cmdDatabase_Click() {
+void frmMenu::cmdDatabase_Click()
+{
     if (!allowed())
         return;
     frmSetup setup(this);
     ShowModal(&setup, this);
 }
 
-bool frmMenu::askToLeave() {
+bool frmMenu::askToLeave()
+{
     MsgText = QStringLiteral("This will end your current session.");
     MsgStyle = QStringLiteral("65");
     MsgAnswer = QString::number(MsgBox(MsgText, MsgStyle.toInt(), QStringLiteral("Session Exit")));
     return MsgAnswer == QLatin1String("1");
 }
 
-void frmMenu::mnuExit_Click() {
+void frmMenu::mnuExit_Click()
+{
     if (askToLeave())
         EndProgram();
 }
 
-void frmMenu::unload() {
+void frmMenu::unload()
+{
     unloading_ = true;
     if (MainMenu() == this)
         SetMainMenu(nullptr);
@@ -391,7 +411,8 @@ void frmMenu::unload() {
     close();
 }
 
-void frmMenu::mnuLogin_Click() {
+void frmMenu::mnuLogin_Click()
+{
     if (!askToLeave())
         return;
     unload();
@@ -400,11 +421,13 @@ void frmMenu::mnuLogin_Click() {
     ShowModal(&login);
 }
 
-void frmMenu::mnuViewLog_Click() {
+void frmMenu::mnuViewLog_Click()
+{
     ShowLogViewer(this);
 }
 
-void frmMenu::mnuClearLog_Click() {
+void frmMenu::mnuClearLog_Click()
+{
     Log().clearContents();
     // A log that could not be emptied is not reported as cleared.
     QString error;
@@ -414,30 +437,35 @@ void frmMenu::mnuClearLog_Click() {
         MsgBox(QStringLiteral("Log File has been cleared."), vbInformation);
 }
 
-void frmMenu::mnuAddEditUsers_Click() {}
+void frmMenu::mnuAddEditUsers_Click() { }
 
-void frmMenu::mnuDatabase_Click() {
+void frmMenu::mnuDatabase_Click()
+{
     frmSetup setup(this);
     ShowModal(&setup, this);
 }
 
-void frmMenu::mnuAbout_Click() {
+void frmMenu::mnuAbout_Click()
+{
     frmAbout about(this);
     ShowModal(&about, this);
 }
 
-void frmMenu::mnuAboutHelp_Click() {
+void frmMenu::mnuAboutHelp_Click()
+{
     MsgBox(QStringLiteral("Corvina."), vbInformation);
 }
 
-void frmMenu::closeEvent(QCloseEvent *event) {
+void frmMenu::closeEvent(QCloseEvent *event)
+{
     event->accept();
     // Closing the home window ends the session, unless it is giving way to a new login.
     if (!unloading_ && !ProgramEnded())
         EndProgram();
 }
 
-void ShowNewMainMenu(bool modal) {
+void ShowNewMainMenu(bool modal)
+{
     auto *menu = new frmMenu;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     SetMainMenu(menu);

@@ -11,7 +11,8 @@ class QMenu;
 class QPushButton;
 
 // The program's home: the tasks as picture buttons in four collapsible sections, and a menu bar.
-class frmMenu : public FormMainWindow {
+class frmMenu : public FormMainWindow
+{
     Q_OBJECT
 public:
     explicit frmMenu(QWidget *parent = nullptr);

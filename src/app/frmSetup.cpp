@@ -19,20 +19,23 @@
 
 namespace {
 
-QLineEdit *textBox(const QString &name, QWidget *parent) {
+QLineEdit *textBox(const QString &name, QWidget *parent)
+{
     auto *box = new QLineEdit(parent);
     box->setObjectName(name);
     SelectAllOnFocus(box);
     return box;
 }
 
-QGroupBox *frame(const QString &name, const QString &title, QWidget *parent) {
+QGroupBox *frame(const QString &name, const QString &title, QWidget *parent)
+{
     auto *box = new QGroupBox(title, parent);
     box->setObjectName(name);
     return box;
 }
 
-QLabel *note(const QString &text, QWidget *parent) {
+QLabel *note(const QString &text, QWidget *parent)
+{
     auto *label = new QLabel(text, parent);
     label->setWordWrap(true);
     QFont font = label->font();
@@ -43,7 +46,8 @@ QLabel *note(const QString &text, QWidget *parent) {
 
 // Two fields side by side in a frame, each under its label.
 void pairOfFields(QGroupBox *box, const QString &label1, QLineEdit *field1, const QString &label2,
-                  QLineEdit *field2) {
+                  QLineEdit *field2)
+{
     auto *grid = new QGridLayout(box);
     grid->addWidget(FieldLabel(label1, field1, box), 0, 0);
     grid->addWidget(field1, 0, 1);
@@ -73,7 +77,8 @@ frmSetup::frmSetup(QWidget *parent)
     , chkLogin(new QCheckBox(QStringLiteral("Lo&gin Screen"), this))
     , Frame1(frame(QStringLiteral("Frame1"), QStringLiteral("Update Settings"), this))
     , cmdUpdate(new QPushButton(QStringLiteral("OK"), Frame1))
-    , cmdClear(new QPushButton(QStringLiteral("C"), Frame1)) {
+    , cmdClear(new QPushButton(QStringLiteral("C"), Frame1))
+{
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Database Setup"));
     setWindowIcon(AppIcon());
@@ -155,7 +160,8 @@ frmSetup::frmSetup(QWidget *parent)
     connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmSetup::tbrMain_ButtonClick);
 }
 
-void frmSetup::Form_Load() {
+void frmSetup::Form_Load()
+{
     CentreWindow(this);
     CParm &parm = Parm();
     txtLogFile->setText(parm.getRParm(QStringLiteral("LOGFILE"), DefaultLogPath()));
@@ -169,11 +175,13 @@ void frmSetup::Form_Load() {
         chkLogin->setChecked(true);
 }
 
-void frmSetup::chkLogin_Click() {
+void frmSetup::chkLogin_Click()
+{
     loginSwitch_ = chkLogin->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-void frmSetup::cmdUpdate_Click() {
+void frmSetup::cmdUpdate_Click()
+{
     CParm &parm = Parm();
     parm.setRParm(QStringLiteral("LOGFILE"), txtLogFile->text());
     parm.setRParm(QStringLiteral("DSN"), QString());
@@ -192,7 +200,8 @@ void frmSetup::cmdUpdate_Click() {
     accept();
 }
 
-void frmSetup::cmdClear_Click() {
+void frmSetup::cmdClear_Click()
+{
     const int answer = MsgBox(QStringLiteral("This will clear the windows registry."),
                               vbOKCancel + vbCritical + vbDefaultButton2, QStringLiteral("Setup"));
     if (answer == vbOK) {
@@ -203,7 +212,8 @@ void frmSetup::cmdClear_Click() {
     cmdClear->hide();
 }
 
-void frmSetup::tbrMain_ButtonClick(const QString &key) {
+void frmSetup::tbrMain_ButtonClick(const QString &key)
+{
     if (key == QLatin1String("kCancel"))
         reject();
     else if (key == QLatin1String("kHelp"))

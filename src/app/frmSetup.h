@@ -10,7 +10,8 @@ class QLineEdit;
 class QPushButton;
 
 // Where the database file and the log file lie, and whether the login window is shown.
-class frmSetup : public FormDialog {
+class frmSetup : public FormDialog
+{
     Q_OBJECT
 public:
     explicit frmSetup(QWidget *parent = nullptr);

@@ -12,7 +12,8 @@
 
 namespace {
 
-QFrame *rule(const QString &name, QWidget *parent) {
+QFrame *rule(const QString &name, QWidget *parent)
+{
     auto *line = new QFrame(parent);
     line->setObjectName(name);
     line->setFrameShape(QFrame::HLine);
@@ -36,7 +37,8 @@ frmSplash::frmSplash(QWidget *parent)
                                  Frame1))
     , Line1(rule(QStringLiteral("Line1"), Frame1))
     , Line1b(rule(QStringLiteral("Line1b"), Frame1))
-    , Timer1(new QTimer(this)) {
+    , Timer1(new QTimer(this))
+{
     setObjectName(QStringLiteral("frmSplash"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -80,33 +82,39 @@ frmSplash::frmSplash(QWidget *parent)
     connect(Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
 }
 
-void frmSplash::Form_Load() {
+void frmSplash::Form_Load()
+{
     CentreWindow(this);
     lblVersion->setText(VersionText());
     lblProductName->setText(kProductName);
     Timer1->start();
 }
 
-void frmSplash::Form_KeyPress() {
+void frmSplash::Form_KeyPress()
+{
     Timer1->stop();
     accept();
 }
 
-void frmSplash::Frame1_Click() {
+void frmSplash::Frame1_Click()
+{
     Timer1->stop();
     accept();
 }
 
-void frmSplash::Timer1_Timer() {
+void frmSplash::Timer1_Timer()
+{
     Timer1->stop();
     accept();
 }
 
-void frmSplash::keyPressEvent(QKeyEvent *) {
+void frmSplash::keyPressEvent(QKeyEvent *)
+{
     Form_KeyPress();
 }
 
-bool frmSplash::eventFilter(QObject *watched, QEvent *event) {
+bool frmSplash::eventFilter(QObject *watched, QEvent *event)
+{
     if (watched == Frame1 && event->type() == QEvent::MouseButtonRelease) {
         Frame1_Click();
         return true;

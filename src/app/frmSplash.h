@@ -7,7 +7,8 @@ class QLabel;
 class QTimer;
 
 // Shown at start-up for a moment; any key or a click closes it sooner.
-class frmSplash : public FormDialog {
+class frmSplash : public FormDialog
+{
     Q_OBJECT
 public:
     explicit frmSplash(QWidget *parent = nullptr);

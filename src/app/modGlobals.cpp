@@ -30,48 +30,58 @@ namespace {
 QPointer<frmMenu> g_menu;
 }
 
-CLog &Log() {
+CLog &Log()
+{
     static CLog log;
     return log;
 }
 
-CParm &Parm() {
+CParm &Parm()
+{
     static CParm parm;
     return parm;
 }
 
-CUtils &Utils() {
+CUtils &Utils()
+{
     static CUtils utils;
     return utils;
 }
 
-frmMenu *MainMenu() {
+frmMenu *MainMenu()
+{
     return g_menu.data();
 }
 
-void SetMainMenu(frmMenu *menu) {
+void SetMainMenu(frmMenu *menu)
+{
     g_menu = menu;
 }
 
-QString FixQuotes(const QString &text) {
+QString FixQuotes(const QString &text)
+{
     QString result = text;
     return result.replace(QLatin1Char('\''), QStringLiteral("''"));
 }
 
-void OpenAddress() {
+void OpenAddress()
+{
     OpenWithShell(LaunchAddress);
 }
 
-void OpenMailAddress() {
+void OpenMailAddress()
+{
     OpenWithShell(QStringLiteral("mailto:") + LaunchMailAddress);
 }
 
-QString ConnectStringFor(const QString &path) {
+QString ConnectStringFor(const QString &path)
+{
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;") + QStringLiteral("Data Source=")
-           + path;
+            + path;
 }
 
-void ResetGlobals() {
+void ResetGlobals()
+{
     DatabasePath.clear();
     ConnectString.clear();
     SqlText.clear();

@@ -4,33 +4,39 @@
 
 #include <QCoreApplication>
 
-db::Connection &SharedConnection() {
+db::Connection &SharedConnection()
+{
     static db::Connection connection;
     return connection;
 }
 
-db::Recordset &SharedRecordset() {
+db::Recordset &SharedRecordset()
+{
     static db::Recordset recordset;
     return recordset;
 }
 
-db::Recordset &SharedRecordset2() {
+db::Recordset &SharedRecordset2()
+{
     static db::Recordset recordset;
     return recordset;
 }
 
-db::Recordset &SharedRecordset3() {
+db::Recordset &SharedRecordset3()
+{
     static db::Recordset recordset;
     return recordset;
 }
 
-void ReopenConnection() {
+void ReopenConnection()
+{
     if (SharedConnection().State() == 1)
         SharedConnection().Close();
     SharedConnection().Open(ConnectString);
 }
 
-void RunOn(db::Recordset &recordset, const QString &sql, const QVariantList &values) {
+void RunOn(db::Recordset &recordset, const QString &sql, const QVariantList &values)
+{
     SqlText = sql;
     if (recordset.State() == 1)
         recordset.Close();
@@ -39,7 +45,8 @@ void RunOn(db::Recordset &recordset, const QString &sql, const QVariantList &val
     recordset.Open(SqlText, SharedConnection(), values);
 }
 
-void CloseSession() {
+void CloseSession()
+{
     SharedRecordset().Close();
     SharedRecordset2().Close();
     SharedRecordset3().Close();

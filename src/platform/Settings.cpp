@@ -8,42 +8,49 @@ namespace {
 
 const QString kSection = QStringLiteral("Setup");
 
-QSettings store() {
+QSettings store()
+{
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("TARNU"),
                      QStringLiteral("TARNU"));
 }
 
-bool flush(QSettings &settings) {
+bool flush(QSettings &settings)
+{
     settings.sync();
     return settings.status() == QSettings::NoError;
 }
 
 } // namespace
 
-QString Get(const QString &key, const QString &defaultValue) {
+QString Get(const QString &key, const QString &defaultValue)
+{
     QSettings settings = store();
     return settings.value(kSection + QLatin1Char('/') + key, defaultValue).toString();
 }
 
-bool Set(const QString &key, const QString &value) {
+bool Set(const QString &key, const QString &value)
+{
     QSettings settings = store();
     settings.setValue(kSection + QLatin1Char('/') + key, value);
     return flush(settings);
 }
 
-bool Remove(const QString &key) {
+bool Remove(const QString &key)
+{
     QSettings settings = store();
     settings.remove(kSection + QLatin1Char('/') + key);
     return flush(settings);
 }
 
-bool RemoveAll() {
+bool RemoveAll()
+{
     QSettings settings = store();
     settings.remove(kSection);
     return flush(settings);
 }
 
-QString FileName() {
+QString FileName()
+{
     return store().fileName();
 }
 

@@ -11,13 +11,15 @@ const QString kHashPrefix = QStringLiteral("$argon2id$");
 constexpr unsigned long long kOpsLimit = 2;
 constexpr size_t kMemLimit = 19u * 1024u * 1024u;
 
-void ensureSodium() {
+void ensureSodium()
+{
     static const bool ready = sodium_init() >= 0;
     if (!ready)
         throw std::runtime_error("The password library could not start.");
 }
 
-QString transform(QString &text, const QString &key) {
+QString transform(QString &text, const QString &key)
+{
     if (key.isEmpty())
         return text;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -30,15 +32,18 @@ QString transform(QString &text, const QString &key) {
 
 } // namespace
 
-QString EncodePassword(QString &text, const QString &key) {
+QString EncodePassword(QString &text, const QString &key)
+{
     return transform(text, key);
 }
 
-QString DecodePassword(QString &text, const QString &key) {
+QString DecodePassword(QString &text, const QString &key)
+{
     return transform(text, key);
 }
 
-QString HashPassword(const QString &plain) {
+QString HashPassword(const QString &plain)
+{
     ensureSodium();
     const QByteArray bytes = plain.toUtf8();
     char out[crypto_pwhash_STRBYTES];
@@ -49,11 +54,13 @@ QString HashPassword(const QString &plain) {
     return QString::fromLatin1(out);
 }
 
-bool IsOldPasswordForm(const QString &stored) {
+bool IsOldPasswordForm(const QString &stored)
+{
     return !stored.isEmpty() && !stored.startsWith(kHashPrefix);
 }
 
-bool VerifyPassword(const QString &stored, const QString &typed) {
+bool VerifyPassword(const QString &stored, const QString &typed)
+{
     if (stored.isEmpty())
         return false;
     if (IsOldPasswordForm(stored)) {
@@ -65,5 +72,5 @@ bool VerifyPassword(const QString &stored, const QString &typed) {
     const QByteArray bytes = typed.toUtf8();
     return crypto_pwhash_str_verify(hash.constData(), bytes.constData(),
                                     static_cast<unsigned long long>(bytes.size()))
-           == 0;
+            == 0;
 }

@@ -30,7 +30,8 @@ frmLogin::frmLogin(QWidget *parent)
     , cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
     , Label3(new QLabel(QStringLiteral("If this is your first login, use 'admin' for your User ID "
                                        "and 'rowan' for your Password."),
-                        this)) {
+                        this))
+{
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Enter User ID and Password"));
     setWindowIcon(AppIcon());
@@ -72,12 +73,14 @@ frmLogin::frmLogin(QWidget *parent)
     connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
 }
 
-void frmLogin::Form_Load() {
+void frmLogin::Form_Load()
+{
     CentreWindow(this);
     counter_ = 0;
 }
 
-bool frmLogin::eventFilter(QObject *watched, QEvent *event) {
+bool frmLogin::eventFilter(QObject *watched, QEvent *event)
+{
     if (event->type() != QEvent::KeyPress)
         return FormDialog::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();
@@ -99,20 +102,24 @@ bool frmLogin::eventFilter(QObject *watched, QEvent *event) {
     return FormDialog::eventFilter(watched, event);
 }
 
-void frmLogin::pCounter() {
+void frmLogin::pCounter()
+{
     ++counter_;
 }
 
-void frmLogin::eEndprocess() {
+void frmLogin::eEndprocess()
+{
     EndProgram();
 }
 
-void frmLogin::cmdOK_Click() {
+void frmLogin::cmdOK_Click()
+{
     try {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
-        RunOn(rs, QStringLiteral("select distinct userid, userpwd, usergroup, activationdate, "
-                                 "expirationdate from tblusers order by userid"));
+        RunOn(rs,
+              QStringLiteral("select distinct userid, userpwd, usergroup, activationdate, "
+                             "expirationdate from tblusers order by userid"));
         if (rs.AtEnd()) {
             ReportError(LogError, QStringLiteral("Table is Empty"));
             return;
@@ -164,7 +171,8 @@ void frmLogin::cmdOK_Click() {
     }
 }
 
-bool frmLogin::firstPassword(QString &uid, QString &pwd) {
+bool frmLogin::firstPassword(QString &uid, QString &pwd)
+{
     CurrentUserID = uid;
     CurrentPassword = pwd;
     PasswordSet = false;
@@ -179,18 +187,21 @@ bool frmLogin::firstPassword(QString &uid, QString &pwd) {
 
 // A password still kept in the old reversible form is stored anew as a hash once it has been
 // typed correctly. A failure here does not stop the login; it is noted in the log.
-void frmLogin::renewPasswordForm(const QString &storedUserId, const QString &pwd) {
+void frmLogin::renewPasswordForm(const QString &storedUserId, const QString &pwd)
+{
     try {
         RunOn(SharedRecordset3(),
               QStringLiteral("update tblusers set userpwd = ? where userid = ? "),
               {HashPassword(pwd), storedUserId});
     } catch (const std::exception &error) {
-        Log().addEntry(LogWarning, QStringLiteral("Password of %1 kept in its old form: %2")
-                                           .arg(storedUserId, QString::fromUtf8(error.what())));
+        Log().addEntry(LogWarning,
+                       QStringLiteral("Password of %1 kept in its old form: %2")
+                               .arg(storedUserId, QString::fromUtf8(error.what())));
     }
 }
 
-void frmLogin::succeed(const QString &uid, const QString &pwd, const QString &group) {
+void frmLogin::succeed(const QString &uid, const QString &pwd, const QString &group)
+{
     LoginFailed = false;
     CurrentUserID = uid;
     CurrentPassword = pwd;
@@ -202,12 +213,14 @@ void frmLogin::succeed(const QString &uid, const QString &pwd, const QString &gr
     }
 }
 
-void frmLogin::cmdCancel_Click() {
+void frmLogin::cmdCancel_Click()
+{
     LoginFailed = true;
     EndProgram();
 }
 
-void frmLogin::reject() {
+void frmLogin::reject()
+{
     if (!ProgramEnded())
         cmdCancel_Click();
     FormDialog::reject();

@@ -7,7 +7,8 @@ class QLineEdit;
 class QPushButton;
 
 // Asks for a user ID and password and checks them against the user table; three tries.
-class frmLogin : public FormDialog {
+class frmLogin : public FormDialog
+{
     Q_OBJECT
 public:
     explicit frmLogin(QWidget *parent = nullptr);

@@ -26,7 +26,8 @@ frmVerify::frmVerify(QWidget *parent)
                                        "users before they will be allowed access.  The new "
                                        "password supplied must now be used everytime the user "
                                        "logs in."),
-                        this)) {
+                        this))
+{
     setObjectName(QStringLiteral("frmVerify"));
     setWindowTitle(QStringLiteral("Password Required"));
     txtPWD->setObjectName(QStringLiteral("txtPWD"));
@@ -60,12 +61,14 @@ frmVerify::frmVerify(QWidget *parent)
     connect(cmdCancel, &QPushButton::clicked, this, &frmVerify::cmdCancel_Click);
 }
 
-void frmVerify::Form_Load() {
+void frmVerify::Form_Load()
+{
     CentreWindow(this);
     txtPWD->setText(CurrentPassword);
 }
 
-bool frmVerify::eventFilter(QObject *watched, QEvent *event) {
+bool frmVerify::eventFilter(QObject *watched, QEvent *event)
+{
     if (watched == txtPWD && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -76,18 +79,20 @@ bool frmVerify::eventFilter(QObject *watched, QEvent *event) {
     return FormDialog::eventFilter(watched, event);
 }
 
-void frmVerify::ValidatePassword(const QString &Userpwd, bool &flag) {
+void frmVerify::ValidatePassword(const QString &Userpwd, bool &flag)
+{
     for (const QChar c : Userpwd) {
         const ushort code = c.unicode();
         const bool allowed = (code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z')
-                             || (code >= 'a' && code <= 'z');
+                || (code >= 'a' && code <= 'z');
         if (!allowed)
             return;
     }
     flag = true;
 }
 
-void frmVerify::cmdOK_Click() {
+void frmVerify::cmdOK_Click()
+{
     try {
         PasswordSet = false;
         const QString newPassword = Trim(txtPWD->text());
@@ -113,7 +118,8 @@ void frmVerify::cmdOK_Click() {
     }
 }
 
-bool frmVerify::storeNewPassword(const QString &password) {
+bool frmVerify::storeNewPassword(const QString &password)
+{
     // The connection is the one the login has just opened.
     if (SharedConnection().State() != 1)
         ReopenConnection();
@@ -141,11 +147,13 @@ bool frmVerify::storeNewPassword(const QString &password) {
     return PasswordSet;
 }
 
-void frmVerify::cmdCancel_Click() {
+void frmVerify::cmdCancel_Click()
+{
     LoginFailed = true;
     FormDialog::reject();
 }
 
-void frmVerify::reject() {
+void frmVerify::reject()
+{
     cmdCancel_Click();
 }

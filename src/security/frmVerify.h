@@ -7,7 +7,8 @@ class QLineEdit;
 class QPushButton;
 
 // The first password of an account that has none yet.
-class frmVerify : public FormDialog {
+class frmVerify : public FormDialog
+{
     Q_OBJECT
 public:
     explicit frmVerify(QWidget *parent = nullptr);

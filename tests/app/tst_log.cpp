@@ -13,13 +13,15 @@
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes) {
+void writeFile(const QString &path, const QByteArray &bytes)
+{
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
 }
 
-QStringList messagesOf(const QList<CLogEntry> &entries) {
+QStringList messagesOf(const QList<CLogEntry> &entries)
+{
     QStringList result;
     for (const CLogEntry &entry : entries)
         result << entry.sMsg;
@@ -28,7 +30,8 @@ QStringList messagesOf(const QList<CLogEntry> &entries) {
 
 } // namespace
 
-class TestLog : public QObject {
+class TestLog : public QObject
+{
     Q_OBJECT
 private slots:
     void lineFormatAndFlags();
@@ -44,7 +47,8 @@ private slots:
     void errorReportShowsTheViewer();
 };
 
-void TestLog::lineFormatAndFlags() {
+void TestLog::lineFormatAndFlags()
+{
     Fixture f;
     f.setUp();
     CLog &log = Log();
@@ -66,7 +70,8 @@ void TestLog::lineFormatAndFlags() {
     QCOMPARE(entries[0].dtDate, Fixture::kNow);
 }
 
-void TestLog::unsetPathTakesTheDefault() {
+void TestLog::unsetPathTakesTheDefault()
+{
     Fixture f;
     QString error;
     // Reading with no path set is no failure and stores nothing.
@@ -81,7 +86,8 @@ void TestLog::unsetPathTakesTheDefault() {
     QFile::remove(before);
 }
 
-void TestLog::messagesComeBackUnchanged_data() {
+void TestLog::messagesComeBackUnchanged_data()
+{
     QTest::addColumn<QString>("message");
     QTest::newRow("comma") << "one, two";
     QTest::newRow("double quote") << "say \"hi\"";
@@ -92,7 +98,8 @@ void TestLog::messagesComeBackUnchanged_data() {
     QTest::newRow("non-ASCII") << QStringLiteral("Gr\u00fc\u00dfe \u2013 \u65e5\u672c");
 }
 
-void TestLog::messagesComeBackUnchanged() {
+void TestLog::messagesComeBackUnchanged()
+{
     QFETCH(QString, message);
     Fixture f;
     f.setUp();
@@ -104,7 +111,8 @@ void TestLog::messagesComeBackUnchanged() {
     QVERIFY2(!Log().isError(error), qPrintable(error));
 }
 
-void TestLog::entriesFromAStartTime() {
+void TestLog::entriesFromAStartTime()
+{
     Fixture f;
     f.setUp();
     const QDateTime start = Fixture::kNow;
@@ -118,7 +126,8 @@ void TestLog::entriesFromAStartTime() {
     QCOMPARE(Log().getEntries().size(), 3);
 }
 
-void TestLog::clearContents() {
+void TestLog::clearContents()
+{
     Fixture f;
     f.setUp();
     Log().addEntry(LogInfo, QStringLiteral("x"));
@@ -130,7 +139,8 @@ void TestLog::clearContents() {
     QVERIFY(!Log().isError(error));
 }
 
-void TestLog::failuresAreReportedNotRaised() {
+void TestLog::failuresAreReportedNotRaised()
+{
     Fixture f;
     f.setUp();
     f.setting("LOGFILE", f.dir() + "/missing.log");
@@ -152,14 +162,16 @@ void TestLog::failuresAreReportedNotRaised() {
     QVERIFY(!Log().isError(error));
 }
 
-void TestLog::badLinesAreNamedAndSkipped() {
+void TestLog::badLinesAreNamedAndSkipped()
+{
     Fixture f;
     f.setUp();
-    writeFile(f.logPath, "\"20261207\",\"134512\",0,\"good one\"\r\n"
-                         "garbage without fields\r\n"
-                         "\"2026120\",\"134512\",0,\"short date\"\r\n"
-                         "\"20261207\",\"134512\",0,\"unterminated\r\n"
-                         "\"20261207\",\"134513\",2,\"good two\"\r\n");
+    writeFile(f.logPath,
+              "\"20261207\",\"134512\",0,\"good one\"\r\n"
+              "garbage without fields\r\n"
+              "\"2026120\",\"134512\",0,\"short date\"\r\n"
+              "\"20261207\",\"134512\",0,\"unterminated\r\n"
+              "\"20261207\",\"134513\",2,\"good two\"\r\n");
     const QList<CLogEntry> entries = Log().getEntries();
     QCOMPARE(messagesOf(entries), QStringList({"good one", "good two"}));
     QString error;
@@ -167,7 +179,8 @@ void TestLog::badLinesAreNamedAndSkipped() {
     QVERIFY2(error.contains("line 2, 3, 4"), qPrintable(error));
 }
 
-void TestLog::viewerListsEntries() {
+void TestLog::viewerListsEntries()
+{
     Fixture f;
     f.setUp();
     Log().addEntry(LogWarning, QStringLiteral("careful, now"));
@@ -190,7 +203,8 @@ void TestLog::viewerListsEntries() {
     VERIFY_CLEAN(f);
 }
 
-void TestLog::viewerShowsReadFailure() {
+void TestLog::viewerShowsReadFailure()
+{
     Fixture f;
     f.setUp();
     f.setting("LOGFILE", f.dir() + "/none.log");
@@ -215,7 +229,8 @@ void TestLog::viewerShowsReadFailure() {
     VERIFY_CLEAN(f);
 }
 
-void TestLog::errorReportShowsTheViewer() {
+void TestLog::errorReportShowsTheViewer()
+{
     Fixture f;
     f.setUp();
     InteractiveMode = 1;

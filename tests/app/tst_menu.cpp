@@ -26,7 +26,8 @@
 namespace {
 
 // The names of the section frames that show their buttons.
-QStringList openSections(frmMenu &menu) {
+QStringList openSections(frmMenu &menu)
+{
     QStringList open;
     for (QFrame *frame : {menu.Frame1, menu.Frame2, menu.Frame3, menu.Frame4}) {
         if (!frame->isHidden())
@@ -37,7 +38,8 @@ QStringList openSections(frmMenu &menu) {
 
 } // namespace
 
-class TestMenu : public QObject {
+class TestMenu : public QObject
+{
     Q_OBJECT
 private slots:
     void accessRule_data();
@@ -55,7 +57,8 @@ private slots:
     void windowsNameEveryField();
 };
 
-void TestMenu::accessRule_data() {
+void TestMenu::accessRule_data()
+{
     QTest::addColumn<QString>("group");
     QTest::addColumn<bool>("admin");
     QTest::newRow("Administrator") << "Administrator" << true;
@@ -66,7 +69,8 @@ void TestMenu::accessRule_data() {
     QTest::newRow("empty") << "" << false;
 }
 
-void TestMenu::accessRule() {
+void TestMenu::accessRule()
+{
     QFETCH(QString, group);
     QFETCH(bool, admin);
     Fixture f;
@@ -95,7 +99,8 @@ void TestMenu::accessRule() {
     VERIFY_CLEAN(f);
 }
 
-void TestMenu::menuBarAsBuilt() {
+void TestMenu::menuBarAsBuilt()
+{
     Fixture f;
     f.setUp();
     CurrentGroup = "administrator";
@@ -118,7 +123,8 @@ void TestMenu::menuBarAsBuilt() {
     QCOMPARE(menu.lblCInfo->text(), QStringLiteral("Common Information"));
 }
 
-void TestMenu::sectionsExpandOneAtATime() {
+void TestMenu::sectionsExpandOneAtATime()
+{
     Fixture f;
     f.setUp();
     frmMenu menu;
@@ -146,13 +152,15 @@ void TestMenu::sectionsExpandOneAtATime() {
     QCOMPARE(menu.Picture4->geometry().bottom() + 1, menu.centralWidget()->height());
 }
 
-void TestMenu::exitQuestion_data() {
+void TestMenu::exitQuestion_data()
+{
     QTest::addColumn<int>("answer");
     QTest::newRow("OK ends") << int(vbOK);
     QTest::newRow("Cancel stays") << int(vbCancel);
 }
 
-void TestMenu::exitQuestion() {
+void TestMenu::exitQuestion()
+{
     QFETCH(int, answer);
     Fixture f;
     f.setUp();
@@ -168,7 +176,8 @@ void TestMenu::exitQuestion() {
     VERIFY_CLEAN(f);
 }
 
-void TestMenu::logoutAndLoginAgain() {
+void TestMenu::logoutAndLoginAgain()
+{
     Fixture f;
     f.setUp("1");
     CurrentGroup = "Administrator";
@@ -197,7 +206,8 @@ void TestMenu::logoutAndLoginAgain() {
     VERIFY_CLEAN(f);
 }
 
-void TestMenu::logoutCancelled() {
+void TestMenu::logoutCancelled()
+{
     Fixture f;
     f.setUp("1");
     ShowNewMainMenu(false);
@@ -210,7 +220,8 @@ void TestMenu::logoutCancelled() {
     VERIFY_CLEAN(f);
 }
 
-void TestMenu::viewAndClearLog() {
+void TestMenu::viewAndClearLog()
+{
     Fixture f;
     f.setUp();
     Log().addEntry(LogInfo, QStringLiteral("something"));
@@ -238,7 +249,8 @@ void TestMenu::viewAndClearLog() {
     VERIFY_CLEAN(f);
 }
 
-void TestMenu::aboutAndHelp() {
+void TestMenu::aboutAndHelp()
+{
     Fixture f;
     f.setUp();
     frmMenu menu;
@@ -265,7 +277,8 @@ void TestMenu::aboutAndHelp() {
     VERIFY_CLEAN(f);
 }
 
-void TestMenu::splashClosesOnceOnKeyOrTimer() {
+void TestMenu::splashClosesOnceOnKeyOrTimer()
+{
     Fixture f;
     frmSplash splash;
     int closings = 0;
@@ -289,7 +302,8 @@ void TestMenu::splashClosesOnceOnKeyOrTimer() {
     QCOMPARE(closings, 2);
 }
 
-void TestMenu::helpWindowsPaintTheirLines() {
+void TestMenu::helpWindowsPaintTheirLines()
+{
     Fixture f;
     frmHelpAdd add;
     frmHelpShow show;
@@ -314,7 +328,8 @@ void TestMenu::helpWindowsPaintTheirLines() {
     QVERIFY(!add.isVisible());
 }
 
-void TestMenu::windowsNameEveryField() {
+void TestMenu::windowsNameEveryField()
+{
     Fixture f;
     f.setUp();
     frmSetup setup;

@@ -15,7 +15,8 @@
 #include <QPushButton>
 #include <QTest>
 
-class TestStartup : public QObject {
+class TestStartup : public QObject
+{
     Q_OBJECT
 private slots:
     void firstStartCancelledSetup();
@@ -35,7 +36,8 @@ private slots:
     void setupToolBar();
 };
 
-void TestStartup::firstStartCancelledSetup() {
+void TestStartup::firstStartCancelledSetup()
+{
     Fixture f;
     f.ui.onModal("frmSetup", [](QWidget *window) {
         static_cast<frmSetup *>(window)->tbrMain->click("kCancel");
@@ -52,7 +54,8 @@ void TestStartup::firstStartCancelledSetup() {
     VERIFY_CLEAN(f);
 }
 
-void TestStartup::firstStartCompletedSetup() {
+void TestStartup::firstStartCompletedSetup()
+{
     Fixture f;
     const QString db = f.dbPath;
     f.ui.onModal("frmSetup", [db](QWidget *window) {
@@ -72,7 +75,8 @@ void TestStartup::firstStartCompletedSetup() {
     VERIFY_CLEAN(f);
 }
 
-void TestStartup::completeButNoDatabasePath() {
+void TestStartup::completeButNoDatabasePath()
+{
     Fixture f;
     f.setting("COMPLETE", "1");
     f.setting("TARNU", "");
@@ -84,7 +88,8 @@ void TestStartup::completeButNoDatabasePath() {
     VERIFY_CLEAN(f);
 }
 
-void TestStartup::loginSwitch_data() {
+void TestStartup::loginSwitch_data()
+{
     QTest::addColumn<QString>("login");
     QTest::addColumn<bool>("loginShown");
     QTest::newRow("missing means login") << QString() << true;
@@ -94,7 +99,8 @@ void TestStartup::loginSwitch_data() {
     QTest::newRow("empty") << "" << false;
 }
 
-void TestStartup::loginSwitch() {
+void TestStartup::loginSwitch()
+{
     QFETCH(QString, login);
     QFETCH(bool, loginShown);
     Fixture f;
@@ -118,7 +124,8 @@ void TestStartup::loginSwitch() {
     VERIFY_CLEAN(f);
 }
 
-void TestStartup::loginOnWithSuccessfulLogin() {
+void TestStartup::loginOnWithSuccessfulLogin()
+{
     Fixture f;
     f.setUp("1");
     f.ui.onModal("frmLogin", [](QWidget *window) {
@@ -138,7 +145,8 @@ void TestStartup::loginOnWithSuccessfulLogin() {
     VERIFY_CLEAN(f);
 }
 
-void TestStartup::pinnedDirectory_data() {
+void TestStartup::pinnedDirectory_data()
+{
     QTest::addColumn<QString>("dir");
     QTest::addColumn<bool>("pinned");
     QTest::newRow("missing") << QString() << false;
@@ -147,7 +155,8 @@ void TestStartup::pinnedDirectory_data() {
     QTest::newRow("other") << "x" << true;
 }
 
-void TestStartup::pinnedDirectory() {
+void TestStartup::pinnedDirectory()
+{
     QFETCH(QString, dir);
     QFETCH(bool, pinned);
     Fixture f;
@@ -158,7 +167,8 @@ void TestStartup::pinnedDirectory() {
     QCOMPARE(DefaultDirPinned, pinned);
 }
 
-void TestStartup::setupLoadsDefaults() {
+void TestStartup::setupLoadsDefaults()
+{
     Fixture f;
     frmSetup setup;
     setup.Form_Load();
@@ -173,7 +183,8 @@ void TestStartup::setupLoadsDefaults() {
     QVERIFY(setup.cmdClear->isVisibleTo(&setup));
 }
 
-void TestStartup::setupLoadsStoredValues() {
+void TestStartup::setupLoadsStoredValues()
+{
     Fixture f;
     f.setUp("1");
     f.setting("SERVER", "srv");
@@ -186,7 +197,8 @@ void TestStartup::setupLoadsStoredValues() {
     QCOMPARE(setup.loginSwitch(), QStringLiteral("1"));
 }
 
-void TestStartup::setupStoresOnOk_data() {
+void TestStartup::setupStoresOnOk_data()
+{
     QTest::addColumn<QString>("storedLogin");
     QTest::addColumn<int>("clicks");
     QTest::addColumn<QString>("expected");
@@ -198,7 +210,8 @@ void TestStartup::setupStoresOnOk_data() {
     QTest::newRow("ticked and unticked") << "0" << 2 << "0";
 }
 
-void TestStartup::setupStoresOnOk() {
+void TestStartup::setupStoresOnOk()
+{
     QFETCH(QString, storedLogin);
     QFETCH(int, clicks);
     QFETCH(QString, expected);
@@ -229,13 +242,15 @@ void TestStartup::setupStoresOnOk() {
     VERIFY_CLEAN(f);
 }
 
-void TestStartup::setupClear_data() {
+void TestStartup::setupClear_data()
+{
     QTest::addColumn<int>("answer");
     QTest::newRow("OK") << int(vbOK);
     QTest::newRow("Cancel") << int(vbCancel);
 }
 
-void TestStartup::setupClear() {
+void TestStartup::setupClear()
+{
     QFETCH(int, answer);
     Fixture f;
     f.setUp();
@@ -253,7 +268,8 @@ void TestStartup::setupClear() {
     VERIFY_CLEAN(f);
 }
 
-void TestStartup::setupToolBar() {
+void TestStartup::setupToolBar()
+{
     Fixture f;
     frmSetup setup;
     setup.show();

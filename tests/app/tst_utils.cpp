@@ -6,7 +6,8 @@
 
 #include <QTest>
 
-class TestUtils : public QObject {
+class TestUtils : public QObject
+{
     Q_OBJECT
 private slots:
     void toDate_data();
@@ -23,7 +24,8 @@ private slots:
     void addressesGoToTheDesktop();
 };
 
-void TestUtils::toDate_data() {
+void TestUtils::toDate_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("format");
     QTest::addColumn<QDateTime>("expected");
@@ -47,7 +49,8 @@ void TestUtils::toDate_data() {
                          QTime(now.time().hour(), 30, now.time().second()));
 }
 
-void TestUtils::toDate() {
+void TestUtils::toDate()
+{
     QFETCH(QString, text);
     QFETCH(QString, format);
     QFETCH(QDateTime, expected);
@@ -55,7 +58,8 @@ void TestUtils::toDate() {
     QCOMPARE(Utils().toDate(text, format), expected);
 }
 
-void TestUtils::toDateRejects_data() {
+void TestUtils::toDateRejects_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("format");
     QTest::newRow("too short") << "2003123"
@@ -68,21 +72,24 @@ void TestUtils::toDateRejects_data() {
                                      << "hhnnss";
 }
 
-void TestUtils::toDateRejects() {
+void TestUtils::toDateRejects()
+{
     QFETCH(QString, text);
     QFETCH(QString, format);
     Fixture f;
     QVERIFY_THROWS_EXCEPTION(ConversionError, Utils().toDate(text, format));
 }
 
-void TestUtils::toDateLowersFormatInPlace() {
+void TestUtils::toDateLowersFormatInPlace()
+{
     Fixture f;
     QString format = QStringLiteral("YYYYMMDD");
     Utils().toDate(QStringLiteral("20261207"), format);
     QCOMPARE(format, QStringLiteral("yyyymmdd"));
 }
 
-void TestUtils::quote2MSSQL_data() {
+void TestUtils::quote2MSSQL_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
     QTest::newRow("no quote") << "abc"
@@ -97,13 +104,15 @@ void TestUtils::quote2MSSQL_data() {
                                 << "  CHAR(39)  +  CHAR(39) ";
 }
 
-void TestUtils::quote2MSSQL() {
+void TestUtils::quote2MSSQL()
+{
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(Utils().quote2MSSQL(text), expected);
 }
 
-void TestUtils::fixQuotes_data() {
+void TestUtils::fixQuotes_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
     QTest::newRow("none") << "plain"
@@ -118,13 +127,15 @@ void TestUtils::fixQuotes_data() {
                                << QString(80000, QLatin1Char('\''));
 }
 
-void TestUtils::fixQuotes() {
+void TestUtils::fixQuotes()
+{
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(FixQuotes(text), expected);
 }
 
-void TestUtils::getNonNullAndTrim() {
+void TestUtils::getNonNullAndTrim()
+{
     QCOMPARE(Utils().getNonNull(QVariant(), 0), QVariant(0));
     QCOMPARE(Utils().getNonNull(QString(""), 0), QVariant(QString("")));
     QCOMPARE(Utils().getNonNull(QVariant(QMetaType::fromType<QString>()), 7), QVariant(7));
@@ -134,7 +145,8 @@ void TestUtils::getNonNullAndTrim() {
     QCOMPARE(TextOf(QVariant()), QString());
 }
 
-void TestUtils::parametersAndSetUp() {
+void TestUtils::parametersAndSetUp()
+{
     Fixture f;
     CParm &parm = Parm();
     QCOMPARE(parm.getRParm("TARNU", "fallback"), QStringLiteral("fallback"));
@@ -151,7 +163,8 @@ void TestUtils::parametersAndSetUp() {
     QVERIFY(parm.getError().isEmpty());
 }
 
-void TestUtils::addressesGoToTheDesktop() {
+void TestUtils::addressesGoToTheDesktop()
+{
     Fixture f;
     LaunchAddress = QStringLiteral("https://example.org/a?b=c");
     OpenAddress();

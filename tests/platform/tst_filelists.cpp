@@ -9,12 +9,14 @@
 
 namespace {
 
-void touch(const QString &path) {
+void touch(const QString &path)
+{
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
 }
 
-QStringList texts(const QListWidget &list, int from = 0) {
+QStringList texts(const QListWidget &list, int from = 0)
+{
     QStringList result;
     for (int i = from; i < list.count(); ++i)
         result.append(list.item(i)->text());
@@ -22,14 +24,16 @@ QStringList texts(const QListWidget &list, int from = 0) {
 }
 
 // The number of chain entries a folder gets: the root plus one per component below it.
-int chainLength(const QString &path) {
+int chainLength(const QString &path)
+{
     int length = 1;
     for (QDir dir(path); !dir.isRoot() && dir.cdUp();)
         ++length;
     return length;
 }
 
-void activate(QAbstractItemView &view, int row, bool doubleClick) {
+void activate(QAbstractItemView &view, int row, bool doubleClick)
+{
     // A real double click arrives as a click, then the double-click event.
     const QPoint centre = view.visualRect(view.model()->index(row, 0)).center();
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, centre);
@@ -39,7 +43,8 @@ void activate(QAbstractItemView &view, int row, bool doubleClick) {
 
 } // namespace
 
-class TestFileLists : public QObject {
+class TestFileLists : public QObject
+{
     Q_OBJECT
 private slots:
     void driveList_listsTheMachinesVolumes();
@@ -66,7 +71,8 @@ private slots:
 
 // ---- drives ----
 
-void TestFileLists::driveList_listsTheMachinesVolumes() {
+void TestFileLists::driveList_listsTheMachinesVolumes()
+{
     DriveListBox drives;
     QVERIFY(drives.count() > 0);
     QStringList entries;
@@ -78,7 +84,8 @@ void TestFileLists::driveList_listsTheMachinesVolumes() {
     QCOMPARE(drives.Drive(), DriveListBox::volumeOf(QDir::currentPath()));
 }
 
-void TestFileLists::driveList_setDriveFollowsPath() {
+void TestFileLists::driveList_setDriveFollowsPath()
+{
     DriveListBox drives;
     const QString temp = DriveListBox::volumeOf(QDir::tempPath());
     QSignalSpy spy(&drives, &DriveListBox::driveChanged);
@@ -107,7 +114,8 @@ void TestFileLists::driveList_setDriveFollowsPath() {
     QCOMPARE(spy.count(), 0);
 }
 
-void TestFileLists::rootContaining_data() {
+void TestFileLists::rootContaining_data()
+{
     QTest::addColumn<QStringList>("roots");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected");
@@ -145,7 +153,8 @@ void TestFileLists::rootContaining_data() {
 #endif
 }
 
-void TestFileLists::rootContaining() {
+void TestFileLists::rootContaining()
+{
     QFETCH(QStringList, roots);
     QFETCH(QString, path);
     QFETCH(QString, expected);
@@ -154,7 +163,8 @@ void TestFileLists::rootContaining() {
 
 // ---- folders ----
 
-void TestFileLists::dirList_chainThenSortedSubfolders() {
+void TestFileLists::dirList_chainThenSortedSubfolders()
+{
     QTemporaryDir temp;
     QVERIFY(temp.isValid());
     QDir root(temp.path());
@@ -189,7 +199,8 @@ void TestFileLists::dirList_chainThenSortedSubfolders() {
         QCOMPARE(dirs.item(i)->data(DirListBox::LevelRole).toInt(), depth);
 }
 
-void TestFileLists::dirList_setPath_data() {
+void TestFileLists::dirList_setPath_data()
+{
     QTest::addColumn<QString>("relative"); // how the folder "a/b" is named, from the temp root
 
     QTest::newRow("plain") << "a/b";
@@ -199,7 +210,8 @@ void TestFileLists::dirList_setPath_data() {
     QTest::newRow("native separators") << QDir::toNativeSeparators("a/b");
 }
 
-void TestFileLists::dirList_setPath() {
+void TestFileLists::dirList_setPath()
+{
     QFETCH(QString, relative);
     QTemporaryDir temp;
     QVERIFY(QDir(temp.path()).mkpath("a/b") && QDir(temp.path()).mkpath("a/c"));
@@ -218,7 +230,8 @@ void TestFileLists::dirList_setPath() {
     QCOMPARE(spy.count(), 1);
 }
 
-void TestFileLists::dirList_rejectsWhatIsNoFolder_data() {
+void TestFileLists::dirList_rejectsWhatIsNoFolder_data()
+{
     QTest::addColumn<QString>("name");
     QTest::newRow("missing") << "missing";
     QTest::newRow("a file") << "file.txt";
@@ -229,7 +242,8 @@ void TestFileLists::dirList_rejectsWhatIsNoFolder_data() {
 #endif
 }
 
-void TestFileLists::dirList_rejectsWhatIsNoFolder() {
+void TestFileLists::dirList_rejectsWhatIsNoFolder()
+{
     QFETCH(QString, name);
     QTemporaryDir temp;
     touch(temp.filePath("file.txt"));
@@ -248,7 +262,8 @@ void TestFileLists::dirList_rejectsWhatIsNoFolder() {
     QCOMPARE(spy.count(), 0);
 }
 
-void TestFileLists::dirList_doubleClickOrEnterOpens() {
+void TestFileLists::dirList_doubleClickOrEnterOpens()
+{
     QTemporaryDir temp;
     QVERIFY(QDir(temp.path()).mkpath("one/two"));
     DirListBox dirs;
@@ -276,7 +291,8 @@ void TestFileLists::dirList_doubleClickOrEnterOpens() {
     QCOMPARE(spy.count(), 2);
 }
 
-void TestFileLists::dirList_unreadableFolderShowsChainOnly() {
+void TestFileLists::dirList_unreadableFolderShowsChainOnly()
+{
 #ifndef Q_OS_UNIX
     QSKIP("Permissions are set differently here");
 #else
@@ -297,7 +313,8 @@ void TestFileLists::dirList_unreadableFolderShowsChainOnly() {
 #endif
 }
 
-void TestFileLists::dirList_refreshFallsBackWhenFolderGone() {
+void TestFileLists::dirList_refreshFallsBackWhenFolderGone()
+{
     QTemporaryDir temp;
     QVERIFY(QDir(temp.path()).mkpath("a/b"));
     DirListBox dirs;
@@ -319,7 +336,8 @@ void TestFileLists::dirList_refreshFallsBackWhenFolderGone() {
 
 // ---- files ----
 
-void TestFileLists::fileList_pattern_data() {
+void TestFileLists::fileList_pattern_data()
+{
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QStringList>("expected");
 
@@ -336,7 +354,8 @@ void TestFileLists::fileList_pattern_data() {
     QTest::newRow("nothing matches") << "*.none" << QStringList{};
 }
 
-void TestFileLists::fileList_pattern() {
+void TestFileLists::fileList_pattern()
+{
     QFETCH(QString, pattern);
     QFETCH(QStringList, expected);
     QTemporaryDir temp;
@@ -352,7 +371,8 @@ void TestFileLists::fileList_pattern() {
     QCOMPARE(texts(files), expected);
 }
 
-void TestFileLists::fileList_selection() {
+void TestFileLists::fileList_selection()
+{
     QTemporaryDir temp;
     for (const char *name : {"a.txt", "b.txt", "c.log"})
         touch(temp.filePath(name));
@@ -387,7 +407,8 @@ void TestFileLists::fileList_selection() {
     QCOMPARE(spy.count(), 4);
 }
 
-void TestFileLists::fileList_choosing() {
+void TestFileLists::fileList_choosing()
+{
     QTemporaryDir temp;
     for (const char *name : {"a.txt", "b.txt"})
         touch(temp.filePath(name));
@@ -417,7 +438,8 @@ void TestFileLists::fileList_choosing() {
     QCOMPARE(chosen.count(), 2);
 }
 
-void TestFileLists::fileList_missingFolderIsEmpty() {
+void TestFileLists::fileList_missingFolderIsEmpty()
+{
     QTemporaryDir temp;
     touch(temp.filePath("a.txt"));
     FileListBox files;
@@ -430,7 +452,8 @@ void TestFileLists::fileList_missingFolderIsEmpty() {
     QCOMPARE(files.ListCount(), 0);
 }
 
-void TestFileLists::fileList_largeFolder() {
+void TestFileLists::fileList_largeFolder()
+{
     constexpr int kFiles = 5000;
     QTemporaryDir temp;
     for (int i = 0; i < kFiles; ++i) {

@@ -14,24 +14,28 @@
 
 namespace {
 
-QString oldForm(QString plain) {
+QString oldForm(QString plain)
+{
     return EncodePassword(plain, kPasswordKey);
 }
 
 // A login window as start-up shows it, with one try typed in.
-void typeIn(frmLogin &login, const QString &uid, const QString &pwd) {
+void typeIn(frmLogin &login, const QString &uid, const QString &pwd)
+{
     login.txtUID->setText(uid);
     login.txtPWD->setText(pwd);
 }
 
-void addUser(Fixture &f, const QString &uid, const QVariant &stored, const QString &group) {
+void addUser(Fixture &f, const QString &uid, const QVariant &stored, const QString &group)
+{
     f.exec("insert into tblusers (userid, userpwd, usergroup, username) values (?, ?, ?, ?)",
            {uid, stored, group, uid});
 }
 
 } // namespace
 
-class TestLogin : public QObject {
+class TestLogin : public QObject
+{
     Q_OBJECT
 private slots:
     void seededAdministratorLogsIn();
@@ -53,7 +57,8 @@ private slots:
     void validatePassword();
 };
 
-void TestLogin::seededAdministratorLogsIn() {
+void TestLogin::seededAdministratorLogsIn()
+{
     Fixture f;
     f.setUp("1");
     frmLogin login;
@@ -71,7 +76,8 @@ void TestLogin::seededAdministratorLogsIn() {
     VERIFY_CLEAN(f);
 }
 
-void TestLogin::threeTriesThenTheEnd() {
+void TestLogin::threeTriesThenTheEnd()
+{
     Fixture f;
     f.setUp("1");
     frmLogin login;
@@ -84,9 +90,10 @@ void TestLogin::threeTriesThenTheEnd() {
     login.cmdOK->click();
     f.ui.answer(vbOK);
     login.cmdOK->click();
-    QCOMPARE(f.ui.texts(), QStringList({"Invalid Password, please re-enter the Password.",
-                                        "Invalid User ID, please re-enter the User ID.",
-                                        "Invalid User ID, please re-enter the User ID."}));
+    QCOMPARE(f.ui.texts(),
+             QStringList({"Invalid Password, please re-enter the Password.",
+                          "Invalid User ID, please re-enter the User ID.",
+                          "Invalid User ID, please re-enter the User ID."}));
     QCOMPARE(f.ui.messages[0].title, QStringLiteral("Login Error"));
     QCOMPARE(f.ui.messages[0].style, int(vbCritical));
     QCOMPARE(f.ui.endings, 0);
@@ -102,7 +109,8 @@ void TestLogin::threeTriesThenTheEnd() {
     VERIFY_CLEAN(f);
 }
 
-void TestLogin::keyAfterThirdFailureEnds() {
+void TestLogin::keyAfterThirdFailureEnds()
+{
     Fixture f;
     f.setUp("1");
     frmLogin login;
@@ -120,7 +128,8 @@ void TestLogin::keyAfterThirdFailureEnds() {
     VERIFY_CLEAN(f);
 }
 
-void TestLogin::userIdsAreCaseSensitive_data() {
+void TestLogin::userIdsAreCaseSensitive_data()
+{
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("succeeds");
     QTest::newRow("same case") << "smith" << true;
@@ -128,7 +137,8 @@ void TestLogin::userIdsAreCaseSensitive_data() {
     QTest::newRow("with a quote") << "o'neil" << true;
 }
 
-void TestLogin::userIdsAreCaseSensitive() {
+void TestLogin::userIdsAreCaseSensitive()
+{
     QFETCH(QString, typed);
     QFETCH(bool, succeeds);
     Fixture f;
@@ -148,7 +158,8 @@ void TestLogin::userIdsAreCaseSensitive() {
     VERIFY_CLEAN(f);
 }
 
-void TestLogin::wrongPasswordKeepsScanning() {
+void TestLogin::wrongPasswordKeepsScanning()
+{
     // Two rows for one user ID (blanks around one of them): the second password matches.
     Fixture f;
     f.setUp("1");
@@ -162,7 +173,8 @@ void TestLogin::wrongPasswordKeepsScanning() {
     VERIFY_CLEAN(f);
 }
 
-void TestLogin::oldFormPasswordIsRenewed() {
+void TestLogin::oldFormPasswordIsRenewed()
+{
     Fixture f;
     f.setUp("1");
     // "3" under the key's "3" is stored as code 0; the value must survive the round trip.
@@ -178,7 +190,8 @@ void TestLogin::oldFormPasswordIsRenewed() {
     VERIFY_CLEAN(f);
 }
 
-void TestLogin::firstPassword() {
+void TestLogin::firstPassword()
+{
     Fixture f;
     f.setUp("1");
     addUser(f, "newbie", QVariant(), "User");
@@ -207,7 +220,8 @@ void TestLogin::firstPassword() {
     VERIFY_CLEAN(f);
 }
 
-void TestLogin::firstPasswordRules_data() {
+void TestLogin::firstPasswordRules_data()
+{
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
     QTest::addColumn<QString>("message");
@@ -228,7 +242,8 @@ void TestLogin::firstPasswordRules_data() {
                              << "Invalid character in password!";
 }
 
-void TestLogin::firstPasswordRules() {
+void TestLogin::firstPasswordRules()
+{
     QFETCH(QString, first);
     QFETCH(QString, second);
     QFETCH(QString, message);
@@ -252,7 +267,8 @@ void TestLogin::firstPasswordRules() {
     VERIFY_CLEAN(f);
 }
 
-void TestLogin::firstPasswordCancelled() {
+void TestLogin::firstPasswordCancelled()
+{
     Fixture f;
     f.setUp("1");
     addUser(f, "newbie", "", "User");
@@ -269,7 +285,8 @@ void TestLogin::firstPasswordCancelled() {
     VERIFY_CLEAN(f);
 }
 
-void TestLogin::emptyTableIsReported() {
+void TestLogin::emptyTableIsReported()
+{
     Fixture f;
     f.setUp("1");
     f.exec("delete from tblusers");
@@ -284,7 +301,8 @@ void TestLogin::emptyTableIsReported() {
     VERIFY_CLEAN(f);
 }
 
-void TestLogin::missingDatabase() {
+void TestLogin::missingDatabase()
+{
     Fixture f;
     f.setUp("1");
     ConnectString = ConnectStringFor(f.dir() + "/absent.mdb");
@@ -299,7 +317,8 @@ void TestLogin::missingDatabase() {
     VERIFY_CLEAN(f);
 }
 
-void TestLogin::cancelEndsTheProgram() {
+void TestLogin::cancelEndsTheProgram()
+{
     Fixture f;
     frmLogin login;
     login.show();
@@ -308,7 +327,8 @@ void TestLogin::cancelEndsTheProgram() {
     QCOMPARE(f.ui.endings, 1);
 }
 
-void TestLogin::enterMovesAndPresses() {
+void TestLogin::enterMovesAndPresses()
+{
     Fixture f;
     f.setUp("1");
     frmLogin login;
@@ -326,7 +346,8 @@ void TestLogin::enterMovesAndPresses() {
     VERIFY_CLEAN(f);
 }
 
-void TestLogin::validatePassword_data() {
+void TestLogin::validatePassword_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
     QTest::newRow("letters and digits") << "aZ09" << true;
@@ -336,7 +357,8 @@ void TestLogin::validatePassword_data() {
     QTest::newRow("accented letter") << QStringLiteral("caf\u00e9") << false;
 }
 
-void TestLogin::validatePassword() {
+void TestLogin::validatePassword()
+{
     QFETCH(QString, text);
     QFETCH(bool, valid);
     bool flag = false;

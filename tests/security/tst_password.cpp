@@ -3,7 +3,8 @@
 
 #include <QTest>
 
-class TestPassword : public QObject {
+class TestPassword : public QObject
+{
     Q_OBJECT
 private slots:
     void roundTrip_data();
@@ -12,7 +13,8 @@ private slots:
     void hashes();
 };
 
-void TestPassword::roundTrip_data() {
+void TestPassword::roundTrip_data()
+{
     QTest::addColumn<QString>("plain");
     QTest::newRow("empty") << "";
     QTest::newRow("rowan") << "rowan";
@@ -20,7 +22,8 @@ void TestPassword::roundTrip_data() {
     QTest::newRow("equal to the key") << "31857";
 }
 
-void TestPassword::roundTrip() {
+void TestPassword::roundTrip()
+{
     QFETCH(QString, plain);
     QString text = plain;
     const QString encoded = EncodePassword(text, kPasswordKey);
@@ -36,7 +39,8 @@ void TestPassword::roundTrip() {
     }
 }
 
-void TestPassword::encodesInPlaceCharacterByCharacter() {
+void TestPassword::encodesInPlaceCharacterByCharacter()
+{
     // A character equal to the key's character at its position becomes code 0.
     QString text = QStringLiteral("3a");
     EncodePassword(text, kPasswordKey);
@@ -50,7 +54,8 @@ void TestPassword::encodesInPlaceCharacterByCharacter() {
     QVERIFY(six[1] != six[0]);
 }
 
-void TestPassword::hashes() {
+void TestPassword::hashes()
+{
     const QString stored = HashPassword(QStringLiteral("Secret42"));
     QVERIFY(stored.startsWith("$argon2id$"));
     QVERIFY(!IsOldPasswordForm(stored));

@@ -9,7 +9,8 @@
 
 namespace {
 
-QString plain(QString text) {
+QString plain(QString text)
+{
     text.remove(QLatin1Char('&'));
     if (text.endsWith(QLatin1Char(':')))
         text.chop(1);
@@ -18,7 +19,8 @@ QString plain(QString text) {
 
 } // namespace
 
-QStringList AccessibilityFaults(QWidget *window) {
+QStringList AccessibilityFaults(QWidget *window)
+{
     QStringList faults;
     const QList<QLabel *> labels = window->findChildren<QLabel *>();
     for (QLineEdit *box : window->findChildren<QLineEdit *>()) {
@@ -34,7 +36,7 @@ QStringList AccessibilityFaults(QWidget *window) {
             faults << box->objectName() + QStringLiteral(": no label names it");
         else if (box->accessibleName() != plain(buddy->text()))
             faults << box->objectName() + QStringLiteral(": named '") + box->accessibleName()
-                              + QStringLiteral("', labelled '") + buddy->text() + QLatin1Char('\'');
+                            + QStringLiteral("', labelled '") + buddy->text() + QLatin1Char('\'');
         else if (!buddy->text().contains(QLatin1Char('&')))
             faults << box->objectName() + QStringLiteral(": label has no mnemonic");
     }

@@ -16,7 +16,8 @@
 
 const QDateTime Fixture::kNow(QDate(2026, 12, 7), QTime(13, 45, 12));
 
-Fixture::Fixture() {
+Fixture::Fixture()
+{
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.filePath("settings"));
     settings::RemoveAll();
     ResetGlobals();
@@ -29,7 +30,8 @@ Fixture::Fixture() {
     ConnectString = ConnectStringFor(dbPath);
 }
 
-Fixture::~Fixture() {
+Fixture::~Fixture()
+{
     CloseSession();
     if (frmMenu *menu = MainMenu())
         delete menu;
@@ -41,33 +43,39 @@ Fixture::~Fixture() {
     ResetProgramEnded();
 }
 
-void Fixture::setUp(const QString &login) {
+void Fixture::setUp(const QString &login)
+{
     setting(QStringLiteral("TARNU"), dbPath);
     setting(QStringLiteral("LOGFILE"), logPath);
     setting(QStringLiteral("COMPLETE"), QStringLiteral("1"));
     setting(QStringLiteral("LOGIN"), login);
 }
 
-void Fixture::setting(const QString &key, const QString &value) {
+void Fixture::setting(const QString &key, const QString &value)
+{
     settings::Set(key, value);
 }
 
-QString Fixture::setting(const QString &key) const {
+QString Fixture::setting(const QString &key) const
+{
     return settings::Get(key, QString());
 }
 
-bool Fixture::hasSetting(const QString &key) const {
+bool Fixture::hasSetting(const QString &key) const
+{
     const QString missing = QStringLiteral("\x01missing");
     return settings::Get(key, missing) != missing;
 }
 
-void Fixture::exec(const QString &sql, const QVariantList &values) {
+void Fixture::exec(const QString &sql, const QVariantList &values)
+{
     db::Connection connection;
     connection.Open(ConnectStringFor(dbPath));
     connection.Execute(sql, values);
 }
 
-QStringList Fixture::column(const QString &sql, const QVariantList &values) {
+QStringList Fixture::column(const QString &sql, const QVariantList &values)
+{
     db::Connection connection;
     connection.Open(ConnectStringFor(dbPath));
     db::Recordset rows;
@@ -78,7 +86,8 @@ QStringList Fixture::column(const QString &sql, const QVariantList &values) {
     return result;
 }
 
-QString Fixture::logText() const {
+QString Fixture::logText() const
+{
     QFile file(logPath);
     if (!file.open(QIODevice::ReadOnly))
         return {};

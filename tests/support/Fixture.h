@@ -8,7 +8,8 @@
 
 // A fresh world for one test: its own settings store, a database made as --create-database
 // makes one, a log file path, scripted boxes and windows, and a fixed clock.
-class Fixture {
+class Fixture
+{
 public:
     Fixture();
     ~Fixture();

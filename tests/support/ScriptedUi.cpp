@@ -3,14 +3,16 @@
 #include <QDialog>
 #include <QWidget>
 
-QStringList ScriptedUi::texts() const {
+QStringList ScriptedUi::texts() const
+{
     QStringList result;
     for (const Shown &shown : messages)
         result << shown.text;
     return result;
 }
 
-int ScriptedUi::msgBox(const QString &prompt, int style, const QString &title) {
+int ScriptedUi::msgBox(const QString &prompt, int style, const QString &title)
+{
     messages << Shown{prompt, title, style};
     if (answers_.isEmpty()) {
         unexpected << prompt;
@@ -19,7 +21,8 @@ int ScriptedUi::msgBox(const QString &prompt, int style, const QString &title) {
     return answers_.takeFirst();
 }
 
-QString ScriptedUi::inputBox(const QString &prompt, const QString &, const QString &) {
+QString ScriptedUi::inputBox(const QString &prompt, const QString &, const QString &)
+{
     prompts << prompt;
     if (inputs_.isEmpty()) {
         unexpected << prompt;
@@ -28,7 +31,8 @@ QString ScriptedUi::inputBox(const QString &prompt, const QString &, const QStri
     return inputs_.takeFirst();
 }
 
-int ScriptedUi::showModal(QWidget *window, QWidget *) {
+int ScriptedUi::showModal(QWidget *window, QWidget *)
+{
     const QString name = window->objectName();
     modals << name;
     const auto handler = handlers_.find(name);
@@ -39,10 +43,12 @@ int ScriptedUi::showModal(QWidget *window, QWidget *) {
     return 0;
 }
 
-void ScriptedUi::openWithShell(const QString &address) {
+void ScriptedUi::openWithShell(const QString &address)
+{
     launched << address;
 }
 
-void ScriptedUi::endProgram() {
+void ScriptedUi::endProgram()
+{
     ++endings;
 }

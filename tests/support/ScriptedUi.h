@@ -11,9 +11,11 @@
 
 // Stands in for the person at the desk: answers message and input boxes from a script, runs a
 // scripted handler for each modal window, and records everything that was shown.
-class ScriptedUi : public UiDriver {
+class ScriptedUi : public UiDriver
+{
 public:
-    struct Shown {
+    struct Shown
+    {
         QString text;
         QString title;
         int style = 0;
@@ -25,7 +27,8 @@ public:
     void input(const QString &text) { inputs_ << text; }
     // Runs handler when a window of this objectName is shown modally; without one the window
     // is recorded and closed at once.
-    void onModal(const QString &windowName, ModalHandler handler) {
+    void onModal(const QString &windowName, ModalHandler handler)
+    {
         handlers_[windowName] = std::move(handler);
     }
 

@@ -9,19 +9,22 @@
 namespace testing {
 
 namespace {
-std::vector<std::pair<const char *, Factory>> &registry() {
+std::vector<std::pair<const char *, Factory>> &registry()
+{
     static std::vector<std::pair<const char *, Factory>> tests;
     return tests;
 }
 } // namespace
 
-int Register(const char *name, Factory factory) {
+int Register(const char *name, Factory factory)
+{
     registry().emplace_back(name, std::move(factory));
     return static_cast<int>(registry().size());
 }
 
 // "tst_x [TestClass] [Qt Test options and functions]": a leading class name picks one class.
-int RunAll(int argc, char **argv) {
+int RunAll(int argc, char **argv)
+{
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     QByteArray only;
@@ -47,6 +50,7 @@ int RunAll(int argc, char **argv) {
 
 } // namespace testing
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     return testing::RunAll(argc, argv);
 }

@@ -14,6 +14,6 @@ int RunAll(int argc, char **argv);
 
 } // namespace testing
 
-#define REGISTER_TEST(Class)                                                                       \
-    static const int registered_##Class =                                                          \
+#define REGISTER_TEST(Class) \
+    static const int registered_##Class = \
             testing::Register(#Class, [] { return std::make_unique<Class>(); });

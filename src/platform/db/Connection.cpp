@@ -19,12 +19,14 @@ namespace {
 
 const QString kDataSource = QStringLiteral("Data Source=");
 
-QString nextConnectionName() {
+QString nextConnectionName()
+{
     static QAtomicInt counter;
     return QStringLiteral("corvina-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-QString describe(const QSqlError &error) {
+QString describe(const QSqlError &error)
+{
     QString text = error.databaseText();
     if (text.isEmpty())
         text = error.driverText();
@@ -34,7 +36,8 @@ QString describe(const QSqlError &error) {
 }
 
 // CStr(value): the value as text, as the statements compare row numbers with quoted text.
-void sqlCStr(sqlite3_context *context, int, sqlite3_value **argv) {
+void sqlCStr(sqlite3_context *context, int, sqlite3_value **argv)
+{
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(context);
         return;
@@ -44,7 +47,8 @@ void sqlCStr(sqlite3_context *context, int, sqlite3_value **argv) {
                         SQLITE_TRANSIENT);
 }
 
-void registerFunctions(QSqlDatabase &database) {
+void registerFunctions(QSqlDatabase &database)
+{
     const QVariant handle = database.driver()->handle();
     sqlite3 *raw = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
     if (!raw)
@@ -58,7 +62,8 @@ void registerFunctions(QSqlDatabase &database) {
 } // namespace
 
 QSqlQuery RunStatement(const QSqlDatabase &database, const QString &sql, const QVariantList &values,
-                       bool forwardOnly) {
+                       bool forwardOnly)
+{
     QSqlQuery query(database);
     query.setForwardOnly(forwardOnly);
     if (!query.prepare(sql))
@@ -70,23 +75,28 @@ QSqlQuery RunStatement(const QSqlDatabase &database, const QString &sql, const Q
     return query;
 }
 
-QString DataSourceOf(const QString &connectString) {
+QString DataSourceOf(const QString &connectString)
+{
     const int at = connectString.indexOf(kDataSource, 0, Qt::CaseInsensitive);
     return at < 0 ? QString() : connectString.mid(at + kDataSource.size());
 }
 
 Connection::Connection()
-    : name_(nextConnectionName()) {}
+    : name_(nextConnectionName())
+{ }
 
-Connection::~Connection() {
+Connection::~Connection()
+{
     Close();
 }
 
-int Connection::State() const {
+int Connection::State() const
+{
     return open_ ? 1 : 0;
 }
 
-void Connection::Open(const QString &connectString) {
+void Connection::Open(const QString &connectString)
+{
     if (open_)
         throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
     const QString path = DataSourceOf(connectString.isEmpty() ? ConnectionString : connectString);
@@ -116,7 +126,8 @@ void Connection::Open(const QString &connectString) {
     }
 }
 
-void Connection::Close() {
+void Connection::Close()
+{
     if (!open_)
         return;
     open_ = false;
@@ -127,13 +138,15 @@ void Connection::Close() {
     QSqlDatabase::removeDatabase(name_);
 }
 
-QSqlDatabase Connection::database() const {
+QSqlDatabase Connection::database() const
+{
     if (!open_)
         throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
     return QSqlDatabase::database(name_, false);
 }
 
-void Connection::Execute(const QString &sql, const QVariantList &values, Recordset &into) {
+void Connection::Execute(const QString &sql, const QVariantList &values, Recordset &into)
+{
     into.Close();
     QSqlQuery query = RunStatement(database(), sql, values);
     if (!query.isSelect())
@@ -155,12 +168,14 @@ void Connection::Execute(const QString &sql, const QVariantList &values, Records
     into.assign(std::move(names), std::move(rows));
 }
 
-qint64 Connection::Execute(const QString &sql, const QVariantList &values) {
+qint64 Connection::Execute(const QString &sql, const QVariantList &values)
+{
     QSqlQuery query = RunStatement(database(), sql, values);
     return query.numRowsAffected();
 }
 
-void CreateDatabaseFile(const QString &path, const QString &schemaSql) {
+void CreateDatabaseFile(const QString &path, const QString &schemaSql)
+{
     if (QFileInfo::exists(path))
         throw DbError(QStringLiteral("The file '%1' already exists.").arg(path));
     sqlite3 *raw = nullptr;

@@ -13,7 +13,8 @@ class Recordset;
 
 // A connection to the database file named by a connection string. Opening never creates a
 // missing file; it runs the file in WAL mode and registers the functions the statements use.
-class Connection {
+class Connection
+{
 public:
     Connection();
     ~Connection();

@@ -12,14 +12,16 @@ namespace {
 
 // A read left part-way keeps this connection on the snapshot it began with: a fresh read would
 // miss what other connections wrote since, and a write would fail as busy. Let it go first.
-void releaseSnapshot(QSqlQueryModel &model) {
+void releaseSnapshot(QSqlQueryModel &model)
+{
     model.query().finish();
 }
 
 // Runs one change to the grid's table. Its rows were let go for the change, so a failed change
 // shows them again before it reports.
 void change(DataControl &control, QSqlQueryModel &model, const QSqlDatabase &database,
-            const QString &sql, const QVariantList &values) {
+            const QString &sql, const QVariantList &values)
+{
     releaseSnapshot(model);
     try {
         RunStatement(database, sql, values);
@@ -33,23 +35,28 @@ void change(DataControl &control, QSqlQueryModel &model, const QSqlDatabase &dat
 
 DataControl::DataControl(QObject *parent)
     : QObject(parent)
-    , model_(std::make_unique<QSqlQueryModel>()) {}
+    , model_(std::make_unique<QSqlQueryModel>())
+{ }
 
-DataControl::~DataControl() {
+DataControl::~DataControl()
+{
     Close();
 }
 
-void DataControl::setRecordSource(const QString &sql, const QVariantList &values) {
+void DataControl::setRecordSource(const QString &sql, const QVariantList &values)
+{
     sql_ = sql;
     values_ = values;
 }
 
-void DataControl::ensureOpen() {
+void DataControl::ensureOpen()
+{
     if (connection_.State() != 1)
         connection_.Open(ConnectionString);
 }
 
-void DataControl::Refresh() {
+void DataControl::Refresh()
+{
     ensureOpen();
     const qint64 keep = current_;
     releaseSnapshot(*model_);
@@ -69,25 +76,29 @@ void DataControl::Refresh() {
     emit currentRowChanged(current_);
 }
 
-void DataControl::Close() {
+void DataControl::Close()
+{
     model_->clear();
     connection_.Close();
     count_ = 0;
     current_ = -1;
 }
 
-void DataControl::setColumnCaption(const QString &field, const QString &caption) {
+void DataControl::setColumnCaption(const QString &field, const QString &caption)
+{
     const int column = model_->record().indexOf(field);
     if (column >= 0)
         model_->setHeaderData(column, Qt::Horizontal, caption);
 }
 
-void DataControl::fetchUpTo(qint64 row) {
+void DataControl::fetchUpTo(qint64 row)
+{
     while (row >= model_->rowCount() && model_->canFetchMore())
         model_->fetchMore();
 }
 
-void DataControl::setCurrentRow(qint64 row) {
+void DataControl::setCurrentRow(qint64 row)
+{
     if (row < 0 || row >= count_ || row == current_)
         return;
     current_ = row;
@@ -95,7 +106,8 @@ void DataControl::setCurrentRow(qint64 row) {
     emit currentRowChanged(current_);
 }
 
-QVariant DataControl::Fields(const QString &name) const {
+QVariant DataControl::Fields(const QString &name) const
+{
     if (current_ < 0)
         throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been "
                                      "deleted. Requested operation requires a current record."));
@@ -107,21 +119,25 @@ QVariant DataControl::Fields(const QString &name) const {
     return record.value(column);
 }
 
-QString DataControl::Caption() const {
+QString DataControl::Caption() const
+{
     return QStringLiteral("%1 of %2").arg(current_ + 1).arg(count_);
 }
 
-void DataControl::setUpdateTarget(const QString &table, const QString &keyColumn) {
+void DataControl::setUpdateTarget(const QString &table, const QString &keyColumn)
+{
     table_ = table;
     key_ = keyColumn;
 }
 
-void DataControl::requireTarget() const {
+void DataControl::requireTarget() const
+{
     if (table_.isEmpty() || key_.isEmpty())
         throw DbError(QStringLiteral("The grid's rows cannot be changed."));
 }
 
-void DataControl::AddNew(const QVariantMap &values) {
+void DataControl::AddNew(const QVariantMap &values)
+{
     requireTarget();
     ensureOpen();
     QStringList columns;
@@ -139,7 +155,8 @@ void DataControl::AddNew(const QVariantMap &values) {
     Refresh();
 }
 
-void DataControl::UpdateCurrent(const QVariantMap &values) {
+void DataControl::UpdateCurrent(const QVariantMap &values)
+{
     requireTarget();
     const QVariant key = Fields(key_);
     QStringList sets;
@@ -156,7 +173,8 @@ void DataControl::UpdateCurrent(const QVariantMap &values) {
     Refresh();
 }
 
-void DataControl::DeleteCurrent() {
+void DataControl::DeleteCurrent()
+{
     requireTarget();
     const QVariant key = Fields(key_);
     change(*this, *model_, connection_.database(),

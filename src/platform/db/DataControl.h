@@ -12,7 +12,8 @@ namespace db {
 
 // The data source of a grid: its own connection and statement, a model that fetches rows as
 // the view scrolls to them, a current row, and add / update / delete of rows of one table.
-class DataControl : public QObject {
+class DataControl : public QObject
+{
     Q_OBJECT
 public:
     explicit DataControl(QObject *parent = nullptr);

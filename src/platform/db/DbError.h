@@ -8,11 +8,13 @@ namespace db {
 
 // Every failure of the database layer arrives as this one exception; its text is the engine's
 // own description, which the error traps show after "Error: ".
-class DbError : public std::runtime_error {
+class DbError : public std::runtime_error
+{
 public:
     explicit DbError(const QString &description)
         : std::runtime_error(description.toStdString())
-        , description_(description) {}
+        , description_(description)
+    { }
     QString description() const { return description_; }
 
 private:

@@ -4,7 +4,8 @@
 
 namespace db {
 
-void Recordset::Open(const QString &sql, Connection &connection, const QVariantList &values) {
+void Recordset::Open(const QString &sql, Connection &connection, const QVariantList &values)
+{
     if (open_)
         throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
     sql_ = sql;
@@ -13,45 +14,52 @@ void Recordset::Open(const QString &sql, Connection &connection, const QVariantL
     connection.Execute(sql, values, *this);
 }
 
-void Recordset::assign(QStringList names, std::vector<std::vector<QVariant>> rows) {
+void Recordset::assign(QStringList names, std::vector<std::vector<QVariant>> rows)
+{
     names_ = std::move(names);
     rows_ = std::move(rows);
     position_ = 0;
     open_ = true;
 }
 
-void Recordset::Close() {
+void Recordset::Close()
+{
     open_ = false;
     names_.clear();
     rows_.clear();
     position_ = 0;
 }
 
-bool Recordset::AtEnd() const {
+bool Recordset::AtEnd() const
+{
     return !open_ || position_ >= static_cast<qint64>(rows_.size());
 }
 
-void Recordset::MoveFirst() {
+void Recordset::MoveFirst()
+{
     if (!open_)
         throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
     position_ = 0;
 }
 
-void Recordset::MoveNext() {
+void Recordset::MoveNext()
+{
     if (AtEnd())
         throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been "
                                      "deleted. Requested operation requires a current record."));
     ++position_;
 }
 
-const std::vector<QVariant> &Recordset::currentRow() const {
+const std::vector<QVariant> &Recordset::currentRow() const
+{
     if (AtEnd())
         throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been "
                                      "deleted. Requested operation requires a current record."));
     return rows_[static_cast<size_t>(position_)];
 }
 
-QVariant Recordset::Fields(int index) const {
+QVariant Recordset::Fields(int index) const
+{
     const auto &row = currentRow();
     if (index < 0 || index >= static_cast<int>(row.size()))
         throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
@@ -59,7 +67,8 @@ QVariant Recordset::Fields(int index) const {
     return row[static_cast<size_t>(index)];
 }
 
-QVariant Recordset::Fields(const QString &name) const {
+QVariant Recordset::Fields(const QString &name) const
+{
     for (int i = 0; i < names_.size(); ++i) {
         if (names_[i].compare(name, Qt::CaseInsensitive) == 0)
             return Fields(i);
@@ -68,7 +77,8 @@ QVariant Recordset::Fields(const QString &name) const {
                                  "requested name or ordinal."));
 }
 
-void Recordset::Requery() {
+void Recordset::Requery()
+{
     if (!open_ || !connection_)
         throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
     Close();

@@ -14,7 +14,8 @@ class Connection;
 
 // A client-side record set: opening runs the statement and keeps a snapshot of its rows, so
 // walking it never holds the database. Statements without rows leave it closed.
-class Recordset {
+class Recordset
+{
 public:
     Recordset() = default;
 

@@ -16,7 +16,8 @@ namespace {
 
 bool g_ended = false;
 
-QMessageBox::Icon iconOf(int style) {
+QMessageBox::Icon iconOf(int style)
+{
     switch (style & 0x70) {
     case vbCritical:
         return QMessageBox::Critical;
@@ -31,9 +32,11 @@ QMessageBox::Icon iconOf(int style) {
     }
 }
 
-class RealUi : public UiDriver {
+class RealUi : public UiDriver
+{
 public:
-    int msgBox(const QString &prompt, int style, const QString &title) override {
+    int msgBox(const QString &prompt, int style, const QString &title) override
+    {
         QMessageBox box(iconOf(style), title, prompt);
         QList<QPair<QMessageBox::StandardButton, int>> buttons;
         switch (style & 0x7) {
@@ -61,14 +64,16 @@ public:
     }
 
     QString inputBox(const QString &prompt, const QString &title,
-                     const QString &defaultText) override {
+                     const QString &defaultText) override
+    {
         bool ok = false;
         const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
                                                    QLineEdit::Normal, defaultText, &ok);
         return ok ? text : QString();
     }
 
-    int showModal(QWidget *window, QWidget *) override {
+    int showModal(QWidget *window, QWidget *) override
+    {
         if (auto *dialog = qobject_cast<QDialog *>(window))
             return dialog->exec();
         // A main window shown modally: wait until it closes.
@@ -82,11 +87,13 @@ public:
         return 0;
     }
 
-    void openWithShell(const QString &address) override {
+    void openWithShell(const QString &address) override
+    {
         QDesktopServices::openUrl(QUrl::fromUserInput(address));
     }
 
-    void endProgram() override {
+    void endProgram() override
+    {
         for (QWidget *window : QApplication::topLevelWidgets()) {
             if (window->isVisible())
                 window->close();
@@ -100,41 +107,50 @@ UiDriver *g_driver = &g_realUi;
 
 } // namespace
 
-QString AppTitle() {
+QString AppTitle()
+{
     return QStringLiteral("Corvina");
 }
 
-void SetUiDriver(UiDriver *driver) {
+void SetUiDriver(UiDriver *driver)
+{
     g_driver = driver ? driver : &g_realUi;
 }
 
-int MsgBox(const QString &prompt, int style, const QString &title) {
+int MsgBox(const QString &prompt, int style, const QString &title)
+{
     return g_driver->msgBox(prompt, style, title.isEmpty() ? AppTitle() : title);
 }
 
-QString InputBox(const QString &prompt, const QString &title, const QString &defaultText) {
+QString InputBox(const QString &prompt, const QString &title, const QString &defaultText)
+{
     return g_driver->inputBox(prompt, title.isEmpty() ? AppTitle() : title, defaultText);
 }
 
-int ShowModal(QWidget *window, QWidget *owner) {
+int ShowModal(QWidget *window, QWidget *owner)
+{
     if (auto *form = dynamic_cast<FormLoad *>(window))
         form->ensureLoaded();
     return g_driver->showModal(window, owner);
 }
 
-void OpenWithShell(const QString &address) {
+void OpenWithShell(const QString &address)
+{
     g_driver->openWithShell(address);
 }
 
-void EndProgram() {
+void EndProgram()
+{
     g_ended = true;
     g_driver->endProgram();
 }
 
-bool ProgramEnded() {
+bool ProgramEnded()
+{
     return g_ended;
 }
 
-void ResetProgramEnded() {
+void ResetProgramEnded()
+{
     g_ended = false;
 }

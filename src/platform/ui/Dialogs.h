@@ -31,7 +31,8 @@ void EndProgram();
 bool ProgramEnded();
 
 // What stands behind the calls above. The real one shows Qt's boxes; a test installs its own.
-class UiDriver {
+class UiDriver
+{
 public:
     virtual ~UiDriver() = default;
     virtual int msgBox(const QString &prompt, int style, const QString &title) = 0;

@@ -8,12 +8,14 @@
 
 namespace {
 
-class SelectAllFilter : public QObject {
+class SelectAllFilter : public QObject
+{
 public:
     using QObject::QObject;
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override {
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
         if (event->type() == QEvent::FocusIn) {
             auto *box = static_cast<QLineEdit *>(watched);
             // After the focus change has settled, or a mouse click would undo the selection.
@@ -24,7 +26,8 @@ protected:
     }
 };
 
-QString withoutMnemonic(QString text) {
+QString withoutMnemonic(QString text)
+{
     text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
     text.remove(QLatin1Char('&'));
     text.replace(QStringLiteral("\x01"), QStringLiteral("&"));
@@ -33,7 +36,8 @@ QString withoutMnemonic(QString text) {
 
 } // namespace
 
-QLabel *FieldLabel(const QString &text, QWidget *field, QWidget *parent) {
+QLabel *FieldLabel(const QString &text, QWidget *field, QWidget *parent)
+{
     auto *label = new QLabel(text, parent);
     label->setBuddy(field);
     QString name = withoutMnemonic(text);
@@ -43,11 +47,13 @@ QLabel *FieldLabel(const QString &text, QWidget *field, QWidget *parent) {
     return label;
 }
 
-void SelectAllOnFocus(QLineEdit *box) {
+void SelectAllOnFocus(QLineEdit *box)
+{
     box->installEventFilter(new SelectAllFilter(box));
 }
 
-void PictureButton(QAbstractButton *button, const QString &toolTip) {
+void PictureButton(QAbstractButton *button, const QString &toolTip)
+{
     button->setToolTip(toolTip);
     button->setAccessibleName(toolTip);
 }

@@ -20,18 +20,21 @@ constexpr Qt::CaseSensitivity kPathCase =
         Qt::CaseSensitive;
 #endif
 
-bool isEnterKey(const QKeyEvent *event) {
+bool isEnterKey(const QKeyEvent *event)
+{
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
 }
 
 // ---- volumes ----
 
-struct Volume {
+struct Volume
+{
     QString root;
     QString text;
 };
 
-QString entryText(const QString &root) {
+QString entryText(const QString &root)
+{
 #ifdef Q_OS_WIN
     if (root.size() == 3 && root[0].isLetter() && root[1] == u':' && root[2] == u'/')
         return root.left(2).toUpper();
@@ -44,7 +47,8 @@ QString entryText(const QString &root) {
 #endif
 }
 
-QList<Volume> mountedVolumes() {
+QList<Volume> mountedVolumes()
+{
     QList<Volume> volumes;
     QSet<QString> seen;
     for (const QStorageInfo &info : QStorageInfo::mountedVolumes()) {
@@ -69,7 +73,8 @@ QList<Volume> mountedVolumes() {
 }
 
 // An absolute, clean path with '/' separators; empty for an empty path.
-QString absoluteClean(const QString &path) {
+QString absoluteClean(const QString &path)
+{
     QString p = QDir::fromNativeSeparators(path.trimmed());
     if (p.isEmpty())
         return {};
@@ -84,7 +89,8 @@ QString absoluteClean(const QString &path) {
 }
 
 // The root without its trailing separator, so that "/" and "C:/" compare like "/home".
-QString rootStem(const QString &root) {
+QString rootStem(const QString &root)
+{
     QString stem = QDir::cleanPath(QDir::fromNativeSeparators(root));
     if (stem.endsWith(u'/'))
         stem.chop(1);
@@ -94,31 +100,36 @@ QString rootStem(const QString &root) {
 // ---- directory list ----
 
 // Indents each entry by its level, so the list reads as a path going down.
-class IndentDelegate : public QStyledItemDelegate {
+class IndentDelegate : public QStyledItemDelegate
+{
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override {
+               const QModelIndex &index) const override
+    {
         QStyleOptionViewItem shifted = option;
         shifted.rect.setLeft(shifted.rect.left() + indent(option, index));
         QStyledItemDelegate::paint(painter, shifted, index);
     }
 
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override {
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
         size.rwidth() += indent(option, index);
         return size;
     }
 
 private:
-    static int indent(const QStyleOptionViewItem &option, const QModelIndex &index) {
+    static int indent(const QStyleOptionViewItem &option, const QModelIndex &index)
+    {
         const int step = std::max(option.decorationSize.width(), option.fontMetrics.height());
         return index.data(DirListBox::LevelRole).toInt() * step;
     }
 };
 
-QListWidgetItem *dirItem(const QIcon &icon, const QString &text, const QString &path, int level) {
+QListWidgetItem *dirItem(const QIcon &icon, const QString &text, const QString &path, int level)
+{
     auto *item = new QListWidgetItem(icon, text);
     item->setData(DirListBox::PathRole, path);
     item->setData(DirListBox::LevelRole, level);
@@ -128,7 +139,8 @@ QListWidgetItem *dirItem(const QIcon &icon, const QString &text, const QString &
 // ---- file list ----
 
 // The name filters of a pattern; none when it asks for every file.
-QStringList nameFilters(const QString &pattern) {
+QStringList nameFilters(const QString &pattern)
+{
     QStringList masks;
     for (const QString &part : pattern.split(u';', Qt::SkipEmptyParts)) {
         const QString mask = part.trimmed();
@@ -148,7 +160,8 @@ QStringList nameFilters(const QString &pattern) {
 // DriveListBox
 
 DriveListBox::DriveListBox(QWidget *parent)
-    : QComboBox(parent) {
+    : QComboBox(parent)
+{
     fill();
     setDrive(QDir::currentPath());
     if (currentIndex() < 0 && count() > 0)
@@ -163,21 +176,25 @@ DriveListBox::DriveListBox(QWidget *parent)
     });
 }
 
-QString DriveListBox::Drive() const {
+QString DriveListBox::Drive() const
+{
     return currentText();
 }
 
-void DriveListBox::setDrive(const QString &path) {
+void DriveListBox::setDrive(const QString &path)
+{
     const QString root = rootContaining(roots(), path);
     if (!root.isEmpty())
         setCurrentIndex(findData(root));
 }
 
-QString DriveListBox::rootPath() const {
+QString DriveListBox::rootPath() const
+{
     return currentData().toString();
 }
 
-void DriveListBox::Refresh() {
+void DriveListBox::Refresh()
+{
     const QString keep = rootPath();
     {
         const QSignalBlocker blocker(this);
@@ -193,20 +210,23 @@ void DriveListBox::Refresh() {
     }
 }
 
-QStringList DriveListBox::roots() const {
+QStringList DriveListBox::roots() const
+{
     QStringList list;
     for (int i = 0; i < count(); ++i)
         list.append(itemData(i).toString());
     return list;
 }
 
-void DriveListBox::fill() {
+void DriveListBox::fill()
+{
     clear();
     for (const Volume &volume : mountedVolumes())
         addItem(volume.text, volume.root);
 }
 
-QString DriveListBox::volumeOf(const QString &path) {
+QString DriveListBox::volumeOf(const QString &path)
+{
     const QList<Volume> volumes = mountedVolumes();
     QStringList roots;
     for (const Volume &volume : volumes)
@@ -215,7 +235,8 @@ QString DriveListBox::volumeOf(const QString &path) {
     return index >= 0 ? volumes[index].text : QString();
 }
 
-QString DriveListBox::rootContaining(const QStringList &roots, const QString &path) {
+QString DriveListBox::rootContaining(const QStringList &roots, const QString &path)
+{
     const QString target = absoluteClean(path);
     if (target.isEmpty())
         return {};
@@ -241,7 +262,8 @@ QString DriveListBox::rootContaining(const QStringList &roots, const QString &pa
 
 DirListBox::DirListBox(QWidget *parent)
     : QListWidget(parent)
-    , path_(QDir::cleanPath(QDir::currentPath())) {
+    , path_(QDir::cleanPath(QDir::currentPath()))
+{
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Not itemActivated: some styles activate on a single click, and a click must only select.
@@ -249,11 +271,13 @@ DirListBox::DirListBox(QWidget *parent)
     fill();
 }
 
-QString DirListBox::Path() const {
+QString DirListBox::Path() const
+{
     return QDir::toNativeSeparators(path_);
 }
 
-bool DirListBox::setPath(const QString &path) {
+bool DirListBox::setPath(const QString &path)
+{
     if (path.isEmpty())
         return false;
     const QFileInfo info(path);
@@ -268,7 +292,8 @@ bool DirListBox::setPath(const QString &path) {
     return true;
 }
 
-void DirListBox::Refresh() {
+void DirListBox::Refresh()
+{
     // The folder may have been removed or renamed since; fall back to what still exists.
     QString existing = path_;
     while (!QFileInfo(existing).isDir()) {
@@ -284,7 +309,8 @@ void DirListBox::Refresh() {
         emit pathChanged(Path());
 }
 
-void DirListBox::keyPressEvent(QKeyEvent *event) {
+void DirListBox::keyPressEvent(QKeyEvent *event)
+{
     if (isEnterKey(event) && currentIndex().isValid()) {
         open(currentIndex());
         event->accept();
@@ -293,7 +319,8 @@ void DirListBox::keyPressEvent(QKeyEvent *event) {
     QListWidget::keyPressEvent(event);
 }
 
-void DirListBox::fill() {
+void DirListBox::fill()
+{
     QStringList chain;
     for (QString p = path_;;) {
         chain.prepend(p);
@@ -324,7 +351,8 @@ void DirListBox::fill() {
     setCurrentRow(depth - 1);
 }
 
-void DirListBox::open(const QModelIndex &index) {
+void DirListBox::open(const QModelIndex &index)
+{
     if (!index.isValid())
         return;
     const QString target = index.data(PathRole).toString();
@@ -344,7 +372,8 @@ void DirListBox::open(const QModelIndex &index) {
 
 FileListBox::FileListBox(QWidget *parent)
     : QListWidget(parent)
-    , path_(QDir::cleanPath(QDir::currentPath())) {
+    , path_(QDir::cleanPath(QDir::currentPath()))
+{
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Every row is one line of text; this spares the view measuring each of many thousands.
     setUniformItemSizes(true);
@@ -356,37 +385,43 @@ FileListBox::FileListBox(QWidget *parent)
     fill({});
 }
 
-QString FileListBox::Path() const {
+QString FileListBox::Path() const
+{
     return QDir::toNativeSeparators(path_);
 }
 
-void FileListBox::setPath(const QString &path) {
+void FileListBox::setPath(const QString &path)
+{
     const QString target = absoluteClean(path);
     const QString keep = target == path_ ? FileName() : QString();
     path_ = target;
     fill(keep);
 }
 
-QString FileListBox::Pattern() const {
+QString FileListBox::Pattern() const
+{
     return pattern_;
 }
 
-void FileListBox::setPattern(const QString &pattern) {
+void FileListBox::setPattern(const QString &pattern)
+{
     pattern_ = pattern;
     fill(FileName());
 }
 
-QString FileListBox::FileName() const {
+QString FileListBox::FileName() const
+{
     const QList<QListWidgetItem *> selected = selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text();
 }
 
-void FileListBox::setFileName(const QString &name) {
+void FileListBox::setFileName(const QString &name)
+{
     QListWidgetItem *found = nullptr;
     if (!name.isEmpty()) {
         const Qt::MatchFlags flags = kPathCase == Qt::CaseSensitive
-                                             ? Qt::MatchFixedString | Qt::MatchCaseSensitive
-                                             : Qt::MatchFixedString;
+                ? Qt::MatchFixedString | Qt::MatchCaseSensitive
+                : Qt::MatchFixedString;
         const QList<QListWidgetItem *> matches = findItems(name, flags);
         if (!matches.isEmpty())
             found = matches.first();
@@ -400,20 +435,24 @@ void FileListBox::setFileName(const QString &name) {
     }
 }
 
-int FileListBox::ListCount() const {
+int FileListBox::ListCount() const
+{
     return count();
 }
 
-QString FileListBox::List(int index) const {
+QString FileListBox::List(int index) const
+{
     const QListWidgetItem *entry = item(index);
     return entry ? entry->text() : QString();
 }
 
-void FileListBox::Refresh() {
+void FileListBox::Refresh()
+{
     fill(FileName());
 }
 
-void FileListBox::keyPressEvent(QKeyEvent *event) {
+void FileListBox::keyPressEvent(QKeyEvent *event)
+{
     if (isEnterKey(event) && currentItem() && currentItem()->isSelected()) {
         emit fileChosen(currentItem()->text());
         event->accept();
@@ -422,7 +461,8 @@ void FileListBox::keyPressEvent(QKeyEvent *event) {
     QListWidget::keyPressEvent(event);
 }
 
-void FileListBox::fill(const QString &keep) {
+void FileListBox::fill(const QString &keep)
+{
     // One read of the folder, already filtered and sorted, and one batch insert.
     QStringList names;
     if (!path_.isEmpty())
@@ -439,7 +479,8 @@ void FileListBox::fill(const QString &keep) {
     reportSelection();
 }
 
-void FileListBox::reportSelection() {
+void FileListBox::reportSelection()
+{
     const QString name = FileName();
     if (name == lastSelected_)
         return;

@@ -8,7 +8,8 @@
 // from. Each reports changes through signals; none of them ever asks the user anything.
 
 // The mounted volumes. On Windows an entry reads "C:"; elsewhere it is the mount point.
-class DriveListBox : public QComboBox {
+class DriveListBox : public QComboBox
+{
     Q_OBJECT
 public:
     explicit DriveListBox(QWidget *parent = nullptr);
@@ -40,7 +41,8 @@ private:
 };
 
 // The chain of folders from the root down to the current one, then its subfolders.
-class DirListBox : public QListWidget {
+class DirListBox : public QListWidget
+{
     Q_OBJECT
 public:
     // Every entry holds its folder's absolute path ('/' separators) and its indent level.
@@ -69,7 +71,8 @@ private:
 };
 
 // The files of a folder that match a pattern, by name.
-class FileListBox : public QListWidget {
+class FileListBox : public QListWidget
+{
     Q_OBJECT
 public:
     explicit FileListBox(QWidget *parent = nullptr);

@@ -3,7 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-void FormLoad::ensureLoaded() {
+void FormLoad::ensureLoaded()
+{
     if (loaded_)
         return;
     loaded_ = true;
@@ -11,22 +12,27 @@ void FormLoad::ensureLoaded() {
 }
 
 FormDialog::FormDialog(QWidget *parent)
-    : QDialog(parent) {}
+    : QDialog(parent)
+{ }
 
-void FormDialog::showEvent(QShowEvent *event) {
+void FormDialog::showEvent(QShowEvent *event)
+{
     ensureLoaded();
     QDialog::showEvent(event);
 }
 
 FormMainWindow::FormMainWindow(QWidget *parent)
-    : QMainWindow(parent) {}
+    : QMainWindow(parent)
+{ }
 
-void FormMainWindow::showEvent(QShowEvent *event) {
+void FormMainWindow::showEvent(QShowEvent *event)
+{
     ensureLoaded();
     QMainWindow::showEvent(event);
 }
 
-void CentreWindow(QWidget *window) {
+void CentreWindow(QWidget *window)
+{
     QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
@@ -36,7 +42,8 @@ void CentreWindow(QWidget *window) {
                  area.y() + (area.height() - size.height()) / 2);
 }
 
-int Twips(QWidget *window, int twips) {
+int Twips(QWidget *window, int twips)
+{
     const int dpi = window ? window->logicalDpiY() : 96;
     return twips * dpi / 1440;
 }

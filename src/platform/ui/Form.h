@@ -5,10 +5,11 @@
 
 // A window whose Form_Load runs once, when it is first shown (or loaded explicitly), so that
 // the opener can set its public values between creating and showing it.
-class FormLoad {
+class FormLoad
+{
 public:
     virtual ~FormLoad() = default;
-    virtual void Form_Load() {}
+    virtual void Form_Load() { }
     void ensureLoaded();
     bool isLoaded() const { return loaded_; }
 
@@ -18,7 +19,8 @@ private:
 
 class FormDialog
     : public QDialog
-    , public FormLoad {
+    , public FormLoad
+{
     Q_OBJECT
 public:
     explicit FormDialog(QWidget *parent = nullptr);
@@ -29,7 +31,8 @@ protected:
 
 class FormMainWindow
     : public QMainWindow
-    , public FormLoad {
+    , public FormLoad
+{
     Q_OBJECT
 public:
     explicit FormMainWindow(QWidget *parent = nullptr);

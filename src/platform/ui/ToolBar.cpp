@@ -5,7 +5,8 @@
 #include <QToolButton>
 
 KeyedToolBar::KeyedToolBar(QWidget *parent)
-    : QToolBar(parent) {
+    : QToolBar(parent)
+{
     setMovable(false);
     setFloatable(false);
     setIconSize(QSize(24, 24));
@@ -13,7 +14,8 @@ KeyedToolBar::KeyedToolBar(QWidget *parent)
 }
 
 QAction *KeyedToolBar::addButton(const QString &key, const QString &toolTip,
-                                 const QString &themeIcon, QStyle::StandardPixmap fallback) {
+                                 const QString &themeIcon, QStyle::StandardPixmap fallback)
+{
     const QIcon icon = QIcon::fromTheme(themeIcon, QApplication::style()->standardIcon(fallback));
     QAction *action = addAction(icon, toolTip);
     action->setObjectName(key);
@@ -26,17 +28,20 @@ QAction *KeyedToolBar::addButton(const QString &key, const QString &toolTip,
     return action;
 }
 
-QAction *KeyedToolBar::addKeyedSeparator(const QString &key) {
+QAction *KeyedToolBar::addKeyedSeparator(const QString &key)
+{
     QAction *separator = addSeparator();
     separator->setObjectName(key);
     return separator;
 }
 
-QAction *KeyedToolBar::button(const QString &key) const {
+QAction *KeyedToolBar::button(const QString &key) const
+{
     return findChild<QAction *>(key);
 }
 
-void KeyedToolBar::click(const QString &key) {
+void KeyedToolBar::click(const QString &key)
+{
     if (QAction *action = button(key))
         action->trigger();
 }

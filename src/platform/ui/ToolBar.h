@@ -5,7 +5,8 @@
 
 // A tool bar whose buttons are found by key (the action's objectName) and report a click with
 // that key. Every button shows an icon and carries its tool tip as its accessible name.
-class KeyedToolBar : public QToolBar {
+class KeyedToolBar : public QToolBar
+{
     Q_OBJECT
 public:
     explicit KeyedToolBar(QWidget *parent = nullptr);

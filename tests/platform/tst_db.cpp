@@ -1,0 +1,523 @@
+#include "TestRegistry.h"
+#include "app/CreateDatabase.h"
+#include "app/modGlobals.h"
+#include "platform/db/Connection.h"
+#include "platform/db/DataControl.h"
+#include "platform/db/Recordset.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace {
+
+// The description of the DbError that f throws, or an empty string when it throws none.
+template<typename F> QString failureOf(F &&f)
+{
+    try {
+        f();
+    } catch (const db::DbError &error) {
+        return error.description().isEmpty() ? QStringLiteral("(no description)")
+                                             : error.description();
+    }
+    return {};
+}
+
+QStringList column(db::Connection &connection, const QString &sql, const QVariantList &values = {})
+{
+    db::Recordset rs;
+    rs.Open(sql, connection, values);
+    QStringList result;
+    for (; !rs.AtEnd(); rs.MoveNext())
+        result << rs.Fields(0).toString();
+    return result;
+}
+
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+const QString kNotFound = QStringLiteral("Item cannot be found");
+
+} // namespace
+
+class TestDb : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void open_fails_data();
+    void open_fails();
+    void open_runsInWal_data();
+    void open_runsInWal();
+    void open_stateCloseReopen();
+
+    void boundValues_roundTrip_data();
+    void boundValues_roundTrip();
+    void dialect_data();
+    void dialect();
+    void insert_givesFreshRowNumber();
+
+    void recordset_walksRowsAndFields();
+    void recordset_emptyAndRowlessStatements();
+    void recordset_requerySeesNewRows();
+    void recordset_snapshotHoldsNoLock();
+
+    void dataControl_fetchesLazily();
+    void dataControl_otherConnectionWritesWhileRowsUnfetched();
+    void dataControl_editsTargetTable();
+    void dataControl_noRowsAndNoTarget();
+
+    void createDatabaseFile();
+
+private:
+    QString cs() const { return ConnectStringFor(path_); }
+    void fillTempfile(int rows);
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString path_;
+    db::Connection db_;
+};
+
+void TestDb::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    // A space and non-ASCII letters in the path, as users' folders have.
+    QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("My Données")));
+    path_ = dir_->filePath(QStringLiteral("My Données/catalog.mdb"));
+    CreateDatabase(path_);
+    db_.Open(cs());
+    const QStringList files = {"readme.TXT", "main.cpp",        "notes.txt",
+                               "build.sh",   "report 100%.pdf", "logo.png"};
+    const QVariantList groups = {"Docs", "C++", "docs", "Shell", "Docs", QVariant()};
+    for (int i = 0; i < files.size(); ++i)
+        db_.Execute("INSERT INTO fileprofile (FileName, FileGroup) VALUES (?, ?)",
+                    {files[i], groups[i]});
+    db_.Execute("INSERT INTO webname (webname) VALUES ('Alpha'), ('Beta')");
+    db_.Execute("INSERT INTO tblusers (userid, username) VALUES ('smith', '  John Smith  ')");
+    db_.Execute("INSERT INTO source ([datetime], title) VALUES (?, 'Second'), (?, 'First')",
+                {"2024-01-02 10:00", "2024-01-01 09:00"});
+}
+
+void TestDb::cleanup()
+{
+    db_.Close();
+    dir_.reset();
+}
+
+void TestDb::fillTempfile(int rows)
+{
+    db_.Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+                "INSERT INTO tempfile (FileName) SELECT 'file' || i FROM n",
+                {rows});
+}
+
+void TestDb::open_fails_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("contents"); // written first unless empty
+    QTest::addColumn<QString>("mentions");
+    QTest::newRow("missing file") << "absent.mdb" << QByteArray() << "absent.mdb";
+    QTest::newRow("text file") << "notes.mdb" << QByteArray("Not a database.\n").repeated(80) << "";
+    QTest::newRow("folder") << "." << QByteArray() << "";
+}
+
+void TestDb::open_fails()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, mentions);
+    const QString path = dir_->filePath(file);
+    if (!contents.isEmpty())
+        writeFile(path, contents);
+    db::Connection connection;
+    const QString error = failureOf([&] { connection.Open(ConnectStringFor(path)); });
+    QVERIFY2(!error.isEmpty(), "opened");
+    QVERIFY2(error.contains(mentions), qPrintable(error));
+    QCOMPARE(connection.State(), 0);
+    // Nothing is made or changed on the way.
+    QCOMPARE(QFileInfo::exists(path), !contents.isEmpty() || file == ".");
+    QCOMPARE(contentsOf(path), contents);
+    QVERIFY(!QFileInfo::exists(path + "-wal"));
+    // A failed open leaves the object ready for a good one.
+    connection.Open(cs());
+    QCOMPARE(connection.State(), 1);
+}
+
+void TestDb::open_runsInWal_data()
+{
+    QTest::addColumn<bool>("madeElsewhere");
+    QTest::newRow("made by the program") << false;
+    QTest::newRow("made in rollback mode by another tool") << true;
+}
+
+void TestDb::open_runsInWal()
+{
+    QFETCH(bool, madeElsewhere);
+    QString path = path_;
+    if (madeElsewhere) {
+        path = dir_->filePath("old.mdb");
+        sqlite3 *raw = nullptr;
+        QCOMPARE(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(raw, "PRAGMA journal_mode=DELETE; CREATE TABLE t (x);", nullptr,
+                              nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(raw);
+    }
+    db::Connection connection;
+    connection.Open(ConnectStringFor(path));
+    QCOMPARE(column(connection, "PRAGMA journal_mode"), QStringList{"wal"});
+}
+
+void TestDb::open_stateCloseReopen()
+{
+    db::Connection connection;
+    QCOMPARE(connection.State(), 0);
+    QVERIFY(!failureOf([&] { connection.Execute("SELECT 1"); }).isEmpty());
+    connection.ConnectionString = cs();
+    connection.Open(); // the stored connection string
+    QCOMPARE(connection.State(), 1);
+    QVERIFY(!failureOf([&] { connection.Open(cs()); }).isEmpty());
+    QCOMPARE(connection.State(), 1);
+    connection.Close();
+    QCOMPARE(connection.State(), 0);
+    connection.Close(); // harmless twice
+    connection.Open(cs());
+    QCOMPARE(column(connection, "SELECT webname FROM webname WHERE webid = 2"),
+             QStringList{"Beta"});
+    connection.Close();
+    QVERIFY(failureOf([&] { connection.Open("Provider=x;"); }).contains("no database file"));
+}
+
+void TestDb::boundValues_roundTrip_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("single quote") << QVariant("O'Brien's");
+    QTest::newRow("percent") << QVariant("100% done_");
+    QTest::newRow("double quote") << QVariant("say \"hi\"");
+    QTest::newRow("embedded NUL") << QVariant(QString("ab") + QChar(0) + "c\x7f" + QChar(0));
+    QTest::newRow("non-ASCII") << QVariant(QString::fromUtf8("Grüße, 日本 🙂"));
+    QTest::newRow("empty text stays text") << QVariant(QString(""));
+    QTest::newRow("null stays null") << QVariant();
+}
+
+void TestDb::boundValues_roundTrip()
+{
+    QFETCH(QVariant, value);
+    QCOMPARE(db_.Execute("INSERT INTO tblusers (userid, userpwd) VALUES ('u1', ?)", {value}), 1);
+    db::Recordset rs;
+    rs.Open("SELECT userpwd FROM tblusers WHERE userid = 'u1'", db_);
+    QVERIFY(!rs.AtEnd());
+    const QVariant back = rs.Fields("userpwd");
+    QCOMPARE(back.isNull(), value.isNull());
+    QCOMPARE(back.toString(), value.toString());
+    QCOMPARE(back.toString().size(), value.toString().size());
+    // The stored value is found again by the same bound value, and only by it.
+    if (!value.isNull()) {
+        const QString found = "SELECT userid FROM tblusers WHERE userpwd = ?";
+        QCOMPARE(column(db_, found, {value}), QStringList{"u1"});
+        QCOMPARE(column(db_, found, {value.toString() + "x"}), QStringList{});
+    }
+}
+
+void TestDb::dialect_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("values");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("Trim in WHERE") << "select userid from tblusers where Trim(username)=?"
+                                   << QVariantList{"John Smith"} << QStringList{"smith"};
+    QTest::newRow("CStr of row number") << "select * from webname where trim(CStr(webid))=?"
+                                        << QVariantList{"1"} << QStringList{"1"};
+    QTest::newRow("CStr of null is null")
+            << "select count(*) from fileprofile where CStr(FileGroup) is null" << QVariantList{}
+            << QStringList{"1"};
+    QTest::newRow("LIKE ignores ASCII case")
+            << "select FileName from fileprofile where FileName like '%.txt' order by Inum"
+            << QVariantList{} << QStringList{"readme.TXT", "notes.txt"};
+    QTest::newRow("LIKE bound") << "select FileName from fileprofile where FileGroup like ?"
+                                << QVariantList{"DOC%"}
+                                << QStringList{"readme.TXT", "notes.txt", "report 100%.pdf"};
+    QTest::newRow("bracketed column")
+            << "select title from source where [datetime] like ? order by [datetime]"
+            << QVariantList{"2024-01-%"} << QStringList{"First", "Second"};
+    QTest::newRow("DISTINCT, ORDER BY")
+            << "select distinct FileGroup from fileprofile where "
+               "FileGroup is not null order by FileGroup"
+            << QVariantList{} << QStringList{"C++", "Docs", "Shell", "docs"};
+    QTest::newRow("<> is exact")
+            << "select FileName from fileprofile where FileGroup <> 'Docs' order by Inum"
+            << QVariantList{} << QStringList{"main.cpp", "notes.txt", "build.sh"};
+    QTest::newRow("row number as quoted text") << "Select FileName from fileprofile where Inum='5'"
+                                               << QVariantList{} << QStringList{"report 100%.pdf"};
+    QTest::newRow("row number bound as text")
+            << "Select FileName from fileprofile where Inum=?" << QVariantList{"5"}
+            << QStringList{"report 100%.pdf"};
+    QTest::newRow("= on text is exact") << "select userid from tblusers where userid=?"
+                                        << QVariantList{"Smith"} << QStringList{};
+}
+
+void TestDb::dialect()
+{
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, values);
+    QFETCH(QStringList, expected);
+    QCOMPARE(column(db_, sql, values), expected);
+}
+
+void TestDb::insert_givesFreshRowNumber()
+{
+    db_.Execute("INSERT INTO fileprofile (FileName) VALUES ('a')");
+    const QStringList first = column(db_, "SELECT max(Inum) FROM fileprofile");
+    QCOMPARE(first, QStringList{"7"});
+    // A deleted row's number is not handed out again: old references must not find a new row.
+    db_.Execute("DELETE FROM fileprofile WHERE Inum = 7");
+    db_.Execute("INSERT INTO fileprofile (FileName) VALUES ('b')");
+    QCOMPARE(column(db_, "SELECT Inum FROM fileprofile WHERE FileName = 'b'"), QStringList{"8"});
+}
+
+void TestDb::recordset_walksRowsAndFields()
+{
+    db::Recordset rs;
+    rs.Open("SELECT Inum, FileName, FileGroup FROM fileprofile WHERE Inum >= ? ORDER BY Inum", db_,
+            {5});
+    QCOMPARE(rs.State(), 1);
+    QCOMPARE(rs.RecordCount(), 2);
+    QCOMPARE(rs.FieldCount(), 3);
+    QCOMPARE(rs.FieldName(1), "FileName");
+    QCOMPARE(rs.Fields(0).toInt(), 5);
+    QCOMPARE(rs.Fields("FILENAME").toString(), "report 100%.pdf");
+    QCOMPARE(rs.Fields("filegroup").toString(), "Docs");
+    QVERIFY(failureOf([&] { rs.Fields("FileDesc"); }).contains(kNotFound));
+    QVERIFY(failureOf([&] { rs.Fields(3); }).contains(kNotFound));
+    rs.MoveNext();
+    QVERIFY(!rs.AtEnd());
+    QCOMPARE(rs.Fields("FileName").toString(), "logo.png");
+    QVERIFY(rs.Fields("FileGroup").isNull());
+    rs.MoveNext();
+    QVERIFY(rs.AtEnd());
+    QVERIFY(!failureOf([&] { rs.Fields(0); }).isEmpty());
+    QVERIFY(!failureOf([&] { rs.MoveNext(); }).isEmpty());
+    rs.MoveFirst();
+    QCOMPARE(rs.Fields(0).toInt(), 5);
+    QVERIFY(failureOf([&] { rs.Open("SELECT 1", db_); }).contains("open"));
+    rs.Close();
+    QCOMPARE(rs.State(), 0);
+    QVERIFY(rs.AtEnd());
+}
+
+void TestDb::recordset_emptyAndRowlessStatements()
+{
+    db::Recordset rs;
+    rs.Open("SELECT * FROM fileprofile WHERE FileName = ?", db_, {"none"});
+    QCOMPARE(rs.State(), 1);
+    QVERIFY(rs.AtEnd());
+    QCOMPARE(rs.RecordCount(), 0);
+    rs.Close();
+    const QStringList rowless = {"INSERT INTO CodeTypes (CodeType) VALUES ('x')",
+                                 "UPDATE CodeTypes SET CodeType = 'y' WHERE CodeType = 'x'",
+                                 "DELETE FROM CodeTypes WHERE CodeType = 'y'"};
+    for (const QString &sql : rowless) {
+        rs.Open(sql, db_);
+        QCOMPARE(rs.State(), 0);
+        QVERIFY(rs.AtEnd());
+    }
+    QCOMPARE(column(db_, "SELECT count(*) FROM CodeTypes WHERE CodeType IN ('x', 'y')"),
+             QStringList{"0"});
+    // The engine's own words reach the caller.
+    QVERIFY(failureOf([&] { rs.Open("SELECT * FROM nosuch", db_); }).contains("nosuch"));
+    QCOMPARE(rs.State(), 0);
+}
+
+void TestDb::recordset_requerySeesNewRows()
+{
+    static_assert(std::is_same_v<decltype(db::Recordset().RecordCount()), qint64>);
+    db::Recordset rs;
+    rs.Open("SELECT webname FROM webname WHERE webname LIKE ? ORDER BY webid", db_, {"%a"});
+    QCOMPARE(rs.RecordCount(), 2);
+    rs.MoveNext();
+    db::Connection other;
+    other.Open(cs());
+    other.Execute("INSERT INTO webname (webname) VALUES ('Gamma')");
+    QCOMPARE(rs.RecordCount(), 2); // a snapshot until asked again
+    rs.Requery();
+    QCOMPARE(rs.RecordCount(), 3);
+    QCOMPARE(rs.Fields(0).toString(), "Alpha"); // back at the first row
+    rs.Close();
+    QVERIFY(!failureOf([&] { rs.Requery(); }).isEmpty());
+}
+
+void TestDb::recordset_snapshotHoldsNoLock()
+{
+    fillTempfile(2000);
+    db::Recordset rs;
+    rs.Open("SELECT Inum, FileName FROM tempfile ORDER BY Inum", db_);
+    db::Connection other;
+    other.Open(cs());
+    QCOMPARE(other.Execute("DELETE FROM tempfile"), 2000);
+    QCOMPARE(rs.RecordCount(), 2000);
+    rs.MoveNext();
+    QCOMPARE(rs.Fields("FileName").toString(), "file2");
+}
+
+void TestDb::dataControl_fetchesLazily()
+{
+    static_assert(std::is_same_v<decltype(db::DataControl().RecordCount()), qint64>);
+    fillTempfile(2000);
+    db::DataControl grid;
+    grid.ConnectionString = cs();
+    grid.setRecordSource("SELECT Inum, FileName FROM tempfile WHERE Inum > ? ORDER BY Inum", {10});
+    grid.Refresh();
+    QCOMPARE(grid.RecordCount(), 1990);
+    QVERIFY2(grid.model()->rowCount() < 1990, "every row was read at once");
+    QCOMPARE(grid.CurrentRow(), 0);
+    QCOMPARE(grid.Caption(), "1 of 1990");
+    QCOMPARE(grid.Fields("filename").toString(), "file11");
+    grid.setCurrentRow(1500);
+    QCOMPARE(grid.Fields("FileName").toString(), "file1511");
+    QCOMPARE(grid.Caption(), "1501 of 1990");
+    grid.setCurrentRow(1990); // past the end: ignored
+    grid.setCurrentRow(-1);
+    QCOMPARE(grid.CurrentRow(), 1500);
+    QVERIFY(failureOf([&] { grid.Fields("Author2"); }).contains(kNotFound));
+    grid.Refresh(); // keeps the current row
+    QCOMPARE(grid.Caption(), "1501 of 1990");
+}
+
+void TestDb::dataControl_otherConnectionWritesWhileRowsUnfetched()
+{
+    fillTempfile(2000);
+    db::DataControl grid;
+    grid.ConnectionString = cs();
+    grid.setRecordSource("SELECT Inum, FileName FROM tempfile ORDER BY Inum");
+    grid.setUpdateTarget("tempfile", "Inum");
+    grid.Refresh();
+    QVERIFY(grid.model()->canFetchMore({}));
+    db::Connection other;
+    other.Open(cs());
+    // The grid's open read must not hold off another connection's write.
+    qint64 changed = 0;
+    QCOMPARE(failureOf([&] {
+                 changed =
+                         other.Execute("UPDATE tempfile SET FileName = 'theirs' WHERE Inum = 1500");
+             }),
+             QString());
+    QCOMPARE(changed, 1);
+    QCOMPARE(other.Execute("DELETE FROM tempfile WHERE Inum = 2000"), 1);
+    // The grid's next look at the table sees what the other connection wrote.
+    grid.Refresh();
+    QCOMPARE(grid.RecordCount(), 1999);
+    grid.setCurrentRow(1499);
+    QCOMPARE(grid.Fields("FileName").toString(), "theirs");
+    // And its own edit after another outside change, with rows still unfetched, goes through.
+    grid.setCurrentRow(3);
+    QCOMPARE(other.Execute("UPDATE tempfile SET FileName = 'again' WHERE Inum = 1"), 1);
+    QVERIFY(grid.model()->canFetchMore({}));
+    QCOMPARE(failureOf([&] { grid.UpdateCurrent({{"FileName", "mine"}}); }), QString());
+    QCOMPARE(column(other, "SELECT FileName FROM tempfile WHERE Inum IN (1, 4) ORDER BY Inum"),
+             (QStringList{"again", "mine"}));
+}
+
+void TestDb::dataControl_editsTargetTable()
+{
+    db::DataControl grid;
+    grid.ConnectionString = cs();
+    grid.setRecordSource("SELECT * FROM fileprofile ORDER BY Inum");
+    grid.setUpdateTarget("fileprofile", "Inum");
+    grid.Refresh();
+    QCOMPARE(grid.Caption(), "1 of 6");
+
+    grid.AddNew({{"FileName", "new.txt"}, {"FileDesc", "it's 100% \"new\""}});
+    QCOMPARE(grid.Caption(), "7 of 7");
+    QCOMPARE(grid.Fields("FileName").toString(), "new.txt");
+    QCOMPARE(column(db_, "SELECT FileDesc FROM fileprofile WHERE FileName = 'new.txt'"),
+             QStringList{"it's 100% \"new\""});
+
+    // A change the engine refuses is reported, and the grid still shows its rows.
+    QVERIFY(failureOf([&] { grid.AddNew({{"Inum", 3}}); }).contains("UNIQUE"));
+    QCOMPARE(grid.Caption(), "7 of 7");
+    QCOMPARE(grid.Fields("FileName").toString(), "new.txt");
+
+    grid.setCurrentRow(1);
+    grid.UpdateCurrent({{"FileGroup", "C"}, {"Author", QVariant()}});
+    QCOMPARE(grid.Caption(), "2 of 7");
+    QCOMPARE(grid.Fields("FileGroup").toString(), "C");
+    QCOMPARE(column(db_, "SELECT FileName FROM fileprofile WHERE FileGroup = 'C'"),
+             QStringList{"main.cpp"}); // only the current row changed
+
+    grid.DeleteCurrent();
+    QCOMPARE(grid.Caption(), "2 of 6");
+    QCOMPARE(grid.Fields("FileName").toString(), "notes.txt");
+    QCOMPARE(column(db_, "SELECT count(*) FROM fileprofile WHERE Inum = 2"), QStringList{"0"});
+    grid.setCurrentRow(5);
+    grid.DeleteCurrent(); // the last row: the one before it becomes current
+    QCOMPARE(grid.Caption(), "5 of 5");
+    QCOMPARE(grid.Fields("FileName").toString(), "logo.png");
+}
+
+void TestDb::dataControl_noRowsAndNoTarget()
+{
+    db::DataControl grid;
+    grid.ConnectionString = cs();
+    grid.setRecordSource("SELECT * FROM fileprofile WHERE FileGroup = ?", {"Images"});
+    grid.Refresh();
+    QCOMPARE(grid.RecordCount(), 0);
+    QCOMPARE(grid.CurrentRow(), -1);
+    QCOMPARE(grid.Caption(), "0 of 0");
+    QVERIFY(!failureOf([&] { grid.Fields("FileName"); }).isEmpty());
+
+    grid.setRecordSource("SELECT * FROM fileprofile");
+    grid.Refresh();
+    QCOMPARE(grid.RecordCount(), 6);
+    QVERIFY(!failureOf([&] { grid.DeleteCurrent(); }).isEmpty()); // no table to change
+    QVERIFY(!failureOf([&] { grid.AddNew({{"FileName", "x"}}); }).isEmpty());
+    QCOMPARE(column(db_, "SELECT count(*) FROM fileprofile"), QStringList{"6"});
+}
+
+void TestDb::createDatabaseFile()
+{
+    const QString schema = "CREATE TABLE a (id INTEGER PRIMARY KEY, t TEXT);\n"
+                           "CREATE TABLE b (x TEXT);";
+    const QString existing = dir_->filePath("existing.mdb");
+    writeFile(existing, "keep me");
+    QVERIFY(!failureOf([&] { db::CreateDatabaseFile(existing, schema); }).isEmpty());
+    QCOMPARE(contentsOf(existing), QByteArray("keep me"));
+    QVERIFY(!failureOf([&] { db::CreateDatabaseFile(path_, schema); }).isEmpty());
+    QCOMPARE(column(db_, "SELECT count(*) FROM fileprofile"), QStringList{"6"});
+
+    // A schema the engine rejects leaves no half-made file behind.
+    const QString broken = dir_->filePath("broken.mdb");
+    QVERIFY(!failureOf([&] {
+                 db::CreateDatabaseFile(broken, schema + "\nCREATE nonsense;");
+             }).isEmpty());
+    QVERIFY(!QFileInfo::exists(broken));
+
+    db::CreateDatabaseFile(broken, schema);
+    db::Connection connection;
+    connection.Open(ConnectStringFor(broken));
+    QCOMPARE(column(connection, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY 1"),
+             (QStringList{"a", "b"}));
+    QCOMPARE(column(connection, "PRAGMA journal_mode"), QStringList{"wal"});
+}
+
+REGISTER_TEST(TestDb)
+#include "tst_db.moc"
