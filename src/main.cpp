@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QTextStream>
 
+#include <optional>
+
 namespace {
 
 // Options for setting a machine up; none of them opens a window.
@@ -35,18 +37,24 @@ int runCommandLine(const QCommandLineParser &parser)
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// Options that set a machine up or inform; they need no display.
+bool commandLineOnly(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("TARNU"));
-    QApplication::setApplicationName(kProductName);
-    QApplication::setApplicationVersion(VersionText().mid(8));
-    QApplication::setWindowIcon(AppIcon());
-    // The main menu decides when the session ends, not the closing of some window.
-    QApplication::setQuitOnLastWindowClosed(false);
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg.startsWith("--create-database") || arg == "--default-database-path" || arg == "-h"
+            || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version")
+            return true;
+    }
+    return false;
+}
 
+// Names the program and reads its options; gives an exit code when an option did all the work.
+std::optional<int> describeProgram(QCoreApplication &app)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("TARNU"));
+    QCoreApplication::setApplicationName(kProductName);
+    QCoreApplication::setApplicationVersion(VersionText().mid(8));
     QCommandLineParser parser;
     parser.setApplicationDescription(
             QStringLiteral("Corvina keeps a catalogue of the files on your disks, a notebook of "
@@ -64,6 +72,23 @@ int main(int argc, char *argv[])
     if (parser.isSet(QStringLiteral("create-database"))
         || parser.isSet(QStringLiteral("default-database-path")))
         return runCommandLine(parser);
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (commandLineOnly(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return describeProgram(app).value_or(0);
+    }
+    QApplication app(argc, argv);
+    if (const auto done = describeProgram(app))
+        return *done;
+    QApplication::setWindowIcon(AppIcon());
+    // The main menu decides when the session ends, not the closing of some window.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     Main();
     int result = 0;
