@@ -3,6 +3,7 @@
 #include "app/AppIcon.h"
 #include "app/Version.h"
 #include "app/modGlobals.h"
+#include "platform/ui/Fields.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -74,10 +75,7 @@ frmAbout::frmAbout(QWidget *parent)
                     4, 1);
     grid->addWidget(lblWebAddr, 5, 1);
     grid->addWidget(lblDescription, 6, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    grid->addLayout(buttons, 7, 0, 1, 2);
+    grid->addLayout(ButtonRow({cmdOK}), 7, 0, 1, 2);
     grid->setRowMinimumHeight(6, 60);
     resize(440, sizeHint().height());
 

@@ -150,67 +150,47 @@ void frmMenu::buildSections()
     Frame3 = frames_[2];
     Frame4 = frames_[3];
 
-    const auto add = [](QFrame *frame, QPushButton *button) {
-        frame->layout()->addWidget(button);
-        return button;
+    struct Task
+    {
+        QPushButton *&button;
+        const char *name;
+        const char *toolTip;
+        int section;
+        const char *themeIcon;
+        QStyle::StandardPixmap fallback;
     };
-    cmdAdd = add(Frame1,
-                 taskButton(QStringLiteral("cmdAdd"), QStringLiteral("Add Files To Database"),
-                            icon(QStringLiteral("list-add"), QStyle::SP_FileDialogNewFolder),
-                            Frame1));
-    cmdDisplay = add(
-            Frame1,
-            taskButton(QStringLiteral("cmdDisplay"), QStringLiteral("View Files in Database"),
-                       icon(QStringLiteral("view-list-details"), QStyle::SP_FileDialogDetailedView),
-                       Frame1));
-    cmdSearch = add(Frame1,
-                    taskButton(QStringLiteral("cmdSearch"), QStringLiteral("Seacrh for File"),
-                               icon(QStringLiteral("edit-find"), QStyle::SP_FileDialogContentsView),
-                               Frame1));
-    cmdFileReports = add(
-            Frame1,
-            taskButton(QStringLiteral("cmdFileReports"), QStringLiteral("File Management Reports"),
-                       icon(QStringLiteral("document-print"), QStyle::SP_FileDialogInfoView),
-                       Frame1));
-    cmdSnippets = add(
-            Frame2,
-            taskButton(QStringLiteral("cmdSnippets"), QStringLiteral("View Snippets in Database"),
-                       icon(QStringLiteral("text-x-generic"), QStyle::SP_FileIcon), Frame2));
-    cmdDocReports =
-            add(Frame2,
-                taskButton(QStringLiteral("cmdDocReports"), QStringLiteral("Snippet Reports"),
-                           icon(QStringLiteral("document-print"), QStyle::SP_FileDialogInfoView),
-                           Frame2));
-    cmdGroups = add(Frame3,
-                    taskButton(QStringLiteral("cmdGroups"), QStringLiteral("Add New File Group"),
-                               icon(QStringLiteral("folder-new"), QStyle::SP_DirIcon), Frame3));
-    cmdPatterns = add(Frame3,
-                      taskButton(QStringLiteral("cmdPatterns"), QStringLiteral("Add File Patterns"),
-                                 icon(QStringLiteral("view-filter"), QStyle::SP_FileDialogListView),
-                                 Frame3));
-    cmdWebName =
-            add(Frame3,
-                taskButton(QStringLiteral("cmdWebName"), QStringLiteral("Add Web Information"),
-                           icon(QStringLiteral("applications-internet"), QStyle::SP_DriveNetIcon),
-                           Frame3));
-    cmdCReports =
-            add(Frame3,
-                taskButton(QStringLiteral("cmdCReports"), QStringLiteral("Reports"),
-                           icon(QStringLiteral("document-print"), QStyle::SP_FileDialogInfoView),
-                           Frame3));
-    cmdUsers =
-            add(Frame4,
-                taskButton(QStringLiteral("cmdUsers"), QStringLiteral("Add/Edit Users"),
-                           icon(QStringLiteral("system-users"), QStyle::SP_DirHomeIcon), Frame4));
-    cmdDatabase =
-            add(Frame4,
-                taskButton(QStringLiteral("cmdDatabase"), QStringLiteral("Setup Database"),
-                           icon(QStringLiteral("drive-harddisk"), QStyle::SP_DriveHDIcon), Frame4));
-    cmdSysReports =
-            add(Frame4,
-                taskButton(QStringLiteral("cmdSysReports"), QStringLiteral("Database Reports"),
-                           icon(QStringLiteral("document-print"), QStyle::SP_FileDialogInfoView),
-                           Frame4));
+    const Task tasks[] = {
+            {cmdAdd, "cmdAdd", "Add Files To Database", 1, "list-add",
+             QStyle::SP_FileDialogNewFolder},
+            {cmdDisplay, "cmdDisplay", "View Files in Database", 1, "view-list-details",
+             QStyle::SP_FileDialogDetailedView},
+            {cmdSearch, "cmdSearch", "Seacrh for File", 1, "edit-find",
+             QStyle::SP_FileDialogContentsView},
+            {cmdFileReports, "cmdFileReports", "File Management Reports", 1, "document-print",
+             QStyle::SP_FileDialogInfoView},
+            {cmdSnippets, "cmdSnippets", "View Snippets in Database", 2, "text-x-generic",
+             QStyle::SP_FileIcon},
+            {cmdDocReports, "cmdDocReports", "Snippet Reports", 2, "document-print",
+             QStyle::SP_FileDialogInfoView},
+            {cmdGroups, "cmdGroups", "Add New File Group", 3, "folder-new", QStyle::SP_DirIcon},
+            {cmdPatterns, "cmdPatterns", "Add File Patterns", 3, "view-filter",
+             QStyle::SP_FileDialogListView},
+            {cmdWebName, "cmdWebName", "Add Web Information", 3, "applications-internet",
+             QStyle::SP_DriveNetIcon},
+            {cmdCReports, "cmdCReports", "Reports", 3, "document-print",
+             QStyle::SP_FileDialogInfoView},
+            {cmdUsers, "cmdUsers", "Add/Edit Users", 4, "system-users", QStyle::SP_DirHomeIcon},
+            {cmdDatabase, "cmdDatabase", "Setup Database", 4, "drive-harddisk",
+             QStyle::SP_DriveHDIcon},
+            {cmdSysReports, "cmdSysReports", "Database Reports", 4, "document-print",
+             QStyle::SP_FileDialogInfoView},
+    };
+    for (const Task &task : tasks) {
+        QFrame *frame = frames_[static_cast<size_t>(task.section - 1)];
+        task.button = taskButton(QString::fromLatin1(task.name), QString::fromLatin1(task.toolTip),
+                                 icon(QString::fromLatin1(task.themeIcon), task.fallback), frame);
+        frame->layout()->addWidget(task.button);
+    }
     for (QFrame *frame : frames_)
         static_cast<QHBoxLayout *>(frame->layout())->addStretch();
 

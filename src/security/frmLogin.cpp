@@ -59,14 +59,10 @@ frmLogin::frmLogin(QWidget *parent)
     auto *top = new QHBoxLayout;
     top->addWidget(picIcon);
     top->addLayout(form, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(Label3);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({cmdOK, cmdCancel}));
     resize(400, sizeHint().height());
 
     connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);

@@ -47,14 +47,10 @@ frmVerify::frmVerify(QWidget *parent)
     auto *form = new QFormLayout;
     form->addRow(FieldLabel(QStringLiteral("&New Password:"), txtPWD, this), txtPWD);
     form->addRow(FieldLabel(QStringLiteral("&Confirm New Password:"), txtPWD2, this), txtPWD2);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label3);
     layout->addLayout(form);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({cmdOK, cmdCancel}));
     resize(420, sizeHint().height());
 
     connect(cmdOK, &QPushButton::clicked, this, &frmVerify::cmdOK_Click);

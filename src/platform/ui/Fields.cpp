@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -56,4 +57,13 @@ void PictureButton(QAbstractButton *button, const QString &toolTip)
 {
     button->setToolTip(toolTip);
     button->setAccessibleName(toolTip);
+}
+
+QHBoxLayout *ButtonRow(const QList<QAbstractButton *> &buttons)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    for (QAbstractButton *button : buttons)
+        row->addWidget(button);
+    return row;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class QAbstractButton;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QWidget;
@@ -14,3 +16,5 @@ QLabel *FieldLabel(const QString &text, QWidget *field, QWidget *parent);
 void SelectAllOnFocus(QLineEdit *box);
 // A button that shows only a picture: its tool tip is its name for a screen reader.
 void PictureButton(QAbstractButton *button, const QString &toolTip);
+// A row of dialog buttons, kept to the right as desktop dialogs do.
+QHBoxLayout *ButtonRow(const QList<QAbstractButton *> &buttons);
