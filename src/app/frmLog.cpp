@@ -10,6 +10,32 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+// A log row sorts by when it was written, whatever the date's display form.
+class LogRow : public QTreeWidgetItem
+{
+public:
+    LogRow(const CLogEntry &entry)
+        : QTreeWidgetItem({entry.dtDate.toString(QStringLiteral("MM/dd/yyyy HH:mm:ss")),
+                           CLog::levelText(entry.iType), entry.sMsg})
+        , when_(entry.dtDate)
+    { }
+
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        if (column == 0)
+            return when_ < static_cast<const LogRow &>(other).when_;
+        return QTreeWidgetItem::operator<(other);
+    }
+
+private:
+    QDateTime when_;
+};
+
+} // namespace
+
 frmLog::frmLog(QWidget *parent)
     : FormDialog(parent)
     , lstLog(new QTreeWidget(this))
@@ -29,7 +55,10 @@ frmLog::frmLog(QWidget *parent)
     lstLog->setHeaderLabels(
             {QStringLiteral("Time"), QStringLiteral("Level"), QStringLiteral("Message")});
     lstLog->setRootIsDecorated(false);
-    lstLog->setSortingEnabled(true);
+    // Rows stay in the order they were written until a column header is clicked.
+    lstLog->header()->setSectionsClickable(true);
+    lstLog->header()->setSortIndicatorShown(true);
+    lstLog->header()->setSortIndicator(-1, Qt::AscendingOrder);
     lstLog->setAlternatingRowColors(true);
     lstLog->header()->setStretchLastSection(true);
 
@@ -41,6 +70,9 @@ frmLog::frmLog(QWidget *parent)
     resize(680, 420);
 
     connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmLog::tbrMain_ButtonClick);
+    connect(lstLog->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        lstLog->sortItems(column, lstLog->header()->sortIndicatorOrder());
+    });
 }
 
 void frmLog::Form_Load()
@@ -58,13 +90,10 @@ void frmLog::ShowEntries()
     if (oLog->isError(error))
         MsgBox(error, vbOKOnly, QStringLiteral("APP Error"));
     // The lines that did read are listed even when others did not, so nothing is hidden.
-    lstLog->setSortingEnabled(false);
     QList<QTreeWidgetItem *> rows;
     rows.reserve(entries.size());
-    for (const CLogEntry &entry : entries) {
-        rows << new QTreeWidgetItem({entry.dtDate.toString(QStringLiteral("MM/dd/yyyy HH:mm:ss")),
-                                     CLog::levelText(entry.iType), entry.sMsg});
-    }
+    for (const CLogEntry &entry : entries)
+        rows << new LogRow(entry);
     lstLog->addTopLevelItems(rows);
     lstLog->resizeColumnToContents(0);
     lstLog->resizeColumnToContents(1);

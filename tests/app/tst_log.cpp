@@ -8,6 +8,7 @@
 #include "platform/ui/ToolBar.h"
 
 #include <QFile>
+#include <QHeaderView>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -44,6 +45,7 @@ private slots:
     void badLinesAreNamedAndSkipped();
     void viewerListsEntries();
     void viewerShowsReadFailure();
+    void viewerSortsByTimeOnHeaderClick();
     void errorReportShowsTheViewer();
 };
 
@@ -226,6 +228,28 @@ void TestLog::viewerShowsReadFailure()
     again.Form_Load();
     QCOMPARE(again.lstLog->topLevelItemCount(), 1);
     QVERIFY(f.ui.messages.last().text.contains("line 2"));
+    VERIFY_CLEAN(f);
+}
+
+void TestLog::viewerSortsByTimeOnHeaderClick()
+{
+    Fixture f;
+    f.setUp();
+    writeFile(f.logPath,
+              "\"20270105\",\"080000\",0,\"new year\"\r\n"
+              "\"20261207\",\"134512\",2,\"december\"\r\n");
+    frmLog viewer;
+    viewer.oLog = &Log();
+    viewer.show();
+    // File order first; a click on "Time" puts them in time order, not in text order.
+    QCOMPARE(viewer.lstLog->topLevelItem(0)->text(2), QStringLiteral("new year"));
+    QHeaderView *header = viewer.lstLog->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));
+    QCOMPARE(viewer.lstLog->topLevelItem(0)->text(2), QStringLiteral("december"));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));
+    QCOMPARE(viewer.lstLog->topLevelItem(0)->text(2), QStringLiteral("new year"));
     VERIFY_CLEAN(f);
 }
 

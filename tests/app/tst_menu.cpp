@@ -48,6 +48,7 @@ private slots:
     void sectionsExpandOneAtATime();
     void exitQuestion_data();
     void exitQuestion();
+    void closingTheMenuEndsTheSession();
     void logoutAndLoginAgain();
     void logoutCancelled();
     void viewAndClearLog();
@@ -174,6 +175,21 @@ void TestMenu::exitQuestion()
     QCOMPARE(MsgAnswer, QString::number(answer));
     QCOMPARE(f.ui.endings, answer == vbOK ? 1 : 0);
     VERIFY_CLEAN(f);
+}
+
+void TestMenu::closingTheMenuEndsTheSession()
+{
+    Fixture f;
+    f.setUp();
+    ShowNewMainMenu(false);
+    QPointer<frmMenu> menu = MainMenu();
+    QVERIFY(menu->isVisible());
+    menu->close();
+    QCOMPARE(f.ui.endings, 1);
+    QVERIFY(f.ui.messages.isEmpty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(menu.isNull());
+    QVERIFY(!MainMenu());
 }
 
 void TestMenu::logoutAndLoginAgain()
