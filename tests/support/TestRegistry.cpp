@@ -1,6 +1,7 @@
 #include "TestRegistry.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <utility>
@@ -25,6 +26,8 @@ int Register(const char *name, Factory factory)
 // "tst_x [TestClass] [Qt Test options and functions]": a leading class name picks one class.
 int RunAll(int argc, char **argv)
 {
+    // Default data paths point into a test area, never at the user's own files.
+    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     QByteArray only;
