@@ -193,6 +193,11 @@ void CLog::fail(const QString &description)
     bFailed = true;
 }
 
+void CLog::failOn(const QFile &file)
+{
+    fail(file.errorString() + QStringLiteral(": ") + file.fileName());
+}
+
 QString CLog::levelText(int type)
 {
     switch (type) {
@@ -226,12 +231,12 @@ void CLog::addEntry(qint16 piType, const QString &psMsg)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        fail(file.errorString() + QStringLiteral(": ") + path);
+        failOn(file);
         return;
     }
     const QByteArray line = formatLine(Now(), piType, psMsg);
     if (file.write(line) != line.size() || !file.flush()) {
-        fail(file.errorString() + QStringLiteral(": ") + path);
+        failOn(file);
         return;
     }
     file.close();
@@ -256,7 +261,7 @@ QList<CLogEntry> CLog::getEntries(const QVariant &pvStart)
         return entries;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        fail(file.errorString() + QStringLiteral(": ") + path);
+        failOn(file);
         return entries;
     }
     const QString text = QString::fromUtf8(file.readAll());
@@ -292,7 +297,7 @@ void CLog::clearContents()
     }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        fail(file.errorString() + QStringLiteral(": ") + path);
+        failOn(file);
         return;
     }
     file.close();

@@ -6,6 +6,8 @@
 #include <QVariant>
 
 // Severity codes of log entries.
+class QFile;
+
 enum LogType : qint16 { LogInfo = 0, LogWarning = 1, LogError = 2 };
 
 class CLogEntry
@@ -46,6 +48,7 @@ public:
 
 private:
     void fail(const QString &description);
+    void failOn(const QFile &file);
 
     bool bInfoSeen = false;
     bool bWarningSeen = false;

@@ -362,10 +362,8 @@ void frmMenu::cmdUsers_Click()
 
 void frmMenu::cmdDatabase_Click()
 {
-    if (!allowed())
-        return;
-    frmSetup setup(this);
-    ShowModal(&setup, this);
+    if (allowed())
+        mnuDatabase_Click();
 }
 
 bool frmMenu::askToLeave()
@@ -412,7 +410,7 @@ void frmMenu::mnuClearLog_Click()
     // A log that could not be emptied is not reported as cleared.
     QString error;
     if (Log().isError(error))
-        MsgBox(QStringLiteral("Error: ") + error);
+        ErrorBox(error);
     else
         MsgBox(QStringLiteral("Log File has been cleared."), vbInformation);
 }

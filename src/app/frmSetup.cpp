@@ -194,7 +194,7 @@ void frmSetup::cmdUpdate_Click()
     parm.setRParm(QStringLiteral("LOGIN"), loginSwitch_);
     // A store that could not be written would leave the program unset; say so and stay open.
     if (parm.isError()) {
-        MsgBox(QStringLiteral("Error: ") + parm.getError());
+        ErrorBox(parm.getError());
         return;
     }
     accept();
@@ -207,7 +207,7 @@ void frmSetup::cmdClear_Click()
     if (answer == vbOK) {
         Parm().removeRAllParm();
         if (Parm().isError())
-            MsgBox(QStringLiteral("Error: ") + Parm().getError());
+            ErrorBox(Parm().getError());
     }
     cmdClear->hide();
 }

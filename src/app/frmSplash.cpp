@@ -92,16 +92,15 @@ void frmSplash::Form_Load()
 
 void frmSplash::Form_KeyPress()
 {
-    Timer1->stop();
-    accept();
+    Timer1_Timer();
 }
 
 void frmSplash::Frame1_Click()
 {
-    Timer1->stop();
-    accept();
+    Timer1_Timer();
 }
 
+// Whichever comes first closes the window; the timer is stopped so nothing fires after.
 void frmSplash::Timer1_Timer()
 {
     Timer1->stop();

@@ -13,9 +13,9 @@
 #include "security/frmVerify.h"
 
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,8 +50,10 @@ frmLogin::frmLogin(QWidget *parent)
     cmdCancel->setAutoDefault(false);
     SelectAllOnFocus(txtUID);
     SelectAllOnFocus(txtPWD);
+    OnEnter(txtUID, [this] { txtPWD->setFocus(); });
+    OnEnter(txtPWD, [this] { cmdOK_Click(); });
+    // Installed last, so it sees every key in the user ID box before the Enter handling does.
     txtUID->installEventFilter(this);
-    txtPWD->installEventFilter(this);
 
     auto *form = new QFormLayout;
     form->addRow(FieldLabel(QStringLiteral("&User ID:"), txtUID, this), txtUID);
@@ -77,22 +79,9 @@ void frmLogin::Form_Load()
 
 bool frmLogin::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::KeyPress)
-        return FormDialog::eventFilter(watched, event);
-    const int key = static_cast<QKeyEvent *>(event)->key();
-    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (watched == txtUID) {
-        // After the third failed try the next key in the user ID box ends the program.
-        if (counter_ == 3) {
-            eEndprocess();
-            return true;
-        }
-        if (enter) {
-            txtPWD->setFocus();
-            return true;
-        }
-    } else if (watched == txtPWD && enter) {
-        cmdOK_Click();
+    // After the third failed try the next key in the user ID box ends the program.
+    if (watched == txtUID && event->type() == QEvent::KeyPress && counter_ == 3) {
+        eEndprocess();
         return true;
     }
     return FormDialog::eventFilter(watched, event);

@@ -10,7 +10,6 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -42,7 +41,7 @@ frmVerify::frmVerify(QWidget *parent)
     Label3->setWordWrap(true);
     SelectAllOnFocus(txtPWD);
     SelectAllOnFocus(txtPWD2);
-    txtPWD->installEventFilter(this);
+    OnEnter(txtPWD, [this] { cmdOK_Click(); });
 
     auto *form = new QFormLayout;
     form->addRow(FieldLabel(QStringLiteral("&New Password:"), txtPWD, this), txtPWD);
@@ -61,18 +60,6 @@ void frmVerify::Form_Load()
 {
     CentreWindow(this);
     txtPWD->setText(CurrentPassword);
-}
-
-bool frmVerify::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == txtPWD && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            cmdOK_Click();
-            return true;
-        }
-    }
-    return FormDialog::eventFilter(watched, event);
 }
 
 void frmVerify::ValidatePassword(const QString &Userpwd, bool &flag)
@@ -110,7 +97,7 @@ void frmVerify::cmdOK_Click()
         if (storeNewPassword(newPassword))
             accept();
     } catch (const std::exception &error) {
-        MsgBox(QStringLiteral("Error: ") + QString::fromUtf8(error.what()));
+        ErrorBox(QString::fromUtf8(error.what()));
     }
 }
 

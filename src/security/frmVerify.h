@@ -27,9 +27,6 @@ public:
     // Sets flag when every character is a digit or a letter A to Z, a to z (empty passes).
     static void ValidatePassword(const QString &Userpwd, bool &flag);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     bool storeNewPassword(const QString &password);
 };

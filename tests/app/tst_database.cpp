@@ -39,15 +39,9 @@ void TestDatabase::existingFileIsNeverTouched()
 {
     Fixture f;
     const QString path = f.dir() + "/keep.mdb";
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("precious");
-    }
+    QVERIFY(WriteFile(path, "precious"));
     QVERIFY_THROWS_EXCEPTION(db::DbError, CreateDatabase(path));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("precious"));
+    QCOMPARE(ReadFile(path), QByteArray("precious"));
     QVERIFY_THROWS_EXCEPTION(db::DbError, CreateDatabase(f.dbPath));
 }
 

@@ -14,13 +14,6 @@
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
 QStringList messagesOf(const QList<CLogEntry> &entries)
 {
     QStringList result;
@@ -168,12 +161,12 @@ void TestLog::badLinesAreNamedAndSkipped()
 {
     Fixture f;
     f.setUp();
-    writeFile(f.logPath,
-              "\"20261207\",\"134512\",0,\"good one\"\r\n"
-              "garbage without fields\r\n"
-              "\"2026120\",\"134512\",0,\"short date\"\r\n"
-              "\"20261207\",\"134512\",0,\"unterminated\r\n"
-              "\"20261207\",\"134513\",2,\"good two\"\r\n");
+    QVERIFY(WriteFile(f.logPath,
+                      "\"20261207\",\"134512\",0,\"good one\"\r\n"
+                      "garbage without fields\r\n"
+                      "\"2026120\",\"134512\",0,\"short date\"\r\n"
+                      "\"20261207\",\"134512\",0,\"unterminated\r\n"
+                      "\"20261207\",\"134513\",2,\"good two\"\r\n"));
     const QList<CLogEntry> entries = Log().getEntries();
     QCOMPARE(messagesOf(entries), QStringList({"good one", "good two"}));
     QString error;
@@ -221,7 +214,7 @@ void TestLog::viewerShowsReadFailure()
     QCOMPARE(viewer.lstLog->topLevelItemCount(), 0);
 
     // Good lines still show beside the message naming the bad one.
-    writeFile(f.dir() + "/none.log", "\"20261207\",\"134512\",0,\"fine\"\r\nbroken\r\n");
+    QVERIFY(WriteFile(f.dir() + "/none.log", "\"20261207\",\"134512\",0,\"fine\"\r\nbroken\r\n"));
     f.ui.answer(vbOK);
     frmLog again;
     again.oLog = &Log();
@@ -235,9 +228,9 @@ void TestLog::viewerSortsByTimeOnHeaderClick()
 {
     Fixture f;
     f.setUp();
-    writeFile(f.logPath,
-              "\"20270105\",\"080000\",0,\"new year\"\r\n"
-              "\"20261207\",\"134512\",2,\"december\"\r\n");
+    QVERIFY(WriteFile(f.logPath,
+                      "\"20270105\",\"080000\",0,\"new year\"\r\n"
+                      "\"20261207\",\"134512\",2,\"december\"\r\n"));
     frmLog viewer;
     viewer.oLog = &Log();
     viewer.show();

@@ -1,3 +1,4 @@
+#include "Fixture.h"
 #include "TestRegistry.h"
 #include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
@@ -28,29 +29,6 @@ template<typename F> QString failureOf(F &&f)
                                              : error.description();
     }
     return {};
-}
-
-QStringList column(db::Connection &connection, const QString &sql, const QVariantList &values = {})
-{
-    db::Recordset rs;
-    rs.Open(sql, connection, values);
-    QStringList result;
-    for (; !rs.AtEnd(); rs.MoveNext())
-        result << rs.Fields(0).toString();
-    return result;
-}
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 const QString kNotFound = QStringLiteral("Item cannot be found");
@@ -148,7 +126,7 @@ void TestDb::open_fails()
     QFETCH(QString, mentions);
     const QString path = dir_->filePath(file);
     if (!contents.isEmpty())
-        writeFile(path, contents);
+        QVERIFY(WriteFile(path, contents));
     db::Connection connection;
     const QString error = failureOf([&] { connection.Open(ConnectStringFor(path)); });
     QVERIFY2(!error.isEmpty(), "opened");
@@ -156,7 +134,7 @@ void TestDb::open_fails()
     QCOMPARE(connection.State(), 0);
     // Nothing is made or changed on the way.
     QCOMPARE(QFileInfo::exists(path), !contents.isEmpty() || file == ".");
-    QCOMPARE(contentsOf(path), contents);
+    QCOMPARE(ReadFile(path), contents);
     QVERIFY(!QFileInfo::exists(path + "-wal"));
     // A failed open leaves the object ready for a good one.
     connection.Open(cs());
@@ -185,7 +163,7 @@ void TestDb::open_runsInWal()
     }
     db::Connection connection;
     connection.Open(ConnectStringFor(path));
-    QCOMPARE(column(connection, "PRAGMA journal_mode"), QStringList{"wal"});
+    QCOMPARE(FirstColumn(connection, "PRAGMA journal_mode"), QStringList{"wal"});
 }
 
 void TestDb::open_stateCloseReopen()
@@ -202,7 +180,7 @@ void TestDb::open_stateCloseReopen()
     QCOMPARE(connection.State(), 0);
     connection.Close(); // harmless twice
     connection.Open(cs());
-    QCOMPARE(column(connection, "SELECT webname FROM webname WHERE webid = 2"),
+    QCOMPARE(FirstColumn(connection, "SELECT webname FROM webname WHERE webid = 2"),
              QStringList{"Beta"});
     connection.Close();
     QVERIFY(failureOf([&] { connection.Open("Provider=x;"); }).contains("no database file"));
@@ -234,8 +212,8 @@ void TestDb::boundValues_roundTrip()
     // The stored value is found again by the same bound value, and only by it.
     if (!value.isNull()) {
         const QString found = "SELECT userid FROM tblusers WHERE userpwd = ?";
-        QCOMPARE(column(db_, found, {value}), QStringList{"u1"});
-        QCOMPARE(column(db_, found, {value.toString() + "x"}), QStringList{});
+        QCOMPARE(FirstColumn(db_, found, {value}), QStringList{"u1"});
+        QCOMPARE(FirstColumn(db_, found, {value.toString() + "x"}), QStringList{});
     }
 }
 
@@ -281,18 +259,19 @@ void TestDb::dialect()
     QFETCH(QString, sql);
     QFETCH(QVariantList, values);
     QFETCH(QStringList, expected);
-    QCOMPARE(column(db_, sql, values), expected);
+    QCOMPARE(FirstColumn(db_, sql, values), expected);
 }
 
 void TestDb::insert_givesFreshRowNumber()
 {
     db_.Execute("INSERT INTO fileprofile (FileName) VALUES ('a')");
-    const QStringList first = column(db_, "SELECT max(Inum) FROM fileprofile");
+    const QStringList first = FirstColumn(db_, "SELECT max(Inum) FROM fileprofile");
     QCOMPARE(first, QStringList{"7"});
     // A deleted row's number is not handed out again: old references must not find a new row.
     db_.Execute("DELETE FROM fileprofile WHERE Inum = 7");
     db_.Execute("INSERT INTO fileprofile (FileName) VALUES ('b')");
-    QCOMPARE(column(db_, "SELECT Inum FROM fileprofile WHERE FileName = 'b'"), QStringList{"8"});
+    QCOMPARE(FirstColumn(db_, "SELECT Inum FROM fileprofile WHERE FileName = 'b'"),
+             QStringList{"8"});
 }
 
 void TestDb::recordset_walksRowsAndFields()
@@ -341,7 +320,7 @@ void TestDb::recordset_emptyAndRowlessStatements()
         QCOMPARE(rs.State(), 0);
         QVERIFY(rs.AtEnd());
     }
-    QCOMPARE(column(db_, "SELECT count(*) FROM CodeTypes WHERE CodeType IN ('x', 'y')"),
+    QCOMPARE(FirstColumn(db_, "SELECT count(*) FROM CodeTypes WHERE CodeType IN ('x', 'y')"),
              QStringList{"0"});
     // The engine's own words reach the caller.
     QVERIFY(failureOf([&] { rs.Open("SELECT * FROM nosuch", db_); }).contains("nosuch"));
@@ -433,7 +412,7 @@ void TestDb::dataControl_otherConnectionWritesWhileRowsUnfetched()
     QCOMPARE(other.Execute("UPDATE tempfile SET FileName = 'again' WHERE Inum = 1"), 1);
     QVERIFY(grid.model()->canFetchMore({}));
     QCOMPARE(failureOf([&] { grid.UpdateCurrent({{"FileName", "mine"}}); }), QString());
-    QCOMPARE(column(other, "SELECT FileName FROM tempfile WHERE Inum IN (1, 4) ORDER BY Inum"),
+    QCOMPARE(FirstColumn(other, "SELECT FileName FROM tempfile WHERE Inum IN (1, 4) ORDER BY Inum"),
              (QStringList{"again", "mine"}));
 }
 
@@ -449,7 +428,7 @@ void TestDb::dataControl_editsTargetTable()
     grid.AddNew({{"FileName", "new.txt"}, {"FileDesc", "it's 100% \"new\""}});
     QCOMPARE(grid.Caption(), "7 of 7");
     QCOMPARE(grid.Fields("FileName").toString(), "new.txt");
-    QCOMPARE(column(db_, "SELECT FileDesc FROM fileprofile WHERE FileName = 'new.txt'"),
+    QCOMPARE(FirstColumn(db_, "SELECT FileDesc FROM fileprofile WHERE FileName = 'new.txt'"),
              QStringList{"it's 100% \"new\""});
 
     // A change the engine refuses is reported, and the grid still shows its rows.
@@ -461,13 +440,13 @@ void TestDb::dataControl_editsTargetTable()
     grid.UpdateCurrent({{"FileGroup", "C"}, {"Author", QVariant()}});
     QCOMPARE(grid.Caption(), "2 of 7");
     QCOMPARE(grid.Fields("FileGroup").toString(), "C");
-    QCOMPARE(column(db_, "SELECT FileName FROM fileprofile WHERE FileGroup = 'C'"),
+    QCOMPARE(FirstColumn(db_, "SELECT FileName FROM fileprofile WHERE FileGroup = 'C'"),
              QStringList{"main.cpp"}); // only the current row changed
 
     grid.DeleteCurrent();
     QCOMPARE(grid.Caption(), "2 of 6");
     QCOMPARE(grid.Fields("FileName").toString(), "notes.txt");
-    QCOMPARE(column(db_, "SELECT count(*) FROM fileprofile WHERE Inum = 2"), QStringList{"0"});
+    QCOMPARE(FirstColumn(db_, "SELECT count(*) FROM fileprofile WHERE Inum = 2"), QStringList{"0"});
     grid.setCurrentRow(5);
     grid.DeleteCurrent(); // the last row: the one before it becomes current
     QCOMPARE(grid.Caption(), "5 of 5");
@@ -490,7 +469,7 @@ void TestDb::dataControl_noRowsAndNoTarget()
     QCOMPARE(grid.RecordCount(), 6);
     QVERIFY(!failureOf([&] { grid.DeleteCurrent(); }).isEmpty()); // no table to change
     QVERIFY(!failureOf([&] { grid.AddNew({{"FileName", "x"}}); }).isEmpty());
-    QCOMPARE(column(db_, "SELECT count(*) FROM fileprofile"), QStringList{"6"});
+    QCOMPARE(FirstColumn(db_, "SELECT count(*) FROM fileprofile"), QStringList{"6"});
 }
 
 void TestDb::createDatabaseFile()
@@ -498,11 +477,11 @@ void TestDb::createDatabaseFile()
     const QString schema = "CREATE TABLE a (id INTEGER PRIMARY KEY, t TEXT);\n"
                            "CREATE TABLE b (x TEXT);";
     const QString existing = dir_->filePath("existing.mdb");
-    writeFile(existing, "keep me");
+    QVERIFY(WriteFile(existing, "keep me"));
     QVERIFY(!failureOf([&] { db::CreateDatabaseFile(existing, schema); }).isEmpty());
-    QCOMPARE(contentsOf(existing), QByteArray("keep me"));
+    QCOMPARE(ReadFile(existing), QByteArray("keep me"));
     QVERIFY(!failureOf([&] { db::CreateDatabaseFile(path_, schema); }).isEmpty());
-    QCOMPARE(column(db_, "SELECT count(*) FROM fileprofile"), QStringList{"6"});
+    QCOMPARE(FirstColumn(db_, "SELECT count(*) FROM fileprofile"), QStringList{"6"});
 
     // A schema the engine rejects leaves no half-made file behind.
     const QString broken = dir_->filePath("broken.mdb");
@@ -514,9 +493,10 @@ void TestDb::createDatabaseFile()
     db::CreateDatabaseFile(broken, schema);
     db::Connection connection;
     connection.Open(ConnectStringFor(broken));
-    QCOMPARE(column(connection, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY 1"),
+    QCOMPARE(FirstColumn(connection,
+                         "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY 1"),
              (QStringList{"a", "b"}));
-    QCOMPARE(column(connection, "PRAGMA journal_mode"), QStringList{"wal"});
+    QCOMPARE(FirstColumn(connection, "PRAGMA journal_mode"), QStringList{"wal"});
 }
 
 REGISTER_TEST(TestDb)

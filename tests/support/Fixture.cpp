@@ -78,6 +78,16 @@ QStringList Fixture::column(const QString &sql, const QVariantList &values)
 {
     db::Connection connection;
     connection.Open(ConnectStringFor(dbPath));
+    return FirstColumn(connection, sql, values);
+}
+
+QString Fixture::logText() const
+{
+    return QString::fromUtf8(ReadFile(logPath));
+}
+
+QStringList FirstColumn(db::Connection &connection, const QString &sql, const QVariantList &values)
+{
     db::Recordset rows;
     rows.Open(sql, connection, values);
     QStringList result;
@@ -86,10 +96,15 @@ QStringList Fixture::column(const QString &sql, const QVariantList &values)
     return result;
 }
 
-QString Fixture::logText() const
+QByteArray ReadFile(const QString &path)
 {
-    QFile file(logPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            && file.write(bytes) == bytes.size();
 }

@@ -39,5 +39,16 @@ private:
     QTemporaryDir dir_;
 };
 
+namespace db {
+class Connection;
+}
+
+// The first column of every row of a select, as text.
+QStringList FirstColumn(db::Connection &connection, const QString &sql,
+                        const QVariantList &values = {});
+// A whole file's bytes (empty when it cannot be read), and a file written with exactly bytes.
+QByteArray ReadFile(const QString &path);
+bool WriteFile(const QString &path, const QByteArray &bytes);
+
 // Fails the test when the fixture saw an unscripted message box.
 #define VERIFY_CLEAN(f) QVERIFY2((f).clean(), qPrintable((f).ui.unexpected.join(" | ")))

@@ -98,7 +98,7 @@ int Connection::State() const
 void Connection::Open(const QString &connectString)
 {
     if (open_)
-        throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
+        throw DbError(kObjectOpen);
     const QString path = DataSourceOf(connectString.isEmpty() ? ConnectionString : connectString);
     if (path.isEmpty())
         throw DbError(QStringLiteral("The connection string names no database file."));
@@ -141,7 +141,7 @@ void Connection::Close()
 QSqlDatabase Connection::database() const
 {
     if (!open_)
-        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+        throw DbError(kObjectClosed);
     return QSqlDatabase::database(name_, false);
 }
 

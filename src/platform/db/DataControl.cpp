@@ -109,13 +109,11 @@ void DataControl::setCurrentRow(qint64 row)
 QVariant DataControl::Fields(const QString &name) const
 {
     if (current_ < 0)
-        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                     "deleted. Requested operation requires a current record."));
+        throw DbError(kNoCurrentRecord);
     const QSqlRecord record = model_->record(static_cast<int>(current_));
     const int column = record.indexOf(name);
     if (column < 0)
-        throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                     "requested name or ordinal."));
+        throw DbError(kNoSuchField);
     return record.value(column);
 }
 

@@ -8,6 +8,17 @@ namespace db {
 
 // Every failure of the database layer arrives as this one exception; its text is the engine's
 // own description, which the error traps show after "Error: ".
+// The layer's own descriptions of a misuse, the same wherever it is caught.
+inline const QString kObjectOpen =
+        QStringLiteral("Operation is not allowed when the object is open.");
+inline const QString kObjectClosed =
+        QStringLiteral("Operation is not allowed when the object is closed.");
+inline const QString kNoCurrentRecord =
+        QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                       "Requested operation requires a current record.");
+inline const QString kNoSuchField = QStringLiteral(
+        "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+
 class DbError : public std::runtime_error
 {
 public:

@@ -7,7 +7,7 @@ namespace db {
 void Recordset::Open(const QString &sql, Connection &connection, const QVariantList &values)
 {
     if (open_)
-        throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
+        throw DbError(kObjectOpen);
     sql_ = sql;
     values_ = values;
     connection_ = &connection;
@@ -38,23 +38,21 @@ bool Recordset::AtEnd() const
 void Recordset::MoveFirst()
 {
     if (!open_)
-        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+        throw DbError(kObjectClosed);
     position_ = 0;
 }
 
 void Recordset::MoveNext()
 {
     if (AtEnd())
-        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                     "deleted. Requested operation requires a current record."));
+        throw DbError(kNoCurrentRecord);
     ++position_;
 }
 
 const std::vector<QVariant> &Recordset::currentRow() const
 {
     if (AtEnd())
-        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                     "deleted. Requested operation requires a current record."));
+        throw DbError(kNoCurrentRecord);
     return rows_[static_cast<size_t>(position_)];
 }
 
@@ -62,8 +60,7 @@ QVariant Recordset::Fields(int index) const
 {
     const auto &row = currentRow();
     if (index < 0 || index >= static_cast<int>(row.size()))
-        throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                     "requested name or ordinal."));
+        throw DbError(kNoSuchField);
     return row[static_cast<size_t>(index)];
 }
 
@@ -73,14 +70,13 @@ QVariant Recordset::Fields(const QString &name) const
         if (names_[i].compare(name, Qt::CaseInsensitive) == 0)
             return Fields(i);
     }
-    throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                 "requested name or ordinal."));
+    throw DbError(kNoSuchField);
 }
 
 void Recordset::Requery()
 {
     if (!open_ || !connection_)
-        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+        throw DbError(kObjectClosed);
     Close();
     connection_->Execute(sql_, values_, *this);
 }

@@ -122,6 +122,11 @@ int MsgBox(const QString &prompt, int style, const QString &title)
     return g_driver->msgBox(prompt, style, title.isEmpty() ? AppTitle() : title);
 }
 
+void ErrorBox(const QString &description)
+{
+    MsgBox(QStringLiteral("Error: ") + description);
+}
+
 QString InputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
     return g_driver->inputBox(prompt, title.isEmpty() ? AppTitle() : title, defaultText);

@@ -23,6 +23,8 @@ QString AppTitle();
 
 // Everything that waits for a person goes through these, so that tests can script them.
 int MsgBox(const QString &prompt, int style = vbOKOnly, const QString &title = {});
+// The error trap's message: "Error: " and the description, OK only, the application's title.
+void ErrorBox(const QString &description);
 QString InputBox(const QString &prompt, const QString &title = {}, const QString &defaultText = {});
 int ShowModal(QWidget *window, QWidget *owner = nullptr);
 void OpenWithShell(const QString &address);

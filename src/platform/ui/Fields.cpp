@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -25,6 +26,30 @@ protected:
         }
         return false;
     }
+};
+
+class EnterFilter : public QObject
+{
+public:
+    EnterFilter(QLineEdit *box, std::function<void()> action)
+        : QObject(box)
+        , action_(std::move(action))
+    { }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        action_();
+        return true;
+    }
+
+private:
+    std::function<void()> action_;
 };
 
 QString withoutMnemonic(QString text)
@@ -51,6 +76,11 @@ QLabel *FieldLabel(const QString &text, QWidget *field, QWidget *parent)
 void SelectAllOnFocus(QLineEdit *box)
 {
     box->installEventFilter(new SelectAllFilter(box));
+}
+
+void OnEnter(QLineEdit *box, std::function<void()> action)
+{
+    box->installEventFilter(new EnterFilter(box, std::move(action)));
 }
 
 void PictureButton(QAbstractButton *button, const QString &toolTip)

@@ -11,26 +11,6 @@ void FormLoad::ensureLoaded()
     Form_Load();
 }
 
-FormDialog::FormDialog(QWidget *parent)
-    : QDialog(parent)
-{ }
-
-void FormDialog::showEvent(QShowEvent *event)
-{
-    ensureLoaded();
-    QDialog::showEvent(event);
-}
-
-FormMainWindow::FormMainWindow(QWidget *parent)
-    : QMainWindow(parent)
-{ }
-
-void FormMainWindow::showEvent(QShowEvent *event)
-{
-    ensureLoaded();
-    QMainWindow::showEvent(event);
-}
-
 void CentreWindow(QWidget *window)
 {
     QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();

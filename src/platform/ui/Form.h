@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QMainWindow>
 
+class QShowEvent;
+
 // A window whose Form_Load runs once, when it is first shown (or loaded explicitly), so that
 // the opener can set its public values between creating and showing it.
 class FormLoad
@@ -17,29 +19,26 @@ private:
     bool loaded_ = false;
 };
 
-class FormDialog
-    : public QDialog
+template<class Window>
+class Form
+    : public Window
     , public FormLoad
 {
-    Q_OBJECT
 public:
-    explicit FormDialog(QWidget *parent = nullptr);
+    explicit Form(QWidget *parent = nullptr)
+        : Window(parent)
+    { }
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void showEvent(QShowEvent *event) override
+    {
+        ensureLoaded();
+        Window::showEvent(event);
+    }
 };
 
-class FormMainWindow
-    : public QMainWindow
-    , public FormLoad
-{
-    Q_OBJECT
-public:
-    explicit FormMainWindow(QWidget *parent = nullptr);
-
-protected:
-    void showEvent(QShowEvent *event) override;
-};
+using FormDialog = Form<QDialog>;
+using FormMainWindow = Form<QMainWindow>;
 
 // Moves a window to the centre of the screen it is on.
 void CentreWindow(QWidget *window);
