@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := $(shell grep -v '^\s*\#' packages.txt)
 
-.PHONY: all deps build run test screenshots format clean
+.PHONY: all deps build run test screenshots bench format clean
 
 all: build
 
@@ -35,6 +35,9 @@ test: build
 screenshots: build
 	rm -rf $(BUILD)/screenshots
 	QT_QPA_PLATFORM=offscreen $(BUILD)/corvina-screenshots $(BUILD)/screenshots
+
+bench: build
+	@for b in $(BUILD)/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; QT_QPA_PLATFORM=offscreen "$$b" || exit 1; done
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
