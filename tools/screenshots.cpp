@@ -1,21 +1,12 @@
-// Saves a picture of every window under the folder given on the command line, so that each can
-// be looked at as a user sees it. Runs on the offscreen platform with a scratch database.
+// Saves a picture of every window in the program's window catalogue under the folder given on
+// the command line, so that each can be looked at as a user sees it. Runs on the offscreen
+// platform with a scratch database; each window shows the sample content it registered.
 
 #include "Fixture.h"
-#include "app/CLog.h"
-#include "app/frmAbout.h"
-#include "app/frmHelp.h"
-#include "app/frmLog.h"
-#include "app/frmMenu.h"
-#include "app/frmSetup.h"
-#include "app/frmSplash.h"
-#include "app/modGlobals.h"
-#include "security/frmLogin.h"
-#include "security/frmVerify.h"
+#include "platform/ui/WindowCatalogue.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QTextStream>
 #include <QWidget>
 
@@ -35,48 +26,20 @@ void save(QWidget *window, const QString &name)
         return;
     }
     QTextStream(stdout) << path << '\n';
-    window->hide();
 }
 
-void shoot()
+void shoot(const WindowEntry &entry)
 {
-    Fixture fixture;
-    fixture.setUp();
-
-    frmSetup setup;
-    save(&setup, QStringLiteral("frmSetup"));
-
-    frmLogin login;
-    login.txtUID->setText(QStringLiteral("admin"));
-    save(&login, QStringLiteral("frmLogin"));
-
-    CurrentPassword = QStringLiteral("secret");
-    frmVerify verify;
-    save(&verify, QStringLiteral("frmVerify"));
-
-    Log().addEntry(LogInfo, QStringLiteral("User Added to Database!"));
-    Log().addEntry(LogWarning, QStringLiteral("Password of guest kept in its old form"));
-    Log().addEntry(LogError, QStringLiteral("Table is Empty"));
-    frmLog viewer;
-    viewer.oLog = &Log();
-    save(&viewer, QStringLiteral("frmLog"));
-
-    CurrentGroup = QStringLiteral("Administrator");
-    frmMenu menu;
-    save(&menu, QStringLiteral("frmMenu"));
-    menu.Picture_Click(4);
-    save(&menu, QStringLiteral("frmMenu-system"));
-
-    frmSplash splash;
-    save(&splash, QStringLiteral("frmSplash"));
-    frmAbout about;
-    save(&about, QStringLiteral("frmAbout"));
-    frmHelpAdd helpAdd;
-    save(&helpAdd, QStringLiteral("frmHelpAdd"));
-    frmHelpShow helpShow;
-    save(&helpShow, QStringLiteral("frmHelpShow"));
-    frmHelpSnip helpSnip;
-    save(&helpSnip, QStringLiteral("frmHelpSnip"));
+    std::unique_ptr<QWidget> window = CreateWindow(entry.name);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    if (entry.stage)
+        entry.stage(window.get());
+    save(window.get(), entry.name);
+    for (const WindowEntry::View &view : entry.views) {
+        view.step(window.get());
+        save(window.get(), entry.name + QLatin1Char('-') + view.suffix);
+    }
+    window->hide();
 }
 
 } // namespace
@@ -87,6 +50,9 @@ int main(int argc, char **argv)
     app.setQuitOnLastWindowClosed(false);
     g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(g_folder);
-    shoot();
+    Fixture fixture;
+    fixture.setUp();
+    for (const WindowEntry *entry : RegisteredWindows())
+        shoot(*entry);
     return g_failures == 0 ? 0 : 1;
 }

@@ -3,8 +3,12 @@
 #include "app/CParm.h"
 #include "app/CUtils.h"
 #include "app/Paths.h"
+#include "app/SettingKeys.h"
+#include "app/frmLog.h"
+#include "app/frmMenu.h"
 #include "app/modGlobals.h"
 #include "platform/Clock.h"
+#include "platform/ui/Dialogs.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,8 +22,6 @@ void CLogEntry::Initialize(const QDateTime &pdtDate, qint16 piType, const QStrin
 }
 
 namespace {
-
-const QString kLogKey = QStringLiteral("LOGFILE");
 
 QString quoted(const QString &text)
 {
@@ -222,12 +224,12 @@ QByteArray CLog::formatLine(const QDateTime &when, qint16 type, const QString &m
 
 void CLog::addEntry(qint16 piType, const QString &psMsg)
 {
-    if (Parm().getRParm(kLogKey, QString()).isEmpty()) {
-        Parm().setRParm(kLogKey, DefaultLogPath());
+    if (Parm().getRParm(SettingKey::LogFile, QString()).isEmpty()) {
+        Parm().setRParm(SettingKey::LogFile, DefaultLogPath());
         if (Parm().isError())
             return;
     }
-    const QString path = Parm().getRParm(kLogKey, QString());
+    const QString path = Parm().getRParm(SettingKey::LogFile, QString());
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
@@ -252,7 +254,7 @@ QList<CLogEntry> CLog::getEntries(const QVariant &pvStart)
     const QString start = pvStart.isNull()
             ? QString()
             : pvStart.toDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
-    const QString path = Parm().getRParm(kLogKey, QString());
+    const QString path = Parm().getRParm(SettingKey::LogFile, QString());
     if (path.isEmpty())
         return entries;
     QFile file(path);
@@ -290,7 +292,7 @@ QList<CLogEntry> CLog::getEntries(const QVariant &pvStart)
 void CLog::clearContents()
 {
     bFailed = false;
-    const QString path = Parm().getRParm(kLogKey, QString());
+    const QString path = Parm().getRParm(SettingKey::LogFile, QString());
     if (path.isEmpty()) {
         fail(QStringLiteral("No log file is set up."));
         return;
@@ -301,4 +303,17 @@ void CLog::clearContents()
         return;
     }
     file.close();
+}
+
+void ReportError(qint16 type, const QString &text, const QString &message, int style)
+{
+    Log().addEntry(type, text);
+    if (!message.isEmpty())
+        MsgBox(message, style);
+    if (InteractiveMode != 0) {
+        if (frmMenu *menu = MainMenu())
+            menu->unsetCursor();
+        ShowLogViewer(MainMenu());
+    }
+    Log().resetStat();
 }

@@ -56,3 +56,8 @@ private:
     QString sLastError;
     bool bFailed = false;
 };
+
+// The program's error report: log the entry, show the viewer when the program is interactive
+// (with the main menu's pointer back to normal), then reset the log's flags. A caller may show
+// its own message between the entry and the viewer.
+void ReportError(qint16 type, const QString &text, const QString &message = {}, int style = 0);

@@ -1,6 +1,7 @@
 #include "app/CUtils.h"
 
 #include "app/CParm.h"
+#include "app/SettingKeys.h"
 #include "app/modGlobals.h"
 #include "platform/Clock.h"
 
@@ -9,7 +10,7 @@
 bool CUtils::isSetUp() const
 {
     try {
-        return !Parm().getRParm(QStringLiteral("COMPLETE"), QString()).isEmpty();
+        return !Parm().getRParm(SettingKey::Complete, QString()).isEmpty();
     } catch (...) {
         return false;
     }

@@ -1,9 +1,9 @@
 #include "app/CreateDatabase.h"
 
-#include "app/modGlobals.h"
 #include "platform/Clock.h"
+#include "platform/PasswordHash.h"
+#include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
-#include "security/Password.h"
 
 #include <QFile>
 
@@ -60,7 +60,7 @@ void CreateDatabase(const QString &path)
 {
     db::CreateDatabaseFile(path, schemaText());
     db::Connection connection;
-    connection.Open(ConnectStringFor(path));
+    connection.Open(db::ConnectStringFor(path));
     for (const char *group : kGroups)
         connection.Execute(QStringLiteral("INSERT INTO CodeTypes (CodeType) VALUES (?)"),
                            {QString::fromUtf8(group)});

@@ -2,12 +2,14 @@
 
 #include "app/CParm.h"
 #include "app/CUtils.h"
+#include "app/SettingKeys.h"
 #include "app/frmMenu.h"
 #include "app/frmSetup.h"
 #include "app/frmSplash.h"
 #include "app/modGlobals.h"
+#include "platform/db/ConnectString.h"
 #include "platform/ui/Dialogs.h"
-#include "security/frmLogin.h"
+#include "platform/ui/WindowCatalogue.h"
 
 namespace {
 
@@ -36,17 +38,17 @@ void Main()
         notSetUp();
         return;
     }
-    DatabasePath = Parm().getRParm(QStringLiteral("TARNU"), QString());
+    DatabasePath = Parm().getRParm(SettingKey::Database, QString());
     if (DatabasePath.isEmpty()) {
         notSetUp();
         return;
     }
-    ConnectString = ConnectStringFor(DatabasePath);
+    ConnectString = db::ConnectStringFor(DatabasePath);
     LoginFailed = true;
     DefaultDirPinned =
-            Parm().getRParm(QStringLiteral("DIR"), QStringLiteral("0")) != QLatin1String("0");
+            Parm().getRParm(SettingKey::DirPinned, QStringLiteral("0")) != QLatin1String("0");
 
-    if (Parm().getRParm(QStringLiteral("LOGIN"), QStringLiteral("1")) != QLatin1String("1")) {
+    if (Parm().getRParm(SettingKey::Login, QStringLiteral("1")) != QLatin1String("1")) {
         LoginDisabled = true;
         CurrentGroup = QStringLiteral("administrator");
         showSplash();
@@ -55,10 +57,7 @@ void Main()
     }
     Relogin = false;
     LoginDisabled = false;
-    {
-        frmLogin login;
-        ShowModal(&login);
-    }
+    OpenWindow(QStringLiteral("frmLogin"));
     if (LoginFailed || ProgramEnded())
         return;
     showSplash();

@@ -1,7 +1,6 @@
 #include "app/frmLog.h"
 
 #include "app/CLog.h"
-#include "app/frmMenu.h"
 #include "app/modGlobals.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ToolBar.h"
@@ -116,17 +115,4 @@ void ShowLogViewer(QWidget *owner)
     viewer.oLog = &Log();
     viewer.vLogStart = QVariant();
     ShowModal(&viewer, owner);
-}
-
-void ReportError(qint16 type, const QString &text, const QString &message, int style)
-{
-    Log().addEntry(type, text);
-    if (!message.isEmpty())
-        MsgBox(message, style);
-    if (InteractiveMode != 0) {
-        if (frmMenu *menu = MainMenu())
-            menu->unsetCursor();
-        ShowLogViewer(MainMenu());
-    }
-    Log().resetStat();
 }

@@ -30,7 +30,3 @@ public:
 
 // Shows the shared log from its first entry, modally over owner.
 void ShowLogViewer(QWidget *owner);
-// The program's error report: log the entry, show the viewer when the program is interactive
-// (with the main menu's pointer back to normal), then reset the log's flags. A caller may show
-// its own message between the entry and the viewer.
-void ReportError(qint16 type, const QString &text, const QString &message = {}, int style = 0);

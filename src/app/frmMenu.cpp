@@ -3,13 +3,11 @@
 #include "app/AppIcon.h"
 #include "app/CLog.h"
 #include "app/CUtils.h"
-#include "app/frmAbout.h"
 #include "app/frmLog.h"
-#include "app/frmSetup.h"
 #include "app/modGlobals.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
-#include "security/frmLogin.h"
+#include "platform/ui/WindowCatalogue.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -150,6 +148,8 @@ void frmMenu::buildSections()
     Frame3 = frames_[2];
     Frame4 = frames_[3];
 
+    // Each task: its button, tool tip, section and picture, and the window it opens (with the
+    // menu as owner or none). A task whose window this program lacks stays in view, disabled.
     struct Task
     {
         QPushButton *&button;
@@ -158,50 +158,53 @@ void frmMenu::buildSections()
         int section;
         const char *themeIcon;
         QStyle::StandardPixmap fallback;
+        const char *window;
+        bool owned;
+        void (frmMenu::*handler)();
     };
     const Task tasks[] = {
             {cmdAdd, "cmdAdd", "Add Files To Database", 1, "list-add",
-             QStyle::SP_FileDialogNewFolder},
+             QStyle::SP_FileDialogNewFolder, "frmAdd", true, nullptr},
             {cmdDisplay, "cmdDisplay", "View Files in Database", 1, "view-list-details",
-             QStyle::SP_FileDialogDetailedView},
+             QStyle::SP_FileDialogDetailedView, "frmShow", true, nullptr},
             {cmdSearch, "cmdSearch", "Seacrh for File", 1, "edit-find",
-             QStyle::SP_FileDialogContentsView},
+             QStyle::SP_FileDialogContentsView, "frmSearch", true, nullptr},
             {cmdFileReports, "cmdFileReports", "File Management Reports", 1, "document-print",
-             QStyle::SP_FileDialogInfoView},
+             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr},
             {cmdSnippets, "cmdSnippets", "View Snippets in Database", 2, "text-x-generic",
-             QStyle::SP_FileIcon},
+             QStyle::SP_FileIcon, "frmSnippet", true, nullptr},
             {cmdDocReports, "cmdDocReports", "Snippet Reports", 2, "document-print",
-             QStyle::SP_FileDialogInfoView},
-            {cmdGroups, "cmdGroups", "Add New File Group", 3, "folder-new", QStyle::SP_DirIcon},
+             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr},
+            {cmdGroups, "cmdGroups", "Add New File Group", 3, "folder-new", QStyle::SP_DirIcon,
+             "frmGroups", true, nullptr},
             {cmdPatterns, "cmdPatterns", "Add File Patterns", 3, "view-filter",
-             QStyle::SP_FileDialogListView},
+             QStyle::SP_FileDialogListView, "frmPatterns", true, nullptr},
             {cmdWebName, "cmdWebName", "Add Web Information", 3, "applications-internet",
-             QStyle::SP_DriveNetIcon},
+             QStyle::SP_DriveNetIcon, "frmWebInfo", true, nullptr},
             {cmdCReports, "cmdCReports", "Reports", 3, "document-print",
-             QStyle::SP_FileDialogInfoView},
-            {cmdUsers, "cmdUsers", "Add/Edit Users", 4, "system-users", QStyle::SP_DirHomeIcon},
+             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr},
+            {cmdUsers, "cmdUsers", "Add/Edit Users", 4, "system-users", QStyle::SP_DirHomeIcon,
+             "frmUser", false, &frmMenu::cmdUsers_Click},
             {cmdDatabase, "cmdDatabase", "Setup Database", 4, "drive-harddisk",
-             QStyle::SP_DriveHDIcon},
+             QStyle::SP_DriveHDIcon, "frmSetup", true, &frmMenu::cmdDatabase_Click},
             {cmdSysReports, "cmdSysReports", "Database Reports", 4, "document-print",
-             QStyle::SP_FileDialogInfoView},
+             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr},
     };
     for (const Task &task : tasks) {
         QFrame *frame = frames_[static_cast<size_t>(task.section - 1)];
         task.button = taskButton(QString::fromLatin1(task.name), QString::fromLatin1(task.toolTip),
                                  icon(QString::fromLatin1(task.themeIcon), task.fallback), frame);
         frame->layout()->addWidget(task.button);
+        const QString window = QString::fromLatin1(task.window);
+        task.button->setEnabled(WindowRegistered(window));
+        if (task.handler)
+            connect(task.button, &QPushButton::clicked, this, task.handler);
+        else
+            connect(task.button, &QPushButton::clicked, this,
+                    [this, window, owned = task.owned] { openTask(window, owned); });
     }
     for (QFrame *frame : frames_)
         static_cast<QHBoxLayout *>(frame->layout())->addStretch();
-
-    // Tasks whose windows this build does not have yet stay in view, disabled.
-    for (QPushButton *pending :
-         {cmdAdd, cmdDisplay, cmdSearch, cmdFileReports, cmdSnippets, cmdDocReports, cmdGroups,
-          cmdPatterns, cmdWebName, cmdCReports, cmdUsers, cmdSysReports})
-        pending->setEnabled(false);
-
-    connect(cmdUsers, &QPushButton::clicked, this, &frmMenu::cmdUsers_Click);
-    connect(cmdDatabase, &QPushButton::clicked, this, &frmMenu::cmdDatabase_Click);
 }
 
 void frmMenu::buildMenus()
@@ -241,17 +244,35 @@ void frmMenu::buildMenus()
     mnuAboutHelp = item(mnuHelp, QStringLiteral("mnuAboutHelp"), QStringLiteral("&Help"));
 
     mnuExit->setShortcut(QKeySequence(QStringLiteral("Alt+F4")));
-    // Tasks whose windows this build does not have yet stay in view, disabled.
-    for (QAction *pending : {mnuChangePass, mnuCalculater, mnuCalendar, mnuAddEditUsers})
-        pending->setEnabled(false);
-
+    // Items that open a window stay in view, disabled, while this program lacks the window.
+    struct WindowItem
+    {
+        QAction *action;
+        const char *window;
+        bool owned;
+        void (frmMenu::*handler)();
+    };
+    const WindowItem windowItems[] = {
+            {mnuChangePass, "frmChangePass", false, nullptr},
+            {mnuCalculater, "frmCalc", false, nullptr},
+            {mnuCalendar, "frmCalendar", false, nullptr},
+            {mnuViewLog, "frmLog", true, &frmMenu::mnuViewLog_Click},
+            {mnuAddEditUsers, "frmUser", false, &frmMenu::mnuAddEditUsers_Click},
+            {mnuDatabase, "frmSetup", true, &frmMenu::mnuDatabase_Click},
+            {mnuAbout, "frmAbout", true, &frmMenu::mnuAbout_Click},
+    };
+    for (const WindowItem &item : windowItems) {
+        const QString window = QString::fromLatin1(item.window);
+        item.action->setEnabled(WindowRegistered(window));
+        if (item.handler)
+            connect(item.action, &QAction::triggered, this, item.handler);
+        else
+            connect(item.action, &QAction::triggered, this,
+                    [this, window, owned = item.owned] { openTask(window, owned); });
+    }
     connect(mnuExit, &QAction::triggered, this, &frmMenu::mnuExit_Click);
     connect(mnuLogin, &QAction::triggered, this, &frmMenu::mnuLogin_Click);
-    connect(mnuViewLog, &QAction::triggered, this, &frmMenu::mnuViewLog_Click);
     connect(mnuClearLog, &QAction::triggered, this, &frmMenu::mnuClearLog_Click);
-    connect(mnuAddEditUsers, &QAction::triggered, this, &frmMenu::mnuAddEditUsers_Click);
-    connect(mnuDatabase, &QAction::triggered, this, &frmMenu::mnuDatabase_Click);
-    connect(mnuAbout, &QAction::triggered, this, &frmMenu::mnuAbout_Click);
     connect(mnuAboutHelp, &QAction::triggered, this, &frmMenu::mnuAboutHelp_Click);
 }
 
@@ -354,10 +375,15 @@ bool frmMenu::allowed()
     return false;
 }
 
+void frmMenu::openTask(const QString &window, bool owned)
+{
+    OpenWindow(window, owned ? this : nullptr);
+}
+
 void frmMenu::cmdUsers_Click()
 {
-    if (!allowed())
-        return;
+    if (allowed())
+        mnuAddEditUsers_Click();
 }
 
 void frmMenu::cmdDatabase_Click()
@@ -395,8 +421,7 @@ void frmMenu::mnuLogin_Click()
         return;
     unload();
     Relogin = true;
-    frmLogin login;
-    ShowModal(&login);
+    OpenWindow(QStringLiteral("frmLogin"));
 }
 
 void frmMenu::mnuViewLog_Click()
@@ -415,18 +440,19 @@ void frmMenu::mnuClearLog_Click()
         MsgBox(QStringLiteral("Log File has been cleared."), vbInformation);
 }
 
-void frmMenu::mnuAddEditUsers_Click() { }
+void frmMenu::mnuAddEditUsers_Click()
+{
+    openTask(QStringLiteral("frmUser"), false);
+}
 
 void frmMenu::mnuDatabase_Click()
 {
-    frmSetup setup(this);
-    ShowModal(&setup, this);
+    openTask(QStringLiteral("frmSetup"), true);
 }
 
 void frmMenu::mnuAbout_Click()
 {
-    frmAbout about(this);
-    ShowModal(&about, this);
+    openTask(QStringLiteral("frmAbout"), true);
 }
 
 void frmMenu::mnuAboutHelp_Click()

@@ -64,6 +64,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Opens a task's window, with the menu as its owner or with none.
+    void openTask(const QString &window, bool owned);
     void buildSections();
     void buildMenus();
     bool allowed();

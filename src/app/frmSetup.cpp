@@ -3,6 +3,7 @@
 #include "app/AppIcon.h"
 #include "app/CParm.h"
 #include "app/Paths.h"
+#include "app/SettingKeys.h"
 #include "app/modGlobals.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
@@ -164,14 +165,14 @@ void frmSetup::Form_Load()
 {
     CentreWindow(this);
     CParm &parm = Parm();
-    txtLogFile->setText(parm.getRParm(QStringLiteral("LOGFILE"), DefaultLogPath()));
-    txtDsn->setText(parm.getRParm(QStringLiteral("DSN"), QString()));
-    txtServer->setText(parm.getRParm(QStringLiteral("SERVER"), QString()));
-    txtDB->setText(parm.getRParm(QStringLiteral("TARNU"), DefaultDatabasePath()));
-    txtUserId->setText(parm.getRParm(QStringLiteral("UID"), QString()));
-    txtPWD->setText(parm.getRParm(QStringLiteral("PWD"), QString()));
+    txtLogFile->setText(parm.getRParm(SettingKey::LogFile, DefaultLogPath()));
+    txtDsn->setText(parm.getRParm(SettingKey::Dsn, QString()));
+    txtServer->setText(parm.getRParm(SettingKey::Server, QString()));
+    txtDB->setText(parm.getRParm(SettingKey::Database, DefaultDatabasePath()));
+    txtUserId->setText(parm.getRParm(SettingKey::UserId, QString()));
+    txtPWD->setText(parm.getRParm(SettingKey::Password, QString()));
     DatabasePath = txtDB->text();
-    if (parm.getRParm(QStringLiteral("LOGIN"), QStringLiteral("0")) == QLatin1String("1"))
+    if (parm.getRParm(SettingKey::Login, QStringLiteral("0")) == QLatin1String("1"))
         chkLogin->setChecked(true);
 }
 
@@ -183,15 +184,15 @@ void frmSetup::chkLogin_Click()
 void frmSetup::cmdUpdate_Click()
 {
     CParm &parm = Parm();
-    parm.setRParm(QStringLiteral("LOGFILE"), txtLogFile->text());
-    parm.setRParm(QStringLiteral("DSN"), QString());
-    parm.setRParm(QStringLiteral("SERVER"), QString());
-    parm.setRParm(QStringLiteral("TARNU"), txtDB->text());
+    parm.setRParm(SettingKey::LogFile, txtLogFile->text());
+    parm.setRParm(SettingKey::Dsn, QString());
+    parm.setRParm(SettingKey::Server, QString());
+    parm.setRParm(SettingKey::Database, txtDB->text());
     DatabasePath = txtDB->text();
-    parm.setRParm(QStringLiteral("UID"), QString());
-    parm.setRParm(QStringLiteral("PWD"), QString());
-    parm.setRParm(QStringLiteral("COMPLETE"), QStringLiteral("1"));
-    parm.setRParm(QStringLiteral("LOGIN"), loginSwitch_);
+    parm.setRParm(SettingKey::UserId, QString());
+    parm.setRParm(SettingKey::Password, QString());
+    parm.setRParm(SettingKey::Complete, QStringLiteral("1"));
+    parm.setRParm(SettingKey::Login, loginSwitch_);
     // A store that could not be written would leave the program unset; say so and stay open.
     if (parm.isError()) {
         ErrorBox(parm.getError());

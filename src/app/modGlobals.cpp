@@ -8,23 +8,7 @@
 
 #include <QPointer>
 
-QString DatabasePath;
-QString ConnectString;
-QString SqlText;
-int InteractiveMode = 0;
-bool LoginFailed = false;
-bool LoginDisabled = false;
-bool Relogin = false;
-QString CurrentUserID;
-QString CurrentPassword;
-QString CurrentGroup;
-bool PasswordSet = false;
-bool DefaultDirPinned = false;
-QString MsgText;
-QString MsgStyle;
-QString MsgAnswer;
-QString LaunchAddress;
-QString LaunchMailAddress;
+ProgramValues g_program;
 
 namespace {
 QPointer<frmMenu> g_menu;
@@ -74,31 +58,9 @@ void OpenMailAddress()
     OpenWithShell(QStringLiteral("mailto:") + LaunchMailAddress);
 }
 
-QString ConnectStringFor(const QString &path)
-{
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;") + QStringLiteral("Data Source=")
-            + path;
-}
-
 void ResetGlobals()
 {
-    DatabasePath.clear();
-    ConnectString.clear();
-    SqlText.clear();
-    InteractiveMode = 0;
-    LoginFailed = false;
-    LoginDisabled = false;
-    Relogin = false;
-    CurrentUserID.clear();
-    CurrentPassword.clear();
-    CurrentGroup.clear();
-    PasswordSet = false;
-    DefaultDirPinned = false;
-    MsgText.clear();
-    MsgStyle.clear();
-    MsgAnswer.clear();
-    LaunchAddress.clear();
-    LaunchMailAddress.clear();
+    g_program = ProgramValues();
     Log().resetAll();
     SetMainMenu(nullptr);
 }

@@ -7,24 +7,49 @@ class CParm;
 class CUtils;
 class frmMenu;
 
-// Program-wide state shared by the windows, one instance each for the whole run.
-extern QString DatabasePath;
-extern QString ConnectString;
-extern QString SqlText;
-extern int InteractiveMode;
-extern bool LoginFailed;
-extern bool LoginDisabled;
-extern bool Relogin;
-extern QString CurrentUserID;
-extern QString CurrentPassword;
-extern QString CurrentGroup;
-extern bool PasswordSet;
-extern bool DefaultDirPinned;
-extern QString MsgText;
-extern QString MsgStyle;
-extern QString MsgAnswer;
-extern QString LaunchAddress;
-extern QString LaunchMailAddress;
+// Program-wide state shared by the windows, one instance each for the whole run. Every value is
+// a member here with its starting value, so that putting them all back (ResetGlobals) cannot
+// forget one; the names below are the ones the windows use.
+struct ProgramValues
+{
+    QString DatabasePath;
+    QString ConnectString;
+    QString SqlText;
+    int InteractiveMode = 0;
+    bool LoginFailed = false;
+    bool LoginDisabled = false;
+    bool Relogin = false;
+    QString CurrentUserID;
+    QString CurrentPassword;
+    QString CurrentGroup;
+    bool PasswordSet = false;
+    bool DefaultDirPinned = false;
+    QString MsgText;
+    QString MsgStyle;
+    QString MsgAnswer;
+    QString LaunchAddress;
+    QString LaunchMailAddress;
+};
+
+extern ProgramValues g_program;
+
+inline QString &DatabasePath = g_program.DatabasePath;
+inline QString &ConnectString = g_program.ConnectString;
+inline QString &SqlText = g_program.SqlText;
+inline int &InteractiveMode = g_program.InteractiveMode;
+inline bool &LoginFailed = g_program.LoginFailed;
+inline bool &LoginDisabled = g_program.LoginDisabled;
+inline bool &Relogin = g_program.Relogin;
+inline QString &CurrentUserID = g_program.CurrentUserID;
+inline QString &CurrentPassword = g_program.CurrentPassword;
+inline QString &CurrentGroup = g_program.CurrentGroup;
+inline bool &PasswordSet = g_program.PasswordSet;
+inline bool &DefaultDirPinned = g_program.DefaultDirPinned;
+inline QString &MsgText = g_program.MsgText;
+inline QString &MsgStyle = g_program.MsgStyle;
+inline QString &MsgAnswer = g_program.MsgAnswer;
+inline QString &LaunchAddress = g_program.LaunchAddress;
+inline QString &LaunchMailAddress = g_program.LaunchMailAddress;
 
 // The shared log, parameter store and utilities, created on first use.
 CLog &Log();
@@ -40,9 +65,6 @@ QString FixQuotes(const QString &text);
 // Hand LaunchAddress, or "mailto:" + LaunchMailAddress, to the desktop.
 void OpenAddress();
 void OpenMailAddress();
-
-// The connection string for a database file.
-QString ConnectStringFor(const QString &path);
 
 // Puts every shared value back as at program start (a new session in the same process).
 void ResetGlobals();

@@ -4,28 +4,18 @@
 
 #include <QCoreApplication>
 
+#include <array>
+
 db::Connection &SharedConnection()
 {
     static db::Connection connection;
     return connection;
 }
 
-db::Recordset &SharedRecordset()
+db::Recordset &SessionRecordset(int which)
 {
-    static db::Recordset recordset;
-    return recordset;
-}
-
-db::Recordset &SharedRecordset2()
-{
-    static db::Recordset recordset;
-    return recordset;
-}
-
-db::Recordset &SharedRecordset3()
-{
-    static db::Recordset recordset;
-    return recordset;
+    static std::array<db::Recordset, 3> recordsets;
+    return recordsets.at(static_cast<size_t>(which));
 }
 
 void ReopenConnection()
@@ -47,8 +37,7 @@ void RunOn(db::Recordset &recordset, const QString &sql, const QVariantList &val
 
 void CloseSession()
 {
-    SharedRecordset().Close();
-    SharedRecordset2().Close();
-    SharedRecordset3().Close();
+    for (int which = 0; which < 3; ++which)
+        SessionRecordset(which).Close();
     SharedConnection().Close();
 }

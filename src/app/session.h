@@ -7,9 +7,20 @@
 
 // The database session shared by the windows: one connection and three record sets.
 db::Connection &SharedConnection();
-db::Recordset &SharedRecordset();
-db::Recordset &SharedRecordset2();
-db::Recordset &SharedRecordset3();
+// The record sets by number: 0 the first, 1 the pickers' second, 2 the third for updates.
+db::Recordset &SessionRecordset(int which);
+inline db::Recordset &SharedRecordset()
+{
+    return SessionRecordset(0);
+}
+inline db::Recordset &SharedRecordset2()
+{
+    return SessionRecordset(1);
+}
+inline db::Recordset &SharedRecordset3()
+{
+    return SessionRecordset(2);
+}
 
 // Closes the shared connection when it is open and opens it again with ConnectString.
 void ReopenConnection();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PasswordHash.h"
+
 #include <QString>
 
 // The key text of the old, reversible password form.
@@ -10,10 +12,12 @@ inline const QString kPasswordKey = QStringLiteral("31857");
 QString EncodePassword(QString &text, const QString &key);
 QString DecodePassword(QString &text, const QString &key);
 
-// The form every new or changed password is stored in: a salted Argon2id string.
-QString HashPassword(const QString &plain);
 // True when the stored value holds a password in the old form (it needs rewriting).
 bool IsOldPasswordForm(const QString &stored);
 // Whether typed is the password held by stored, in either form. An empty stored value holds
 // no password and matches nothing.
 bool VerifyPassword(const QString &stored, const QString &typed);
+
+// Stores a new password for the account whose user ID is exactly storedUserId (as it stands in
+// its row, blanks included), in the hashed form. Throws db::DbError.
+void StorePassword(const QString &storedUserId, const QString &plain);

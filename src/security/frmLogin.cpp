@@ -3,7 +3,6 @@
 #include "app/AppIcon.h"
 #include "app/CLog.h"
 #include "app/CUtils.h"
-#include "app/frmLog.h"
 #include "app/frmMenu.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
@@ -12,63 +11,52 @@
 #include "security/Password.h"
 #include "security/frmVerify.h"
 
-#include <QDialogButtonBox>
 #include <QEvent>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
+
+namespace {
+
+// A password still kept in the old reversible form is stored anew as a hash once it has been
+// typed correctly. A failure here does not stop the login; it is noted in the log.
+void renewPasswordForm(const QString &storedUserId, const QString &pwd)
+{
+    try {
+        StorePassword(storedUserId, pwd);
+    } catch (const std::exception &error) {
+        Log().addEntry(LogWarning,
+                       QStringLiteral("Password of %1 kept in its old form: %2")
+                               .arg(storedUserId, QString::fromUtf8(error.what())));
+    }
+}
+
+} // namespace
 
 frmLogin::frmLogin(QWidget *parent)
-    : FormDialog(parent)
+    : PasswordWindow(QStringLiteral("frmLogin"), QStringLiteral("Enter User ID and Password"),
+                     QStringLiteral("If this is your first login, use 'admin' for your User ID "
+                                    "and 'rowan' for your Password."),
+                     parent)
     , picIcon(new QLabel(this))
-    , txtUID(new QLineEdit(this))
-    , txtPWD(new QLineEdit(this))
-    , cmdOK(new QPushButton(QStringLiteral("OK"), this))
-    , cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
-    , Label3(new QLabel(QStringLiteral("If this is your first login, use 'admin' for your User ID "
-                                       "and 'rowan' for your Password."),
-                        this))
+    , txtUID(textBox(QStringLiteral("txtUID"), false))
+    , txtPWD(textBox(QStringLiteral("txtPWD"), true))
 {
-    setObjectName(QStringLiteral("frmLogin"));
-    setWindowTitle(QStringLiteral("Enter User ID and Password"));
     setWindowIcon(AppIcon());
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setPixmap(AppPixmap(48));
     picIcon->setAlignment(Qt::AlignTop);
-    txtUID->setObjectName(QStringLiteral("txtUID"));
-    txtPWD->setObjectName(QStringLiteral("txtPWD"));
-    txtPWD->setEchoMode(QLineEdit::Password);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setWordWrap(true);
-    // Enter is handled by the boxes themselves, so no button presses itself on Enter.
-    cmdOK->setAutoDefault(false);
-    cmdCancel->setAutoDefault(false);
-    SelectAllOnFocus(txtUID);
-    SelectAllOnFocus(txtPWD);
     OnEnter(txtUID, [this] { txtPWD->setFocus(); });
     OnEnter(txtPWD, [this] { cmdOK_Click(); });
     // Installed last, so it sees every key in the user ID box before the Enter handling does.
     txtUID->installEventFilter(this);
 
-    auto *form = new QFormLayout;
-    form->addRow(FieldLabel(QStringLiteral("&User ID:"), txtUID, this), txtUID);
-    form->addRow(FieldLabel(QStringLiteral("&Password:"), txtPWD, this), txtPWD);
     auto *top = new QHBoxLayout;
     top->addWidget(picIcon);
-    top->addLayout(form, 1);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(Label3);
-    layout->addLayout(ButtonRow({cmdOK, cmdCancel}));
-    resize(400, sizeHint().height());
-
-    connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
+    top->addLayout(fieldRows({{QStringLiteral("&User ID:"), txtUID},
+                              {QStringLiteral("&Password:"), txtPWD}}),
+                   1);
+    arrange(top, false, 400);
 }
 
 void frmLogin::Form_Load()
@@ -84,7 +72,7 @@ bool frmLogin::eventFilter(QObject *watched, QEvent *event)
         eEndprocess();
         return true;
     }
-    return FormDialog::eventFilter(watched, event);
+    return PasswordWindow::eventFilter(watched, event);
 }
 
 void frmLogin::pCounter()
@@ -150,7 +138,10 @@ void frmLogin::cmdOK_Click()
                vbCritical, QStringLiteral("Login Error"));
         LoginFailed = true;
         txtUID->setFocus();
-    } catch (const db::DbError &) {
+    } catch (const db::DbError &error) {
+        // The message stays as users know it; the log tells a locked or missing file from a
+        // missing table.
+        Log().addEntry(LogError, QStringLiteral("Login failed: ") + error.description());
         MsgBox(QStringLiteral("Table Not Found!"), vbCritical, QStringLiteral("Login Error"));
         LoginFailed = true;
     }
@@ -168,21 +159,6 @@ bool frmLogin::firstPassword(QString &uid, QString &pwd)
     uid = CurrentUserID;
     pwd = CurrentPassword;
     return true;
-}
-
-// A password still kept in the old reversible form is stored anew as a hash once it has been
-// typed correctly. A failure here does not stop the login; it is noted in the log.
-void frmLogin::renewPasswordForm(const QString &storedUserId, const QString &pwd)
-{
-    try {
-        RunOn(SharedRecordset3(),
-              QStringLiteral("update tblusers set userpwd = ? where userid = ? "),
-              {HashPassword(pwd), storedUserId});
-    } catch (const std::exception &error) {
-        Log().addEntry(LogWarning,
-                       QStringLiteral("Password of %1 kept in its old form: %2")
-                               .arg(storedUserId, QString::fromUtf8(error.what())));
-    }
 }
 
 void frmLogin::succeed(const QString &uid, const QString &pwd, const QString &group)
@@ -208,5 +184,5 @@ void frmLogin::reject()
 {
     if (!ProgramEnded())
         cmdCancel_Click();
-    FormDialog::reject();
+    PasswordWindow::reject();
 }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "platform/ui/Form.h"
+#include "security/PasswordWindow.h"
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 // Asks for a user ID and password and checks them against the user table; three tries.
-class frmLogin : public FormDialog
+class frmLogin : public PasswordWindow
 {
     Q_OBJECT
 public:
@@ -16,13 +15,10 @@ public:
     QLabel *picIcon;
     QLineEdit *txtUID;
     QLineEdit *txtPWD;
-    QPushButton *cmdOK;
-    QPushButton *cmdCancel;
-    QLabel *Label3;
 
     void Form_Load() override;
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void cmdOK_Click() override;
+    void cmdCancel_Click() override;
     void pCounter();
     void eEndprocess();
     int attempts() const { return counter_; }
@@ -36,7 +32,6 @@ protected:
 private:
     bool firstPassword(QString &uid, QString &pwd);
     void succeed(const QString &uid, const QString &pwd, const QString &group);
-    void renewPasswordForm(const QString &storedUserId, const QString &pwd);
 
     int counter_ = 0;
 };

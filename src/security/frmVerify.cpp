@@ -8,52 +8,22 @@
 #include "platform/ui/Fields.h"
 #include "security/Password.h"
 
-#include <QFormLayout>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 frmVerify::frmVerify(QWidget *parent)
-    : FormDialog(parent)
-    , txtPWD(new QLineEdit(this))
-    , txtPWD2(new QLineEdit(this))
-    , cmdOK(new QPushButton(QStringLiteral("OK"), this))
-    , cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
-    , Label3(new QLabel(QStringLiteral("The current system options require passwords for all "
-                                       "users before they will be allowed access.  The new "
-                                       "password supplied must now be used everytime the user "
-                                       "logs in."),
-                        this))
+    : PasswordWindow(QStringLiteral("frmVerify"), QStringLiteral("Password Required"),
+                     QStringLiteral("The current system options require passwords for all "
+                                    "users before they will be allowed access.  The new "
+                                    "password supplied must now be used everytime the user "
+                                    "logs in."),
+                     parent)
+    , txtPWD(textBox(QStringLiteral("txtPWD"), true))
+    , txtPWD2(textBox(QStringLiteral("txtPWD2"), true))
 {
-    setObjectName(QStringLiteral("frmVerify"));
-    setWindowTitle(QStringLiteral("Password Required"));
-    txtPWD->setObjectName(QStringLiteral("txtPWD"));
-    txtPWD2->setObjectName(QStringLiteral("txtPWD2"));
-    txtPWD->setEchoMode(QLineEdit::Password);
-    txtPWD2->setEchoMode(QLineEdit::Password);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdOK->setAutoDefault(false);
-    cmdCancel->setAutoDefault(false);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setWordWrap(true);
-    SelectAllOnFocus(txtPWD);
-    SelectAllOnFocus(txtPWD2);
     OnEnter(txtPWD, [this] { cmdOK_Click(); });
-
-    auto *form = new QFormLayout;
-    form->addRow(FieldLabel(QStringLiteral("&New Password:"), txtPWD, this), txtPWD);
-    form->addRow(FieldLabel(QStringLiteral("&Confirm New Password:"), txtPWD2, this), txtPWD2);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(Label3);
-    layout->addLayout(form);
-    layout->addLayout(ButtonRow({cmdOK, cmdCancel}));
-    resize(420, sizeHint().height());
-
-    connect(cmdOK, &QPushButton::clicked, this, &frmVerify::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmVerify::cmdCancel_Click);
+    arrange(fieldRows({{QStringLiteral("&New Password:"), txtPWD},
+                       {QStringLiteral("&Confirm New Password:"), txtPWD2}}),
+            true, 420);
 }
 
 void frmVerify::Form_Load()
@@ -119,9 +89,7 @@ bool frmVerify::storeNewPassword(const QString &password)
         if (Trim(TextOf(rs.Fields(0))) != CurrentUserID)
             continue;
         CurrentPassword = password;
-        RunOn(SharedRecordset3(),
-              QStringLiteral("update tblusers set userpwd = ? where userid = ? "),
-              {HashPassword(password), TextOf(rs.Fields(0))});
+        StorePassword(TextOf(rs.Fields(0)), password);
         PasswordSet = true;
         break;
     }
@@ -133,7 +101,7 @@ bool frmVerify::storeNewPassword(const QString &password)
 void frmVerify::cmdCancel_Click()
 {
     LoginFailed = true;
-    FormDialog::reject();
+    PasswordWindow::reject();
 }
 
 void frmVerify::reject()

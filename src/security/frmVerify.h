@@ -1,13 +1,11 @@
 #pragma once
 
-#include "platform/ui/Form.h"
+#include "security/PasswordWindow.h"
 
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 // The first password of an account that has none yet.
-class frmVerify : public FormDialog
+class frmVerify : public PasswordWindow
 {
     Q_OBJECT
 public:
@@ -15,13 +13,10 @@ public:
 
     QLineEdit *txtPWD;
     QLineEdit *txtPWD2;
-    QPushButton *cmdOK;
-    QPushButton *cmdCancel;
-    QLabel *Label3;
 
     void Form_Load() override;
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void cmdOK_Click() override;
+    void cmdCancel_Click() override;
     void reject() override;
 
     // Sets flag when every character is a digit or a letter A to Z, a to z (empty passes).

@@ -3,6 +3,7 @@
 #include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "platform/db/ConnectString.h"
 #include "platform/db/DbError.h"
 #include "security/Password.h"
 
@@ -63,7 +64,7 @@ void TestDatabase::sessionReopensAndReusesRecordsets()
     QCOMPARE(SharedRecordset3().State(), 0);
     QCOMPARE(f.column("select username from tblusers"), QStringList{"O'Neil, Pat"});
 
-    ConnectString = ConnectStringFor(f.dir() + "/absent.mdb");
+    ConnectString = db::ConnectStringFor(f.dir() + "/absent.mdb");
     QVERIFY_THROWS_EXCEPTION(db::DbError, ReopenConnection());
     QVERIFY(!QFile::exists(f.dir() + "/absent.mdb"));
 }

@@ -9,6 +9,7 @@
 #include "app/frmSetup.h"
 #include "app/frmSplash.h"
 #include "app/modGlobals.h"
+#include "platform/ui/WindowCatalogue.h"
 #include "security/frmLogin.h"
 #include "security/frmVerify.h"
 
@@ -56,6 +57,8 @@ private slots:
     void splashClosesOnceOnKeyOrTimer();
     void helpWindowsPaintTheirLines();
     void windowsNameEveryField();
+    void tasksOpenTheirWindows_data();
+    void tasksOpenTheirWindows();
 };
 
 void TestMenu::accessRule_data()
@@ -82,7 +85,9 @@ void TestMenu::accessRule()
     QCOMPARE(frmMenu::IsAdministrator(), admin);
     QCOMPARE(menu.mnuDatabase->isEnabled(), admin);
     QVERIFY(!menu.mnuAddEditUsers->isEnabled());
-    if (!admin) {
+    if (admin) {
+        f.ui.onModal("frmSetup");
+    } else {
         f.ui.answer(vbOK);
         f.ui.answer(vbOK);
     }
@@ -209,6 +214,7 @@ void TestMenu::logoutAndLoginAgain()
         login->cmdOK_Click();
         return login->result();
     });
+    f.ui.onModal("frmMenu");
     f.ui.answer(vbOK);
     first->mnuLogin->trigger();
     QVERIFY(reloginDuringLogin);
@@ -348,23 +354,91 @@ void TestMenu::windowsNameEveryField()
 {
     Fixture f;
     f.setUp();
-    frmSetup setup;
-    frmLogin login;
-    frmVerify verify;
-    frmLog viewer;
-    frmMenu menu;
-    frmAbout about;
-    for (QWidget *window :
-         std::initializer_list<QWidget *>{&setup, &login, &verify, &viewer, &menu, &about}) {
-        const QStringList faults = AccessibilityFaults(window);
-        QVERIFY2(faults.isEmpty(), qPrintable(window->objectName() + ": " + faults.join("; ")));
+    QStringList checked;
+    for (const WindowEntry *entry : RegisteredWindows()) {
+        std::unique_ptr<QWidget> window = CreateWindow(entry->name);
+        QCOMPARE(window->objectName(), entry->name);
+        const QStringList faults = AccessibilityFaults(window.get());
+        QVERIFY2(faults.isEmpty(), qPrintable(entry->name + ": " + faults.join("; ")));
+        checked << entry->name;
     }
+    for (const char *shell : {"frmSetup", "frmLogin", "frmVerify", "frmLog", "frmMenu", "frmAbout"})
+        QVERIFY2(checked.contains(shell), shell);
     // A mnemonic moves the focus to the field its label names.
+    frmLogin login;
     login.show();
-    QVERIFY(QTest::qWaitForWindowActive(&login) || true);
+    QVERIFY(QTest::qWaitForWindowExposed(&login));
     login.cmdOK->setFocus();
     QTest::keyClick(&login, Qt::Key_P, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(login.txtPWD));
+}
+
+void TestMenu::tasksOpenTheirWindows_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("owned");
+    QTest::newRow("cmdAdd") << "cmdAdd"
+                            << "frmAdd" << true;
+    QTest::newRow("cmdDisplay") << "cmdDisplay"
+                                << "frmShow" << true;
+    QTest::newRow("cmdSearch") << "cmdSearch"
+                               << "frmSearch" << true;
+    QTest::newRow("cmdSnippets") << "cmdSnippets"
+                                 << "frmSnippet" << true;
+    QTest::newRow("cmdGroups") << "cmdGroups"
+                               << "frmGroups" << true;
+    QTest::newRow("cmdPatterns") << "cmdPatterns"
+                                 << "frmPatterns" << true;
+    QTest::newRow("cmdWebName") << "cmdWebName"
+                                << "frmWebInfo" << true;
+    QTest::newRow("cmdUsers") << "cmdUsers"
+                              << "frmUser" << false;
+    QTest::newRow("cmdDatabase") << "cmdDatabase"
+                                 << "frmSetup" << true;
+    QTest::newRow("mnuChangePass") << "mnuChangePass"
+                                   << "frmChangePass" << false;
+    QTest::newRow("mnuCalculater") << "mnuCalculater"
+                                   << "frmCalc" << false;
+    QTest::newRow("mnuCalendar") << "mnuCalendar"
+                                 << "frmCalendar" << false;
+    QTest::newRow("mnuViewLog") << "mnuViewLog"
+                                << "frmLog" << true;
+    QTest::newRow("mnuAddEditUsers") << "mnuAddEditUsers"
+                                     << "frmUser" << false;
+    QTest::newRow("mnuDatabase") << "mnuDatabase"
+                                 << "frmSetup" << true;
+    QTest::newRow("mnuAbout") << "mnuAbout"
+                              << "frmAbout" << true;
+}
+
+// A task is offered exactly when this program has its window, and opens it by name, with the
+// menu as owner or with none.
+void TestMenu::tasksOpenTheirWindows()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, window);
+    QFETCH(bool, owned);
+    Fixture f;
+    f.setUp();
+    Log().addEntry(LogInfo, QStringLiteral("something to view"));
+    CurrentGroup = "Administrator";
+    frmMenu menu;
+    menu.Form_Load();
+    auto *button = menu.findChild<QPushButton *>(control);
+    auto *item = menu.findChild<QAction *>(control);
+    QVERIFY(button || item);
+    const bool offered = button ? button->isEnabled() : item->isEnabled();
+    QCOMPARE(offered, WindowRegistered(window));
+    if (!offered)
+        return;
+    f.ui.onModal(window);
+    if (button)
+        button->click();
+    else
+        item->trigger();
+    QCOMPARE(f.ui.modals, QStringList{window});
+    QCOMPARE(f.ui.owners, QStringList{owned ? "frmMenu" : ""});
 }
 
 REGISTER_TEST(TestMenu)

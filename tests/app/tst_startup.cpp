@@ -64,6 +64,7 @@ void TestStartup::firstStartCompletedSetup()
         setup->cmdUpdate->click();
         return 1;
     });
+    f.ui.onModal("frmSplash");
     Main();
     // The login box was never ticked, so the program starts without a login.
     QCOMPARE(f.ui.modals, QStringList({"frmSetup", "frmSplash"}));
@@ -111,6 +112,7 @@ void TestStartup::loginSwitch()
         f.setting("LOGIN", login);
     // A login window that is closed without a login leaves the program without a window.
     f.ui.onModal("frmLogin", [](QWidget *) { return 0; });
+    f.ui.onModal("frmSplash");
     Main();
     QCOMPARE(f.ui.modals.contains("frmLogin"), loginShown);
     QCOMPARE(bool(MainMenu()), !loginShown);
@@ -135,6 +137,7 @@ void TestStartup::loginOnWithSuccessfulLogin()
         login->cmdOK->click();
         return login->result();
     });
+    f.ui.onModal("frmSplash");
     Main();
     QCOMPARE(f.ui.modals, QStringList({"frmLogin", "frmSplash"}));
     QVERIFY(!LoginFailed);
@@ -163,6 +166,7 @@ void TestStartup::pinnedDirectory()
     f.setUp();
     if (!dir.isNull())
         f.setting("DIR", dir);
+    f.ui.onModal("frmSplash");
     Main();
     QCOMPARE(DefaultDirPinned, pinned);
 }

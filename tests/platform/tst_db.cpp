@@ -2,6 +2,7 @@
 #include "TestRegistry.h"
 #include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
+#include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
 #include "platform/db/DataControl.h"
 #include "platform/db/Recordset.h"
@@ -67,7 +68,7 @@ private slots:
     void createDatabaseFile();
 
 private:
-    QString cs() const { return ConnectStringFor(path_); }
+    QString cs() const { return db::ConnectStringFor(path_); }
     void fillTempfile(int rows);
 
     std::unique_ptr<QTemporaryDir> dir_;
@@ -128,7 +129,7 @@ void TestDb::open_fails()
     if (!contents.isEmpty())
         QVERIFY(WriteFile(path, contents));
     db::Connection connection;
-    const QString error = failureOf([&] { connection.Open(ConnectStringFor(path)); });
+    const QString error = failureOf([&] { connection.Open(db::ConnectStringFor(path)); });
     QVERIFY2(!error.isEmpty(), "opened");
     QVERIFY2(error.contains(mentions), qPrintable(error));
     QCOMPARE(connection.State(), 0);
@@ -162,7 +163,7 @@ void TestDb::open_runsInWal()
         sqlite3_close(raw);
     }
     db::Connection connection;
-    connection.Open(ConnectStringFor(path));
+    connection.Open(db::ConnectStringFor(path));
     QCOMPARE(FirstColumn(connection, "PRAGMA journal_mode"), QStringList{"wal"});
 }
 
@@ -492,7 +493,7 @@ void TestDb::createDatabaseFile()
 
     db::CreateDatabaseFile(broken, schema);
     db::Connection connection;
-    connection.Open(ConnectStringFor(broken));
+    connection.Open(db::ConnectStringFor(broken));
     QCOMPARE(FirstColumn(connection,
                          "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY 1"),
              (QStringList{"a", "b"}));

@@ -3,6 +3,7 @@
 #include "app/CLog.h"
 #include "app/frmLog.h"
 #include "app/modGlobals.h"
+#include "platform/db/ConnectString.h"
 #include "security/Password.h"
 #include "security/frmLogin.h"
 #include "security/frmVerify.h"
@@ -50,6 +51,7 @@ private slots:
     void firstPasswordRules();
     void firstPasswordCancelled();
     void emptyTableIsReported();
+    void missingDatabase_data();
     void missingDatabase();
     void cancelEndsTheProgram();
     void enterMovesAndPresses();
@@ -293,6 +295,7 @@ void TestLogin::emptyTableIsReported()
     InteractiveMode = 1;
     frmLogin login;
     typeIn(login, "admin", "rowan");
+    f.ui.onModal("frmLog");
     login.cmdOK_Click();
     QCOMPARE(f.ui.modals, QStringList{"frmLog"});
     QCOMPARE(login.attempts(), 0);
@@ -301,11 +304,25 @@ void TestLogin::emptyTableIsReported()
     VERIFY_CLEAN(f);
 }
 
+void TestLogin::missingDatabase_data()
+{
+    QTest::addColumn<bool>("fileMissing");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("missing file") << true << "Could not find file";
+    QTest::newRow("missing table") << false << "no such table: tblusers";
+}
+
+// Users see one message for every failure; the log tells the administrator which it was.
 void TestLogin::missingDatabase()
 {
+    QFETCH(bool, fileMissing);
+    QFETCH(QString, logged);
     Fixture f;
     f.setUp("1");
-    ConnectString = ConnectStringFor(f.dir() + "/absent.mdb");
+    if (fileMissing)
+        ConnectString = db::ConnectStringFor(f.dir() + "/absent.mdb");
+    else
+        f.exec("drop table tblusers");
     frmLogin login;
     typeIn(login, "admin", "rowan");
     f.ui.answer(vbOK);
@@ -314,6 +331,7 @@ void TestLogin::missingDatabase()
     QCOMPARE(f.ui.messages[0].title, QStringLiteral("Login Error"));
     QVERIFY(LoginFailed);
     QVERIFY(!QFile::exists(f.dir() + "/absent.mdb"));
+    QVERIFY2(f.logText().contains(logged), qPrintable(f.logText()));
     VERIFY_CLEAN(f);
 }
 

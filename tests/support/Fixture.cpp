@@ -6,12 +6,14 @@
 #include "app/session.h"
 #include "platform/Clock.h"
 #include "platform/Settings.h"
+#include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QSettings>
+#include <QTest>
 #include <QWidget>
 
 const QDateTime Fixture::kNow(QDate(2026, 12, 7), QTime(13, 45, 12));
@@ -27,11 +29,15 @@ Fixture::Fixture()
     dbPath = dir_.filePath(QStringLiteral("tarnu.mdb"));
     logPath = dir_.filePath(QStringLiteral("tarnu.log"));
     CreateDatabase(dbPath);
-    ConnectString = ConnectStringFor(dbPath);
+    ConnectString = db::ConnectStringFor(dbPath);
 }
 
 Fixture::~Fixture()
 {
+    // Every test, not just those that ask: a box or window nobody scripted is a fault.
+    if (QTest::currentTestFunction() && !QTest::currentTestFailed() && !clean())
+        QTest::qFail(qPrintable(QStringLiteral("unexpected: ") + ui.unexpected.join(" | ")),
+                     __FILE__, __LINE__);
     CloseSession();
     if (frmMenu *menu = MainMenu())
         delete menu;
@@ -70,14 +76,14 @@ bool Fixture::hasSetting(const QString &key) const
 void Fixture::exec(const QString &sql, const QVariantList &values)
 {
     db::Connection connection;
-    connection.Open(ConnectStringFor(dbPath));
+    connection.Open(db::ConnectStringFor(dbPath));
     connection.Execute(sql, values);
 }
 
 QStringList Fixture::column(const QString &sql, const QVariantList &values)
 {
     db::Connection connection;
-    connection.Open(ConnectStringFor(dbPath));
+    connection.Open(db::ConnectStringFor(dbPath));
     return FirstColumn(connection, sql, values);
 }
 

@@ -7,7 +7,8 @@
 #include <QTemporaryDir>
 
 // A fresh world for one test: its own settings store, a database made as --create-database
-// makes one, a log file path, scripted boxes and windows, and a fixed clock.
+// makes one, a log file path, scripted boxes and windows, and a fixed clock. When it goes, it
+// fails the running test on any message box, input box or window that the script did not expect.
 class Fixture
 {
 public:
@@ -32,7 +33,7 @@ public:
     // The first column of every row of a select.
     QStringList column(const QString &sql, const QVariantList &values = {});
     QString logText() const;
-    // True when no message box appeared that the script did not expect.
+    // True when nothing appeared that the script did not expect.
     bool clean() const { return ui.unexpected.isEmpty(); }
 
 private:

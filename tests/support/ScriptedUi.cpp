@@ -31,12 +31,15 @@ QString ScriptedUi::inputBox(const QString &prompt, const QString &, const QStri
     return inputs_.takeFirst();
 }
 
-int ScriptedUi::showModal(QWidget *window, QWidget *)
+int ScriptedUi::showModal(QWidget *window, QWidget *owner)
 {
     const QString name = window->objectName();
     modals << name;
+    owners << (owner ? owner->objectName() : QString());
     const auto handler = handlers_.find(name);
-    if (handler != handlers_.end())
+    if (handler == handlers_.end())
+        unexpected << QStringLiteral("window ") + name;
+    else if (handler->second)
         return handler->second(window);
     if (auto *dialog = qobject_cast<QDialog *>(window))
         return dialog->result();

@@ -25,9 +25,10 @@ public:
     // The next message box is answered with answer.
     void answer(int answer) { answers_ << answer; }
     void input(const QString &text) { inputs_ << text; }
-    // Runs handler when a window of this objectName is shown modally; without one the window
-    // is recorded and closed at once.
-    void onModal(const QString &windowName, ModalHandler handler)
+    // Expects windows of this objectName to be shown modally and runs handler for each; without
+    // a handler the window is closed at once. A window that no script expected is closed at once
+    // too, and counts as unexpected.
+    void onModal(const QString &windowName, ModalHandler handler = {})
     {
         handlers_[windowName] = std::move(handler);
     }
@@ -35,9 +36,12 @@ public:
     QList<Shown> messages;
     QStringList prompts;
     QStringList modals;
+    // The objectName of each modal window's owner, empty for none.
+    QStringList owners;
     QStringList launched;
     int endings = 0;
-    // Message boxes that no script expected; a test fails when any are left.
+    // Message boxes, input boxes and windows that no script expected; the fixture fails the test
+    // when any are left.
     QStringList unexpected;
 
     QStringList texts() const;

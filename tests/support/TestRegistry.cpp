@@ -52,8 +52,3 @@ int RunAll(int argc, char **argv)
 }
 
 } // namespace testing
-
-int main(int argc, char **argv)
-{
-    return testing::RunAll(argc, argv);
-}

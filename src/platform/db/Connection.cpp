@@ -1,5 +1,6 @@
 #include "platform/db/Connection.h"
 
+#include "platform/db/ConnectString.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Statement.h"
 
@@ -16,8 +17,6 @@
 namespace db {
 
 namespace {
-
-const QString kDataSource = QStringLiteral("Data Source=");
 
 QString nextConnectionName()
 {
@@ -73,12 +72,6 @@ QSqlQuery RunStatement(const QSqlDatabase &database, const QString &sql, const Q
     if (!query.exec())
         throw DbError(describe(query.lastError()));
     return query;
-}
-
-QString DataSourceOf(const QString &connectString)
-{
-    const int at = connectString.indexOf(kDataSource, 0, Qt::CaseInsensitive);
-    return at < 0 ? QString() : connectString.mid(at + kDataSource.size());
 }
 
 Connection::Connection()

@@ -32,8 +32,4 @@ private:
     QString description_;
 };
 
-// Extracts the data-source path from a connection string of the form
-// "Provider=...;Data Source=<path>"; everything after "Data Source=" is the path.
-QString DataSourceOf(const QString &connectString);
-
 } // namespace db
