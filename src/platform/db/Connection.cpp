@@ -1,6 +1,7 @@
 #include "platform/db/Connection.h"
 
 #include "platform/db/ConnectString.h"
+#include "platform/db/Prepared.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Statement.h"
 
@@ -46,12 +47,18 @@ void sqlCStr(sqlite3_context *context, int, sqlite3_value **argv)
                         SQLITE_TRANSIENT);
 }
 
-void registerFunctions(QSqlDatabase &database)
+sqlite3 *engineHandle(const QSqlDatabase &database)
 {
     const QVariant handle = database.driver()->handle();
     sqlite3 *raw = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
     if (!raw)
         throw DbError(QStringLiteral("The database engine gave no handle."));
+    return raw;
+}
+
+void registerFunctions(QSqlDatabase &database)
+{
+    sqlite3 *raw = engineHandle(database);
     if (sqlite3_create_function_v2(raw, "CStr", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    sqlCStr, nullptr, nullptr, nullptr)
         != SQLITE_OK)
@@ -60,17 +67,33 @@ void registerFunctions(QSqlDatabase &database)
 
 } // namespace
 
-QSqlQuery RunStatement(const QSqlDatabase &database, const QString &sql, const QVariantList &values,
-                       bool forwardOnly)
+QSqlQuery PrepareStatement(const QSqlDatabase &database, const QString &sql, bool forwardOnly)
 {
     QSqlQuery query(database);
     query.setForwardOnly(forwardOnly);
     if (!query.prepare(sql))
         throw DbError(describe(query.lastError()));
-    for (const QVariant &value : values)
-        query.addBindValue(value);
+    return query;
+}
+
+void ExecuteStatement(QSqlQuery &query, const QVariantList &values)
+{
+    // A statement executed before still holds its earlier values. Fewer values this time must
+    // fail as they would on a fresh statement, not run with stale ones: prepared again, it
+    // holds none.
+    if (query.boundValues().size() > values.size() && !query.prepare(query.lastQuery()))
+        throw DbError(describe(query.lastError()));
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query.bindValue(static_cast<int>(i), values[i]);
     if (!query.exec())
         throw DbError(describe(query.lastError()));
+}
+
+QSqlQuery RunStatement(const QSqlDatabase &database, const QString &sql, const QVariantList &values,
+                       bool forwardOnly)
+{
+    QSqlQuery query = PrepareStatement(database, sql, forwardOnly);
+    ExecuteStatement(query, values);
     return query;
 }
 
@@ -81,6 +104,8 @@ Connection::Connection()
 Connection::~Connection()
 {
     Close();
+    for (Prepared *statement : prepared_)
+        statement->connection_ = nullptr;
 }
 
 int Connection::State() const
@@ -123,6 +148,10 @@ void Connection::Close()
 {
     if (!open_)
         return;
+    // The engine connection can only go once no statement uses it. Closing it rolls back a
+    // transaction still open.
+    for (Prepared *statement : prepared_)
+        statement->release();
     open_ = false;
     {
         QSqlDatabase database = QSqlDatabase::database(name_, false);
@@ -165,6 +194,42 @@ qint64 Connection::Execute(const QString &sql, const QVariantList &values)
 {
     QSqlQuery query = RunStatement(database(), sql, values);
     return query.numRowsAffected();
+}
+
+void Connection::BeginTrans()
+{
+    if (InTransaction())
+        throw DbError(kTransactionOpen);
+    // IMMEDIATE: a deferred transaction that reads first could not become a writer once another
+    // connection has written, and would fail half-way instead of waiting at the start.
+    RunStatement(database(), QStringLiteral("BEGIN IMMEDIATE"), {});
+}
+
+void Connection::CommitTrans()
+{
+    if (!InTransaction())
+        throw DbError(kNoTransaction);
+    try {
+        RunStatement(database(), QStringLiteral("COMMIT"), {});
+    } catch (...) {
+        try {
+            RollbackTrans();
+        } catch (const DbError &) {
+            // The commit's own failure is the one to report.
+        }
+        throw;
+    }
+}
+
+void Connection::RollbackTrans()
+{
+    if (InTransaction())
+        RunStatement(database(), QStringLiteral("ROLLBACK"), {});
+}
+
+bool Connection::InTransaction() const
+{
+    return open_ && sqlite3_get_autocommit(engineHandle(database())) == 0;
 }
 
 void CreateDatabaseFile(const QString &path, const QString &schemaSql)

@@ -18,6 +18,10 @@ inline const QString kNoCurrentRecord =
                        "Requested operation requires a current record.");
 inline const QString kNoSuchField = QStringLiteral(
         "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+inline const QString kTransactionOpen =
+        QStringLiteral("A transaction is already open on this connection; commit or roll it back "
+                       "before beginning another.");
+inline const QString kNoTransaction = QStringLiteral("No transaction is open on this connection.");
 
 class DbError : public std::runtime_error
 {

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <atomic>
+#include <functional>
+
+// Walking directory trees for the disk file search, the file manager and folder imports.
+namespace fs {
+
+// How the platform's file system compares names.
+constexpr Qt::CaseSensitivity kNameCase =
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+        Qt::CaseInsensitive;
+#else
+        Qt::CaseSensitive;
+#endif
+
+// True when name fits a mask where '*' stands for any run of characters and '?' for exactly
+// one. An empty mask and "*.*" fit every name, dot or not, as people expect of "all files".
+bool MatchesWildcard(QStringView name, QStringView mask, Qt::CaseSensitivity cs = kNameCase);
+
+// A directory's path and an entry's name joined with the platform's separator.
+QString PathOf(const QString &directory, const QString &name);
+
+// Size and time of last change of one file, for the few callers that need them.
+struct FileStamp
+{
+    qint64 size = -1; // -1 when the file cannot be found
+    QDateTime modified;
+    bool exists() const { return size >= 0; }
+};
+FileStamp StampOf(const QString &directory, const QString &name);
+
+// Called once for every directory read: its path (platform separators) and the names of its
+// files in name order. Returning false ends the walk.
+using VisitDirectory = std::function<bool(const QString &directory, const QStringList &files)>;
+
+struct WalkOptions
+{
+    bool recursive = true;
+    // Checked before each directory is read; the caller's Cancel button sets it.
+    const std::atomic_bool *cancel = nullptr;
+};
+
+struct WalkResult
+{
+    bool stopped = false; // cancelled, or the visitor asked to stop
+    QStringList unreadable; // directories that could not be read and were skipped
+};
+
+// Walks the tree under root depth first, subdirectories in name order. Entry types come from
+// the directory read itself; symbolic links to directories are never followed, so a walk
+// always ends. "Files" are regular files and links to them; other special entries are left out.
+WalkResult Walk(const QString &root, const VisitDirectory &visit, const WalkOptions &options = {});
+
+} // namespace fs
