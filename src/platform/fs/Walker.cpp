@@ -208,9 +208,8 @@ FileStamp StampOf(const QString &directory, const QString &name)
 WalkResult Walk(const QString &root, const VisitDirectory &visit, const WalkOptions &options)
 {
     WalkResult result;
-    const QString top = rootPath(root);
     // Directories still to read, the next one last: depth first, in name order.
-    std::vector<QString> pending{top};
+    std::vector<QString> pending{rootPath(root)};
     bool atRoot = true;
     while (!pending.empty()) {
         if (cancelled(options)) {
