@@ -2,6 +2,7 @@
 // statement, then copies them with one insert-select into a catalogue of 1,000,000 rows.
 #include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
+#include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Prepared.h"
 #include "platform/db/Recordset.h"
@@ -78,7 +79,7 @@ int main(int argc, char **argv)
     const QString path = dir.filePath(QStringLiteral("bench.mdb"));
     CreateDatabase(path);
     db::Connection connection;
-    connection.Open(ConnectStringFor(path));
+    connection.Open(db::ConnectStringFor(path));
 
     QElapsedTimer timer;
     timer.start();

@@ -35,6 +35,12 @@ void RunOn(db::Recordset &recordset, const QString &sql, const QVariantList &val
     recordset.Open(SqlText, SharedConnection(), values);
 }
 
+qint64 RunCommand(const QString &sql, const QVariantList &values)
+{
+    SqlText = sql;
+    return SharedConnection().Execute(SqlText, values);
+}
+
 void CloseSession()
 {
     for (int which = 0; which < 3; ++which)

@@ -27,5 +27,8 @@ void ReopenConnection();
 // Puts sql into SqlText, closes the record set when open, lets pending repaints run, and opens
 // the record set on the statement with its bound values. Throws db::DbError.
 void RunOn(db::Recordset &recordset, const QString &sql, const QVariantList &values = {});
+// Puts sql into SqlText and runs it on the shared connection, for statements without rows;
+// returns the number of rows changed. Throws db::DbError.
+qint64 RunCommand(const QString &sql, const QVariantList &values = {});
 // Closes every shared object, as when the program ends.
 void CloseSession();

@@ -2,6 +2,7 @@
 #include "TestRegistry.h"
 #include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
+#include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Prepared.h"
 #include "platform/db/Recordset.h"
@@ -69,7 +70,7 @@ void TestTransactions::init()
     QVERIFY(dir_->isValid());
     path_ = dir_->filePath("catalog.mdb");
     CreateDatabase(path_);
-    db_.Open(ConnectStringFor(path_));
+    db_.Open(db::ConnectStringFor(path_));
     db_.Execute("DELETE FROM tblusers");
 }
 
@@ -82,7 +83,7 @@ void TestTransactions::cleanup()
 QStringList TestTransactions::committedUsers()
 {
     db::Connection other;
-    other.Open(ConnectStringFor(path_));
+    other.Open(db::ConnectStringFor(path_));
     return FirstColumn(other, "SELECT userid FROM tblusers ORDER BY userid");
 }
 
@@ -143,7 +144,7 @@ void TestTransactions::transaction_ends()
             error = failureOf([&] { db_.CommitTrans(); });
         } else if (ending == "close") {
             db_.Close();
-            db_.Open(ConnectStringFor(path_));
+            db_.Open(db::ConnectStringFor(path_));
         }
     }
     QCOMPARE(error.isEmpty(), ending != "guard failure" && ending != "commit refused");
@@ -259,13 +260,13 @@ void TestTransactions::prepared_outlivesItsConnection()
             }).contains("nosuch"));
     auto connection = std::make_unique<db::Connection>();
     QCOMPARE(failureOf([&] { db::Prepared early(*connection, kInsertUser); }), db::kObjectClosed);
-    connection->Open(ConnectStringFor(path_));
+    connection->Open(db::ConnectStringFor(path_));
     db::Prepared insert(*connection, kInsertUser);
     insert.Execute({"ann", "", ""});
     // Closing lets the statement go (no warning that the connection is in use), even reopened.
     connection->Close();
     QCOMPARE(failureOf([&] { insert.Execute({"bob", "", ""}); }), db::kObjectClosed);
-    connection->Open(ConnectStringFor(path_));
+    connection->Open(db::ConnectStringFor(path_));
     QCOMPARE(failureOf([&] { insert.Execute({"bob", "", ""}); }), db::kObjectClosed);
     connection.reset();
     QCOMPARE(failureOf([&] { insert.Execute({"bob", "", ""}); }), db::kObjectClosed);

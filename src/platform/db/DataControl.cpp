@@ -84,6 +84,11 @@ void DataControl::Close()
     current_ = -1;
 }
 
+int DataControl::FieldIndex(const QString &name) const
+{
+    return model_->record().indexOf(name);
+}
+
 void DataControl::setColumnCaption(const QString &field, const QString &caption)
 {
     const int column = model_->record().indexOf(field);

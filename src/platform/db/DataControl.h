@@ -29,6 +29,8 @@ public:
     void Close();
 
     QAbstractItemModel *model() const { return model_.get(); }
+    // The grid column of a field, by name without regard to case; -1 when absent.
+    int FieldIndex(const QString &name) const;
     // Sets the caption of a column of the grid, found by its field name.
     void setColumnCaption(const QString &field, const QString &caption);
     qint64 RecordCount() const { return count_; }

@@ -31,7 +31,7 @@ protected:
 class EnterFilter : public QObject
 {
 public:
-    EnterFilter(QLineEdit *box, std::function<void()> action)
+    EnterFilter(QWidget *box, std::function<void()> action)
         : QObject(box)
         , action_(std::move(action))
     { }
@@ -78,7 +78,7 @@ void SelectAllOnFocus(QLineEdit *box)
     box->installEventFilter(new SelectAllFilter(box));
 }
 
-void OnEnter(QLineEdit *box, std::function<void()> action)
+void OnEnter(QWidget *box, std::function<void()> action)
 {
     box->installEventFilter(new EnterFilter(box, std::move(action)));
 }

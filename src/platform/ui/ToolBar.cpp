@@ -13,6 +13,18 @@ KeyedToolBar::KeyedToolBar(QWidget *parent)
     setToolButtonStyle(Qt::ToolButtonIconOnly);
 }
 
+void KeyedToolBar::addButtons(std::initializer_list<Button> buttons)
+{
+    for (const Button &button : buttons) {
+        const QString key = QString::fromLatin1(button.key);
+        if (!button.toolTip)
+            addKeyedSeparator(key);
+        else
+            addButton(key, QString::fromUtf8(button.toolTip), QString::fromLatin1(button.themeIcon),
+                      button.fallback);
+    }
+}
+
 QAction *KeyedToolBar::addButton(const QString &key, const QString &toolTip,
                                  const QString &themeIcon, QStyle::StandardPixmap fallback)
 {
@@ -38,6 +50,12 @@ QAction *KeyedToolBar::addKeyedSeparator(const QString &key)
 QAction *KeyedToolBar::button(const QString &key) const
 {
     return findChild<QAction *>(key);
+}
+
+QAction *KeyedToolBar::buttonAt(int position) const
+{
+    const QList<QAction *> all = actions();
+    return position >= 1 && position <= all.size() ? all[position - 1] : nullptr;
 }
 
 void KeyedToolBar::click(const QString &key)

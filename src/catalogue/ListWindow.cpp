@@ -1,0 +1,268 @@
+#include "catalogue/ListWindow.h"
+
+#include "app/CUtils.h"
+#include "app/modGlobals.h"
+#include "app/session.h"
+#include "platform/db/DataControl.h"
+#include "platform/ui/DataGrid.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Fields.h"
+#include "platform/ui/ToolBar.h"
+#include "reports/ShowReport.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QVBoxLayout>
+
+ListWindow::ListWindow(const ListDefinition &definition, QWidget *parent)
+    : FormDialog(parent)
+    , Adodc1(new db::DataControl(this))
+    , Toolbar1(new KeyedToolBar(this))
+    , PName(new QLineEdit(this))
+    , txtIndex(new QLineEdit(this))
+    , lblGrid(new QLabel(definition.gridCaption, this))
+    , DataGrid1(new QTableView(this))
+    , barAdodc1(new DataControlBar(Adodc1, this))
+    , definition_(definition)
+{
+    setObjectName(definition.name);
+    setWindowTitle(definition.title);
+    Adodc1->setObjectName(QStringLiteral("Adodc1"));
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->addButtons({
+            {"kSep0"},
+            {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
+            {"kSep1"},
+            {"kUpdate", "Update", "document-save", QStyle::SP_DialogSaveButton},
+            {"kSep2"},
+            {"kNew", "New", "document-new", QStyle::SP_FileDialogNewFolder},
+            {"kSep3"},
+            {"kDelete", "Delete", "edit-delete", QStyle::SP_TrashIcon},
+            {"kSep4"},
+            {"kRefresh", "Refresh", "view-refresh", QStyle::SP_BrowserReload},
+            {"kSep5"},
+            {"kPrint", "Print Report", "document-print", QStyle::SP_FileDialogInfoView},
+            {"kSep6"},
+            {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+    });
+    PName->setObjectName(QStringLiteral("PName"));
+    txtIndex->setObjectName(QStringLiteral("txtIndex"));
+    // The number is the picked row's, never typed.
+    txtIndex->setReadOnly(true);
+    txtIndex->setMaximumWidth(90);
+    SelectAllOnFocus(PName);
+    SelectAllOnFocus(txtIndex);
+    lblGrid->setObjectName(QStringLiteral("lblGrid"));
+    DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
+    DataGrid1->setAccessibleName(definition.gridCaption);
+    barAdodc1->setObjectName(QStringLiteral("barAdodc1"));
+    QFont bold = lblGrid->font();
+    bold.setBold(true);
+    lblGrid->setFont(bold);
+
+    auto *fields = new QGridLayout;
+    fields->addWidget(FieldLabel(definition.fieldLabel, PName, this), 0, 0);
+    fields->addWidget(PName, 0, 1);
+    fields->addWidget(FieldLabel(QStringLiteral("&No.:"), txtIndex, this), 0, 2);
+    fields->addWidget(txtIndex, 0, 3);
+    fields->setColumnStretch(1, 1);
+
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(10, 8, 10, 10);
+    body->addLayout(fields);
+    body->addSpacing(6);
+    body->addWidget(lblGrid);
+    body->addWidget(DataGrid1, 1);
+    body->addWidget(barAdodc1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Toolbar1);
+    layout->addLayout(body, 1);
+    resize(460, 440);
+
+    BindGrid(DataGrid1, Adodc1, {definition.column}, [this] { DataGrid1_DblClick(); });
+    connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &ListWindow::Toolbar1_ButtonClick);
+}
+
+void ListWindow::Form_Load()
+{
+    CentreWindow(this);
+    trapped([this] {
+        Adodc1->ConnectionString = ConnectString;
+        Adodc1->setRecordSource(definition_.listSql, definition_.listValues);
+        Adodc1->Refresh();
+        Adodc1->setColumnCaption(definition_.column, definition_.columnCaption);
+    });
+    ShowRecordPosition();
+}
+
+void ListWindow::Toolbar1_ButtonClick(const QString &key)
+{
+    if (key == QLatin1String("kExit"))
+        HandleExitClick();
+    else if (key == QLatin1String("kUpdate"))
+        ConfirmUpdate();
+    else if (key == QLatin1String("kNew"))
+        AddNewRecord();
+    else if (key == QLatin1String("kDelete"))
+        HandleDeleteClick();
+    else if (key == QLatin1String("kRefresh"))
+        RefreshList();
+    else if (key == QLatin1String("kPrint"))
+        PrintList();
+    else if (key == QLatin1String("kHelp"))
+        MsgBox(definition_.helpText, vbInformation);
+}
+
+void ListWindow::ShowRecordPosition()
+{
+    try {
+        Adodc1->Refresh();
+        ShowColumns(DataGrid1, Adodc1, {definition_.column});
+        if (Adodc1->RecordCount() == 0) {
+            barAdodc1->setCaption(QString());
+            return;
+        }
+        Adodc1->setCurrentRow(0);
+        barAdodc1->setCaption(Adodc1->Caption());
+    } catch (const std::exception &) {
+        // The caption is a courtesy; a grid that cannot be read says so when it is used.
+    }
+}
+
+void ListWindow::ClearTextBox()
+{
+    PName->clear();
+    txtIndex->clear();
+}
+
+void ListWindow::HandleExitClick()
+{
+    close();
+}
+
+void ListWindow::DataGrid1_DblClick()
+{
+    if (Adodc1->CurrentRow() < 0)
+        return;
+    trapped([this] {
+        PName->setText(TextOf(Adodc1->Fields(definition_.column)));
+        txtIndex->setText(TextOf(Adodc1->Fields(QStringLiteral("Inum"))));
+        switchButton(kNewButton, false);
+    });
+}
+
+void ListWindow::restoreList()
+{
+    Adodc1->setRecordSource(definition_.listSql, definition_.listValues);
+    ShowRecordPosition();
+}
+
+void ListWindow::RefreshList()
+{
+    trapped([this] {
+        restoreList();
+        ClearTextBox();
+        switchButton(kNewButton, true);
+        switchButton(kUpdateButton, true);
+        PName->setFocus();
+    });
+}
+
+void ListWindow::SelectFromList()
+{
+    ReopenConnection();
+    db::Recordset &rs = SharedRecordset();
+    RunOn(rs, definition_.listSql, definition_.listValues);
+    rs.Requery();
+    restoreList();
+}
+
+void ListWindow::PrintList()
+{
+    if (!confirm(definition_.printQuestion, QStringLiteral("Print Confirmation")))
+        return;
+    trapped([this] {
+        ShowReport(definition_.report, definition_.printSql, definition_.printValues, {}, this);
+    });
+}
+
+void ListWindow::refuse(const QString &message)
+{
+    MsgBox(message, vbCritical, QStringLiteral("Error!"));
+}
+
+bool ListWindow::confirm(const QString &question, const QString &title)
+{
+    return MsgBox(question, vbYesNo + vbCritical, title) == vbYes;
+}
+
+QString ListWindow::typedName() const
+{
+    return Trim(PName->text());
+}
+
+qint64 ListWindow::pickedRow() const
+{
+    bool ok = false;
+    const qint64 row = txtIndex->text().trimmed().toLongLong(&ok);
+    return ok ? row : -1;
+}
+
+void ListWindow::switchButton(int position, bool on)
+{
+    if (QAction *button = Toolbar1->buttonAt(position))
+        button->setEnabled(on);
+}
+
+void ListWindow::insertName(const QString &name)
+{
+    ReopenConnection();
+    RunCommand(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)")
+                       .arg(definition_.table, definition_.column),
+               {name});
+    restoreList();
+}
+
+void ListWindow::updatePickedName(const QString &name)
+{
+    RunCommand(QStringLiteral("UPDATE %1 SET %2 = ? WHERE Inum = ?")
+                       .arg(definition_.table, definition_.column),
+               {name, pickedRow()});
+}
+
+void ListWindow::deletePickedRow()
+{
+    RunCommand(QStringLiteral("DELETE FROM %1 WHERE Inum = ?").arg(definition_.table),
+               {pickedRow()});
+}
+
+void ListWindow::trapped(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void ListWindow::withOneRetry(const std::function<void()> &step)
+{
+    for (int attempt = 1;; ++attempt) {
+        try {
+            step();
+            return;
+        } catch (const std::exception &error) {
+            const QString description = QString::fromUtf8(error.what());
+            if (attempt > 1) {
+                MsgBox(description);
+                return;
+            }
+            if (MsgBox(description, vbOKCancel) != vbOK)
+                return;
+        }
+    }
+}

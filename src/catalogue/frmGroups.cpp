@@ -1,0 +1,143 @@
+#include "catalogue/frmGroups.h"
+
+#include "app/CUtils.h"
+#include "app/session.h"
+#include "platform/db/Transaction.h"
+
+#include <QLineEdit>
+
+namespace {
+
+const QString kAllGroups = QStringLiteral("[All Groups]");
+const QString kBlankGroup = QStringLiteral("<blank>");
+
+const ListDefinition &groupList()
+{
+    static const ListDefinition list{
+            QStringLiteral("frmGroups"),
+            QStringLiteral("File Groups"),
+            QStringLiteral("CodeTypes"),
+            QStringLiteral("CodeType"),
+            QStringLiteral("Groups"),
+            QStringLiteral("Group"),
+            QStringLiteral("&File Group:"),
+            QStringLiteral("select * from CodeTypes where codetype <> ? order by CodeType"),
+            {kAllGroups},
+            QStringLiteral("Please enter group, for an example, SQL or Visual Basic"),
+            QStringLiteral("Print File Groups?"),
+            QStringLiteral("SELECT codetype FROM codetypes where codetype <> ? ORDER BY inum"),
+            {kAllGroups},
+            QStringLiteral("rptFileTypes"),
+    };
+    return list;
+}
+
+// Files and snippets that name the group from are moved to the group to.
+void carryIntoFilesAndSnippets(const QString &from, const QString &to)
+{
+    RunCommand(QStringLiteral("UPDATE source SET codetype = ? WHERE codetype = ?"), {to, from});
+    RunCommand(QStringLiteral("UPDATE fileprofile SET filegroup = ? WHERE filegroup = ?"),
+               {to, from});
+}
+
+} // namespace
+
+frmGroups::frmGroups(QWidget *parent)
+    : ListWindow(groupList(), parent)
+{ }
+
+bool frmGroups::IsAllGroups(const QString &name)
+{
+    return Trim(name).compare(kAllGroups, Qt::CaseInsensitive) == 0;
+}
+
+void frmGroups::DataGrid1_DblClick()
+{
+    ListWindow::DataGrid1_DblClick();
+    sOldGroup = PName->text();
+}
+
+void frmGroups::AddNewRecord()
+{
+    const QString name = typedName();
+    if (name.isEmpty() || IsAllGroups(name)) {
+        refuse(QStringLiteral("Please Enter Group to Add!"));
+        return;
+    }
+    if (!confirm(QStringLiteral("Add New Group: ") + name, QStringLiteral("Add Confirmation")))
+        return;
+    trapped([this, name] {
+        insertName(name);
+        ClearTextBox();
+        SelectFromtype();
+        switchButton(kUpdateButton, true);
+    });
+}
+
+void frmGroups::SelectFromtype()
+{
+    SelectFromList();
+}
+
+void frmGroups::ConfirmUpdate()
+{
+    if (txtIndex->text().isEmpty() || typedName().isEmpty()) {
+        refuse(QStringLiteral("Please Select Group to Update!"));
+        return;
+    }
+    if (!confirm(QStringLiteral("This will change all Filenames and Snippets that have the code "
+                                "type ")
+                         + sOldGroup + QStringLiteral(" to the new code type ") + typedName()
+                         + QStringLiteral(". Do You Want To Continue?"),
+                 QStringLiteral("Update Confirmation")))
+        return;
+    // The files and snippets get the name as the group's own row keeps it: trimmed.
+    sNewGroup = typedName();
+    trapped([this] {
+        renameCascade();
+        ShowRecordPosition();
+        ClearTextBox();
+    });
+    sOldGroup.clear();
+    sNewGroup.clear();
+    switchButton(kNewButton, true);
+}
+
+void frmGroups::renameCascade()
+{
+    ReopenConnection();
+    db::Transaction transaction(SharedConnection());
+    updatePickedName(sNewGroup);
+    carryIntoFilesAndSnippets(sOldGroup, sNewGroup);
+    transaction.Commit();
+}
+
+void frmGroups::HandleDeleteClick()
+{
+    // Without a picked row there is no group to delete, only a typed name.
+    if (PName->text().isEmpty() || IsAllGroups(PName->text()) || pickedRow() < 0) {
+        refuse(QStringLiteral("Please select record to delete!"));
+        return;
+    }
+    if (!confirm(QStringLiteral("This will change all Filenames and Snippets that have the code "
+                                "type ")
+                         + sOldGroup
+                         + QStringLiteral(" to a <blank> code type. Do You Want To Continue?"),
+                 QStringLiteral("Delete Confirmation")))
+        return;
+    withOneRetry([this] { deleteCascade(); });
+    ShowRecordPosition();
+    ClearTextBox();
+    switchButton(kNewButton, true);
+    sOldGroup.clear();
+    sNewGroup.clear();
+}
+
+void frmGroups::deleteCascade()
+{
+    ReopenConnection();
+    db::Transaction transaction(SharedConnection());
+    deletePickedRow();
+    carryIntoFilesAndSnippets(sOldGroup, kBlankGroup);
+    transaction.Commit();
+}

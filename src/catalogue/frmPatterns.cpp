@@ -1,0 +1,122 @@
+#include "catalogue/frmPatterns.h"
+
+#include "app/session.h"
+
+#include <QLineEdit>
+
+namespace {
+
+const ListDefinition &patternList()
+{
+    static const ListDefinition list{
+            QStringLiteral("frmPatterns"),
+            QStringLiteral("File Patterns"),
+            QStringLiteral("patterns"),
+            QStringLiteral("patterns"),
+            QStringLiteral("Patterns"),
+            QStringLiteral("Pattern"),
+            QStringLiteral("File &Pattern: (*.doc or *.zip)"),
+            QStringLiteral("select * from patterns order by patterns"),
+            {},
+            QStringLiteral("Please enter pattern as *.???, for an example, *.zip or *.doc"),
+            QStringLiteral("Print File Patterns?"),
+            QStringLiteral("SELECT patterns FROM patterns ORDER BY inum"),
+            {},
+            QStringLiteral("rptFilePatterns"),
+    };
+    return list;
+}
+
+} // namespace
+
+frmPatterns::frmPatterns(QWidget *parent)
+    : ListWindow(patternList(), parent)
+{ }
+
+bool frmPatterns::IsValidPattern(const QString &text)
+{
+    return text.size() >= 2 && text[0] == QLatin1Char('*') && text[1] == QLatin1Char('.');
+}
+
+bool frmPatterns::ValidateText() const
+{
+    return IsValidPattern(PName->text());
+}
+
+void frmPatterns::AddNewRecord()
+{
+    if (PName->text().isEmpty()) {
+        refuse(QStringLiteral("Please Enter Pattern to Add!"));
+        return;
+    }
+    if (!ValidateText()) {
+        refuse(QStringLiteral("Invalid Pattern!"));
+        return;
+    }
+    const QString pattern = typedName();
+    if (!confirm(QStringLiteral("Are You Sure to Add Pattern: ") + pattern,
+                 QStringLiteral("Add Confirmation")))
+        return;
+    trapped([this, pattern] {
+        insertName(pattern);
+        ClearTextBox();
+        SelectFromPatterns();
+        switchButton(kUpdateButton, true);
+    });
+}
+
+void frmPatterns::ConfirmUpdate()
+{
+    if (txtIndex->text().isEmpty()) {
+        refuse(QStringLiteral("Please Select Pattern to Update!"));
+        return;
+    }
+    UpdateRecord();
+    switchButton(kNewButton, true);
+}
+
+void frmPatterns::UpdateRecord()
+{
+    if (PName->text().isEmpty()) {
+        refuse(QStringLiteral("Please Select Record to Update!"));
+        return;
+    }
+    if (!ValidateText()) {
+        refuse(QStringLiteral("Invalid Pattern!"));
+        return;
+    }
+    const QString pattern = typedName();
+    if (!confirm(QStringLiteral("Are You Sure to Update Pattern: ") + pattern,
+                 QStringLiteral("Update Confirmation")))
+        return;
+    trapped([this, pattern] {
+        ReopenConnection();
+        updatePickedName(pattern);
+        ShowRecordPosition();
+        ClearTextBox();
+    });
+}
+
+void frmPatterns::HandleDeleteClick()
+{
+    DeleteRecord();
+}
+
+void frmPatterns::DeleteRecord()
+{
+    // Without a picked row there is no pattern to delete, only a typed one.
+    if (PName->text().isEmpty() || pickedRow() < 0) {
+        refuse(QStringLiteral("Please select record to delete!"));
+        return;
+    }
+    if (!confirm(QStringLiteral("Are You Sure to Delete Pattern: ") + typedName(),
+                 QStringLiteral("Delete Confirmation")))
+        return;
+    withOneRetry([this] {
+        ReopenConnection();
+        deletePickedRow();
+    });
+    ShowRecordPosition();
+    ClearTextBox();
+    switchButton(kNewButton, true);
+}

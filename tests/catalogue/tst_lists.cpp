@@ -1,0 +1,353 @@
+#include "Fixture.h"
+#include "TestRegistry.h"
+#include "app/CUtils.h"
+#include "app/modGlobals.h"
+#include "catalogue/frmGroups.h"
+#include "catalogue/frmPatterns.h"
+#include "platform/db/DataControl.h"
+#include "platform/ui/DataGrid.h"
+#include "platform/ui/ToolBar.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+constexpr int kQuestion = vbYesNo + vbCritical;
+
+// Picks the grid row holding name, as a double-click on it would.
+void pick(ListWindow &window, const QString &field, const QString &name)
+{
+    for (qint64 row = 0; row < window.Adodc1->RecordCount(); ++row) {
+        window.Adodc1->setCurrentRow(row);
+        if (TextOf(window.Adodc1->Fields(field)) == name) {
+            window.DataGrid1_DblClick();
+            return;
+        }
+    }
+    QFAIL(qPrintable("no row " + name));
+}
+
+void pick(frmGroups &window, const QString &name)
+{
+    pick(window, "CodeType", name);
+}
+
+void pick(frmPatterns &window, const QString &name)
+{
+    pick(window, "patterns", name);
+}
+
+QStringList groups(Fixture &f)
+{
+    return f.column("select CodeType from CodeTypes where CodeType <> '[All Groups]' "
+                    "order by CodeType");
+}
+
+bool newSwitchedOn(ListWindow &window)
+{
+    return window.Toolbar1->button("kNew")->isEnabled();
+}
+
+} // namespace
+
+class TestLists : public QObject
+{
+    Q_OBJECT
+private slots:
+    void groupAdd_data();
+    void groupAdd();
+    void groupRenameCarriesIntoFilesAndSnippets();
+    void groupDeleteLeavesBlank();
+    void groupCascadeIsAllOrNothing_data();
+    void groupCascadeIsAllOrNothing();
+    void groupNeedsAPickedRow_data();
+    void groupNeedsAPickedRow();
+    void positionCaption();
+    void patternAdd_data();
+    void patternAdd();
+    void patternUpdateAndDelete();
+};
+
+void TestLists::groupAdd_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("count"); // of groups afterwards, besides "[All Groups]"
+    const QString refused = "Please Enter Group to Add!";
+    QTest::newRow("new") << "Rust" << int(vbYes) << "Add New Group: Rust" << 10;
+    QTest::newRow("trimmed") << "  Go  " << int(vbYes) << "Add New Group: Go" << 10;
+    QTest::newRow("quote") << "O'Caml" << int(vbYes) << "Add New Group: O'Caml" << 10;
+    QTest::newRow("existing adds again") << "C" << int(vbYes) << "Add New Group: C" << 10;
+    QTest::newRow("answered No") << "Rust" << int(vbNo) << "Add New Group: Rust" << 9;
+    QTest::newRow("empty") << "" << int(vbOK) << refused << 9;
+    QTest::newRow("blanks") << "   " << int(vbOK) << refused << 9;
+    QTest::newRow("pseudo-group") << "[All Groups]" << int(vbOK) << refused << 9;
+    QTest::newRow("pseudo-group, other case") << " [ALL groups] " << int(vbOK) << refused << 9;
+}
+
+void TestLists::groupAdd()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, answer);
+    QFETCH(QString, shown);
+    QFETCH(int, count);
+    Fixture f;
+    f.setUp();
+    frmGroups window;
+    window.Form_Load();
+    window.PName->setText(typed);
+    f.ui.answer(answer);
+    window.Toolbar1->click("kNew");
+    QCOMPARE(f.ui.texts(), QStringList{shown});
+    const bool question = shown.startsWith("Add New");
+    QCOMPARE(f.ui.messages[0].title, question ? QStringLiteral("Add Confirmation") : "Error!");
+    QCOMPARE(f.ui.messages[0].style, question ? kQuestion : int(vbCritical));
+    QCOMPARE(groups(f).size(), count);
+    if (answer == vbYes)
+        QVERIFY(groups(f).contains(Trim(typed)));
+    QCOMPARE(window.Adodc1->RecordCount(), count);
+    QCOMPARE(window.barAdodc1->caption(), QStringLiteral("1 of %1").arg(count));
+    QCOMPARE(window.PName->text().isEmpty(), answer == vbYes || typed.isEmpty());
+}
+
+void TestLists::groupRenameCarriesIntoFilesAndSnippets()
+{
+    Fixture f;
+    f.setUp();
+    for (const char *group : {"C", "C", "C++"})
+        f.exec("insert into fileprofile (FileName, FileGroup) values ('a.c', ?)", {group});
+    f.exec("insert into source (Title, CodeType) values ('hello', 'C')");
+    frmGroups window;
+    window.Form_Load();
+    pick(window, "C");
+    QCOMPARE(window.sOldGroup, QStringLiteral("C"));
+    QVERIFY(!newSwitchedOn(window));
+    window.PName->setText("C11  ");
+    f.ui.answer(vbYes);
+    window.ConfirmUpdate();
+    QCOMPARE(f.ui.texts(),
+             QStringList{"This will change all Filenames and Snippets that have the code type C "
+                         "to the new code type C11. Do You Want To Continue?"});
+    QCOMPARE(f.ui.messages[0].title, QStringLiteral("Update Confirmation"));
+    // Everything gets the name as the group's own row keeps it: trimmed.
+    QVERIFY(groups(f).contains("C11"));
+    QVERIFY(!groups(f).contains("C"));
+    QCOMPARE(f.column("select FileGroup from fileprofile order by Inum"),
+             QStringList({"C11", "C11", "C++"}));
+    QCOMPARE(f.column("select CodeType from source"), QStringList{"C11"});
+    QVERIFY(window.sOldGroup.isEmpty());
+    QVERIFY(newSwitchedOn(window));
+    QVERIFY(window.PName->text().isEmpty());
+}
+
+void TestLists::groupDeleteLeavesBlank()
+{
+    Fixture f;
+    f.setUp();
+    f.exec("insert into fileprofile (FileName, FileGroup) values ('a.py', 'Python')");
+    f.exec("insert into source (Title, CodeType) values ('hello', 'Python')");
+    frmGroups window;
+    window.Form_Load();
+    pick(window, "Python");
+    f.ui.answer(vbYes);
+    window.Toolbar1->click("kDelete");
+    QCOMPARE(f.ui.texts(),
+             QStringList{"This will change all Filenames and Snippets that have the code type "
+                         "Python to a <blank> code type. Do You Want To Continue?"});
+    QCOMPARE(f.ui.messages[0].title, QStringLiteral("Delete Confirmation"));
+    QVERIFY(!groups(f).contains("Python"));
+    QVERIFY(!groups(f).contains("<blank>"));
+    QCOMPARE(f.column("select FileGroup from fileprofile"), QStringList{"<blank>"});
+    QCOMPARE(f.column("select CodeType from source"), QStringList{"<blank>"});
+    QCOMPARE(window.barAdodc1->caption(), QStringLiteral("1 of 8"));
+}
+
+void TestLists::groupCascadeIsAllOrNothing_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QList<int>>("answers");
+    QTest::addColumn<QStringList>("failures");
+    const QString boom = "the catalogue is read-only";
+    QTest::newRow("rename") << "kUpdate" << QList<int>{vbYes, vbOK}
+                            << QStringList{"Error: " + boom};
+    QTest::newRow("delete, not retried")
+            << "kDelete" << QList<int>{vbYes, vbCancel} << QStringList{boom};
+    // A retry that fails again is reported once and not offered again.
+    QTest::newRow("delete, retried")
+            << "kDelete" << QList<int>{vbYes, vbOK, vbOK} << QStringList{boom, boom};
+}
+
+// A failure in the files' or snippets' part leaves all three tables as they were.
+void TestLists::groupCascadeIsAllOrNothing()
+{
+    QFETCH(QString, key);
+    QFETCH(QList<int>, answers);
+    QFETCH(QStringList, failures);
+    Fixture f;
+    f.setUp();
+    f.exec("insert into fileprofile (FileName, FileGroup) values ('a.sql', 'SQL')");
+    f.exec("insert into source (Title, CodeType) values ('q', 'SQL')");
+    f.exec("create trigger refuse before update on fileprofile "
+           "begin select raise(abort, 'the catalogue is read-only'); end");
+    frmGroups window;
+    window.Form_Load();
+    pick(window, "SQL");
+    window.PName->setText("Queries");
+    for (int answer : answers)
+        f.ui.answer(answer);
+    window.Toolbar1->click(key);
+    QCOMPARE(f.ui.texts().mid(1), failures);
+    QVERIFY(f.ui.scriptDone());
+    QVERIFY(groups(f).contains("SQL"));
+    QCOMPARE(groups(f).size(), 9);
+    QCOMPARE(f.column("select FileGroup from fileprofile"), QStringList{"SQL"});
+    QCOMPARE(f.column("select CodeType from source"), QStringList{"SQL"});
+}
+
+void TestLists::groupNeedsAPickedRow_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("update") << "kUpdate"
+                            << "Please Select Group to Update!";
+    QTest::newRow("delete") << "kDelete"
+                            << "Please select record to delete!";
+}
+
+// A typed name alone names no row: nothing is renamed or moved to "<blank>".
+void TestLists::groupNeedsAPickedRow()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, message);
+    Fixture f;
+    f.setUp();
+    f.exec("insert into fileprofile (FileName, FileGroup) values ('x', '')");
+    frmGroups window;
+    window.Form_Load();
+    window.PName->setText("Java");
+    f.ui.answer(vbOK);
+    window.Toolbar1->click(key);
+    QCOMPARE(f.ui.texts(), QStringList{message});
+    QCOMPARE(f.ui.messages[0].title, QStringLiteral("Error!"));
+    QCOMPARE(groups(f).size(), 9);
+    QCOMPARE(f.column("select FileGroup from fileprofile"), QStringList{""});
+}
+
+void TestLists::positionCaption()
+{
+    Fixture f;
+    f.setUp();
+    f.exec("delete from CodeTypes where CodeType not in ('[All Groups]', 'C', 'C++', 'Java', "
+           "'SQL', 'Shell')");
+    frmGroups window;
+    window.Form_Load();
+    QCOMPARE(window.barAdodc1->caption(), QStringLiteral("1 of 5"));
+    window.barAdodc1->cmdLast->click();
+    QCOMPARE(window.barAdodc1->caption(), QStringLiteral("5 of 5"));
+    // Refresh puts everything back as on opening.
+    pick(window, "Java");
+    window.Toolbar1->click("kRefresh");
+    QCOMPARE(window.barAdodc1->caption(), QStringLiteral("1 of 5"));
+    QVERIFY(newSwitchedOn(window));
+    QVERIFY(window.txtIndex->text().isEmpty());
+
+    f.exec("delete from CodeTypes where CodeType <> '[All Groups]'");
+    window.ShowRecordPosition();
+    QCOMPARE(window.barAdodc1->caption(), QString());
+    QCOMPARE(window.Adodc1->RecordCount(), 0);
+}
+
+void TestLists::patternAdd_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("stored");
+    const QString invalid = "Invalid Pattern!";
+    QTest::newRow("*.zip") << "*.zip"
+                           << "Are You Sure to Add Pattern: *.zip"
+                           << "*.zip";
+    QTest::newRow("*.doc") << "*.doc"
+                           << "Are You Sure to Add Pattern: *.doc"
+                           << "*.doc";
+    QTest::newRow("star dot") << "*."
+                              << "Are You Sure to Add Pattern: *."
+                              << "*.";
+    QTest::newRow("star dot star") << "*.*"
+                                   << "Are You Sure to Add Pattern: *.*"
+                                   << "*.*";
+    QTest::newRow("trailing blanks") << "*.md   "
+                                     << "Are You Sure to Add Pattern: *.md"
+                                     << "*.md";
+    QTest::newRow("no star") << "zip" << invalid << "";
+    QTest::newRow("dot first") << ".zip" << invalid << "";
+    QTest::newRow("blank before star") << " *.zip" << invalid << "";
+    QTest::newRow("empty") << ""
+                           << "Please Enter Pattern to Add!"
+                           << "";
+}
+
+void TestLists::patternAdd()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, stored);
+    Fixture f;
+    f.setUp();
+    const int before = f.column("select patterns from patterns").size();
+    frmPatterns window;
+    window.Form_Load();
+    window.PName->setText(typed);
+    f.ui.answer(stored.isEmpty() ? vbOK : vbYes);
+    window.Toolbar1->click("kNew");
+    QCOMPARE(f.ui.texts(), QStringList{message});
+    const QStringList all = f.column("select patterns from patterns order by inum");
+    QCOMPARE(all.size(), before + (stored.isEmpty() ? 0 : 1));
+    if (!stored.isEmpty())
+        QCOMPARE(all.last(), stored);
+}
+
+void TestLists::patternUpdateAndDelete()
+{
+    Fixture f;
+    f.setUp();
+    frmPatterns window;
+    window.Form_Load();
+    // The grid lists patterns alphabetically.
+    QCOMPARE(window.Adodc1->Fields("patterns").toString(), QStringLiteral("*.*"));
+
+    f.ui.answer(vbOK);
+    window.Toolbar1->click("kUpdate");
+    QCOMPARE(f.ui.texts().last(), QStringLiteral("Please Select Pattern to Update!"));
+
+    pick(window, "*.txt");
+    QVERIFY(!newSwitchedOn(window));
+    window.PName->setText("txt");
+    f.ui.answer(vbOK);
+    window.Toolbar1->click("kUpdate");
+    QCOMPARE(f.ui.texts().last(), QStringLiteral("Invalid Pattern!"));
+    QVERIFY(newSwitchedOn(window));
+
+    pick(window, "*.txt");
+    window.PName->setText("*.text ");
+    f.ui.answer(vbYes);
+    window.Toolbar1->click("kUpdate");
+    QCOMPARE(f.ui.texts().last(), QStringLiteral("Are You Sure to Update Pattern: *.text"));
+    QCOMPARE(f.ui.messages.last().title, QStringLiteral("Update Confirmation"));
+    QVERIFY(f.column("select patterns from patterns").contains("*.text"));
+    QVERIFY(!f.column("select patterns from patterns").contains("*.txt"));
+
+    pick(window, "*.zip");
+    f.ui.answer(vbYes);
+    window.Toolbar1->click("kDelete");
+    QCOMPARE(f.ui.texts().last(), QStringLiteral("Are You Sure to Delete Pattern: *.zip"));
+    QVERIFY(!f.column("select patterns from patterns").contains("*.zip"));
+    QVERIFY(newSwitchedOn(window));
+    QVERIFY(window.PName->text().isEmpty());
+}
+
+REGISTER_TEST(TestLists)
+#include "tst_lists.moc"
