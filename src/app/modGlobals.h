@@ -29,6 +29,16 @@ struct ProgramValues
     QString MsgAnswer;
     QString LaunchAddress;
     QString LaunchMailAddress;
+    // The report buttons' hand-over: the group of reports offered, the report chosen, and the
+    // value chosen for a report of one group or one web site.
+    QString ReportGroup;
+    bool ReportChosen = false;
+    QString ReportId;
+    QString ReportName;
+    QString ReportTitle;
+    int OptionType = 0;
+    QString OptionValue;
+    bool OptionChosen = false;
 };
 
 extern ProgramValues g_program;
@@ -50,6 +60,14 @@ inline QString &MsgStyle = g_program.MsgStyle;
 inline QString &MsgAnswer = g_program.MsgAnswer;
 inline QString &LaunchAddress = g_program.LaunchAddress;
 inline QString &LaunchMailAddress = g_program.LaunchMailAddress;
+inline QString &ReportGroup = g_program.ReportGroup;
+inline bool &ReportChosen = g_program.ReportChosen;
+inline QString &ReportId = g_program.ReportId;
+inline QString &ReportName = g_program.ReportName;
+inline QString &ReportTitle = g_program.ReportTitle;
+inline int &OptionType = g_program.OptionType;
+inline QString &OptionValue = g_program.OptionValue;
+inline bool &OptionChosen = g_program.OptionChosen;
 
 // The shared log, parameter store and utilities, created on first use.
 CLog &Log();

@@ -53,8 +53,11 @@ std::unique_ptr<QWidget> CreateWindow(const QString &name, QWidget *owner)
 
 int OpenWindow(const QString &name, QWidget *owner, const WindowEntry::Step &prepare)
 {
-    if (!WindowRegistered(name))
+    const WindowEntry *entry = FindWindow(name);
+    if (!entry)
         return -1;
+    if (entry->run)
+        return entry->run(owner);
     std::unique_ptr<QWidget> window = CreateWindow(name, owner);
     // The window is destroyed here, whatever it asked for when it closed.
     window->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -29,6 +29,8 @@ struct WindowEntry
     // views of the same window, each saved under the name and its suffix.
     Step stage;
     QList<View> views;
+    // A task that shows more than this one window: run instead of showing it, when it is opened.
+    std::function<int(QWidget *owner)> run;
 };
 
 // Adds windows to the catalogue; a name registered twice keeps its first entry. The result lets a
@@ -43,8 +45,9 @@ QList<const WindowEntry *> RegisteredWindows();
 // A new window of that name; throws std::invalid_argument for an unregistered name.
 std::unique_ptr<QWidget> CreateWindow(const QString &name, QWidget *owner = nullptr);
 // Creates the named window, lets prepare set its hand-over values, shows it modally over owner
-// and destroys it when it closes. Returns the window's result, or -1 when the name is unknown
-// (the caller's task was not offered, so nothing is shown).
+// and destroys it when it closes; a window registered with a task of its own runs that instead.
+// Returns the window's result, or -1 when the name is unknown (the caller's task was not
+// offered, so nothing is shown).
 int OpenWindow(const QString &name, QWidget *owner = nullptr,
                const WindowEntry::Step &prepare = {});
 
