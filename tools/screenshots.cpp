@@ -10,6 +10,9 @@
 #include "app/frmSetup.h"
 #include "app/frmSplash.h"
 #include "app/modGlobals.h"
+#include "platform/db/Connection.h"
+#include "platform/report/Preview.h"
+#include "reports/Layouts.h"
 #include "security/frmLogin.h"
 #include "security/frmVerify.h"
 
@@ -77,6 +80,17 @@ void shoot()
     save(&helpShow, QStringLiteral("frmHelpShow"));
     frmHelpSnip helpSnip;
     save(&helpSnip, QStringLiteral("frmHelpSnip"));
+
+    // A report's preview, over the patterns every new database has.
+    const QString patterns = QStringLiteral("rptFilePatterns");
+    fixture.ui.onModal(patterns, [&](QWidget *window) {
+        save(window, patterns);
+        return 0;
+    });
+    db::Connection connection;
+    connection.Open(ConnectString);
+    report::ShowPreview(*ReportLayout(patterns), connection,
+                        QStringLiteral("SELECT patterns FROM patterns ORDER BY inum"));
 }
 
 } // namespace
