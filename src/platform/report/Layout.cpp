@@ -21,7 +21,7 @@ constexpr qreal kThickRule = 1.5;
 constexpr qreal kThinRule = 0.75;
 constexpr qreal kPageFooter = 18;
 
-struct TypefaceSpec
+struct Typeface
 {
     qreal points;
     bool bold;
@@ -29,7 +29,7 @@ struct TypefaceSpec
 
 // In the order of Style: title, labels, captions, details. Eight points lets the seven columns
 // of a portrait list show a file name, a group or an address on one line.
-const TypefaceSpec kTypefaces[] = {{14, true}, {9, false}, {8, true}, {8, false}};
+const Typeface kTypefaces[] = {{14, true}, {9, false}, {8, true}, {8, false}};
 
 bool hasLineBreak(const QString &text)
 {
@@ -297,12 +297,12 @@ QStringList Page::textList(std::optional<Style> only) const
 
 Typefaces::Typefaces(const QPaintDevice &device)
 {
-    for (const TypefaceSpec &spec : kTypefaces) {
+    for (const Typeface &face : kTypefaces) {
         // Arial where it is installed; elsewhere the font database's stand-in for it.
         QFont font(QStringLiteral("Arial"));
         font.setStyleHint(QFont::SansSerif);
-        font.setPointSizeF(spec.points);
-        font.setBold(spec.bold);
+        font.setPointSizeF(face.points);
+        font.setBold(face.bold);
         fonts_.push_back(font);
         metrics_.emplace_back(font, &device);
     }

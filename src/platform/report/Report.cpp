@@ -10,6 +10,8 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace report {
 
 namespace {
