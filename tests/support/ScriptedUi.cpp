@@ -46,6 +46,16 @@ int ScriptedUi::showModal(QWidget *window, QWidget *owner)
     return 0;
 }
 
+QString ScriptedUi::saveFileName(const QString &caption, const QString &, const QString &)
+{
+    saveDialogs << caption;
+    if (savePaths_.isEmpty()) {
+        unexpected << caption;
+        return {};
+    }
+    return savePaths_.takeFirst();
+}
+
 void ScriptedUi::openWithShell(const QString &address)
 {
     launched << address;

@@ -25,6 +25,8 @@ public:
     // The next message box is answered with answer.
     void answer(int answer) { answers_ << answer; }
     void input(const QString &text) { inputs_ << text; }
+    // The next save-file dialog is answered with path (empty: cancelled).
+    void saveAs(const QString &path) { savePaths_ << path; }
     // Expects windows of this objectName to be shown modally and runs handler for each; without
     // a handler the window is closed at once. A window that no script expected is closed at once
     // too, and counts as unexpected.
@@ -35,6 +37,8 @@ public:
 
     QList<Shown> messages;
     QStringList prompts;
+    // The captions of the save-file dialogs shown.
+    QStringList saveDialogs;
     QStringList modals;
     // The objectName of each modal window's owner, empty for none.
     QStringList owners;
@@ -45,17 +49,23 @@ public:
     QStringList unexpected;
 
     QStringList texts() const;
-    bool scriptDone() const { return answers_.isEmpty() && inputs_.isEmpty(); }
+    bool scriptDone() const
+    {
+        return answers_.isEmpty() && inputs_.isEmpty() && savePaths_.isEmpty();
+    }
 
     int msgBox(const QString &prompt, int style, const QString &title) override;
     QString inputBox(const QString &prompt, const QString &title,
                      const QString &defaultText) override;
     int showModal(QWidget *window, QWidget *owner) override;
+    QString saveFileName(const QString &caption, const QString &suggestedName,
+                         const QString &filter) override;
     void openWithShell(const QString &address) override;
     void endProgram() override;
 
 private:
     QList<int> answers_;
     QStringList inputs_;
+    QStringList savePaths_;
     std::map<QString, ModalHandler> handlers_;
 };

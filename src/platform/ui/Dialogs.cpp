@@ -6,6 +6,8 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -87,6 +89,18 @@ public:
         return 0;
     }
 
+    QString saveFileName(const QString &caption, const QString &suggestedName,
+                         const QString &filter) override
+    {
+        QFileDialog dialog(QApplication::activeWindow(), caption, QString(), filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QFileInfo(suggestedName).suffix());
+        dialog.selectFile(suggestedName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().constFirst();
+    }
+
     void openWithShell(const QString &address) override
     {
         QDesktopServices::openUrl(QUrl::fromUserInput(address));
@@ -137,6 +151,11 @@ int ShowModal(QWidget *window, QWidget *owner)
     if (auto *form = dynamic_cast<FormLoad *>(window))
         form->ensureLoaded();
     return g_driver->showModal(window, owner);
+}
+
+QString SaveFileName(const QString &caption, const QString &suggestedName, const QString &filter)
+{
+    return g_driver->saveFileName(caption, suggestedName, filter);
 }
 
 void OpenWithShell(const QString &address)

@@ -27,6 +27,9 @@ int MsgBox(const QString &prompt, int style = vbOKOnly, const QString &title = {
 void ErrorBox(const QString &description);
 QString InputBox(const QString &prompt, const QString &title = {}, const QString &defaultText = {});
 int ShowModal(QWidget *window, QWidget *owner = nullptr);
+// Asks where to save a file, starting at suggestedName; filter as QFileDialog takes it. The
+// suffix of suggestedName is added to a name typed without one. Empty on Cancel.
+QString SaveFileName(const QString &caption, const QString &suggestedName, const QString &filter);
 void OpenWithShell(const QString &address);
 // Ends the program at once: every window closes and the event loops stop.
 void EndProgram();
@@ -41,6 +44,8 @@ public:
     virtual QString inputBox(const QString &prompt, const QString &title,
                              const QString &defaultText) = 0;
     virtual int showModal(QWidget *window, QWidget *owner) = 0;
+    virtual QString saveFileName(const QString &caption, const QString &suggestedName,
+                                 const QString &filter) = 0;
     virtual void openWithShell(const QString &address) = 0;
     virtual void endProgram() = 0;
 };

@@ -57,5 +57,5 @@ WindowEntry WindowOf(const QString &name, WindowEntry::Step stage = {},
                      QList<WindowEntry::View> views = {})
 {
     return {name, [](QWidget *owner) -> QWidget * { return new Window(owner); }, std::move(stage),
-            std::move(views)};
+            std::move(views), {}};
 }
