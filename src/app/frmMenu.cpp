@@ -161,6 +161,8 @@ void frmMenu::buildSections()
         const char *window;
         bool owned;
         void (frmMenu::*handler)();
+        // The group of reports a report button offers.
+        const char *reportGroup = nullptr;
     };
     const Task tasks[] = {
             {cmdAdd, "cmdAdd", "Add Files To Database", 1, "list-add",
@@ -170,11 +172,11 @@ void frmMenu::buildSections()
             {cmdSearch, "cmdSearch", "Seacrh for File", 1, "edit-find",
              QStyle::SP_FileDialogContentsView, "frmSearch", true, nullptr},
             {cmdFileReports, "cmdFileReports", "File Management Reports", 1, "document-print",
-             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr},
+             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "1"},
             {cmdSnippets, "cmdSnippets", "View Snippets in Database", 2, "text-x-generic",
              QStyle::SP_FileIcon, "frmSnippet", true, nullptr},
             {cmdDocReports, "cmdDocReports", "Snippet Reports", 2, "document-print",
-             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr},
+             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "2"},
             {cmdGroups, "cmdGroups", "Add New File Group", 3, "folder-new", QStyle::SP_DirIcon,
              "frmGroups", true, nullptr},
             {cmdPatterns, "cmdPatterns", "Add File Patterns", 3, "view-filter",
@@ -182,13 +184,13 @@ void frmMenu::buildSections()
             {cmdWebName, "cmdWebName", "Add Web Information", 3, "applications-internet",
              QStyle::SP_DriveNetIcon, "frmWebInfo", true, nullptr},
             {cmdCReports, "cmdCReports", "Reports", 3, "document-print",
-             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr},
+             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "3"},
             {cmdUsers, "cmdUsers", "Add/Edit Users", 4, "system-users", QStyle::SP_DirHomeIcon,
              "frmUser", false, &frmMenu::cmdUsers_Click},
             {cmdDatabase, "cmdDatabase", "Setup Database", 4, "drive-harddisk",
              QStyle::SP_DriveHDIcon, "frmSetup", true, &frmMenu::cmdDatabase_Click},
             {cmdSysReports, "cmdSysReports", "Database Reports", 4, "document-print",
-             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr},
+             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "4"},
     };
     for (const Task &task : tasks) {
         QFrame *frame = frames_[static_cast<size_t>(task.section - 1)];
@@ -201,7 +203,11 @@ void frmMenu::buildSections()
             connect(task.button, &QPushButton::clicked, this, task.handler);
         else
             connect(task.button, &QPushButton::clicked, this,
-                    [this, window, owned = task.owned] { openTask(window, owned); });
+                    [this, window, owned = task.owned, group = task.reportGroup] {
+                        if (group)
+                            ReportGroup = QString::fromLatin1(group);
+                        openTask(window, owned);
+                    });
     }
     for (QFrame *frame : frames_)
         static_cast<QHBoxLayout *>(frame->layout())->addStretch();

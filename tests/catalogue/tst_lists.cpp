@@ -11,7 +11,9 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QTest>
+
 #include <QToolButton>
+#include <memory>
 
 namespace {
 
@@ -69,6 +71,8 @@ private slots:
     void patternAdd_data();
     void patternAdd();
     void patternUpdateAndDelete();
+    void printedInTheOrderAdded_data();
+    void printedInTheOrderAdded();
 };
 
 void TestLists::groupAdd_data()
@@ -347,6 +351,55 @@ void TestLists::patternUpdateAndDelete()
     QVERIFY(!f.column("select patterns from patterns").contains("*.zip"));
     QVERIFY(newSwitchedOn(window));
     QVERIFY(window.PName->text().isEmpty());
+}
+
+void TestLists::printedInTheOrderAdded_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("groups") << "frmGroups"
+                            << "Print File Groups?"
+                            << "rptFileTypes"
+                            << "Types\r\nC\r\nC++\r\nJava\r\n";
+    QTest::newRow("patterns") << "frmPatterns"
+                              << "Print File Patterns?"
+                              << "rptFilePatterns"
+                              << "Patterns\r\n*.*\r\n*.txt\r\n*.c\r\n";
+}
+
+// The grid lists names alphabetically; the printed list keeps the order they were added in.
+void TestLists::printedInTheOrderAdded()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, question);
+    QFETCH(QString, layout);
+    QFETCH(QString, printed);
+    Fixture f;
+    f.setUp();
+    std::unique_ptr<ListWindow> list;
+    if (window == "frmGroups")
+        list = std::make_unique<frmGroups>();
+    else
+        list = std::make_unique<frmPatterns>();
+    list->Form_Load();
+    const QString csv = f.dir() + "/list.csv";
+    f.ui.answer(vbNo);
+    list->Toolbar1->click("kPrint");
+    QCOMPARE(f.ui.texts(), QStringList{question});
+    QCOMPARE(f.ui.messages[0].title, QStringLiteral("Print Confirmation"));
+    QVERIFY(f.ui.modals.isEmpty());
+
+    f.ui.answer(vbYes);
+    f.ui.saveAs(csv);
+    f.ui.onModal(layout, [](QWidget *preview) {
+        preview->findChild<QAction *>("kExportCsv")->trigger();
+        return 0;
+    });
+    list->Toolbar1->click("kPrint");
+    QCOMPARE(f.ui.modals, QStringList{layout});
+    QVERIFY(QString::fromUtf8(ReadFile(csv)).startsWith(printed));
 }
 
 REGISTER_TEST(TestLists)

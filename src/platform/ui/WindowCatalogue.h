@@ -56,6 +56,9 @@ template<class Window>
 WindowEntry WindowOf(const QString &name, WindowEntry::Step stage = {},
                      QList<WindowEntry::View> views = {})
 {
-    return {name, [](QWidget *owner) -> QWidget * { return new Window(owner); }, std::move(stage),
-            std::move(views), {}};
+    return {name,
+            [](QWidget *owner) -> QWidget * { return new Window(owner); },
+            std::move(stage),
+            std::move(views),
+            {}};
 }
