@@ -39,6 +39,14 @@ struct ProgramValues
     int OptionType = 0;
     QString OptionValue;
     bool OptionChosen = false;
+    // The file picker's hand-over: which window opened it (0 none, 1 the catalogue browser,
+    // 2 the import window) and the row's file; the file manager reads the same file.
+    int PickerCaller = 0;
+    QString SelectedFileName;
+    QString SelectedDirectory;
+    QString SelectedFilePath;
+    // Set by the file manager when it changed or removed a catalogue row.
+    bool CatalogueChanged = false;
 };
 
 extern ProgramValues g_program;
@@ -68,6 +76,11 @@ inline QString &ReportTitle = g_program.ReportTitle;
 inline int &OptionType = g_program.OptionType;
 inline QString &OptionValue = g_program.OptionValue;
 inline bool &OptionChosen = g_program.OptionChosen;
+inline int &PickerCaller = g_program.PickerCaller;
+inline QString &SelectedFileName = g_program.SelectedFileName;
+inline QString &SelectedDirectory = g_program.SelectedDirectory;
+inline QString &SelectedFilePath = g_program.SelectedFilePath;
+inline bool &CatalogueChanged = g_program.CatalogueChanged;
 
 // The shared log, parameter store and utilities, created on first use.
 CLog &Log();
