@@ -125,7 +125,7 @@ BoundStatement GridQuery::rows(qint64 skip, qint64 limit, bool backward,
                                const QVariantList &after) const
 {
     if (!keyed())
-        return {QStringLiteral("SELECT * FROM (%1) LIMIT ? OFFSET ?").arg(sql_),
+        return {QStringLiteral("SELECT * FROM %1 LIMIT ? OFFSET ?").arg(Subquery(sql_)),
                 values_ + QVariantList{limit, skip}};
     QVariantList values = values_;
     QStringList conditions;

@@ -229,6 +229,12 @@ QString WithoutStatementEnd(const QString &sql)
     return sql.left(end).trimmed();
 }
 
+QString Subquery(const QString &sql)
+{
+    // On a line of its own, the closing parenthesis stays outside a comment that ends the text.
+    return QStringLiteral("(%1\n)").arg(WithoutStatementEnd(sql));
+}
+
 std::optional<SimpleSelect> ParseSimpleSelect(const QString &sql)
 {
     const QString text = WithoutStatementEnd(sql);
@@ -287,7 +293,7 @@ QString CountStatement(const QString &sql)
 {
     const auto select = ParseSimpleSelect(sql);
     if (!select)
-        return QStringLiteral("SELECT count(*) FROM (%1)").arg(WithoutStatementEnd(sql));
+        return QStringLiteral("SELECT count(*) FROM %1").arg(Subquery(sql));
     QString count = QStringLiteral("SELECT count(*) FROM ") + select->table;
     if (!select->condition.isEmpty())
         count += QStringLiteral(" WHERE ") + select->condition;

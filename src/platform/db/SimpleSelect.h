@@ -31,6 +31,9 @@ struct SimpleSelect
 // The statement without the blanks and semicolons that may end it.
 QString WithoutStatementEnd(const QString &sql);
 
+// The statement in parentheses, to be read as a table.
+QString Subquery(const QString &sql);
+
 // Takes sql apart when it has the simple form and uses no parameters but plain "?" marks, all
 // of them in the condition; nullopt when it cannot be taken apart safely.
 std::optional<SimpleSelect> ParseSimpleSelect(const QString &sql);
