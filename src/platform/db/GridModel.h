@@ -62,8 +62,10 @@ private:
 
     std::unique_ptr<Source> source_;
     QHash<QString, QString> captions_; // by lower-case field name
-    int pageRows_ = 256;
-    int cachedPages_ = 32;
+    // A page a little taller than a screen: the first page of every search keystroke costs
+    // about 0.3 ms at 64 rows against 1.3 ms at 256 (SELECT * over a million files).
+    int pageRows_ = 64;
+    int cachedPages_ = 128;
 };
 
 } // namespace db

@@ -25,7 +25,7 @@ struct BoundStatement
 // after the source's own. A run of rows is then found from the nearest row already known:
 // "after these keys" (or "before", reading in reverse order) narrows the index range to start
 // right there, and only the rows between are skipped with OFFSET. Measured on a catalogue of
-// 1,000,000 rows: a page of 256 next to a known row reads in about 1 ms at any depth, whereas
+// 1,000,000 rows: 256 rows next to a known row read in about 0.5 ms at any depth, whereas
 // a plain OFFSET costs about 40 ms at depth 500,000 (190 ms with a cold cache). A skip longer
 // than a few pages (a jump of the scroll bar to the middle) selects only rowids in the inner
 // query, which walks the index alone, and reads the full rows of just the one page: about
