@@ -18,10 +18,23 @@ CREATE TABLE fileprofile (
     FSize TEXT
 );
 -- The catalogue is filtered by group and by web site, looked up by name and path.
+-- A filter alone lists rows in the order they were added (the row number follows the value).
 CREATE INDEX fileprofile_group ON fileprofile (FileGroup);
 CREATE INDEX fileprofile_site ON fileprofile (WebSiteName);
 CREATE INDEX fileprofile_name ON fileprofile (FileName COLLATE NOCASE);
 CREATE INDEX fileprofile_path ON fileprofile (FilePath);
+-- The search as the user types: a prefix LIKE ignores case, so only a NOCASE index answers it,
+-- and the grid orders text the same way, so the index also delivers the rows in order. With a
+-- filter, the filter's column comes first. The web site search lists rows by file name, so its
+-- indexes carry the name: the matches are sorted from the index alone, without the table.
+CREATE INDEX fileprofile_desc ON fileprofile (FileDesc COLLATE NOCASE);
+CREATE INDEX fileprofile_sitetext ON fileprofile (WebSiteName COLLATE NOCASE, FileName COLLATE NOCASE);
+CREATE INDEX fileprofile_group_name ON fileprofile (FileGroup, FileName COLLATE NOCASE);
+CREATE INDEX fileprofile_group_desc ON fileprofile (FileGroup, FileDesc COLLATE NOCASE);
+CREATE INDEX fileprofile_group_sitetext
+    ON fileprofile (FileGroup, WebSiteName COLLATE NOCASE, FileName COLLATE NOCASE);
+CREATE INDEX fileprofile_site_name ON fileprofile (WebSiteName, FileName COLLATE NOCASE);
+CREATE INDEX fileprofile_site_desc ON fileprofile (WebSiteName, FileDesc COLLATE NOCASE);
 
 CREATE TABLE tempfile (
     Inum INTEGER PRIMARY KEY AUTOINCREMENT,

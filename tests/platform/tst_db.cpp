@@ -233,7 +233,8 @@ void TestDb::dialect_data()
     QTest::newRow("LIKE ignores ASCII case")
             << "select FileName from fileprofile where FileName like '%.txt' order by Inum"
             << QVariantList{} << QStringList{"readme.TXT", "notes.txt"};
-    QTest::newRow("LIKE bound") << "select FileName from fileprofile where FileGroup like ?"
+    QTest::newRow("LIKE bound") << "select FileName from fileprofile where FileGroup like ? "
+                                   "order by Inum"
                                 << QVariantList{"DOC%"}
                                 << QStringList{"readme.TXT", "notes.txt", "report 100%.pdf"};
     QTest::newRow("bracketed column")
@@ -368,7 +369,8 @@ void TestDb::dataControl_fetchesLazily()
     grid.setRecordSource("SELECT Inum, FileName FROM tempfile WHERE Inum > ? ORDER BY Inum", {10});
     grid.Refresh();
     QCOMPARE(grid.RecordCount(), 1990);
-    QVERIFY2(grid.model()->rowCount() < 1990, "every row was read at once");
+    QCOMPARE(grid.model()->rowCount(), 1990); // the scroll bar spans every row at once
+    QVERIFY2(grid.model()->heldRows() < 1990, "every row was read at once");
     QCOMPARE(grid.CurrentRow(), 0);
     QCOMPARE(grid.Caption(), "1 of 1990");
     QCOMPARE(grid.Fields("filename").toString(), "file11");
@@ -391,7 +393,7 @@ void TestDb::dataControl_otherConnectionWritesWhileRowsUnfetched()
     grid.setRecordSource("SELECT Inum, FileName FROM tempfile ORDER BY Inum");
     grid.setUpdateTarget("tempfile", "Inum");
     grid.Refresh();
-    QVERIFY(grid.model()->canFetchMore({}));
+    QVERIFY(grid.model()->heldRows() < grid.RecordCount());
     db::Connection other;
     other.Open(cs());
     // The grid's open read must not hold off another connection's write.
@@ -411,7 +413,7 @@ void TestDb::dataControl_otherConnectionWritesWhileRowsUnfetched()
     // And its own edit after another outside change, with rows still unfetched, goes through.
     grid.setCurrentRow(3);
     QCOMPARE(other.Execute("UPDATE tempfile SET FileName = 'again' WHERE Inum = 1"), 1);
-    QVERIFY(grid.model()->canFetchMore({}));
+    QVERIFY(grid.model()->heldRows() < grid.RecordCount());
     QCOMPARE(failureOf([&] { grid.UpdateCurrent({{"FileName", "mine"}}); }), QString());
     QCOMPARE(FirstColumn(other, "SELECT FileName FROM tempfile WHERE Inum IN (1, 4) ORDER BY Inum"),
              (QStringList{"again", "mine"}));

@@ -1,17 +1,18 @@
 #pragma once
 
 #include "platform/db/Connection.h"
+#include "platform/db/GridModel.h"
 
 #include <QObject>
-#include <QSqlQueryModel>
 #include <QVariantMap>
 
 #include <memory>
 
 namespace db {
 
-// The data source of a grid: its own connection and statement, a model that fetches rows as
-// the view scrolls to them, a current row, and add / update / delete of rows of one table.
+// The data source of a grid: its own connection and statement, a model that counts the rows and
+// reads only the pages the view looks at, a current row, and add / update / delete of rows of
+// one table.
 class DataControl : public QObject
 {
     Q_OBJECT
@@ -28,12 +29,12 @@ public:
     void Refresh();
     void Close();
 
-    QAbstractItemModel *model() const { return model_.get(); }
+    GridModel *model() const { return model_.get(); }
     // The grid column of a field, by name without regard to case; -1 when absent.
-    int FieldIndex(const QString &name) const;
+    int FieldIndex(const QString &name) const { return model_->fieldIndex(name); }
     // Sets the caption of a column of the grid, found by its field name.
     void setColumnCaption(const QString &field, const QString &caption);
-    qint64 RecordCount() const { return count_; }
+    qint64 RecordCount() const { return model_->count(); }
 
     // Current row: 0-based; -1 when there are no rows.
     qint64 CurrentRow() const { return current_; }
@@ -44,6 +45,7 @@ public:
 
     // Editing goes to one table, whose rows the record source shows with their key column.
     void setUpdateTarget(const QString &table, const QString &keyColumn);
+    // Adds a row and makes it the current row, found by its place in the order.
     void AddNew(const QVariantMap &values);
     void UpdateCurrent(const QVariantMap &values);
     void DeleteCurrent();
@@ -55,15 +57,14 @@ signals:
 private:
     void ensureOpen();
     void requireTarget() const;
-    void fetchUpTo(qint64 row);
+    QVariant change(const QString &sql, const QVariantList &values);
 
     Connection connection_;
-    std::unique_ptr<QSqlQueryModel> model_;
+    std::unique_ptr<GridModel> model_;
     QString sql_;
     QVariantList values_;
     QString table_;
     QString key_;
-    qint64 count_ = 0;
     qint64 current_ = -1;
 };
 

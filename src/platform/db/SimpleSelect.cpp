@@ -1,0 +1,303 @@
+#include "platform/db/SimpleSelect.h"
+
+#include <QSet>
+
+namespace db {
+
+namespace {
+
+enum class Kind { Word, Name, Literal, Number, Mark, Symbol };
+
+struct Token
+{
+    Kind kind;
+    qsizetype start;
+    qsizetype end; // one past the last character
+    int depth; // parentheses around the token
+    QString word; // upper-case text of a word
+};
+
+bool isWordStart(QChar c)
+{
+    return c.isLetter() || c == u'_' || c.unicode() > 0x7f;
+}
+
+bool isWordPart(QChar c)
+{
+    return isWordStart(c) || c.isDigit() || c == u'$';
+}
+
+// The end of a quoted part that starts at `at` and closes with `close` (doubled to stand for
+// itself), or -1 when it never closes.
+qsizetype quotedEnd(const QString &sql, qsizetype at, QChar close)
+{
+    for (qsizetype i = at + 1; i < sql.size(); ++i) {
+        if (sql[i] != close)
+            continue;
+        if (close != u']' && i + 1 < sql.size() && sql[i + 1] == close) {
+            ++i;
+            continue;
+        }
+        return i + 1;
+    }
+    return -1;
+}
+
+qsizetype numberEnd(const QString &sql, qsizetype start)
+{
+    const bool hex = sql.mid(start, 2).compare(QLatin1String("0x"), Qt::CaseInsensitive) == 0;
+    qsizetype i = start;
+    while (i < sql.size()) {
+        const QChar c = sql[i];
+        const bool exponentSign = !hex && (c == u'+' || c == u'-') && i > start
+                && (sql[i - 1] == u'e' || sql[i - 1] == u'E');
+        if (!(c.isLetterOrNumber() || c == u'.' || c == u'_' || exponentSign))
+            break;
+        ++i;
+    }
+    return i;
+}
+
+// Splits a statement into tokens; nullopt for what this parser does not read safely: comments,
+// unclosed quotes or parentheses, numbered or named parameters.
+std::optional<QList<Token>> tokenize(const QString &sql)
+{
+    QList<Token> tokens;
+    int depth = 0;
+    qsizetype i = 0;
+    while (i < sql.size()) {
+        const QChar c = sql[i];
+        const QChar next = i + 1 < sql.size() ? sql[i + 1] : QChar();
+        if (c.isSpace()) {
+            ++i;
+            continue;
+        }
+        if ((c == u'-' && next == u'-') || (c == u'/' && next == u'*'))
+            return std::nullopt;
+        Token token{Kind::Symbol, i, i + 1, depth, {}};
+        if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
+            token.kind = c == u'\'' ? Kind::Literal : Kind::Name;
+            token.end = quotedEnd(sql, i, c == u'[' ? QChar(u']') : c);
+            if (token.end < 0)
+                return std::nullopt;
+        } else if (c == u'?') {
+            if (next.isDigit())
+                return std::nullopt;
+            token.kind = Kind::Mark;
+        } else if (c == u':' || c == u'@' || c == u'$') {
+            return std::nullopt;
+        } else if (isWordStart(c)) {
+            token.kind = Kind::Word;
+            while (token.end < sql.size() && isWordPart(sql[token.end]))
+                ++token.end;
+            token.word = sql.mid(i, token.end - i).toUpper();
+        } else if (c.isDigit() || (c == u'.' && next.isDigit())) {
+            token.kind = Kind::Number;
+            token.end = numberEnd(sql, i);
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')') {
+            if (--depth < 0)
+                return std::nullopt;
+            token.depth = depth;
+        }
+        tokens << token;
+        i = token.end;
+    }
+    if (depth != 0)
+        return std::nullopt;
+    return tokens;
+}
+
+bool isWord(const Token &token, const char *word)
+{
+    return token.kind == Kind::Word && token.word == QLatin1String(word);
+}
+
+bool isSymbol(const QString &sql, const Token &token, char symbol)
+{
+    return token.kind == Kind::Symbol && sql[token.start] == QLatin1Char(symbol);
+}
+
+// A part of a statement, from the first token's start to the last one's end.
+QString textOf(const QString &sql, const QList<Token> &tokens, qsizetype first, qsizetype last)
+{
+    return sql.mid(tokens[first].start, tokens[last - 1].end - tokens[first].start);
+}
+
+bool hasMark(const QList<Token> &tokens, qsizetype first, qsizetype last)
+{
+    for (qsizetype i = first; i < last; ++i)
+        if (tokens[i].kind == Kind::Mark)
+            return true;
+    return false;
+}
+
+// Words that, outside parentheses, make a statement more than one table's filtered rows.
+bool endsSimpleForm(const Token &token)
+{
+    static const QSet<QString> words = {"GROUP",  "HAVING", "UNION",  "INTERSECT",
+                                        "EXCEPT", "LIMIT",  "OFFSET", "WINDOW",
+                                        "JOIN",   "VALUES", "SELECT", "WHERE"};
+    return token.kind == Kind::Word && token.depth == 0 && words.contains(token.word);
+}
+
+QString unquoted(const QString &name)
+{
+    if (name.size() < 2)
+        return name;
+    const QChar open = name.front();
+    if (open == u'[')
+        return name.mid(1, name.size() - 2);
+    if (open == u'"' || open == u'`')
+        return name.mid(1, name.size() - 2).replace(QString(2, open), QString(open));
+    return name;
+}
+
+// The column a term names when it is nothing but a (possibly qualified) column name.
+QString bareColumn(const QString &sql, const QList<Token> &tokens, qsizetype first, qsizetype last)
+{
+    for (qsizetype i = first; i < last; ++i) {
+        const bool nameExpected = (i - first) % 2 == 0;
+        const Kind kind = tokens[i].kind;
+        if (nameExpected ? kind != Kind::Word && kind != Kind::Name
+                         : !isSymbol(sql, tokens[i], '.'))
+            return {};
+    }
+    if ((last - first) % 2 == 0)
+        return {};
+    const Token &name = tokens[last - 1];
+    return unquoted(sql.mid(name.start, name.end - name.start));
+}
+
+std::optional<OrderTerm> parseOrderTerm(const QString &sql, const QList<Token> &tokens,
+                                        qsizetype first, qsizetype last)
+{
+    OrderTerm term;
+    if (last > first && (isWord(tokens[last - 1], "ASC") || isWord(tokens[last - 1], "DESC"))) {
+        term.descending = isWord(tokens[last - 1], "DESC");
+        --last;
+    }
+    if (last <= first || hasMark(tokens, first, last))
+        return std::nullopt;
+    // A number orders by a column's position, which a statement of the grid's own would shift.
+    if (last - first == 1 && tokens[first].kind == Kind::Number)
+        return std::nullopt;
+    for (qsizetype i = first; i < last; ++i)
+        if (isWord(tokens[i], "NULLS") && tokens[i].depth == 0)
+            return std::nullopt;
+    term.expression = textOf(sql, tokens, first, last);
+    term.column = bareColumn(sql, tokens, first, last);
+    return term;
+}
+
+std::optional<QList<OrderTerm>> parseOrder(const QString &sql, const QList<Token> &tokens,
+                                           qsizetype first)
+{
+    QList<OrderTerm> terms;
+    qsizetype termStart = first;
+    for (qsizetype i = first; i <= tokens.size(); ++i) {
+        const bool atEnd = i == tokens.size();
+        if (!atEnd && endsSimpleForm(tokens[i]))
+            return std::nullopt;
+        if (!atEnd && !(tokens[i].depth == 0 && isSymbol(sql, tokens[i], ',')))
+            continue;
+        const auto term = parseOrderTerm(sql, tokens, termStart, i);
+        if (!term)
+            return std::nullopt;
+        terms << *term;
+        termStart = i + 1;
+    }
+    return terms;
+}
+
+qsizetype findTopLevelWord(const QList<Token> &tokens, qsizetype from, const char *word)
+{
+    for (qsizetype i = from; i < tokens.size(); ++i)
+        if (tokens[i].depth == 0 && isWord(tokens[i], word))
+            return i;
+    return -1;
+}
+
+} // namespace
+
+QString WithoutStatementEnd(const QString &sql)
+{
+    qsizetype end = sql.size();
+    while (end > 0 && (sql[end - 1].isSpace() || sql[end - 1] == u';'))
+        --end;
+    return sql.left(end).trimmed();
+}
+
+QString Subquery(const QString &sql)
+{
+    // On a line of its own, the closing parenthesis stays outside a comment that ends the text.
+    return QStringLiteral("(%1\n)").arg(WithoutStatementEnd(sql));
+}
+
+std::optional<SimpleSelect> ParseSimpleSelect(const QString &sql)
+{
+    const QString text = WithoutStatementEnd(sql);
+    const auto parsed = tokenize(text);
+    if (!parsed)
+        return std::nullopt;
+    const QList<Token> &tokens = *parsed;
+    if (tokens.isEmpty() || !isWord(tokens[0], "SELECT"))
+        return std::nullopt;
+    for (const Token &token : tokens)
+        if (isSymbol(text, token, ';'))
+            return std::nullopt;
+    if (tokens.size() > 1 && (isWord(tokens[1], "DISTINCT") || isWord(tokens[1], "ALL")))
+        return std::nullopt;
+
+    const qsizetype from = findTopLevelWord(tokens, 1, "FROM");
+    if (from < 2 || from + 1 >= tokens.size() || hasMark(tokens, 1, from))
+        return std::nullopt;
+    SimpleSelect select;
+    select.columns = textOf(text, tokens, 1, from);
+    const Token &table = tokens[from + 1];
+    if (table.kind != Kind::Name && (table.kind != Kind::Word || endsSimpleForm(table)))
+        return std::nullopt;
+    select.table = text.mid(table.start, table.end - table.start);
+    select.tableName = unquoted(select.table);
+
+    qsizetype at = from + 2;
+    qsizetype orderAt = tokens.size();
+    for (qsizetype i = at; i + 1 < tokens.size(); ++i) {
+        if (tokens[i].depth == 0 && isWord(tokens[i], "ORDER") && isWord(tokens[i + 1], "BY")) {
+            orderAt = i;
+            break;
+        }
+    }
+    if (at < tokens.size() && isWord(tokens[at], "WHERE")) {
+        if (at + 1 >= orderAt)
+            return std::nullopt;
+        for (qsizetype i = at + 1; i < orderAt; ++i)
+            if (endsSimpleForm(tokens[i]))
+                return std::nullopt;
+        select.condition = textOf(text, tokens, at + 1, orderAt);
+        at = orderAt;
+    }
+    if (at != orderAt)
+        return std::nullopt; // an alias, a join, a list of tables, INDEXED BY ...
+    if (orderAt < tokens.size()) {
+        const auto order = parseOrder(text, tokens, orderAt + 2);
+        if (!order)
+            return std::nullopt;
+        select.order = *order;
+    }
+    return select;
+}
+
+QString CountStatement(const QString &sql)
+{
+    const auto select = ParseSimpleSelect(sql);
+    if (!select)
+        return QStringLiteral("SELECT count(*) FROM %1").arg(Subquery(sql));
+    QString count = QStringLiteral("SELECT count(*) FROM ") + select->table;
+    if (!select->condition.isEmpty())
+        count += QStringLiteral(" WHERE ") + select->condition;
+    return count;
+}
+
+} // namespace db
