@@ -108,6 +108,9 @@ CREATE TABLE webname (
     email TEXT,
     notes TEXT
 );
+-- The directory's names and addresses fill drop-down lists, value by value.
+CREATE INDEX webname_name ON webname (webname);
+CREATE INDEX webname_address ON webname (webaddress);
 
 CREATE TABLE tblusers (
     userid TEXT PRIMARY KEY NOT NULL,

@@ -1,0 +1,891 @@
+#include "catalogue/frmShow.h"
+
+#include "app/CUtils.h"
+#include "app/Version.h"
+#include "app/modGlobals.h"
+#include "app/session.h"
+#include "platform/db/DataControl.h"
+#include "platform/db/DistinctValues.h"
+#include "platform/ui/DataGrid.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Fields.h"
+#include "platform/ui/ToolBar.h"
+#include "platform/ui/WindowCatalogue.h"
+#include "reports/ShowReport.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kAllGroups = QStringLiteral("[All Groups]");
+const QString kAllSites = QStringLiteral("[All Sites]");
+const QString kWholeCatalogue = QStringLiteral("Select * from FileProfile");
+// The grid shows these columns, under these captions, this wide (the last takes the rest).
+struct GridColumn
+{
+    const char *field;
+    const char *caption;
+    int width;
+};
+const GridColumn kGridColumns[] = {{"FileName", "File Name", 170},
+                                   {"FileDesc", "Description", 250},
+                                   {"FileGroup", "Group", 90},
+                                   {"WebSiteName", "Web Site Name", 140},
+                                   {"Directory", "Directory", 0}};
+
+template<class Widget> Widget *named(Widget *widget, const char *name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLineEdit *textBox(const char *name, QWidget *parent)
+{
+    auto *box = named(new QLineEdit(parent), name);
+    SelectAllOnFocus(box);
+    return box;
+}
+
+QComboBox *dropDown(const char *name, bool editable, QWidget *parent)
+{
+    auto *list = named(new QComboBox(parent), name);
+    list->setEditable(editable);
+    list->setMinimumContentsLength(12);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return list;
+}
+
+QPushButton *panelButton(const char *name, const char *caption, const char *toolTip,
+                         QWidget *parent)
+{
+    auto *button = named(new QPushButton(QString::fromLatin1(caption), parent), name);
+    button->setToolTip(QString::fromLatin1(toolTip));
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A text a prefix LIKE matches literally: the escape character, "%" and "_" escaped.
+QString likePrefix(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    escaped.replace(QLatin1Char('%'), QStringLiteral("\\%"));
+    escaped.replace(QLatin1Char('_'), QStringLiteral("\\_"));
+    return escaped + QLatin1Char('%');
+}
+
+// The filter conditions, and their values, for a group and a site ("[All ...]" for none).
+void addFilters(const QString &group, const QString &site, QStringList &conditions,
+                QVariantList &values)
+{
+    if (site != kAllSites) {
+        conditions << QStringLiteral("Websitename = ?");
+        values << site;
+    }
+    if (group != kAllGroups) {
+        conditions << QStringLiteral("FileGroup = ?");
+        values << group;
+    }
+}
+
+// Sets a drop-down's text, whether or not its list holds it.
+void setListText(QComboBox *list, const QString &text)
+{
+    if (list->isEditable()) {
+        list->setEditText(text);
+        return;
+    }
+    const int at = list->findText(text);
+    if (at >= 0)
+        list->setCurrentIndex(at);
+}
+
+} // namespace
+
+BrowserStatement frmShow::FilterStatement(const QString &group, const QString &site)
+{
+    BrowserStatement statement{QStringLiteral("Select * from fileprofile"), {}};
+    QStringList conditions;
+    addFilters(group, site, conditions, statement.values);
+    if (!conditions.isEmpty())
+        statement.sql += QStringLiteral(" where ") + conditions.join(QStringLiteral(" and "));
+    return statement;
+}
+
+BrowserStatement frmShow::SearchStatement(SearchMode mode, const QString &text,
+                                          const QString &group, const QString &site)
+{
+    const char *column = mode == ByDescription ? "FileDesc"
+            : mode == BySiteName               ? "Websitename"
+                                               : "FileName";
+    const char *order = mode == ByDescription ? "FileDesc" : "FileName";
+    BrowserStatement statement{{}, {likePrefix(text)}};
+    QStringList conditions{QString::fromLatin1(column) + QStringLiteral(" Like ? ESCAPE '\\'")};
+    addFilters(group, site, conditions, statement.values);
+    statement.sql = QStringLiteral("SELECT * FROM FileProfile WHERE ")
+            + conditions.join(QStringLiteral(" and ")) + QStringLiteral(" ORDER BY ")
+            + QString::fromLatin1(order);
+    return statement;
+}
+
+frmShow::frmShow(QWidget *parent)
+    : FormDialog(parent)
+    , Toolbar1(named(new KeyedToolBar(this), "Toolbar1"))
+    , AdoFile(named(new db::DataControl(this), "AdoFile"))
+    , Adodc1(named(new db::DataControl(this), "Adodc1"))
+    , DataGrid1(named(new QTableView(this), "DataGrid1"))
+    , barAdoFile(named(new DataControlBar(AdoFile, this), "barAdoFile"))
+    , cboGrpList(dropDown("cboGrpList", false, this))
+    , cboSiteList(dropDown("cboSiteList", false, this))
+    , txtSearch(textBox("txtSearch", this))
+    , Option1(named(new QRadioButton(QStringLiteral("File &Name"), this), "Option1"))
+    , Option2(named(new QRadioButton(QStringLiteral("File &Description"), this), "Option2"))
+    , Option3(named(new QRadioButton(QStringLiteral("&Web Site Name"), this), "Option3"))
+    , cmdClear(panelButton("cmdClear", "Clear", "Clear text box.", this))
+    , Label14(named(new QLabel(this), "Label14"))
+    , Label16(named(
+              new QLabel(QStringLiteral("Double on record above to view file information:"), this),
+              "Label16"))
+    , txtFileName(textBox("txtFileName", this))
+    , Label5(named(new QLabel(this), "Label5"))
+    , txtFilePath(textBox("txtFilePath", this))
+    , txtDir(textBox("txtDir", this))
+    , txtFileDesc(textBox("txtFileDesc", this))
+    , txtIndex(textBox("txtIndex", this))
+    , cboWebName(dropDown("cboWebName", true, this))
+    , cboWebAddr(dropDown("cboWebAddr", true, this))
+    , cboGrpName(dropDown("cboGrpName", true, this))
+    , txtAuthor(textBox("txtAuthor", this))
+    , txtEmail(textBox("txtEmail", this))
+    , txtDrive(textBox("txtDrive", this))
+    , txtLabel(textBox("txtLabel", this))
+    , txtFSize(textBox("txtFSize", this))
+    , cmdUnLock(panelButton("cmdUnLock", "Edit", "Unlock controls for edit.", this))
+    , cmdLock(panelButton("cmdLock", "Lock", "Lock controls.", this))
+    , cmdClear2(panelButton("cmdClear2", "Clear", "Clear text boxes.", this))
+    , cmdUpdate(panelButton("cmdUpdate", "Update", "Update master table.", this))
+    , cmdDel(panelButton("cmdDel", "Delete", "Delete record from master table.", this))
+    , cmdEditPath(
+              panelButton("cmdEditPath", "Edit Path....", "Edit file path for this record.", this))
+    , cmdFileM(panelButton("cmdFileM", "File Mgr....", "Manage Files", this))
+    , cmdPrintRecord(panelButton("cmdPrintRecord", "Print", "Print Current Record", this))
+    , fraInfo1(named(new QFrame(this), "fraInfo1"))
+    , fraInfo2(named(new QFrame(this), "fraInfo2"))
+{
+    setObjectName(QStringLiteral("frmShow"));
+    setWindowTitle(QStringLiteral("Corvina 1.0"));
+    Toolbar1->addButtons({
+            {"kSep0"},
+            {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
+            {"kSep1"},
+            {"kRefresh", "Refresh", "view-refresh", QStyle::SP_BrowserReload},
+            {"kSep2"},
+            {"kExpand", "Expand/Shrink Grid", "zoom-fit-best", QStyle::SP_TitleBarMaxButton},
+            {"kSep3"},
+            {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+    });
+    DataGrid1->setToolTip(QStringLiteral("Double click on record to view information."));
+    DataGrid1->setAccessibleName(QStringLiteral("Files in the catalogue"));
+    BindGrid(DataGrid1, AdoFile, {}, [this] { DataGrid1_DblClick(); });
+    Option1->setChecked(true);
+    Label5->setFrameShape(QFrame::StyledPanel);
+    Label5->setMinimumWidth(90);
+    txtIndex->setMaximumWidth(80);
+    txtFSize->setMaximumWidth(110);
+    txtDrive->setMaximumWidth(80);
+
+    auto *filters = new QGridLayout;
+    filters->addWidget(FieldLabel(QStringLiteral("Filter By &Group"), cboGrpList, this), 0, 0);
+    filters->addWidget(cboGrpList, 1, 0);
+    filters->addWidget(FieldLabel(QStringLiteral("Filter By Web &Site"), cboSiteList, this), 0, 1);
+    filters->addWidget(cboSiteList, 1, 1);
+    auto *searchBy = named(new QGroupBox(QStringLiteral("Search By"), this), "fraSearch");
+    auto *search = new QGridLayout(searchBy);
+    search->addWidget(FieldLabel(QStringLiteral("Enter &Text"), txtSearch, searchBy), 0, 0);
+    search->addWidget(txtSearch, 0, 1, 1, 2);
+    search->addWidget(cmdClear, 0, 3);
+    search->addWidget(Option1, 1, 1);
+    search->addWidget(Option2, 1, 2);
+    search->addWidget(Option3, 1, 3);
+    filters->addWidget(searchBy, 0, 2, 2, 1);
+    filters->setColumnStretch(2, 1);
+
+    auto *detail = new QGridLayout;
+    const auto field = [&](int row, int column, const QString &label, QWidget *control,
+                           int span = 1) {
+        detail->addWidget(FieldLabel(label, control, this), row, column);
+        detail->addWidget(control, row, column + 1, 1, span);
+    };
+    field(0, 0, QStringLiteral("File Na&me:"), txtFileName);
+    detail->addWidget(new QLabel(QStringLiteral("Date Load:"), this), 0, 2);
+    detail->addWidget(Label5, 0, 3);
+    field(1, 0, QStringLiteral("File Pat&h:"), txtFilePath, 3);
+    field(2, 0, QStringLiteral("Director&y:"), txtDir, 3);
+    field(3, 0, QStringLiteral("Des&cription:"), txtFileDesc, 3);
+    field(4, 0, QStringLiteral("Web Site N&ame:"), cboWebName);
+    field(4, 2, QStringLiteral("Web Addr&ess:"), cboWebAddr);
+    field(5, 0, QStringLiteral("Grou&p:"), cboGrpName);
+    field(5, 2, QStringLiteral("A&uthor:"), txtAuthor);
+    field(6, 0, QStringLiteral("E-Mai&l Address:"), txtEmail);
+    field(6, 2, QStringLiteral("Dri&ve:"), txtDrive);
+    field(7, 0, QStringLiteral("La&bel:"), txtLabel);
+    field(7, 2, QStringLiteral("File Si&ze:"), txtFSize);
+    field(8, 0, QStringLiteral("N&o.:"), txtIndex);
+    detail->setColumnStretch(1, 1);
+    detail->setColumnStretch(3, 1);
+
+    auto *buttons = new QVBoxLayout;
+    for (QPushButton *button :
+         {cmdUnLock, cmdLock, cmdClear2, cmdUpdate, cmdDel, cmdEditPath, cmdFileM, cmdPrintRecord})
+        buttons->addWidget(button);
+    buttons->addStretch();
+
+    // The information frames: what the program is, shown or hidden by a double-click.
+    for (QFrame *info : {fraInfo1, fraInfo2}) {
+        info->setFrameShape(QFrame::StyledPanel);
+        auto *text = new QVBoxLayout(info);
+        text->addWidget(
+                new QLabel(info == fraInfo1 ? kProductName : QStringLiteral("Version 1.0"), info));
+    }
+    auto *infoRow = new QHBoxLayout;
+    infoRow->addWidget(Label16, 1);
+    infoRow->addWidget(fraInfo1);
+    infoRow->addWidget(fraInfo2);
+
+    auto *panel = new QHBoxLayout;
+    panel->addLayout(detail, 1);
+    panel->addLayout(buttons);
+
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(10, 6, 10, 10);
+    body->addLayout(filters);
+    body->addWidget(DataGrid1, 1);
+    auto *countRow = new QHBoxLayout;
+    countRow->addWidget(barAdoFile, 1);
+    countRow->addWidget(Label14, 1);
+    body->addLayout(countRow);
+    body->addLayout(infoRow);
+    body->addLayout(panel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Toolbar1);
+    layout->addLayout(body, 1);
+    resize(900, 720);
+
+    connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &frmShow::Toolbar1_ButtonClick);
+    connect(cboGrpList, &QComboBox::activated, this, &frmShow::cboGrpList_Click);
+    connect(cboSiteList, &QComboBox::activated, this, &frmShow::cboSiteList_Click);
+    connect(txtSearch, &QLineEdit::textChanged, this, &frmShow::txtSearch_Change);
+    connect(cmdClear, &QPushButton::clicked, this, &frmShow::cmdClear_Click);
+    connect(cmdUnLock, &QPushButton::clicked, this, &frmShow::cmdUnLock_Click);
+    connect(cmdLock, &QPushButton::clicked, this, &frmShow::cmdLock_Click);
+    connect(cmdClear2, &QPushButton::clicked, this, &frmShow::cmdClear2_Click);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmShow::cmdUpdate_Click);
+    connect(cmdDel, &QPushButton::clicked, this, &frmShow::cmdDel_Click);
+    connect(cmdEditPath, &QPushButton::clicked, this, &frmShow::cmdEditPath_Click);
+    connect(cmdFileM, &QPushButton::clicked, this, &frmShow::cmdFileM_Click);
+    connect(cmdPrintRecord, &QPushButton::clicked, this, &frmShow::cmdPrintRecord_Click);
+}
+
+void frmShow::Form_Load()
+{
+    CentreWindow(this);
+    AdoFile->ConnectionString = ConnectString;
+    Adodc1->ConnectionString = ConnectString;
+    LoadGrpList();
+    LoadWebSite();
+    LoadGroupName();
+    LoadWebName();
+    LoadWebAddress();
+    PickerCaller = 0;
+    GridNormal = true;
+    gridHeight_ = DataGrid1->minimumHeight();
+    LockMyControls();
+    try {
+        showStatement({QStringLiteral("SELECT * FROM FileProfile order by filename"), {}});
+        Adodc1->setRecordSource(QStringLiteral("select * from tempprint"));
+        Adodc1->Refresh();
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+    enableRowButtons(false);
+    SelectedFileName.clear();
+    SelectedDirectory.clear();
+    SelectedFilePath.clear();
+    CatalogueChanged = false;
+}
+
+void frmShow::changeEvent(QEvent *event)
+{
+    FormDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isLoaded())
+        Form_Activate();
+}
+
+void frmShow::Form_Activate()
+{
+    if (!CatalogueChanged)
+        return;
+    try {
+        showStatement({QStringLiteral("Select * from fileprofile order by filename"), {}});
+        cmdClear2_Click();
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void frmShow::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    FormDialog::mouseDoubleClickEvent(event);
+    Form_DblClick();
+}
+
+void frmShow::Form_DblClick()
+{
+    fraInfo1->setVisible(fraInfo1->isHidden());
+    fraInfo2->setVisible(fraInfo2->isHidden());
+}
+
+void frmShow::fillList(QComboBox *list, const QVariantList &values)
+{
+    if (values.isEmpty())
+        return;
+    list->addItem(QString());
+    for (const QVariant &value : values)
+        list->addItem(TextOf(value));
+}
+
+// The distinct values of a catalogue column come from its index, not from reading every row.
+void frmShow::LoadGrpList()
+{
+    try {
+        ReopenConnection();
+        const QVariantList values = db::DistinctValues(
+                SharedConnection(), QStringLiteral("fileprofile"), QStringLiteral("filegroup"));
+        if (values.isEmpty())
+            return;
+        cboGrpList->addItem(kAllGroups);
+        for (const QVariant &value : values) {
+            if (!TextOf(value).isEmpty())
+                cboGrpList->addItem(value.toString());
+        }
+        cboGrpList->setCurrentIndex(0);
+        cboGrpList_Click();
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void frmShow::LoadWebSite()
+{
+    try {
+        ReopenConnection();
+        const QVariantList values = db::DistinctValues(
+                SharedConnection(), QStringLiteral("fileprofile"), QStringLiteral("websitename"));
+        if (values.isEmpty())
+            return;
+        cboSiteList->addItem(kAllSites);
+        for (const QVariant &value : values) {
+            if (!value.isNull())
+                cboSiteList->addItem(value.toString());
+        }
+        cboSiteList->setCurrentIndex(0);
+        cboSiteList_Click();
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void frmShow::LoadGroupName()
+{
+    try {
+        ReopenConnection();
+        db::Recordset &rs = SharedRecordset();
+        RunOn(rs, QStringLiteral("select CodeType from CodeTypes order by inum"));
+        QStringList groups;
+        for (; !rs.AtEnd(); rs.MoveNext()) {
+            const QString group = TextOf(rs.Fields(0));
+            if (group.toLower() != kAllGroups.toLower())
+                groups << group;
+        }
+        const bool anyRows = rs.RecordCount() > 0;
+        rs.Close();
+        if (anyRows) {
+            cboGrpName->addItem(QString());
+            cboGrpName->addItems(groups);
+        }
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void frmShow::LoadWebName()
+{
+    try {
+        ReopenConnection();
+        fillList(cboWebName,
+                 db::DistinctValues(SharedConnection(), QStringLiteral("webname"),
+                                    QStringLiteral("webname")));
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void frmShow::LoadWebAddress()
+{
+    try {
+        ReopenConnection();
+        fillList(cboWebAddr,
+                 db::DistinctValues(SharedConnection(), QStringLiteral("webname"),
+                                    QStringLiteral("webaddress")));
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+// A new statement starts the grid at its first row.
+void frmShow::showStatement(const BrowserStatement &statement)
+{
+    AdoFile->setRecordSource(statement.sql, statement.values);
+    AdoFile->Refresh();
+    if (AdoFile->RecordCount() > 0)
+        AdoFile->setCurrentRow(0);
+    showCount();
+    QStringList visible;
+    for (const GridColumn &column : kGridColumns) {
+        visible << QString::fromLatin1(column.field);
+        AdoFile->setColumnCaption(visible.last(), QString::fromLatin1(column.caption));
+        const int at = AdoFile->FieldIndex(visible.last());
+        if (at >= 0 && column.width > 0)
+            DataGrid1->setColumnWidth(at, column.width);
+    }
+    ShowColumns(DataGrid1, AdoFile, visible);
+}
+
+// A filter list with no entries filters nothing.
+QString frmShow::currentGroup() const
+{
+    return cboGrpList->count() > 0 ? Trim(cboGrpList->currentText()) : kAllGroups;
+}
+
+QString frmShow::currentSite() const
+{
+    return cboSiteList->count() > 0 ? Trim(cboSiteList->currentText()) : kAllSites;
+}
+
+void frmShow::applyFilters()
+{
+    try {
+        showStatement(FilterStatement(currentGroup(), currentSite()));
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void frmShow::cboGrpList_Click()
+{
+    applyFilters();
+}
+
+void frmShow::cboSiteList_Click()
+{
+    applyFilters();
+}
+
+frmShow::SearchMode frmShow::searchMode() const
+{
+    return Option2->isChecked() ? ByDescription : Option3->isChecked() ? BySiteName : ByFileName;
+}
+
+// The search never interrupts typing with a message: a step that fails is skipped.
+void frmShow::txtSearch_Change()
+{
+    try {
+        showStatement(SearchStatement(searchMode(), Trim(txtSearch->text()), currentGroup(),
+                                      currentSite()));
+    } catch (const std::exception &) {
+        try {
+            TotalFiles();
+        } catch (const std::exception &) { }
+    }
+}
+
+void frmShow::cmdClear_Click()
+{
+    txtSearch->clear();
+    txtSearch->setFocus();
+}
+
+void frmShow::TotalFiles()
+{
+    AdoFile->Refresh();
+    showCount();
+}
+
+void frmShow::showCount()
+{
+    const qint64 rows = AdoFile->RecordCount();
+    if (rows > 0) {
+        Label14->setText(QStringLiteral("Total of %1 file (s) found.").arg(rows));
+        barAdoFile->setCaption(AdoFile->Caption());
+        return;
+    }
+    Label14->setText(QStringLiteral("0 file(s)"));
+    barAdoFile->setCaption(QString());
+}
+
+// Counted by the engine: the catalogue's rows are never read for it.
+void frmShow::CountFileProfile()
+{
+    ReopenConnection();
+    db::Recordset &rs = SharedRecordset();
+    RunOn(rs, QStringLiteral("select count(*) from fileprofile"));
+    RecordCount = rs.AtEnd() ? 0 : rs.Fields(0).toLongLong();
+    rs.Close();
+}
+
+void frmShow::DataGrid1_DblClick()
+{
+    try {
+        RecordCount = 0;
+        CountFileProfile();
+        if (RecordCount == 0 || AdoFile->CurrentRow() < 0)
+            return;
+        const auto show = [this](const char *field, const std::function<void(QString)> &into) {
+            const QString value = TextOf(AdoFile->Fields(QString::fromLatin1(field)));
+            if (!value.isEmpty())
+                into(value);
+        };
+        show("FileName", [this](const QString &v) { txtFileName->setText(v); });
+        show("FileDate", [this](const QString &v) { Label5->setText(v); });
+        show("FilePath", [this](const QString &v) { txtFilePath->setText(v); });
+        show("Directory", [this](const QString &v) { txtDir->setText(v); });
+        show("FileDesc", [this](const QString &v) { txtFileDesc->setText(v); });
+        show("Inum", [this](const QString &v) { txtIndex->setText(v); });
+        show("WebSiteName", [this](const QString &v) { setListText(cboWebName, v); });
+        show("WebAddress", [this](const QString &v) { setListText(cboWebAddr, v); });
+        show("FileGroup", [this](const QString &v) { setListText(cboGrpName, v); });
+        show("Author", [this](const QString &v) { txtAuthor->setText(v); });
+        show("Email", [this](const QString &v) { txtEmail->setText(v); });
+        show("Drive", [this](const QString &v) { txtDrive->setText(v); });
+        show("Label", [this](const QString &v) { txtLabel->setText(v); });
+        show("FSize", [this](const QString &v) { txtFSize->setText(v); });
+        enableRowButtons(true);
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void frmShow::Toolbar1_ButtonClick(const QString &key)
+{
+    if (key == QLatin1String("kExit"))
+        HandleExitClick();
+    else if (key == QLatin1String("kExpand"))
+        ToggleGridSize();
+    else if (key == QLatin1String("kRefresh"))
+        HandleRefreshClick();
+    else if (key == QLatin1String("kHelp"))
+        ShowHelp();
+}
+
+void frmShow::HandleExitClick()
+{
+    close();
+}
+
+void frmShow::ToggleGridSize()
+{
+    GridNormal = !GridNormal;
+    DataGrid1->setMinimumHeight(GridNormal ? gridHeight_ : Twips(this, 5000));
+}
+
+void frmShow::ShowHelp()
+{
+    OpenWindow(QStringLiteral("frmHelpShow"), this);
+}
+
+QList<QWidget *> frmShow::detailControls() const
+{
+    return {txtFileName, txtFilePath, txtDir,   txtFileDesc, cboWebName, cboWebAddr,
+            cboGrpName,  txtAuthor,   txtEmail, txtDrive,    txtLabel,   txtFSize};
+}
+
+void frmShow::LockMyControls()
+{
+    for (QWidget *control : detailControls()) {
+        if (auto *box = qobject_cast<QLineEdit *>(control))
+            box->setReadOnly(true);
+        else if (auto *list = qobject_cast<QComboBox *>(control); list && list->lineEdit())
+            list->lineEdit()->setReadOnly(true);
+        // The description stays readable in full, as it scrolls.
+        control->setEnabled(control == txtFileDesc);
+    }
+}
+
+void frmShow::UnlockMyControls()
+{
+    for (QWidget *control : detailControls()) {
+        if (auto *box = qobject_cast<QLineEdit *>(control))
+            box->setReadOnly(false);
+        else if (auto *list = qobject_cast<QComboBox *>(control); list && list->lineEdit())
+            list->lineEdit()->setReadOnly(false);
+        control->setEnabled(true);
+    }
+}
+
+void frmShow::cmdUnLock_Click()
+{
+    UnlockMyControls();
+    txtFileName->setFocus();
+}
+
+void frmShow::cmdLock_Click()
+{
+    LockMyControls();
+}
+
+void frmShow::enableRowButtons(bool on)
+{
+    cmdEditPath->setEnabled(on);
+    cmdFileM->setEnabled(on);
+    cmdPrintRecord->setEnabled(on);
+}
+
+void frmShow::cmdClear2_Click()
+{
+    for (QLineEdit *box : {txtFileName, txtFilePath, txtDir, txtFileDesc, txtIndex, txtAuthor,
+                           txtEmail, txtDrive, txtLabel, txtFSize})
+        box->clear();
+    Label5->clear();
+    for (QComboBox *list : {cboWebName, cboWebAddr, cboGrpName}) {
+        // A list whose table is empty has no empty entry to select; its text is cleared instead.
+        if (list->count() > 0)
+            list->setCurrentIndex(0);
+        list->setEditText(list->count() > 0 ? list->itemText(0) : QString());
+    }
+    enableRowButtons(false);
+}
+
+void frmShow::reloadFilterLists()
+{
+    cboSiteList->clear();
+    LoadWebSite();
+    cboGrpList->clear();
+    LoadGrpList();
+    if (cboGrpList->count() == 0 && cboSiteList->count() == 0)
+        TotalFiles();
+}
+
+void frmShow::cmdUpdate_Click()
+{
+    if (txtIndex->text().isEmpty() || txtFileName->text().isEmpty()) {
+        MsgBox(QStringLiteral("Please select record to update!"), vbCritical,
+               QStringLiteral("Error!"));
+        cmdClear2_Click();
+        LockMyControls();
+        return;
+    }
+    if (cboGrpName->currentText().isEmpty() || txtFileName->text().isEmpty()
+        || txtDir->text().isEmpty() || txtFilePath->text().isEmpty()) {
+        MsgBox(QStringLiteral("Error - Cannot Update, Missing Data!"), vbInformation);
+        return;
+    }
+    if (MsgBox(QStringLiteral("Are You Sure to Update File Name : ") + Trim(txtFileName->text()),
+               vbYesNo + vbCritical, QStringLiteral("Update Confirmation"))
+        != vbYes)
+        return;
+    try {
+        bool numbered = false;
+        const qint64 row = txtIndex->text().trimmed().toLongLong(&numbered);
+        if (!numbered)
+            throw db::DbError(QStringLiteral("The row number is not a number."));
+        ReopenConnection();
+        RunCommand(QStringLiteral("UPDATE fileprofile SET FileDate = ?, FileName = ?, FileDesc = "
+                                  "?, FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
+                                  "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ? "
+                                  "WHERE Inum = ?"),
+                   {Trim(Label5->text()), Trim(txtFileName->text()), Trim(txtFileDesc->text()),
+                    Trim(cboGrpName->currentText()), Trim(cboWebName->currentText()),
+                    Trim(cboWebAddr->currentText()), Trim(txtAuthor->text()),
+                    Trim(txtEmail->text()), Trim(txtDrive->text()), Trim(txtLabel->text()),
+                    Trim(txtFilePath->text()), Trim(txtDir->text()), row});
+    } catch (const std::exception &) {
+        MsgBox(QStringLiteral("Error - Cannot Update Master Database!"), vbCritical,
+               QStringLiteral("Error!"));
+        cmdClear2_Click();
+        LockMyControls();
+        return;
+    }
+    AdoFile->setRecordSource(kWholeCatalogue);
+    cmdClear2_Click();
+    LockMyControls();
+    reloadFilterLists();
+}
+
+void frmShow::cmdDel_Click()
+{
+    if (txtFileName->text().isEmpty()) {
+        MsgBox(QStringLiteral("Please select record to delete!"), vbCritical,
+               QStringLiteral("Error!"));
+        return;
+    }
+    if (MsgBox(QStringLiteral("Delete File Name : ") + Trim(txtFileName->text()),
+               vbYesNo + vbCritical, QStringLiteral("Delete Confirmation"))
+        != vbYes)
+        return;
+    try {
+        bool numbered = false;
+        const qint64 row = txtIndex->text().trimmed().toLongLong(&numbered);
+        if (!numbered)
+            throw db::DbError(QStringLiteral("The row number is not a number."));
+        ReopenConnection();
+        RunCommand(QStringLiteral("DELETE FROM fileprofile WHERE Inum = ?"), {row});
+        AdoFile->setRecordSource(kWholeCatalogue);
+        TotalFiles();
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+        return;
+    }
+    cmdClear2_Click();
+    reloadFilterLists();
+}
+
+void frmShow::cmdEditPath_Click()
+{
+    if (txtFileName->text().isEmpty())
+        return;
+    SelectedFileName = txtFileName->text();
+    SelectedDirectory = txtDir->text();
+    SelectedFilePath = txtFilePath->text();
+    PickerCaller = 1;
+    OpenWindow(QStringLiteral("frmGet"), this);
+}
+
+void frmShow::cmdFileM_Click()
+{
+    SelectedFileName = txtFileName->text();
+    SelectedDirectory = txtDir->text();
+    if (SelectedFileName.isEmpty() || SelectedDirectory.isEmpty())
+        return;
+    CatalogueChanged = false;
+    OpenWindow(QStringLiteral("frmFileMgr"), this);
+    // Coming back from the file manager is an activation of this window.
+    Form_Activate();
+}
+
+void frmShow::cmdPrintRecord_Click()
+{
+    if (txtFileName->text().isEmpty()) {
+        MsgBox(QStringLiteral("Please Select Record to Print!"), vbInformation);
+        return;
+    }
+    if (MsgBox(QStringLiteral("Print Current Record?"), vbOKCancel + vbCritical + vbDefaultButton2,
+               QStringLiteral("Current Record"))
+        != vbOK)
+        return;
+    ClearTempPrint();
+    CountTempPrint();
+    if (RecordCount == 0)
+        AddPrintRecord();
+    PrintCurrentRecord();
+}
+
+void frmShow::CountTempPrint()
+{
+    try {
+        ReopenConnection();
+        db::Recordset &rs = SharedRecordset();
+        RunOn(rs, QStringLiteral("select count(*) from tempprint"));
+        RecordCount = rs.AtEnd() ? 0 : rs.Fields(0).toLongLong();
+        rs.Close();
+    } catch (const std::exception &error) {
+        MsgBox(QStringLiteral("Error:3 ") + QString::fromUtf8(error.what()));
+    }
+}
+
+// The print table holds the one row being printed; whatever an earlier run left goes first.
+void frmShow::ClearTempPrint()
+{
+    try {
+        CountTempPrint();
+        if (RecordCount >= 1) {
+            RunCommand(QStringLiteral("DELETE FROM tempprint"));
+            Adodc1->Refresh();
+        }
+    } catch (const std::exception &error) {
+        MsgBox(QStringLiteral("Error:2 ") + QString::fromUtf8(error.what()));
+    }
+}
+
+void frmShow::AddPrintRecord()
+{
+    if (RecordCount != 0) {
+        MsgBox(QStringLiteral("Table Not Empty?"), vbInformation);
+        return;
+    }
+    if (txtFileName->text().isEmpty())
+        return;
+    try {
+        ReopenConnection();
+        RunCommand(QStringLiteral("INSERT INTO tempprint (filedate, filename, filedesc, "
+                                  "filegroup, websitename, webaddress, author, email, directory, "
+                                  "filepath) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {Label5->text(), Trim(txtFileName->text()), Trim(txtFileDesc->text()),
+                    Trim(cboGrpName->currentText()), Trim(cboWebName->currentText()),
+                    Trim(cboWebAddr->currentText()), Trim(txtAuthor->text()),
+                    Trim(txtEmail->text()), Trim(txtDir->text()), Trim(txtFilePath->text())});
+        Adodc1->Refresh();
+    } catch (const std::exception &error) {
+        MsgBox(QStringLiteral("Error:1 ") + QString::fromUtf8(error.what()));
+    }
+}
+
+void frmShow::PrintCurrentRecord()
+{
+    CountTempPrint();
+    if (RecordCount == 0) {
+        MsgBox(QStringLiteral("ERROR - No Records Found!"), vbInformation);
+        return;
+    }
+    try {
+        ShowReport(QStringLiteral("rptFileList"),
+                   QStringLiteral("SELECT filename,filedesc,filegroup, directory, websitename, "
+                                  "author, email FROM tempprint"),
+                   {}, QStringLiteral("Cuurent Record"), this);
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void frmShow::HandleRefreshClick()
+{
+    if (MsgBox(QStringLiteral("Refresh All?"), vbYesNo + vbCritical,
+               QStringLiteral("Refresh Confirmation"))
+        != vbYes)
+        return;
+    try {
+        AdoFile->setRecordSource(kWholeCatalogue);
+        TotalFiles();
+        cmdClear2_Click();
+        if (cboSiteList->count() > 0)
+            cboSiteList->setCurrentIndex(0);
+        if (cboGrpList->count() > 0)
+            cboGrpList->setCurrentIndex(0);
+        applyFilters();
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}

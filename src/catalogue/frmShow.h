@@ -1,0 +1,152 @@
+#pragma once
+
+#include "platform/ui/Form.h"
+
+#include <QVariantList>
+
+class DataControlBar;
+class KeyedToolBar;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+namespace db {
+class DataControl;
+}
+
+// A statement of the browser's grid with its bound values.
+struct BrowserStatement
+{
+    QString sql;
+    QVariantList values;
+};
+
+// The catalogue browser: the catalogue in a grid, narrowed by group and web site and searched as
+// the user types; one row in the detail panel, where it is edited, deleted, printed, given a new
+// path or handed to the file manager.
+class frmShow : public FormDialog
+{
+    Q_OBJECT
+public:
+    explicit frmShow(QWidget *parent = nullptr);
+
+    // The searched column: file name, description or web site name.
+    enum SearchMode { ByFileName = 1, ByDescription = 2, BySiteName = 3 };
+
+    KeyedToolBar *Toolbar1;
+    db::DataControl *AdoFile;
+    db::DataControl *Adodc1;
+    QTableView *DataGrid1;
+    DataControlBar *barAdoFile;
+    QComboBox *cboGrpList;
+    QComboBox *cboSiteList;
+    QLineEdit *txtSearch;
+    QRadioButton *Option1;
+    QRadioButton *Option2;
+    QRadioButton *Option3;
+    QPushButton *cmdClear;
+    QLabel *Label14;
+    QLabel *Label16;
+
+    QLineEdit *txtFileName;
+    QLabel *Label5;
+    QLineEdit *txtFilePath;
+    QLineEdit *txtDir;
+    QLineEdit *txtFileDesc;
+    QLineEdit *txtIndex;
+    QComboBox *cboWebName;
+    QComboBox *cboWebAddr;
+    QComboBox *cboGrpName;
+    QLineEdit *txtAuthor;
+    QLineEdit *txtEmail;
+    QLineEdit *txtDrive;
+    QLineEdit *txtLabel;
+    QLineEdit *txtFSize;
+
+    QPushButton *cmdUnLock;
+    QPushButton *cmdLock;
+    QPushButton *cmdClear2;
+    QPushButton *cmdUpdate;
+    QPushButton *cmdDel;
+    QPushButton *cmdEditPath;
+    QPushButton *cmdFileM;
+    QPushButton *cmdPrintRecord;
+
+    QFrame *fraInfo1;
+    QFrame *fraInfo2;
+
+    // Rows counted by the last count of the catalogue or of the print table.
+    qint64 RecordCount = 0;
+    bool GridNormal = true;
+
+    void Form_Load() override;
+    // Reloads the whole catalogue when the file manager changed it.
+    void Form_Activate();
+    void Form_DblClick();
+
+    void LoadGrpList();
+    void LoadWebSite();
+    void LoadGroupName();
+    void LoadWebName();
+    void LoadWebAddress();
+    void cboGrpList_Click();
+    void cboSiteList_Click();
+    void txtSearch_Change();
+    void cmdClear_Click();
+    void TotalFiles();
+    void CountFileProfile();
+    void DataGrid1_DblClick();
+    void Toolbar1_ButtonClick(const QString &key);
+    void HandleExitClick();
+    void ToggleGridSize();
+    void ShowHelp();
+
+    void LockMyControls();
+    void UnlockMyControls();
+    void cmdUnLock_Click();
+    void cmdLock_Click();
+    void cmdClear2_Click();
+    void cmdUpdate_Click();
+    void cmdDel_Click();
+    void cmdEditPath_Click();
+    void cmdFileM_Click();
+    void cmdPrintRecord_Click();
+    void ClearTempPrint();
+    void CountTempPrint();
+    void AddPrintRecord();
+    void PrintCurrentRecord();
+    void HandleRefreshClick();
+
+    SearchMode searchMode() const;
+
+    // The grid's statement for the filters alone, and for a search within them. "[All Groups]"
+    // and "[All Sites]" mean no filter; the search matches values that begin with the text as
+    // typed, whatever characters it holds.
+    static BrowserStatement FilterStatement(const QString &group, const QString &site);
+    static BrowserStatement SearchStatement(SearchMode mode, const QString &text,
+                                            const QString &group, const QString &site);
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    QList<QWidget *> detailControls() const;
+    void showStatement(const BrowserStatement &statement);
+    // The count under the grid and the position caption, from the rows as last read.
+    void showCount();
+    void applyFilters();
+    void reloadFilterLists();
+    void enableRowButtons(bool on);
+    // An empty entry, then the values; nothing at all when there are none.
+    void fillList(QComboBox *list, const QVariantList &values);
+    QString currentGroup() const;
+    QString currentSite() const;
+
+    int gridHeight_ = 0;
+    bool loadingLists_ = false;
+};

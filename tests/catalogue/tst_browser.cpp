@@ -1,0 +1,422 @@
+#include "Fixture.h"
+#include "TestRegistry.h"
+#include "app/CUtils.h"
+#include "app/modGlobals.h"
+#include "catalogue/frmShow.h"
+#include "platform/db/ConnectString.h"
+#include "platform/db/Connection.h"
+#include "platform/db/DataControl.h"
+#include "platform/db/GridQuery.h"
+#include "platform/db/Statement.h"
+#include "platform/ui/DataGrid.h"
+#include "platform/ui/ToolBar.h"
+#include "platform/ui/WindowCatalogue.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+
+// FileName, FileGroup, WebSiteName, FileDesc, Author; a row number follows the order given.
+const char *const kFiles[][5] = {
+        {"readme.txt", "Docs", "Alpha", "Read me first", "Ann"},
+        {"Report.doc", "Docs", "Beta", "Quarterly report", ""},
+        {"main.c", "C", "Alpha", "Entry point", "Bob"},
+        {"o'neil.c", "C", "Gamma", "A name with a quote", "Cy"},
+        {"100%_done.txt", "Docs", "Beta", nullptr, "Di"},
+        {"rest.py", "Python", "", "Server", "Eve"},
+};
+
+void fillCatalogue(Fixture &f)
+{
+    for (const auto &file : kFiles)
+        f.exec("insert into fileprofile (FileName, FileGroup, WebSiteName, FileDesc, Author, "
+               "FilePath, Directory, FileDate) values (?, ?, ?, ?, ?, ?, '/data/', '07/12/2026')",
+               {file[0], file[1], file[2], file[3] ? QVariant(file[3]) : QVariant(), file[4],
+                QString("/data/") + file[0]});
+}
+
+QStringList listed(frmShow &window, const char *field = "FileName")
+{
+    QStringList names;
+    for (qint64 row = 0; row < window.AdoFile->RecordCount(); ++row) {
+        window.AdoFile->setCurrentRow(row);
+        names << TextOf(window.AdoFile->Fields(field));
+    }
+    return names;
+}
+
+void choose(QComboBox *list, const QString &text)
+{
+    list->setCurrentIndex(list->findText(text));
+}
+
+// Shows the row of the named file in the detail panel, as a double-click on it does.
+void showRow(frmShow &window, const QString &name)
+{
+    const QStringList names = listed(window);
+    window.AdoFile->setCurrentRow(names.indexOf(name));
+    window.DataGrid1_DblClick();
+}
+
+} // namespace
+
+class TestBrowser : public QObject
+{
+    Q_OBJECT
+private slots:
+    void emptyCatalogue();
+    void filters_data();
+    void filters();
+    void search_data();
+    void search();
+    void statementsUseIndexes_data();
+    void statementsUseIndexes();
+    void detailPanel();
+    void updateChangesThePickedRow_data();
+    void updateChangesThePickedRow();
+    void deleteAsksAndResetsFilters();
+    void printTwicePrintsTheSecondRow();
+    void changedCatalogueReloadsOnReturn();
+};
+
+void TestBrowser::emptyCatalogue()
+{
+    Fixture f;
+    f.setUp();
+    frmShow window;
+    window.Form_Load();
+    QCOMPARE(window.cboGrpList->count(), 0);
+    QCOMPARE(window.cboSiteList->count(), 0);
+    QCOMPARE(window.Label14->text(), QStringLiteral("0 file(s)"));
+    QCOMPARE(window.barAdoFile->caption(), QString());
+    window.DataGrid1_DblClick();
+    QVERIFY(window.txtFileName->text().isEmpty());
+    QVERIFY(!window.cmdPrintRecord->isEnabled());
+}
+
+void TestBrowser::filters_data()
+{
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("site");
+    QTest::addColumn<QStringList>("files");
+    QTest::newRow("none") << "[All Groups]"
+                          << "[All Sites]" << QStringList{"readme.txt", "Report.doc",    "main.c",
+                                                          "o'neil.c",   "100%_done.txt", "rest.py"};
+    QTest::newRow("group") << "Docs"
+                           << "[All Sites]"
+                           << QStringList{"readme.txt", "Report.doc", "100%_done.txt"};
+    QTest::newRow("site") << "[All Groups]"
+                          << "Alpha" << QStringList{"readme.txt", "main.c"};
+    QTest::newRow("both") << "Docs"
+                          << "Beta" << QStringList{"Report.doc", "100%_done.txt"};
+    QTest::newRow("empty site") << "[All Groups]"
+                                << "" << QStringList{"rest.py"};
+}
+
+void TestBrowser::filters()
+{
+    QFETCH(QString, group);
+    QFETCH(QString, site);
+    QFETCH(QStringList, files);
+    Fixture f;
+    f.setUp();
+    fillCatalogue(f);
+    frmShow window;
+    window.Form_Load();
+    QCOMPARE(window.cboGrpList->itemText(0), QStringLiteral("[All Groups]"));
+    QCOMPARE(window.cboSiteList->itemText(0), QStringLiteral("[All Sites]"));
+    // The load lists the whole catalogue by file name.
+    QCOMPARE(listed(window).first(), QStringLiteral("100%_done.txt"));
+    choose(window.cboGrpList, group);
+    window.cboGrpList_Click();
+    choose(window.cboSiteList, site);
+    window.cboSiteList_Click();
+    QCOMPARE(window.Label14->text(),
+             QStringLiteral("Total of %1 file (s) found.").arg(files.size()));
+    QCOMPARE(window.barAdoFile->caption(), QStringLiteral("1 of %1").arg(files.size()));
+    QCOMPARE(listed(window), files);
+}
+
+void TestBrowser::search_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QStringList>("files");
+    const int name = frmShow::ByFileName;
+    QTest::newRow("name, any case")
+            << name << "re"
+            << "[All Groups]" << QStringList{"readme.txt", "Report.doc", "rest.py"};
+    QTest::newRow("name in group") << name << "re"
+                                   << "Docs" << QStringList{"readme.txt", "Report.doc"};
+    QTest::newRow("quote as typed") << name << "o'n"
+                                    << "[All Groups]" << QStringList{"o'neil.c"};
+    QTest::newRow("percent and underscore as typed")
+            << name << "100%_"
+            << "[All Groups]" << QStringList{"100%_done.txt"};
+    QTest::newRow("a percent sign alone matches only itself") << name << "%"
+                                                              << "[All Groups]" << QStringList{};
+    QTest::newRow("description, by description")
+            << int(frmShow::ByDescription) << ""
+            << "Docs" << QStringList{"Report.doc", "readme.txt"};
+    // Ordered by file name, not by site.
+    QTest::newRow("site name, by file name")
+            << int(frmShow::BySiteName) << ""
+            << "[All Groups]" << QStringList{"100%_done.txt", "main.c",     "o'neil.c",
+                                             "readme.txt",    "Report.doc", "rest.py"};
+    QTest::newRow("site name prefix") << int(frmShow::BySiteName) << "al"
+                                      << "[All Groups]" << QStringList{"main.c", "readme.txt"};
+}
+
+void TestBrowser::search()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, text);
+    QFETCH(QString, group);
+    QFETCH(QStringList, files);
+    Fixture f;
+    f.setUp();
+    fillCatalogue(f);
+    frmShow window;
+    window.Form_Load();
+    choose(window.cboGrpList, group);
+    window.cboGrpList_Click();
+    QList<QRadioButton *> options{window.Option1, window.Option2, window.Option3};
+    options[mode - 1]->setChecked(true);
+    window.txtSearch->setText("x");
+    window.txtSearch->setText(text);
+    QCOMPARE(listed(window), files);
+    QCOMPARE(window.Label14->text(),
+             files.isEmpty() ? QStringLiteral("0 file(s)")
+                             : QStringLiteral("Total of %1 file (s) found.").arg(files.size()));
+}
+
+void TestBrowser::statementsUseIndexes_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("site");
+    QTest::addColumn<bool>("sorts");
+    QTest::addColumn<bool>("scans");
+    for (int mode : {0, 1, 2, 3}) {
+        for (const char *group : {"[All Groups]", "Docs"}) {
+            for (const char *site : {"[All Sites]", "Beta"}) {
+                const bool allSites = QString(site) == "[All Sites]";
+                const bool allGroups = QString(group) == "[All Groups]";
+                // Matches by site name are listed by file name: sorted, unless one site's.
+                const bool sorts = mode == frmShow::BySiteName && (allSites || !allGroups);
+                // The whole catalogue is read in the order it was added, page by page.
+                const bool scans = mode == 0 && allSites && allGroups;
+                QTest::addRow("mode %d, %s, %s", mode, group, site)
+                        << mode << group << site << sorts << scans;
+            }
+        }
+    }
+}
+
+// Every statement of the grid, as the grid reads it, is answered from an index.
+void TestBrowser::statementsUseIndexes()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, group);
+    QFETCH(QString, site);
+    QFETCH(bool, sorts);
+    QFETCH(bool, scans);
+    Fixture f;
+    f.setUp();
+    const BrowserStatement statement = mode == 0
+            ? frmShow::FilterStatement(group, site)
+            : frmShow::SearchStatement(frmShow::SearchMode(mode), "re", group, site);
+    db::Connection connection;
+    connection.Open(db::ConnectStringFor(f.dbPath));
+    const db::GridQuery query(connection.database(), statement.sql, statement.values);
+    QVERIFY(query.keyed());
+    for (const db::BoundStatement &read : {query.count(), query.rows(0, 64)}) {
+        QSqlQuery plan = db::RunStatement(connection.database(), "EXPLAIN QUERY PLAN " + read.sql,
+                                          read.values);
+        QStringList lines;
+        while (plan.next())
+            lines << plan.value(3).toString();
+        plan.finish();
+        const QString shown = read.sql + "\n  " + lines.join("\n  ");
+        QVERIFY2(scans || !lines.contains("SCAN fileprofile"), qPrintable(shown));
+        QVERIFY2(sorts || !lines.join(' ').contains("TEMP B-TREE"), qPrintable(shown));
+    }
+}
+
+void TestBrowser::detailPanel()
+{
+    Fixture f;
+    f.setUp();
+    fillCatalogue(f);
+    frmShow window;
+    window.Form_Load();
+    QVERIFY(!window.txtFileName->isEnabled());
+    QVERIFY(window.txtFileDesc->isEnabled() && window.txtFileDesc->isReadOnly());
+    showRow(window, "main.c");
+    QCOMPARE(window.txtFileName->text(), QStringLiteral("main.c"));
+    QCOMPARE(window.Label5->text(), QStringLiteral("07/12/2026"));
+    QCOMPARE(window.cboGrpName->currentText(), QStringLiteral("C"));
+    QCOMPARE(window.txtAuthor->text(), QStringLiteral("Bob"));
+    QVERIFY(window.cmdEditPath->isEnabled() && window.cmdFileM->isEnabled());
+    // An empty column leaves its control as it was.
+    showRow(window, "Report.doc");
+    QCOMPARE(window.txtAuthor->text(), QStringLiteral("Bob"));
+    QCOMPARE(window.txtFileName->text(), QStringLiteral("Report.doc"));
+
+    window.cmdUnLock->click();
+    QVERIFY(window.txtFileName->isEnabled() && !window.txtFileName->isReadOnly());
+    window.cmdClear2->click();
+    QVERIFY(window.txtFileName->text().isEmpty());
+    QVERIFY(!window.cmdPrintRecord->isEnabled());
+    window.cmdLock->click();
+    QVERIFY(!window.txtFileName->isEnabled());
+}
+
+void TestBrowser::updateChangesThePickedRow_data()
+{
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("saved") << "Python"
+                           << "Are You Sure to Update File Name : main.c"
+                           << "Python";
+    QTest::newRow("no group") << ""
+                              << "Error - Cannot Update, Missing Data!"
+                              << "C";
+}
+
+// The row whose number the panel shows is changed, wherever the grid's cursor went since.
+void TestBrowser::updateChangesThePickedRow()
+{
+    QFETCH(QString, group);
+    QFETCH(QString, message);
+    QFETCH(QString, stored);
+    Fixture f;
+    f.setUp();
+    fillCatalogue(f);
+    frmShow window;
+    window.Form_Load();
+    choose(window.cboGrpList, "C");
+    window.cboGrpList_Click();
+    showRow(window, "main.c");
+    window.AdoFile->setCurrentRow(1);
+    window.cmdUnLock->click();
+    window.cboGrpName->setEditText(group);
+    window.txtAuthor->setText("Bo O'Hara ");
+    f.ui.answer(stored == group ? vbYes : vbOK);
+    window.cmdUpdate->click();
+    QCOMPARE(f.ui.texts(), QStringList{message});
+    QCOMPARE(f.column("select FileGroup from fileprofile where FileName = 'main.c'"),
+             QStringList{stored});
+    QCOMPARE(f.column("select FileGroup from fileprofile where FileName = 'o''neil.c'"),
+             QStringList{"C"});
+    if (stored != group)
+        return;
+    QCOMPARE(f.column("select Author from fileprofile where FileName = 'main.c'"),
+             QStringList{"Bo O'Hara"});
+    // After a change the whole catalogue is listed again, filters back at their first entry.
+    QCOMPARE(window.cboGrpList->currentText(), QStringLiteral("[All Groups]"));
+    QCOMPARE(window.AdoFile->RecordCount(), 6);
+    QVERIFY(!window.txtFileName->isEnabled());
+    QVERIFY(window.txtFileName->text().isEmpty());
+}
+
+void TestBrowser::deleteAsksAndResetsFilters()
+{
+    Fixture f;
+    f.setUp();
+    fillCatalogue(f);
+    frmShow window;
+    window.Form_Load();
+    choose(window.cboSiteList, "Gamma");
+    window.cboSiteList_Click();
+    showRow(window, "o'neil.c");
+    f.ui.answer(vbNo);
+    window.cmdDel->click();
+    QCOMPARE(f.column("select count(*) from fileprofile"), QStringList{"6"});
+    f.ui.answer(vbYes);
+    window.cmdDel->click();
+    QCOMPARE(f.ui.texts(), QStringList(2, "Delete File Name : o'neil.c"));
+    QCOMPARE(f.ui.messages[0].title, QStringLiteral("Delete Confirmation"));
+    QCOMPARE(f.column("select count(*) from fileprofile"), QStringList{"5"});
+    // The site the row took with it is gone from the filter.
+    QCOMPARE(window.cboSiteList->findText("Gamma"), -1);
+    QCOMPARE(window.cboSiteList->currentText(), QStringLiteral("[All Sites]"));
+    QCOMPARE(window.Label14->text(), QStringLiteral("Total of 5 file (s) found."));
+}
+
+void TestBrowser::printTwicePrintsTheSecondRow()
+{
+    Fixture f;
+    f.setUp();
+    fillCatalogue(f);
+    frmShow window;
+    window.Form_Load();
+    QString caption;
+    f.ui.onModal("rptFileList", [&](QWidget *preview) {
+        caption = preview->windowTitle();
+        return 0;
+    });
+    showRow(window, "main.c");
+    f.ui.answer(vbCancel);
+    window.cmdPrintRecord->click();
+    QCOMPARE(f.ui.messages[0].title, QStringLiteral("Current Record"));
+    QCOMPARE(f.ui.messages[0].style, int(vbOKCancel + vbCritical + vbDefaultButton2));
+    QVERIFY(f.column("select filename from tempprint").isEmpty());
+
+    for (const char *name : {"main.c", "rest.py"}) {
+        showRow(window, name);
+        f.ui.answer(vbOK);
+        window.cmdPrintRecord->click();
+        QCOMPARE(f.column("select filename from tempprint"), QStringList{name});
+    }
+    QCOMPARE(f.ui.modals, QStringList(2, "rptFileList"));
+    QCOMPARE(caption, QStringLiteral("Cuurent Record"));
+}
+
+void TestBrowser::changedCatalogueReloadsOnReturn()
+{
+    Fixture f;
+    f.setUp();
+    fillCatalogue(f);
+    frmShow window;
+    window.Form_Load();
+    choose(window.cboGrpList, "Python");
+    window.cboGrpList_Click();
+    showRow(window, "rest.py");
+    // A stand-in where this program has no file manager of its own.
+    RegisterWindows({{"frmFileMgr",
+                      [](QWidget *owner) -> QWidget * {
+                          auto *standIn = new QDialog(owner);
+                          standIn->setObjectName("frmFileMgr");
+                          return standIn;
+                      },
+                      {},
+                      {},
+                      {}}});
+    f.ui.onModal("frmFileMgr", [&](QWidget *) {
+        f.exec("update fileprofile set FileName = 'served.py' where FileName = 'rest.py'");
+        CatalogueChanged = true;
+        return 0;
+    });
+    window.cmdFileM->click();
+    QCOMPARE(SelectedFileName, QStringLiteral("rest.py"));
+    QCOMPARE(SelectedDirectory, QStringLiteral("/data/"));
+    QCOMPARE(f.ui.owners, QStringList{"frmShow"});
+    // The whole catalogue again, by file name, with the panel cleared.
+    QCOMPARE(listed(window).size(), 6);
+    QVERIFY(listed(window).contains("served.py"));
+    QVERIFY(window.txtFileName->text().isEmpty());
+}
+
+REGISTER_TEST(TestBrowser)
+#include "tst_browser.moc"
