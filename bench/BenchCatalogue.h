@@ -1,0 +1,206 @@
+// What the catalogue benchmarks share: a catalogue of realistic files built from a fixed seed,
+// the timing of steps in wall and processor time, and the printed figures.
+#pragma once
+
+#include "platform/db/Connection.h"
+#include "platform/db/Recordset.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTableView>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <vector>
+
+namespace {
+
+const QStringList kWords = {"report", "invoice", "photo",   "holiday", "setup",   "readme",
+                            "notes",  "budget",  "draft",   "letter",  "scan",    "backup",
+                            "music",  "track",   "video",   "clip",    "project", "design",
+                            "logo",   "manual",  "guide",   "paper",   "thesis",  "data",
+                            "export", "import",  "summary", "agenda",  "minutes", "plan"};
+const QStringList kExtensions = {"txt", "pdf", "jpg", "png", "doc",
+                                 "xls", "zip", "mp3", "cpp", "h"};
+constexpr int kGroups = 200;
+constexpr int kSites = 2000;
+constexpr int kKeystrokes = 50;
+
+QRandomGenerator random(20261208);
+
+const QString &pick(const QStringList &list)
+{
+    return list[random.bounded(static_cast<int>(list.size()))];
+}
+
+QString capitalised(const QString &word)
+{
+    return word.left(1).toUpper() + word.mid(1);
+}
+
+QString twoDigits(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QChar(u'0'));
+}
+
+struct Names
+{
+    QStringList groups;
+    QStringList sites;
+};
+
+// Drawn first from a fixed seed, so that a reused catalogue gets the same names.
+Names drawNames()
+{
+    Names names;
+    for (int i = 0; i < kGroups; ++i)
+        names.groups << QStringLiteral("%1 %2").arg(capitalised(pick(kWords))).arg(i);
+    for (int i = 0; i < kSites; ++i)
+        names.sites << QStringLiteral("%1%2.example.org").arg(pick(kWords)).arg(i);
+    return names;
+}
+
+QVariantList fileRow(const Names &names, int i)
+{
+    const QString word = pick(kWords);
+    const QString name =
+            QStringLiteral("%1_%2_%3.%4")
+                    .arg(random.bounded(10) < 3 ? capitalised(word) : word, pick(kWords))
+                    .arg(random.bounded(1, 100000))
+                    .arg(pick(kExtensions));
+    const QString directory = QStringLiteral("/home/user/") + word;
+    const QString site = pick(names.sites);
+    return {name,
+            QStringLiteral("%1 %2 %3").arg(capitalised(pick(kWords)), pick(kWords), pick(kWords)),
+            directory + QLatin1Char('/') + name,
+            pick(names.groups),
+            QStringLiteral("2026-%1-%2").arg(twoDigits(1 + i % 12), twoDigits(1 + i % 28)),
+            i,
+            QStringLiteral("https://") + site,
+            site,
+            QStringLiteral("Author %1").arg(i % 500),
+            QStringLiteral("author%1@example.org").arg(i % 500),
+            QStringLiteral("/"),
+            directory,
+            QStringLiteral("DATA"),
+            QString::number(random.bounded(1, 10000000))};
+}
+
+// One row to a statement inside one transaction: Qt binds a statement's values in time that
+// grows faster than their number, so several rows to a statement are slower.
+void fill(db::Connection &connection, const Names &names, int rows)
+{
+    const QString insert = QStringLiteral(
+            "INSERT INTO fileprofile (FileName, FileDesc, FilePath, FileGroup, FileDate, "
+            "FileIndex, WebAddress, WebSiteName, Author, Email, Drive, Directory, Label, FSize) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    connection.Execute(QStringLiteral("BEGIN"));
+    for (int i = 0; i < rows; ++i)
+        connection.Execute(insert, fileRow(names, i));
+    connection.Execute(QStringLiteral("COMMIT"));
+}
+
+// Wall time is what a user waits; the thread's processor time leaves out the waits for a
+// processor that other programs on a busy machine cause.
+struct Time
+{
+    double wall;
+    double cpu;
+};
+
+double cpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+Time timed(const std::function<void()> &step)
+{
+    QElapsedTimer timer;
+    const double cpu = cpuMs();
+    timer.start();
+    step();
+    return {static_cast<double>(timer.nsecsElapsed()) / 1e6, cpuMs() - cpu};
+}
+
+struct Spread
+{
+    Time median;
+    Time p95;
+};
+
+Spread spreadOf(const std::vector<Time> &times)
+{
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    for (const Time &time : times) {
+        wall.push_back(time.wall);
+        cpu.push_back(time.cpu);
+    }
+    std::sort(wall.begin(), wall.end());
+    std::sort(cpu.begin(), cpu.end());
+    const auto at = [](const std::vector<double> &sorted, double share) {
+        return sorted[std::min(sorted.size() - 1, static_cast<size_t>(share * sorted.size()))];
+    };
+    return {{at(wall, 0.5), at(cpu, 0.5)}, {at(wall, 0.95), at(cpu, 0.95)}};
+}
+
+const char *verdict(bool met)
+{
+    return met ? "ok" : "MISSED";
+}
+
+void report(const char *what, const Time &time, const char *target = "", bool met = true)
+{
+    std::printf("%-44s %8.1f ms  (cpu %6.1f)  %s %s\n", what, time.wall, time.cpu, target,
+                *target ? verdict(met) : "");
+}
+
+void report(const QString &what, const Spread &spread, const char *target = "", bool met = true)
+{
+    std::printf("%-44s median %6.1f ms (cpu %5.1f)  p95 %6.1f ms (cpu %5.1f)  %s %s\n",
+                qPrintable(what), spread.median.wall, spread.median.cpu, spread.p95.wall,
+                spread.p95.cpu, target, *target ? verdict(met) : "");
+}
+
+long peakMemoryKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// Lets the view lay itself out and paints it, which reads the rows on screen.
+void paint(QTableView &view)
+{
+    QCoreApplication::processEvents();
+    view.viewport()->repaint();
+}
+
+// What a user types: the first characters of values in the catalogue, a key at a time.
+QStringList keystrokes(db::Connection &connection, const QString &column)
+{
+    QStringList typed;
+    while (typed.size() < kKeystrokes) {
+        db::Recordset rs;
+        rs.Open(QStringLiteral("SELECT %1 FROM fileprofile WHERE Inum = ?").arg(column), connection,
+                {random.bounded(1, 1000)});
+        const QString value = rs.AtEnd() ? QString() : rs.Fields(0).toString();
+        for (int length = 1; length <= std::min<int>(static_cast<int>(value.size()), 10)
+             && typed.size() < kKeystrokes;
+             ++length)
+            typed << value.left(length);
+    }
+    return typed;
+}
+
+} // namespace

@@ -1,0 +1,118 @@
+// The catalogue browser window itself over a catalogue of a million files: opening it, a search
+// keystroke in each mode with and without a filter until grid and count are updated, filter
+// changes, and going to the last row, with the peak memory of the whole run.
+//
+//   build/bench_browser [rows [catalogue]]
+//
+// rows defaults to 1000000. A catalogue file that exists is reused as it is (bench_grid makes
+// the same catalogue); one that does not is built there and kept.
+
+#include "BenchCatalogue.h"
+#include "app/CreateDatabase.h"
+#include "app/modGlobals.h"
+#include "catalogue/frmShow.h"
+#include "platform/db/ConnectString.h"
+#include "platform/db/DataControl.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace {
+
+// The window answers a step when its grid has painted the rows on screen.
+Time step(frmShow &window, const std::function<void()> &action)
+{
+    return timed([&] {
+        action();
+        paint(*window.DataGrid1);
+    });
+}
+
+void choose(QComboBox *list, const QString &text, const std::function<void()> &click)
+{
+    list->setCurrentIndex(std::max(0, list->findText(text)));
+    click();
+}
+
+void searchEveryMode(frmShow &window, db::Connection &connection, const Names &names)
+{
+    const struct
+    {
+        const char *label;
+        const char *column;
+        QRadioButton *option;
+    } modes[] = {{"file name", "FileName", window.Option1},
+                 {"description", "FileDesc", window.Option2},
+                 {"web site name", "Websitename", window.Option3}};
+    for (const auto &mode : modes) {
+        mode.option->setChecked(true);
+        const QStringList typed = keystrokes(connection, QString::fromLatin1(mode.column));
+        for (const bool inGroup : {false, true}) {
+            choose(window.cboGrpList, inGroup ? names.groups[17] : QStringLiteral("[All Groups]"),
+                   [&] { window.cboGrpList_Click(); });
+            std::vector<Time> times;
+            for (const QString &text : typed)
+                times.push_back(step(window, [&] { window.txtSearch->setText(text); }));
+            const Spread spread = spreadOf(times);
+            report(QStringLiteral("keystroke: %1%2").arg(mode.label, inGroup ? ", in a group" : ""),
+                   spread, "target < 16 / < 50 ms",
+                   spread.median.wall < 16 && spread.p95.wall < 50);
+            window.txtSearch->clear();
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 1000000;
+    QTemporaryDir dir;
+    const QString path = argc > 2 ? QString::fromLocal8Bit(argv[2])
+                                  : dir.filePath(QStringLiteral("catalogue.mdb"));
+    const bool reuse = QFile::exists(path);
+    if (!reuse)
+        CreateDatabase(path);
+    const Names names = drawNames();
+    db::Connection connection;
+    connection.Open(db::ConnectStringFor(path));
+    if (!reuse) {
+        std::printf("building a catalogue of %d files ...\n", rows);
+        std::fflush(stdout);
+        const Time build = timed([&] { fill(connection, names, rows); });
+        std::printf("built in %.0f s\n", build.wall / 1000);
+    }
+    ConnectString = db::ConnectStringFor(path);
+
+    frmShow window;
+    window.resize(1000, 760);
+    const Time open = step(window, [&] { window.show(); });
+    report("open the window (lists, count, first page)", open, "target < 1000 ms",
+           open.wall < 1000);
+    report("go to the last row", step(window, [&] { window.DataGrid1->scrollToBottom(); }));
+    report("filter change: group", step(window, [&] {
+               choose(window.cboGrpList, names.groups[17], [&] { window.cboGrpList_Click(); });
+           }));
+    report("filter change: web site", step(window, [&] {
+               choose(window.cboSiteList, names.sites[1230], [&] { window.cboSiteList_Click(); });
+           }));
+    report("filter change: back to all", step(window, [&] {
+               choose(window.cboSiteList, QStringLiteral("[All Sites]"),
+                      [&] { window.cboSiteList_Click(); });
+               choose(window.cboGrpList, QStringLiteral("[All Groups]"),
+                      [&] { window.cboGrpList_Click(); });
+           }));
+    searchEveryMode(window, connection, names);
+    std::printf("%-44s %s\n", "count shown", qPrintable(window.Label14->text()));
+    const long peak = peakMemoryKb();
+    std::printf("%-44s %8.1f MB  target < 300 MB %s\n", "peak memory (VmHWM)", peak / 1024.0,
+                verdict(peak >= 0 && peak < 300 * 1024));
+    return 0;
+}
