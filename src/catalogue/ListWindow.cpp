@@ -90,7 +90,7 @@ ListWindow::ListWindow(const ListDefinition &definition, QWidget *parent)
 void ListWindow::Form_Load()
 {
     CentreWindow(this);
-    trapped([this] {
+    ErrorTrap([this] {
         Adodc1->ConnectionString = ConnectString;
         Adodc1->setRecordSource(definition_.listSql, definition_.listValues);
         Adodc1->Refresh();
@@ -148,7 +148,7 @@ void ListWindow::DataGrid1_DblClick()
 {
     if (Adodc1->CurrentRow() < 0)
         return;
-    trapped([this] {
+    ErrorTrap([this] {
         PName->setText(TextOf(Adodc1->Fields(definition_.column)));
         txtIndex->setText(TextOf(Adodc1->Fields(QStringLiteral("Inum"))));
         switchButton(kNewButton, false);
@@ -163,7 +163,7 @@ void ListWindow::restoreList()
 
 void ListWindow::RefreshList()
 {
-    trapped([this] {
+    ErrorTrap([this] {
         restoreList();
         ClearTextBox();
         switchButton(kNewButton, true);
@@ -185,7 +185,7 @@ void ListWindow::PrintList()
 {
     if (!confirm(definition_.printQuestion, QStringLiteral("Print Confirmation")))
         return;
-    trapped([this] {
+    ErrorTrap([this] {
         ShowReport(definition_.report, definition_.printSql, definition_.printValues, {}, this);
     });
 }
@@ -238,15 +238,6 @@ void ListWindow::deletePickedRow()
 {
     RunCommand(QStringLiteral("DELETE FROM %1 WHERE Inum = ?").arg(definition_.table),
                {pickedRow()});
-}
-
-void ListWindow::trapped(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
 }
 
 void ListWindow::withOneRetry(const std::function<void()> &step)

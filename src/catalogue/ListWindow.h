@@ -89,8 +89,6 @@ protected:
     void insertName(const QString &name);
     void updatePickedName(const QString &name);
     void deletePickedRow();
-    // Runs step in the error trap: a failure shows "Error: " and its description.
-    void trapped(const std::function<void()> &step);
     // A delete that fails is offered once more; a second failure is only reported.
     void withOneRetry(const std::function<void()> &step);
 

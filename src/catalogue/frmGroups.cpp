@@ -3,6 +3,7 @@
 #include "app/CUtils.h"
 #include "app/session.h"
 #include "platform/db/Transaction.h"
+#include "platform/ui/Dialogs.h"
 
 #include <QLineEdit>
 
@@ -66,7 +67,7 @@ void frmGroups::AddNewRecord()
     }
     if (!confirm(QStringLiteral("Add New Group: ") + name, QStringLiteral("Add Confirmation")))
         return;
-    trapped([this, name] {
+    ErrorTrap([this, name] {
         insertName(name);
         ClearTextBox();
         SelectFromtype();
@@ -93,7 +94,7 @@ void frmGroups::ConfirmUpdate()
         return;
     // The files and snippets get the name as the group's own row keeps it: trimmed.
     sNewGroup = typedName();
-    trapped([this] {
+    ErrorTrap([this] {
         renameCascade();
         ShowRecordPosition();
         ClearTextBox();

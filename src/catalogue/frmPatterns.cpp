@@ -1,6 +1,7 @@
 #include "catalogue/frmPatterns.h"
 
 #include "app/session.h"
+#include "platform/ui/Dialogs.h"
 
 #include <QLineEdit>
 
@@ -57,7 +58,7 @@ void frmPatterns::AddNewRecord()
     if (!confirm(QStringLiteral("Are You Sure to Add Pattern: ") + pattern,
                  QStringLiteral("Add Confirmation")))
         return;
-    trapped([this, pattern] {
+    ErrorTrap([this, pattern] {
         insertName(pattern);
         ClearTextBox();
         SelectFromPatterns();
@@ -89,7 +90,7 @@ void frmPatterns::UpdateRecord()
     if (!confirm(QStringLiteral("Are You Sure to Update Pattern: ") + pattern,
                  QStringLiteral("Update Confirmation")))
         return;
-    trapped([this, pattern] {
+    ErrorTrap([this, pattern] {
         ReopenConnection();
         updatePickedName(pattern);
         ShowRecordPosition();

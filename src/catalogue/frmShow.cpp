@@ -371,7 +371,7 @@ void frmShow::fillList(QComboBox *list, const QVariantList &values)
 // The distinct values of a catalogue column come from its index, not from reading every row.
 void frmShow::LoadGrpList()
 {
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         const QVariantList values = db::DistinctValues(
                 SharedConnection(), QStringLiteral("fileprofile"), QStringLiteral("filegroup"));
@@ -384,14 +384,12 @@ void frmShow::LoadGrpList()
         }
         cboGrpList->setCurrentIndex(0);
         cboGrpList_Click();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmShow::LoadWebSite()
 {
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         const QVariantList values = db::DistinctValues(
                 SharedConnection(), QStringLiteral("fileprofile"), QStringLiteral("websitename"));
@@ -404,14 +402,12 @@ void frmShow::LoadWebSite()
         }
         cboSiteList->setCurrentIndex(0);
         cboSiteList_Click();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmShow::LoadGroupName()
 {
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("select CodeType from CodeTypes order by inum"));
@@ -427,33 +423,27 @@ void frmShow::LoadGroupName()
             cboGrpName->addItem(QString());
             cboGrpName->addItems(groups);
         }
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmShow::LoadWebName()
 {
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         fillList(cboWebName,
                  db::DistinctValues(SharedConnection(), QStringLiteral("webname"),
                                     QStringLiteral("webname")));
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmShow::LoadWebAddress()
 {
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         fillList(cboWebAddr,
                  db::DistinctValues(SharedConnection(), QStringLiteral("webname"),
                                     QStringLiteral("webaddress")));
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 // A new statement starts the grid at its first row.
@@ -488,11 +478,7 @@ QString frmShow::currentSite() const
 
 void frmShow::applyFilters()
 {
-    try {
-        showStatement(FilterStatement(currentGroup(), currentSite()));
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    ErrorTrap([&] { showStatement(FilterStatement(currentGroup(), currentSite())); });
 }
 
 void frmShow::cboGrpList_Click()
@@ -559,7 +545,7 @@ void frmShow::CountFileProfile()
 
 void frmShow::DataGrid1_DblClick()
 {
-    try {
+    ErrorTrap([&] {
         RecordCount = 0;
         CountFileProfile();
         if (RecordCount == 0 || AdoFile->CurrentRow() < 0)
@@ -584,9 +570,7 @@ void frmShow::DataGrid1_DblClick()
         show("Label", [this](const QString &v) { txtLabel->setText(v); });
         show("FSize", [this](const QString &v) { txtFSize->setText(v); });
         enableRowButtons(true);
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmShow::Toolbar1_ButtonClick(const QString &key)

@@ -25,16 +25,6 @@ QString nextConnectionName()
     return QStringLiteral("corvina-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-QString describe(const QSqlError &error)
-{
-    QString text = error.databaseText();
-    if (text.isEmpty())
-        text = error.driverText();
-    if (text.isEmpty())
-        text = error.text();
-    return text;
-}
-
 // CStr(value): the value as text, as the statements compare row numbers with quoted text.
 void sqlCStr(sqlite3_context *context, int, sqlite3_value **argv)
 {
@@ -67,12 +57,22 @@ void registerFunctions(QSqlDatabase &database)
 
 } // namespace
 
+QString Describe(const QSqlError &error)
+{
+    QString text = error.databaseText();
+    if (text.isEmpty())
+        text = error.driverText();
+    if (text.isEmpty())
+        text = error.text();
+    return text;
+}
+
 QSqlQuery PrepareStatement(const QSqlDatabase &database, const QString &sql, bool forwardOnly)
 {
     QSqlQuery query(database);
     query.setForwardOnly(forwardOnly);
     if (!query.prepare(sql))
-        throw DbError(describe(query.lastError()));
+        throw DbError(Describe(query.lastError()));
     return query;
 }
 
@@ -82,11 +82,11 @@ void ExecuteStatement(QSqlQuery &query, const QVariantList &values)
     // fail as they would on a fresh statement, not run with stale ones: prepared again, it
     // holds none.
     if (query.boundValues().size() > values.size() && !query.prepare(query.lastQuery()))
-        throw DbError(describe(query.lastError()));
+        throw DbError(Describe(query.lastError()));
     for (qsizetype i = 0; i < values.size(); ++i)
         query.bindValue(static_cast<int>(i), values[i]);
     if (!query.exec())
-        throw DbError(describe(query.lastError()));
+        throw DbError(Describe(query.lastError()));
 }
 
 QSqlQuery RunStatement(const QSqlDatabase &database, const QString &sql, const QVariantList &values,
@@ -127,7 +127,7 @@ void Connection::Open(const QString &connectString)
     database.setDatabaseName(path);
     database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     if (!database.open()) {
-        const QString text = describe(database.lastError());
+        const QString text = Describe(database.lastError());
         database = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
         throw DbError(text);
@@ -186,7 +186,7 @@ void Connection::Execute(const QString &sql, const QVariantList &values, Records
         rows.push_back(std::move(row));
     }
     if (query.lastError().isValid())
-        throw DbError(describe(query.lastError()));
+        throw DbError(Describe(query.lastError()));
     into.assign(std::move(names), std::move(rows));
 }
 

@@ -35,11 +35,6 @@ struct Start
     QVariantList after;
 };
 
-QString describe(const QSqlError &error)
-{
-    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
-}
-
 // Runs a statement and hands its rows over, finishing the read before it returns: a read left
 // part-way would keep the connection on the snapshot it began with, so that a later read missed
 // what other connections wrote since and a write of its own failed as busy.
@@ -53,7 +48,7 @@ QSqlRecord readAll(const Connection &connection, const BoundStatement &statement
     const QSqlError error = query.lastError();
     query.finish();
     if (error.isValid())
-        throw DbError(describe(error));
+        throw DbError(Describe(error));
     return record;
 }
 

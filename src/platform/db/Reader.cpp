@@ -8,20 +8,7 @@
 
 namespace db {
 
-namespace {
-
-// The engine's own words, as the connection reports them.
-QString describe(const QSqlError &error)
-{
-    QString text = error.databaseText();
-    if (text.isEmpty())
-        text = error.driverText();
-    if (text.isEmpty())
-        text = error.text();
-    return text;
-}
-
-} // namespace
+namespace { } // namespace
 
 Reader::~Reader()
 {
@@ -62,7 +49,7 @@ void Reader::readRow()
     if (current_)
         return;
     if (query_->lastError().isValid())
-        throw DbError(describe(query_->lastError()));
+        throw DbError(Describe(query_->lastError()));
     // Past the last row: let the engine end its read at once rather than when the reader goes.
     query_->finish();
 }

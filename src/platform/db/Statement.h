@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariantList>
 
 namespace db {
+
+// The engine's own words for a failure, as the error traps show them.
+QString Describe(const QSqlError &error);
 
 // The one place where a statement reaches the engine: prepared, its values bound by position,
 // executed. Throws DbError with the engine's description.

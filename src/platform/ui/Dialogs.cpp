@@ -141,6 +141,15 @@ void ErrorBox(const QString &description)
     MsgBox(QStringLiteral("Error: ") + description);
 }
 
+void ErrorTrap(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
 QString InputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
     return g_driver->inputBox(prompt, title.isEmpty() ? AppTitle() : title, defaultText);

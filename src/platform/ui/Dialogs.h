@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 // Message box styles, as decimal codes: buttons, icon and default button added together.
@@ -25,6 +27,8 @@ QString AppTitle();
 int MsgBox(const QString &prompt, int style = vbOKOnly, const QString &title = {});
 // The error trap's message: "Error: " and the description, OK only, the application's title.
 void ErrorBox(const QString &description);
+// Runs step in the error trap: any failure ends it and is shown through ErrorBox.
+void ErrorTrap(const std::function<void()> &step);
 QString InputBox(const QString &prompt, const QString &title = {}, const QString &defaultText = {});
 int ShowModal(QWidget *window, QWidget *owner = nullptr);
 // Asks where to save a file, starting at suggestedName; filter as QFileDialog takes it. The
