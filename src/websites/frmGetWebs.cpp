@@ -13,8 +13,8 @@ frmGetWebs::frmGetWebs(QWidget *parent)
             {QStringLiteral("Web Name"), QStringLiteral("Web Address"), QStringLiteral("Web ID")},
             QStringLiteral("Select the user you want to edit."), parent)
 {
-    lstParms->setColumnWidth(0, 190);
-    lstParms->setColumnWidth(1, 290);
+    lstParms->setColumnWidth(0, 180);
+    lstParms->setColumnWidth(1, 270);
     resize(580, 360);
 }
 
@@ -29,7 +29,8 @@ void frmGetWebs::FillWebList()
 {
     try {
         ReopenConnection();
-        db::Recordset &rs = SharedRecordset();
+        // The pickers' own record set, so that the window that opened one keeps its rows.
+        db::Recordset &rs = SharedRecordset2();
         RunOn(rs,
               QStringLiteral("SELECT webname, webaddress, webid  FROM webname order by webname"));
         // The number is listed as text, so its column sorts as text too.

@@ -25,10 +25,12 @@ namespace {
 const char *const kSelectSite =
         "Select webid,webname,webaddress,companyname,address,city,state,zip,country,phonenum,"
         "faxnum,pointofcontact,email,notes from webname where trim(CStr(webid))=?";
+// The blank before "where" keeps the value's place apart from the word: the database driver
+// names each "?" and would read "?where" as one name.
 const char *const kUpdateSite =
         "update webname set webname = ?,webaddress = ?,companyname = ?,address = ?,city = ?,"
         "state = ?,zip = ?,country = ?,PhoneNum = ?,FaxNum = ?,PointofContact = ?,Email = ?,"
-        "Notes = ?where trim(CStr(webid)) = ? ";
+        "Notes = ? where trim(CStr(webid)) = ? ";
 const char *const kInsertSite =
         "insert into webname (webname,webaddress,companyname,address,city,state,zip,country,"
         "phonenum,faxnum,pointofcontact,email,notes)values(?, ?, ?,?, ?, ?,?, ?, ?,?, ?, ?,?)";
