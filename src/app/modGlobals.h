@@ -47,6 +47,9 @@ struct ProgramValues
     QString SelectedFilePath;
     // Set by the file manager when it changed or removed a catalogue row.
     bool CatalogueChanged = false;
+    // The web site picker's result: the webid of the site chosen, and whether one was chosen.
+    qint64 SelectedWebId = 0;
+    bool WebPicked = false;
 };
 
 extern ProgramValues g_program;
@@ -81,6 +84,8 @@ inline QString &SelectedFileName = g_program.SelectedFileName;
 inline QString &SelectedDirectory = g_program.SelectedDirectory;
 inline QString &SelectedFilePath = g_program.SelectedFilePath;
 inline bool &CatalogueChanged = g_program.CatalogueChanged;
+inline qint64 &SelectedWebId = g_program.SelectedWebId;
+inline bool &WebPicked = g_program.WebPicked;
 
 // The shared log, parameter store and utilities, created on first use.
 CLog &Log();
@@ -93,9 +98,15 @@ void SetMainMenu(frmMenu *menu);
 
 // Every single quote doubled, for a value placed between quotes in a statement.
 QString FixQuotes(const QString &text);
-// Hand LaunchAddress, or "mailto:" + LaunchMailAddress, to the desktop.
-void OpenAddress();
-void OpenMailAddress();
+// Hand LaunchAddress, or "mailto:" + LaunchMailAddress, to the desktop. Only a web address
+// (http or https; a bare site name such as "www.example.org" is given "http://") or an e-mail
+// address ever reaches it: anything else, a program, a file or another scheme, is refused with a
+// message, and the result is false.
+bool OpenAddress();
+bool OpenMailAddress();
+// The address as the desktop gets it, or an empty text when it is refused.
+QString ShellWebAddress(const QString &address);
+QString ShellMailAddress(const QString &address);
 
 // Puts every shared value back as at program start (a new session in the same process).
 void ResetGlobals();

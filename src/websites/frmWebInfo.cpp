@@ -1,0 +1,393 @@
+#include "websites/frmWebInfo.h"
+
+#include "app/CLog.h"
+#include "app/CUtils.h"
+#include "app/modGlobals.h"
+#include "app/session.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Fields.h"
+#include "platform/ui/ToolBar.h"
+#include "platform/ui/WindowCatalogue.h"
+#include "reports/ShowReport.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const char *const kSelectSite =
+        "Select webid,webname,webaddress,companyname,address,city,state,zip,country,phonenum,"
+        "faxnum,pointofcontact,email,notes from webname where trim(CStr(webid))=?";
+// The blank before "where" keeps the value's place apart from the word: the database driver
+// names each "?" and would read "?where" as one name.
+const char *const kUpdateSite =
+        "update webname set webname = ?,webaddress = ?,companyname = ?,address = ?,city = ?,"
+        "state = ?,zip = ?,country = ?,PhoneNum = ?,FaxNum = ?,PointofContact = ?,Email = ?,"
+        "Notes = ? where trim(CStr(webid)) = ? ";
+const char *const kInsertSite =
+        "insert into webname (webname,webaddress,companyname,address,city,state,zip,country,"
+        "phonenum,faxnum,pointofcontact,email,notes)values(?, ?, ?,?, ?, ?,?, ?, ?,?, ?, ?,?)";
+const char *const kPrintSites = "SELECT webname, webaddress, notes, companyname, pointofcontact, "
+                                "email FROM webname ORDER BY webid";
+
+// The notes select their whole text on focus, as the one-line boxes do.
+class SelectAllNotes : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusIn) {
+            auto *box = static_cast<QPlainTextEdit *>(watched);
+            QTimer::singleShot(0, box, [box] { box->selectAll(); });
+            box->selectAll();
+        }
+        return false;
+    }
+};
+
+QLineEdit *textBox(const QString &name, QWidget *parent)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    SelectAllOnFocus(box);
+    return box;
+}
+
+QGroupBox *frame(const QString &name, const QString &title, QWidget *parent)
+{
+    auto *box = new QGroupBox(title, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+// Adds a label and its field to a grid row, the field spanning span columns.
+void addField(QGridLayout *grid, int row, int column, const QString &label, QWidget *field,
+              int span = 1)
+{
+    grid->addWidget(FieldLabel(label, field, field->parentWidget()), row, column);
+    grid->addWidget(field, row, column + 1, 1, span);
+}
+
+} // namespace
+
+frmWebInfo::frmWebInfo(QWidget *parent)
+    : FormDialog(parent)
+    , Toolbar1(new KeyedToolBar(this))
+{
+    setObjectName(QStringLiteral("frmWebInfo"));
+    setWindowTitle(QStringLiteral("Web Information"));
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->addButtons({
+            {"kSep0"},
+            {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
+            {"kSep1"},
+            {"kUpdate", "Update", "document-save", QStyle::SP_DialogSaveButton},
+            {"kSep2"},
+            {"kCancel", "Cancel", "edit-clear", QStyle::SP_DialogResetButton},
+            {"kSep3"},
+            {"kDelete", "Delete", "edit-delete", QStyle::SP_TrashIcon},
+            {"kSep4"},
+            {"kPrint", "Print", "document-print", QStyle::SP_FileDialogInfoView},
+            {"kSep5"},
+            {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+    });
+
+    QGroupBox *site = frame(QStringLiteral("fraSite"), QStringLiteral("Web Site"), this);
+    QGroupBox *postal = frame(QStringLiteral("fraAddress"), QStringLiteral("Postal Address"), this);
+    QGroupBox *contact = frame(QStringLiteral("fraContact"), QStringLiteral("Contact"), this);
+
+    txtWebID = new QLineEdit(site);
+    txtWebID->setObjectName(QStringLiteral("txtWebID"));
+    // The number is the chosen site's, given by the directory, never typed.
+    txtWebID->setReadOnly(true);
+    txtWebID->setMaximumWidth(90);
+    QPalette readOnly = txtWebID->palette();
+    readOnly.setColor(QPalette::Base, readOnly.color(QPalette::Window));
+    txtWebID->setPalette(readOnly);
+    txtWebName = textBox(QStringLiteral("txtWebName"), site);
+    txtWebAddress = textBox(QStringLiteral("txtWebAddress"), site);
+    txtCompany = textBox(QStringLiteral("txtCompany"), site);
+    txtAddress = textBox(QStringLiteral("txtAddress"), postal);
+    txtCity = textBox(QStringLiteral("txtCity"), postal);
+    txtState = textBox(QStringLiteral("txtState"), postal);
+    txtZip = textBox(QStringLiteral("txtZip"), postal);
+    txtCountry = textBox(QStringLiteral("txtCountry"), postal);
+    txtPhoneNum = textBox(QStringLiteral("txtPhoneNum"), contact);
+    txtFaxNum = textBox(QStringLiteral("txtFaxNum"), contact);
+    txtPointofContact = textBox(QStringLiteral("txtPointofContact"), contact);
+    txtEmail = textBox(QStringLiteral("txtEmail"), contact);
+    txtNotes = new QPlainTextEdit(this);
+    txtNotes->setObjectName(QStringLiteral("txtNotes"));
+    txtNotes->setTabChangesFocus(true);
+    txtNotes->installEventFilter(new SelectAllNotes(txtNotes));
+    txtNotes->setMinimumHeight(70);
+
+    cmdShow = new QPushButton(QStringLiteral("Show Na&mes"), site);
+    cmdShow->setObjectName(QStringLiteral("cmdShow"));
+    cmdGoToWeb = new QPushButton(QStringLiteral("&Visit Web Site..."), site);
+    cmdGoToWeb->setObjectName(QStringLiteral("cmdGoToWeb"));
+    cmdSendEmail = new QPushButton(QStringLiteral("..."), contact);
+    cmdSendEmail->setObjectName(QStringLiteral("cmdSendEmail"));
+    PictureButton(cmdSendEmail, QStringLiteral("Send E-mail"));
+    cmdSendEmail->setMaximumWidth(cmdSendEmail->sizeHint().height() * 2);
+    for (QPushButton *button : {cmdShow, cmdGoToWeb, cmdSendEmail})
+        button->setAutoDefault(false);
+
+    auto *siteGrid = new QGridLayout(site);
+    addField(siteGrid, 0, 0, QStringLiteral("Web I&D:"), txtWebID);
+    siteGrid->addWidget(cmdShow, 0, 3);
+    addField(siteGrid, 1, 0, QStringLiteral("&WebSite Name:"), txtWebName, 3);
+    addField(siteGrid, 2, 0, QStringLiteral("Web &Address:"), txtWebAddress, 2);
+    siteGrid->addWidget(cmdGoToWeb, 2, 3);
+    addField(siteGrid, 3, 0, QStringLiteral("&Company:"), txtCompany, 3);
+    siteGrid->setColumnStretch(2, 1);
+
+    auto *postalGrid = new QGridLayout(postal);
+    addField(postalGrid, 0, 0, QStringLiteral("Add&ress:"), txtAddress, 5);
+    addField(postalGrid, 1, 0, QStringLiteral("C&ity:"), txtCity);
+    addField(postalGrid, 1, 2, QStringLiteral("S&tate:"), txtState);
+    addField(postalGrid, 1, 4, QStringLiteral("&ZipCode:"), txtZip);
+    addField(postalGrid, 2, 0, QStringLiteral("Cou&ntry:"), txtCountry);
+    postalGrid->setColumnStretch(1, 3);
+    postalGrid->setColumnStretch(3, 2);
+    postalGrid->setColumnStretch(5, 2);
+
+    auto *contactGrid = new QGridLayout(contact);
+    addField(contactGrid, 0, 0, QStringLiteral("&Phone Number:"), txtPhoneNum);
+    addField(contactGrid, 0, 2, QStringLiteral("&Fax Number:"), txtFaxNum, 2);
+    addField(contactGrid, 1, 0, QStringLiteral("C&ontact Person:"), txtPointofContact, 4);
+    addField(contactGrid, 2, 0, QStringLiteral("&E-mail:"), txtEmail, 3);
+    contactGrid->addWidget(cmdSendEmail, 2, 4);
+    contactGrid->setColumnStretch(1, 1);
+    contactGrid->setColumnStretch(3, 1);
+
+    auto *notes = new QGridLayout;
+    notes->addWidget(FieldLabel(QStringLiteral("Note&s:"), txtNotes, this), 0, 0,
+                     Qt::AlignTop | Qt::AlignLeft);
+    notes->addWidget(txtNotes, 1, 0);
+
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(10, 8, 10, 10);
+    body->addWidget(site);
+    body->addWidget(postal);
+    body->addWidget(contact);
+    body->addLayout(notes, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Toolbar1);
+    layout->addLayout(body, 1);
+    resize(600, 600);
+
+    connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &frmWebInfo::Toolbar1_ButtonClick);
+    connect(cmdShow, &QPushButton::clicked, this, &frmWebInfo::cmdShow_Click);
+    connect(cmdGoToWeb, &QPushButton::clicked, this, &frmWebInfo::cmdGoToWeb_Click);
+    connect(cmdSendEmail, &QPushButton::clicked, this, &frmWebInfo::cmdSendEmail_Click);
+}
+
+void frmWebInfo::Form_Load()
+{
+    CentreWindow(this);
+    txtWebName->setFocus();
+}
+
+QList<QLineEdit *> frmWebInfo::lineFields() const
+{
+    return {txtWebID, txtWebName, txtWebAddress, txtCompany, txtAddress,        txtCity, txtState,
+            txtZip,   txtCountry, txtPhoneNum,   txtFaxNum,  txtPointofContact, txtEmail};
+}
+
+bool frmWebInfo::trapped(const std::function<void()> &step)
+{
+    try {
+        step();
+        return true;
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+        return false;
+    }
+}
+
+void frmWebInfo::cmdShow_Click()
+{
+    WebPicked = false;
+    OpenWindow(QStringLiteral("frmGetWebs"), this);
+    if (!WebPicked)
+        return;
+    ClearAllFields();
+    SelectFromWebName();
+    repaint();
+}
+
+void frmWebInfo::SelectFromWebName()
+{
+    trapped([this] {
+        ReopenConnection();
+        db::Recordset &rs = SharedRecordset();
+        RunOn(rs, QString::fromLatin1(kSelectSite), {Trim(QString::number(SelectedWebId))});
+        rs.Requery();
+        if (rs.AtEnd())
+            return;
+        const QList<QLineEdit *> boxes = lineFields();
+        for (int i = 0; i < boxes.size(); ++i) {
+            const QString value = TextOf(rs.Fields(i));
+            if (!value.isEmpty())
+                boxes[i]->setText(value);
+        }
+        const QString notes = TextOf(rs.Fields(static_cast<int>(boxes.size())));
+        if (!notes.isEmpty())
+            txtNotes->setPlainText(notes);
+    });
+}
+
+void frmWebInfo::ClearAllFields()
+{
+    for (QLineEdit *box : lineFields())
+        box->clear();
+    txtNotes->clear();
+}
+
+bool frmWebInfo::AddEditWebName()
+{
+    try {
+        ReopenConnection();
+        db::Recordset &rs = SharedRecordset();
+        // An empty directory is one without this site yet: its first site is added below.
+        RunOn(rs, QStringLiteral("select distinct webid, webname from webname"));
+        const QString id = Trim(txtWebID->text());
+        if (Trim(txtWebName->text()).isEmpty()) {
+            MsgBox(QStringLiteral("Please enter information!"), vbCritical,
+                   QStringLiteral("Error!"));
+            return false;
+        }
+        QString foundId;
+        WebFound = false;
+        for (; !rs.AtEnd() && !WebFound; rs.MoveNext()) {
+            foundId = Trim(TextOf(rs.Fields(0)));
+            WebFound = !id.isEmpty() && foundId == id;
+        }
+        QVariantList values;
+        for (QLineEdit *box : lineFields().mid(1))
+            values << box->text();
+        values << txtNotes->toPlainText();
+        if (WebFound) {
+            RunCommand(QString::fromLatin1(kUpdateSite), values << foundId);
+            Log().addEntry(LogInfo, QStringLiteral("Record Updated in Database!"));
+        } else {
+            RunCommand(QString::fromLatin1(kInsertSite), values);
+            Log().addEntry(LogInfo, QStringLiteral("Record Added to Database!"));
+        }
+        Log().resetStat();
+        return true;
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+        return false;
+    }
+}
+
+bool frmWebInfo::DeleteName()
+{
+    WebFound = false;
+    try {
+        ReopenConnection();
+        db::Recordset &rs = SharedRecordset();
+        RunOn(rs, QStringLiteral("select distinct webid from webname"));
+        if (rs.AtEnd()) {
+            ReportError(LogError, QStringLiteral("Error1"), QStringLiteral("error_run2"), vbOKOnly);
+            return false;
+        }
+        const QString id = Trim(txtWebID->text());
+        if (id.isEmpty() || Trim(txtWebName->text()).isEmpty())
+            return false;
+        bool found = false;
+        for (; !rs.AtEnd() && !found; rs.MoveNext())
+            found = Trim(TextOf(rs.Fields(0))) == id;
+        if (!found) {
+            MsgBox(QStringLiteral("Record not found!"), vbCritical, QStringLiteral("Error!"));
+            return false;
+        }
+        RunCommand(QStringLiteral("delete from webname where trim(CStr(webid)) =?"), {id});
+        WebFound = true;
+        return true;
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+        return false;
+    }
+}
+
+void frmWebInfo::SaveWebSite()
+{
+    if (txtWebName->text().isEmpty())
+        return;
+    // A save that did not go through keeps what was typed, to be mended and saved again.
+    if (AddEditWebName())
+        ClearAllFields();
+}
+
+void frmWebInfo::RemoveWebSite()
+{
+    if (DeleteName())
+        ClearAllFields();
+}
+
+void frmWebInfo::cmdGoToWeb_Click()
+{
+    if (Trim(txtWebAddress->text()).isEmpty())
+        return;
+    LaunchAddress = Trim(txtWebAddress->text());
+    OpenAddress();
+}
+
+void frmWebInfo::cmdSendEmail_Click()
+{
+    if (Trim(txtEmail->text()).isEmpty())
+        return;
+    LaunchMailAddress = Trim(txtEmail->text());
+    OpenMailAddress();
+}
+
+void frmWebInfo::PrintWebSites()
+{
+    if (MsgBox(QStringLiteral("Print Web Site Report?"), vbYesNo + vbCritical,
+               QStringLiteral("Print Confirmation"))
+        != vbYes)
+        return;
+    // The whole directory, under the title the report catalogue holds (the layout's own when
+    // none was chosen).
+    trapped([this] {
+        ShowReport(QStringLiteral("rptWebSiteList"), QString::fromLatin1(kPrintSites), {},
+                   ReportTitle, this);
+    });
+}
+
+void frmWebInfo::Toolbar1_ButtonClick(const QString &key)
+{
+    if (key == QLatin1String("kExit"))
+        HandleExitClick();
+    else if (key == QLatin1String("kUpdate"))
+        SaveWebSite();
+    else if (key == QLatin1String("kCancel"))
+        ClearAllFields();
+    else if (key == QLatin1String("kDelete"))
+        RemoveWebSite();
+    else if (key == QLatin1String("kPrint"))
+        PrintWebSites();
+    else if (key == QLatin1String("kHelp"))
+        MsgBox(QStringLiteral("Enter Web Site Information."), vbInformation);
+}
+
+void frmWebInfo::HandleExitClick()
+{
+    close();
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/ui/Form.h"
+
+#include <functional>
+
+class KeyedToolBar;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The web site directory: one site at a time, chosen in the web site picker, with its address,
+// company, postal address, telephone, contact and notes. A site is new while no row of the
+// directory has the number in txtWebID, and existing otherwise; after every save the fields are
+// empty again. The site's address and contact can be opened in the desktop's browser and mail
+// program, and the whole directory printed.
+class frmWebInfo : public FormDialog
+{
+    Q_OBJECT
+public:
+    explicit frmWebInfo(QWidget *parent = nullptr);
+
+    KeyedToolBar *Toolbar1;
+    QLineEdit *txtWebID;
+    QLineEdit *txtWebName;
+    QLineEdit *txtWebAddress;
+    QLineEdit *txtCompany;
+    QLineEdit *txtAddress;
+    QLineEdit *txtCity;
+    QLineEdit *txtState;
+    QLineEdit *txtZip;
+    QLineEdit *txtCountry;
+    QLineEdit *txtPhoneNum;
+    QLineEdit *txtFaxNum;
+    QLineEdit *txtPointofContact;
+    QLineEdit *txtEmail;
+    QPlainTextEdit *txtNotes;
+    QPushButton *cmdShow;
+    QPushButton *cmdGoToWeb;
+    QPushButton *cmdSendEmail;
+
+    // Set by the last save or delete: the site in the fields has a row in the directory.
+    bool WebFound = false;
+
+    void Form_Load() override;
+    void cmdShow_Click();
+    void cmdGoToWeb_Click();
+    void cmdSendEmail_Click();
+    void Toolbar1_ButtonClick(const QString &key);
+
+    // Fills the fields from the row of the site chosen in the picker (SelectedWebId).
+    void SelectFromWebName();
+    void ClearAllFields();
+    // Updates the site's row when it has one, or adds a row; logs which. True when saved.
+    bool AddEditWebName();
+    // Deletes the site's row when it has one. True (and WebFound) when it was deleted.
+    bool DeleteName();
+    void SaveWebSite();
+    void RemoveWebSite();
+    void PrintWebSites();
+    void HandleExitClick();
+
+private:
+    // The fields in the order of the directory's columns, webid first.
+    QList<QLineEdit *> lineFields() const;
+    // Runs step in the error trap: a failure shows "Error: " and its description; true when the
+    // step ran through.
+    static bool trapped(const std::function<void()> &step);
+};
