@@ -2,6 +2,7 @@
 
 #include "app/modGlobals.h"
 #include "platform/ui/WindowCatalogue.h"
+#include "security/frmChangePass.h"
 #include "security/frmLogin.h"
 #include "security/frmVerify.h"
 
@@ -19,6 +20,23 @@ void typedAtLogin(QWidget *)
     CurrentPassword = QStringLiteral("secret");
 }
 
+void newPasswordTyped(QWidget *window)
+{
+    CurrentUserID = QStringLiteral("admin");
+    CurrentPassword = QStringLiteral("rowan");
+    auto *change = static_cast<frmChangePass *>(window);
+    change->ensureLoaded();
+    change->txtNewPwd->setText(QStringLiteral("Heron2027"));
+    change->txtNewPwd2->setText(QStringLiteral("Heron2027"));
+}
+
+void passwordChanged(QWidget *window)
+{
+    auto *change = static_cast<frmChangePass *>(window);
+    change->txtActivationDate->setText(QStringLiteral("12/07/2026"));
+    change->txtExpirationDate->setText(QStringLiteral("01/06/2027"));
+}
+
 } // namespace
 
 // Named to the linker by the build, so that every program linking this folder registers these.
@@ -27,5 +45,7 @@ extern const int corvina_windows_security;
 const int corvina_windows_security = RegisterWindows({
         WindowOf<frmLogin>(QStringLiteral("frmLogin"), typedUserId),
         WindowOf<frmVerify>(QStringLiteral("frmVerify"), typedAtLogin),
+        WindowOf<frmChangePass>(QStringLiteral("frmChangePass"), newPasswordTyped,
+                                {{QStringLiteral("changed"), passwordChanged}}),
 });
 }
