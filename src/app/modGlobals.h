@@ -39,6 +39,11 @@ struct ProgramValues
     int OptionType = 0;
     QString OptionValue;
     bool OptionChosen = false;
+    // The user picker's hand-over to the user window: the account picked and whether one was.
+    QString PickedUserID;
+    QString PickedUserName;
+    QString PickedUserGroup;
+    bool UserPicked = false;
 };
 
 extern ProgramValues g_program;
@@ -68,6 +73,10 @@ inline QString &ReportTitle = g_program.ReportTitle;
 inline int &OptionType = g_program.OptionType;
 inline QString &OptionValue = g_program.OptionValue;
 inline bool &OptionChosen = g_program.OptionChosen;
+inline QString &PickedUserID = g_program.PickedUserID;
+inline QString &PickedUserName = g_program.PickedUserName;
+inline QString &PickedUserGroup = g_program.PickedUserGroup;
+inline bool &UserPicked = g_program.UserPicked;
 
 // The shared log, parameter store and utilities, created on first use.
 CLog &Log();

@@ -4,9 +4,13 @@
 #include "platform/ui/WindowCatalogue.h"
 #include "security/frmChangePass.h"
 #include "security/frmLogin.h"
+#include "security/frmShowUsers.h"
+#include "security/frmUser.h"
 #include "security/frmVerify.h"
 
+#include <QComboBox>
 #include <QLineEdit>
+#include <QTreeWidget>
 
 namespace {
 
@@ -37,6 +41,37 @@ void passwordChanged(QWidget *window)
     change->txtExpirationDate->setText(QStringLiteral("01/06/2027"));
 }
 
+void accountTyped(QWidget *window)
+{
+    auto *user = static_cast<frmUser *>(window);
+    user->ensureLoaded();
+    user->txtUserID->setText(QStringLiteral("mgarner"));
+    user->txtUserName->setText(QStringLiteral("Mara Garner"));
+    user->cboUserGroup->setEditText(QStringLiteral("Billing"));
+}
+
+void passwordReset(QWidget *window)
+{
+    auto *user = static_cast<frmUser *>(window);
+    user->ClearAllFields();
+    user->txtPassword->setText(QStringLiteral("quintave"));
+}
+
+void someAccounts(QWidget *window)
+{
+    auto *picker = static_cast<frmShowUsers *>(window);
+    picker->ensureLoaded();
+    const QStringList accounts[] = {
+            {QStringLiteral("bquill"), QStringLiteral("Bram Quill"), QStringLiteral("Payroll")},
+            {QStringLiteral("jsorrel"), QStringLiteral("Juno Sorrel"), QStringLiteral("User")},
+            {QStringLiteral("mgarner"), QStringLiteral("Mara Garner"), QStringLiteral("Billing")},
+            {QStringLiteral("tvance"), QStringLiteral("Tamsin Vance"),
+             QStringLiteral("Accountant")},
+    };
+    for (const QStringList &account : accounts)
+        new QTreeWidgetItem(picker->lstParms, account);
+}
+
 } // namespace
 
 // Named to the linker by the build, so that every program linking this folder registers these.
@@ -47,5 +82,8 @@ const int corvina_windows_security = RegisterWindows({
         WindowOf<frmVerify>(QStringLiteral("frmVerify"), typedAtLogin),
         WindowOf<frmChangePass>(QStringLiteral("frmChangePass"), newPasswordTyped,
                                 {{QStringLiteral("changed"), passwordChanged}}),
+        WindowOf<frmUser>(QStringLiteral("frmUser"), accountTyped,
+                          {{QStringLiteral("reset"), passwordReset}}),
+        WindowOf<frmShowUsers>(QStringLiteral("frmShowUsers"), someAccounts),
 });
 }
