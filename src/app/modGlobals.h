@@ -50,6 +50,11 @@ struct ProgramValues
     // The web site picker's result: the webid of the site chosen, and whether one was chosen.
     qint64 SelectedWebId = 0;
     bool WebPicked = false;
+    // The user picker's hand-over to the user window: the account picked and whether one was.
+    QString PickedUserID;
+    QString PickedUserName;
+    QString PickedUserGroup;
+    bool UserPicked = false;
 };
 
 extern ProgramValues g_program;
@@ -86,6 +91,10 @@ inline QString &SelectedFilePath = g_program.SelectedFilePath;
 inline bool &CatalogueChanged = g_program.CatalogueChanged;
 inline qint64 &SelectedWebId = g_program.SelectedWebId;
 inline bool &WebPicked = g_program.WebPicked;
+inline QString &PickedUserID = g_program.PickedUserID;
+inline QString &PickedUserName = g_program.PickedUserName;
+inline QString &PickedUserGroup = g_program.PickedUserGroup;
+inline bool &UserPicked = g_program.UserPicked;
 
 // The shared log, parameter store and utilities, created on first use.
 CLog &Log();

@@ -1,0 +1,63 @@
+#include "security/frmShowUsers.h"
+
+#include "app/CUtils.h"
+#include "app/modGlobals.h"
+#include "app/session.h"
+#include "platform/ui/Dialogs.h"
+
+#include <QTreeWidget>
+
+frmShowUsers::frmShowUsers(QWidget *parent)
+    : PickerWindow(
+            QStringLiteral("frmShowUsers"), QStringLiteral("View Users"),
+            {QStringLiteral("UserID"), QStringLiteral("User Name"), QStringLiteral("User Group")},
+            QStringLiteral("Select the user you want to edit."), parent)
+{
+    lstParms->setColumnWidth(0, 140);
+    lstParms->setColumnWidth(1, 200);
+    resize(500, height());
+}
+
+void frmShowUsers::Form_Load()
+{
+    CentreWindow(this);
+    PickedUserID.clear();
+    PickedUserName.clear();
+    PickedUserGroup.clear();
+    try {
+        LoadUsers();
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+bool frmShowUsers::LoadUsers()
+{
+    ReopenConnection();
+    db::Recordset &rs = SharedRecordset();
+    RunOn(rs, QStringLiteral("SELECT userid, username, usergroup FROM tblusers order by userid"));
+    const bool any = !rs.AtEnd();
+    for (; !rs.AtEnd(); rs.MoveNext())
+        addRow({Trim(TextOf(rs.Fields(0))), TextOf(rs.Fields(1)), TextOf(rs.Fields(2))});
+    rs.Close();
+    return any;
+}
+
+void frmShowUsers::PickUser()
+{
+    QTreeWidgetItem *selected = lstParms->currentItem();
+    Pick(selected && selected->isSelected() ? selected : nullptr);
+}
+
+void frmShowUsers::Pick(QTreeWidgetItem *selected)
+{
+    PickedUserID.clear();
+    PickedUserName.clear();
+    PickedUserGroup.clear();
+    if (!selected)
+        return;
+    PickedUserID = selected->text(0);
+    PickedUserName = selected->text(1);
+    PickedUserGroup = selected->text(2);
+    UserPicked = true;
+}

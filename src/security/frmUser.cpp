@@ -1,0 +1,322 @@
+#include "security/frmUser.h"
+
+#include "app/CLog.h"
+#include "app/CUtils.h"
+#include "app/modGlobals.h"
+#include "app/session.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Fields.h"
+#include "platform/ui/ToolBar.h"
+#include "security/Accounts.h"
+#include "security/frmShowUsers.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <optional>
+
+namespace {
+
+const char *const kGroups[] = {"Administrator", "Billing", "Payroll", "Accountant", "User", ""};
+
+QLineEdit *textBox(const QString &name, QWidget *parent)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    SelectAllOnFocus(box);
+    return box;
+}
+
+QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void refuse(const QString &message)
+{
+    MsgBox(message, vbCritical, QStringLiteral("Error!"));
+}
+
+// Reads the accounts afresh over the shared session. An empty table is reported with message
+// and gives false.
+bool readAccounts(const QString &sql, const QString &message)
+{
+    ReopenConnection();
+    RunOn(SharedRecordset(), sql);
+    if (!SharedRecordset().AtEnd())
+        return true;
+    ReportError(LogError, QStringLiteral("Error1"), message, vbOKOnly);
+    return false;
+}
+
+// Walks the accounts read for the row whose user ID, blanks trimmed, is exactly id; gives that
+// row's user ID as it is stored, or nothing.
+std::optional<QString> findAccount(const QString &id)
+{
+    db::Recordset &rs = SharedRecordset();
+    for (rs.MoveFirst(); !rs.AtEnd(); rs.MoveNext()) {
+        const QString stored = TextOf(rs.Fields(0));
+        if (Trim(stored) == id)
+            return stored;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+frmUser::frmUser(QWidget *parent)
+    : FormDialog(parent)
+    , tbrMain(new KeyedToolBar(this))
+    , txtUserID(textBox(QStringLiteral("txtUserID"), this))
+    , txtUserName(textBox(QStringLiteral("txtUserName"), this))
+    , cboUserGroup(new QComboBox(this))
+    , txtPassword(textBox(QStringLiteral("txtPassword"), this))
+    , txtActivationDate(textBox(QStringLiteral("txtActivationDate"), this))
+    , txtExpirationDate(textBox(QStringLiteral("txtExpirationDate"), this))
+    , cmdShowUsers(button(QStringLiteral("cmdShowUsers"), QStringLiteral("Show Users"), this))
+    , cmdPwdReset(button(QStringLiteral("cmdPwdReset"), QStringLiteral("&Reset Password "), this))
+{
+    setObjectName(QStringLiteral("frmUser"));
+    setWindowTitle(QStringLiteral("User Information Screen"));
+    tbrMain->setObjectName(QStringLiteral("tbrMain"));
+    tbrMain->addButtons({
+            {"kSep0"},
+            {"kClose", "Close", "window-close", QStyle::SP_DialogCloseButton},
+            {"kSep1"},
+            {"kFinish", "Finish", "dialog-ok", QStyle::SP_DialogOkButton},
+            {"kSave", "Save", "document-save", QStyle::SP_DialogSaveButton},
+            {"kSep2"},
+            {"kCancel", "Cancel", "edit-clear", QStyle::SP_DialogResetButton},
+            {"kDelete", "Delete", "edit-delete", QStyle::SP_TrashIcon},
+            {"kSep3"},
+            {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+    });
+    txtUserName->setToolTip(QStringLiteral("User's First Name"));
+    cboUserGroup->setObjectName(QStringLiteral("cboUserGroup"));
+    cboUserGroup->setEditable(true);
+    // A group is kept as typed: no completion into a listed group, no typed group added to the
+    // list.
+    cboUserGroup->setCompleter(nullptr);
+    cboUserGroup->setInsertPolicy(QComboBox::NoInsert);
+    SelectAllOnFocus(cboUserGroup->lineEdit());
+    // The password is shown only after a reset, and only as the one the account is told to use.
+    txtPassword->setEchoMode(QLineEdit::Password);
+    ShownOnly(txtPassword);
+    // New accounts are always dated from today; the dates are shown, not typed.
+    ShownOnly(txtActivationDate);
+    ShownOnly(txtExpirationDate);
+
+    auto *fields = new QGridLayout;
+    fields->setContentsMargins(14, 12, 14, 14);
+    fields->setHorizontalSpacing(10);
+    fields->setVerticalSpacing(8);
+    const std::pair<const char *, QWidget *> rows[] = {
+            {"&User ID:", txtUserID},
+            {"User &Name", txtUserName},
+            {"&Security Group:", cboUserGroup},
+            {"&Password:", txtPassword},
+            {"&Activation Date:", txtActivationDate},
+            {"&Expiration Date:", txtExpirationDate},
+    };
+    int row = 0;
+    for (const auto &[label, field] : rows) {
+        fields->addWidget(FieldLabel(QString::fromLatin1(label), field, this), row, 0);
+        fields->addWidget(field, row, 1);
+        ++row;
+    }
+    fields->addWidget(cmdShowUsers, 0, 2);
+    fields->addWidget(cmdPwdReset, 3, 2);
+    fields->setColumnStretch(1, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(tbrMain);
+    layout->addLayout(fields);
+    layout->addStretch();
+    resize(460, sizeHint().height());
+
+    connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmUser::tbrMain_ButtonClick);
+    connect(cmdPwdReset, &QPushButton::clicked, this, &frmUser::cmdPwdReset_Click);
+    connect(cmdShowUsers, &QPushButton::clicked, this, &frmUser::cmdShowUsers_Click);
+}
+
+void frmUser::Form_Load()
+{
+    CentreWindow(this);
+    cboUserGroup->clear();
+    for (const char *group : kGroups)
+        cboUserGroup->addItem(QString::fromLatin1(group));
+    txtActivationDate->setText(ActivationDateText());
+    txtExpirationDate->setText(ExpirationDateText());
+    txtPassword->clear();
+    cboUserGroup->setCurrentIndex(-1);
+    cboUserGroup->setEditText(QString());
+}
+
+void frmUser::tbrMain_ButtonClick(const QString &key)
+{
+    if (key == QLatin1String("kFinish")) {
+        AddEditUser();
+        ClearAllFields();
+    } else if (key == QLatin1String("kSave")) {
+        AddEditUser();
+    } else if (key == QLatin1String("kCancel")) {
+        ClearAllFields();
+    } else if (key == QLatin1String("kDelete")) {
+        DeleteUser();
+        if (bUserFound)
+            ClearAllFields();
+    } else if (key == QLatin1String("kClose")) {
+        close();
+    } else if (key == QLatin1String("kHelp")) {
+        MsgBox(QStringLiteral("Add/Edit User Information or Reset User Password."), vbInformation);
+    }
+}
+
+void frmUser::cmdPwdReset_Click()
+{
+    RestUserPassword();
+    if (!bUserFound)
+        return;
+    ClearAllFields();
+    txtPassword->setText(kDefaultPassword);
+}
+
+void frmUser::cmdShowUsers_Click()
+{
+    UserPicked = false;
+    {
+        frmShowUsers picker(this);
+        ShowModal(&picker, this);
+    }
+    if (UserPicked) {
+        txtUserID->setText(PickedUserID);
+        txtUserName->setText(PickedUserName);
+        cboUserGroup->setEditText(PickedUserGroup);
+        update();
+    }
+    txtUserID->setFocus();
+}
+
+void frmUser::ClearAllFields()
+{
+    txtUserID->clear();
+    txtUserName->clear();
+    cboUserGroup->setCurrentIndex(-1);
+    cboUserGroup->setEditText(QString());
+    txtActivationDate->setText(ActivationDateText());
+    txtExpirationDate->setText(ExpirationDateText());
+    txtPassword->clear();
+}
+
+void frmUser::AddEditUser()
+{
+    try {
+        bUserFound = false;
+        ReopenConnection();
+        RunOn(SharedRecordset(), QStringLiteral("select distinct userid, userpwd from tblusers"));
+        // No account yet is no reason to refuse: the first account is added here.
+        const QString id = Trim(txtUserID->text());
+        const QString name = Trim(txtUserName->text());
+        const QString group = cboUserGroup->currentText();
+        if (id.isEmpty() || name.isEmpty() || group.isEmpty()) {
+            refuse(QStringLiteral("Please enter all information!"));
+            return;
+        }
+        const std::optional<QString> stored = findAccount(id);
+        bUserFound = stored.has_value();
+        if (bUserFound) {
+            // Name and group only: the password and the dates stay as they are.
+            RunCommand(QStringLiteral("update tblusers set usergroup = ?,username = ? where "
+                                      "userid = ? "),
+                       {group, name, *stored});
+            Log().addEntry(LogInfo, QStringLiteral("User Updated in Database!"));
+        } else {
+            // No password yet: the account picks one at its first login.
+            RunCommand(QStringLiteral("insert into tblusers (userid, userpwd, usergroup, "
+                                      "username, activationdate, expirationdate)values(?, '', ?, "
+                                      "?, ?, ?)"),
+                       {id, group, name, ActivationDateText(), ExpirationDateText()});
+            Log().addEntry(LogInfo, QStringLiteral("User Added to Database!"));
+        }
+        Log().resetStat();
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void frmUser::DeleteUser()
+{
+    try {
+        bUserFound = false;
+        if (!readAccounts(QStringLiteral("select distinct userid from tblusers"),
+                          QStringLiteral("error_run2")))
+            return;
+        const QString id = Trim(txtUserID->text());
+        const QString name = Trim(txtUserName->text());
+        if (id == QLatin1String("admin")) {
+            refuse(QStringLiteral("Cannot Delete Administrator - Admin!"));
+            return;
+        }
+        if (id.isEmpty() || name.isEmpty()) {
+            refuse(QStringLiteral("Please enter information!"));
+            return;
+        }
+        const std::optional<QString> stored = findAccount(id);
+        if (!stored) {
+            refuse(QStringLiteral("User not found!"));
+            return;
+        }
+        bUserFound = true;
+        if (id == CurrentUserID) {
+            refuse(QStringLiteral("Cannot Delete Current User!"));
+            bUserFound = false;
+            return;
+        }
+        // The row found, as it is stored, so that an ID kept with blanks around it goes too.
+        RunCommand(QStringLiteral("delete from tblusers where userid=?"), {*stored});
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void frmUser::RestUserPassword()
+{
+    try {
+        bUserFound = false;
+        if (!readAccounts(QStringLiteral("select distinct userid, userpwd from tblusers"),
+                          QStringLiteral("error_run1")))
+            return;
+        const QString id = Trim(txtUserID->text());
+        if (id.isEmpty()) {
+            refuse(QStringLiteral("Please enter information!"));
+            return;
+        }
+        if (id == CurrentUserID
+            && MsgBox(QStringLiteral("When changing your password you will be required to log "
+                                     "out before running any new tasks!"),
+                      vbYesNo + vbCritical + vbDefaultButton2, QStringLiteral("VOS"))
+                    != vbYes)
+            return;
+        const std::optional<QString> stored = findAccount(id);
+        if (!stored) {
+            refuse(QStringLiteral("User Not Found!"));
+            return;
+        }
+        bUserFound = true;
+        // No password at all: the account chooses a new one at its next login.
+        RunCommand(QStringLiteral("update tblusers set userpwd = '' where userid = ? "), {*stored});
+        Log().addEntry(LogInfo, QStringLiteral("User Updated in Database!"));
+        Log().resetStat();
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+}

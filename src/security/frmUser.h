@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/ui/Form.h"
+
+class KeyedToolBar;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+// An administrator's window over the accounts: adds an account, changes its name and group,
+// deletes it, or resets its password so that it picks a new one at its next login.
+class frmUser : public FormDialog
+{
+    Q_OBJECT
+public:
+    explicit frmUser(QWidget *parent = nullptr);
+
+    KeyedToolBar *tbrMain;
+    QLineEdit *txtUserID;
+    QLineEdit *txtUserName;
+    QComboBox *cboUserGroup;
+    QLineEdit *txtPassword;
+    QLineEdit *txtActivationDate;
+    QLineEdit *txtExpirationDate;
+    QPushButton *cmdShowUsers;
+    QPushButton *cmdPwdReset;
+
+    // Whether the last action found the account in txtUserID (and, for a delete or a reset,
+    // carried the action out).
+    bool bUserFound = false;
+
+    void Form_Load() override;
+    void tbrMain_ButtonClick(const QString &key);
+    void cmdPwdReset_Click();
+    void cmdShowUsers_Click();
+    void ClearAllFields();
+    void AddEditUser();
+    void DeleteUser();
+    void RestUserPassword();
+};
