@@ -478,7 +478,12 @@ void frmAdd::Form_Load()
 
 void frmAdd::Form_Activate()
 {
-    cmdRefreshGrid_Click();
+    // Quietly: an error box here would re-activate the window when it closes, and report the
+    // same failure again without end. The grid's Refresh button reports it.
+    try {
+        refreshGrid();
+        barAdoFile->setCaption(AdoFile->RecordCount() > 0 ? AdoFile->Caption() : QString());
+    } catch (const std::exception &) { }
 }
 
 void frmAdd::changeEvent(QEvent *event)

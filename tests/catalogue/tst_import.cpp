@@ -113,6 +113,7 @@ private slots:
     void printImportTable();
     void editPathThroughPicker();
     void siteMailAndHelp();
+    void activationRefreshesQuietly();
 
 private:
     QString folder(const QString &below = {}) const
@@ -756,6 +757,25 @@ void TestImport::siteMailAndHelp()
     window->show();
     window->Toolbar1->click("kExit");
     QVERIFY(!window->isVisible());
+}
+
+// Coming back to the window re-reads the grid; a failure there is reported only by the button,
+// since a box would bring the window back and the failure round again.
+void TestImport::activationRefreshesQuietly()
+{
+    Fixture f;
+    f.setUp();
+    auto window = open();
+    stage(f, "late.c", "C");
+    window->Form_Activate();
+    QCOMPARE(gridNames(*window), QStringList{"late.c"});
+    QCOMPARE(caption(*window), QStringLiteral("1 of 1"));
+    f.exec("drop table tempfile");
+    window->Form_Activate();
+    QVERIFY(f.ui.messages.isEmpty());
+    f.ui.answer(vbOK);
+    window->cmdRefreshGrid->click();
+    QCOMPARE(f.ui.texts(), QStringList{"Error: no such table: tempfile"});
 }
 
 REGISTER_TEST(TestImport)
