@@ -1,11 +1,22 @@
 // The windows of the file catalogue, in the program's window catalogue.
 
+#include "app/modGlobals.h"
+#include "app/session.h"
+#include "catalogue/frmAdd.h"
+#include "catalogue/frmGet.h"
 #include "catalogue/frmGroups.h"
 #include "catalogue/frmPatterns.h"
 #include "catalogue/frmShow.h"
+#include "platform/db/DataControl.h"
+#include "platform/ui/FileLists.h"
 #include "platform/ui/WindowCatalogue.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -26,6 +37,90 @@ void firstRowShown(QWidget *window)
     browser->DataGrid1_DblClick();
 }
 
+// A small project folder to browse in the pictures of the file panels.
+QString sampleFolder()
+{
+    static QTemporaryDir root;
+    const QString folder = root.filePath(QStringLiteral("projects/parser"));
+    if (!QDir(folder).exists()) {
+        for (const char *sub : {"docs", "tests", "tools"})
+            QDir().mkpath(folder + QLatin1Char('/') + QLatin1String(sub));
+        for (const char *name :
+             {"grammar.txt", "lexer.py", "parser.py", "README.txt", "setup.py", "tokens.py"}) {
+            QFile file(folder + QLatin1Char('/') + QLatin1String(name));
+            if (file.open(QIODevice::WriteOnly))
+                file.write("# sample\n");
+        }
+    }
+    return QDir::toNativeSeparators(folder);
+}
+
+void pickerOverImport(QWidget *window)
+{
+    const QString folder = sampleFolder();
+    PickerCaller = 2;
+    SelectedFileName = QStringLiteral("parser.py");
+    SelectedDirectory = folder + QDir::separator();
+    SelectedFilePath = folder + QDir::separator() + SelectedFileName;
+    auto *picker = static_cast<frmGet *>(window);
+    picker->ensureLoaded();
+    picker->File1->setFileName(SelectedFileName);
+    picker->File1_Click();
+}
+
+void stagedFiles(QWidget *window)
+{
+    struct Staged
+    {
+        const char *name;
+        const char *description;
+        const char *group;
+        const char *site;
+    };
+    const Staged rows[] = {
+            {"lexer.py", "Tokeniser for the expression language", "Python", "Code Harbour"},
+            {"parser.py", "Recursive descent parser", "Python", "Code Harbour"},
+            {"grammar.txt", "The grammar in EBNF", "Documents", "Code Harbour"},
+            {"btree.c", "B-tree with deletion", "C", "Northwind Labs"},
+            {"btree.h", "B-tree interface", "C", "Northwind Labs"},
+            {"report.sql", "Monthly sales report query", "SQL", "Open Archive"},
+            {"backup.sh", "Nightly backup of the home folders", "Shell", "Tern Tools"},
+    };
+    const QString folder = sampleFolder();
+    ReopenConnection();
+    for (const Staged &row : rows) {
+        const QString name = QString::fromLatin1(row.name);
+        RunCommand(QStringLiteral("INSERT INTO tempfile (FileDate, FileName, FileDesc, FileGroup, "
+                                  "WebSiteName, WebAddress, Author, Email, Drive, FilePath, "
+                                  "Directory, FileIndex) VALUES ('07/12/2026', ?, ?, ?, ?, ?, "
+                                  "'Ada Byron', 'ada@example.org', ?, ?, ?, 2)"),
+                   {name, QString::fromLatin1(row.description), QString::fromLatin1(row.group),
+                    QString::fromLatin1(row.site),
+                    QStringLiteral("https://www.example.org/") + QString::fromLatin1(row.site),
+                    DriveListBox::volumeOf(folder), folder + QDir::separator() + name,
+                    folder + QDir::separator()});
+    }
+    auto *add = static_cast<frmAdd *>(window);
+    add->ensureLoaded();
+    add->Dir1->setPath(folder);
+    add->chkGrpName->setChecked(true);
+    add->chkAuthor->setChecked(true);
+    add->cboGrpName->setCurrentText(QStringLiteral("Python"));
+    add->txtAuthor->setText(QStringLiteral("Ada Byron"));
+    add->File1->setFileName(QStringLiteral("tokens.py"));
+    add->File1_Click();
+    add->cmdOK_Click();
+    add->txtFileDesc->setText(QStringLiteral("Token kinds and their names"));
+}
+
+void editingStagedRow(QWidget *window)
+{
+    auto *add = static_cast<frmAdd *>(window);
+    add->ClearFileInformation();
+    add->AdoFile->setCurrentRow(3);
+    add->DataGrid1_DblClick();
+}
+
 } // namespace
 
 // Named to the linker by the build, so that every program linking this folder registers these.
@@ -36,5 +131,8 @@ const int corvina_windows_catalogue = RegisterWindows({
         WindowOf<frmPatterns>(QStringLiteral("frmPatterns"), typedPattern),
         WindowOf<frmShow>(QStringLiteral("frmShow"), {},
                           {{QStringLiteral("detail"), firstRowShown}}),
+        WindowOf<frmGet>(QStringLiteral("frmGet"), pickerOverImport),
+        WindowOf<frmAdd>(QStringLiteral("frmAdd"), stagedFiles,
+                         {{QStringLiteral("edit"), editingStagedRow}}),
 });
 }

@@ -1,5 +1,7 @@
 #include "ScriptedUi.h"
 
+#include "platform/ui/Progress.h"
+
 #include <QDialog>
 #include <QWidget>
 
@@ -64,4 +66,16 @@ void ScriptedUi::openWithShell(const QString &address)
 void ScriptedUi::endProgram()
 {
     ++endings;
+}
+
+void ScriptedUi::progressShown(ProgressBox &box)
+{
+    progressWindows << box.Title();
+}
+
+void ScriptedUi::progressChanged(ProgressBox &box)
+{
+    progressCounts << box.Count();
+    if (cancelProgressAt_ >= 0 && box.Count() >= cancelProgressAt_)
+        box.Cancel();
 }

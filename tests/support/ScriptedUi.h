@@ -27,6 +27,8 @@ public:
     void input(const QString &text) { inputs_ << text; }
     // The next save-file dialog is answered with path (empty: cancelled).
     void saveAs(const QString &path) { savePaths_ << path; }
+    // Presses Cancel in the progress windows as soon as a count reaches count (-1: never).
+    void cancelProgressAt(qint64 count) { cancelProgressAt_ = count; }
     // Expects windows of this objectName to be shown modally and runs handler for each; without
     // a handler the window is closed at once. A window that no script expected is closed at once
     // too, and counts as unexpected.
@@ -44,6 +46,9 @@ public:
     QStringList owners;
     QStringList launched;
     int endings = 0;
+    // The title of each progress window shown, and every count the windows were given.
+    QStringList progressWindows;
+    QList<qint64> progressCounts;
     // Message boxes, input boxes and windows that no script expected; the fixture fails the test
     // when any are left.
     QStringList unexpected;
@@ -62,10 +67,13 @@ public:
                          const QString &filter) override;
     void openWithShell(const QString &address) override;
     void endProgram() override;
+    void progressShown(ProgressBox &box) override;
+    void progressChanged(ProgressBox &box) override;
 
 private:
     QList<int> answers_;
     QStringList inputs_;
     QStringList savePaths_;
+    qint64 cancelProgressAt_ = -1;
     std::map<QString, ModalHandler> handlers_;
 };

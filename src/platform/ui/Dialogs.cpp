@@ -1,18 +1,23 @@
 #include "platform/ui/Dialogs.h"
 
 #include "platform/ui/Form.h"
+#include "platform/ui/Progress.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QUrl>
+
+#include <map>
 
 namespace {
 
@@ -114,6 +119,52 @@ public:
         }
         QCoreApplication::exit(0);
     }
+
+    void progressShown(ProgressBox &box) override
+    {
+        auto *dialog = new QProgressDialog(box.Text(), QStringLiteral("Cancel"), 0, 0, box.Owner());
+        dialog->setObjectName(QStringLiteral("dlgProgress"));
+        dialog->setWindowTitle(box.Title());
+        // While the work yields to the event loop, only this window takes input.
+        dialog->setWindowModality(Qt::ApplicationModal);
+        dialog->setAutoClose(false);
+        dialog->setAutoReset(false);
+        dialog->setMinimumWidth(420);
+        QObject::connect(dialog, &QProgressDialog::canceled, dialog, [&box] { box.Cancel(); });
+        CentreWindow(dialog);
+        dialog->show();
+        progress_[&box] = {dialog, {}};
+        progress_[&box].shown.start();
+    }
+
+    void progressChanged(ProgressBox &box) override
+    {
+        const auto found = progress_.find(&box);
+        if (found == progress_.end() || !found->second.dialog)
+            return;
+        // Counts come faster than anyone reads them; a few changes a second are enough.
+        if (found->second.shown.isValid() && found->second.shown.elapsed() < 50)
+            return;
+        found->second.shown.restart();
+        found->second.dialog->setLabelText(box.Text());
+    }
+
+    void progressClosed(ProgressBox &box) override
+    {
+        const auto found = progress_.find(&box);
+        if (found == progress_.end())
+            return;
+        delete found->second.dialog.data();
+        progress_.erase(found);
+    }
+
+private:
+    struct ProgressWindow
+    {
+        QPointer<QProgressDialog> dialog;
+        QElapsedTimer shown;
+    };
+    std::map<ProgressBox *, ProgressWindow> progress_;
 };
 
 RealUi g_realUi;
@@ -124,6 +175,11 @@ UiDriver *g_driver = &g_realUi;
 QString AppTitle()
 {
     return QStringLiteral("Corvina");
+}
+
+UiDriver &CurrentUiDriver()
+{
+    return *g_driver;
 }
 
 void SetUiDriver(UiDriver *driver)

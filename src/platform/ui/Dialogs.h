@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class ProgressBox;
 class QWidget;
 
 // Message box styles, as decimal codes: buttons, icon and default button added together.
@@ -52,7 +53,15 @@ public:
                                  const QString &filter) = 0;
     virtual void openWithShell(const QString &address) = 0;
     virtual void endProgram() = 0;
+    // A progress window (ProgressBox): shown as its work starts, told each new count, closed at
+    // the end. A driver that shows nothing may leave these alone.
+    virtual void progressShown(ProgressBox &) { }
+    virtual void progressChanged(ProgressBox &) { }
+    virtual void progressClosed(ProgressBox &) { }
 };
+
+// The driver installed now, for the few helpers that talk to it directly.
+UiDriver &CurrentUiDriver();
 
 // Installs a driver (nullptr restores the real one); the caller keeps ownership.
 void SetUiDriver(UiDriver *driver);

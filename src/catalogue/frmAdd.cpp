@@ -1,0 +1,1227 @@
+#include "catalogue/frmAdd.h"
+
+#include "app/CParm.h"
+#include "app/CUtils.h"
+#include "app/SettingKeys.h"
+#include "app/modGlobals.h"
+#include "app/session.h"
+#include "catalogue/FilePanel.h"
+#include "catalogue/FolderImport.h"
+#include "platform/Clock.h"
+#include "platform/db/DataControl.h"
+#include "platform/db/Transaction.h"
+#include "platform/ui/DataGrid.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Fields.h"
+#include "platform/ui/FileLists.h"
+#include "platform/ui/Progress.h"
+#include "platform/ui/ToolBar.h"
+#include "platform/ui/WindowCatalogue.h"
+#include "reports/ShowReport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+const QString kAllGroups = QStringLiteral("[All Groups]");
+const QString kAllSites = QStringLiteral("[All Sites]");
+const QString kAllStaged = QStringLiteral("SELECT * FROM tempfile");
+const QString kNoRecords = QStringLiteral("ERROR - No Records Found!");
+const QString kNeedGroup = QStringLiteral("Please Select a Group Name!");
+const QString kDateFormat = QStringLiteral("dd/MM/yyyy");
+constexpr int kQuestion = vbYesNo + vbCritical;
+
+// The grid's columns, in the order shown, and their captions.
+const QStringList kGridFields{QStringLiteral("FileName"), QStringLiteral("FileDesc"),
+                              QStringLiteral("FileGroup"), QStringLiteral("Websitename"),
+                              QStringLiteral("Webaddress")};
+const QStringList kGridCaptions{QStringLiteral("File Name"), QStringLiteral("File Description"),
+                                QStringLiteral("Group"), QStringLiteral("Web Site Name"),
+                                QStringLiteral("Web Address")};
+
+QString described(const std::exception &error)
+{
+    return QString::fromUtf8(error.what());
+}
+
+// The staging row number shown in the entry panel, as a whole number; 0 (no row) when it is
+// none.
+qint64 rowNumber(const QString &text)
+{
+    bool ok = false;
+    const QString trimmed = text.trimmed();
+    const qint64 whole = trimmed.toLongLong(&ok);
+    if (ok)
+        return whole;
+    const double number = trimmed.toDouble(&ok);
+    return ok && std::isfinite(number) ? std::llround(number) : 0;
+}
+
+// A box's text as rows store it: trimmed, and empty rather than null.
+QString textOf(const QComboBox *combo)
+{
+    return Stored(Trim(combo->currentText()));
+}
+
+QString textOf(const QLineEdit *box)
+{
+    return Stored(Trim(box->text()));
+}
+
+QString textOf(const QLabel *caption)
+{
+    return Stored(Trim(caption->text()));
+}
+
+// Back to the first, empty entry; a combo box without entries is just emptied.
+void clearCombo(QComboBox *combo)
+{
+    if (combo->count() > 0)
+        combo->setCurrentIndex(0);
+    combo->setEditText(combo->count() > 0 ? combo->itemText(0) : QString());
+}
+
+QComboBox *editableCombo(const QString &name, QWidget *parent)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    return combo;
+}
+
+QComboBox *listCombo(const QString &name, QWidget *parent)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    combo->setMinimumContentsLength(14);
+    return combo;
+}
+
+QLineEdit *textBox(const QString &name, QWidget *parent)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    SelectAllOnFocus(box);
+    return box;
+}
+
+QPushButton *button(const QString &name, const QString &caption, const QString &toolTip,
+                    QWidget *parent)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setToolTip(toolTip);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QCheckBox *holdBox(const QString &name, const QString &toolTip, QWidget *parent)
+{
+    auto *box = new QCheckBox(parent);
+    box->setObjectName(name);
+    PictureButton(box, toolTip);
+    return box;
+}
+
+} // namespace
+
+frmAdd::frmAdd(QWidget *parent)
+    : FormDialog(parent)
+    , Toolbar1(new KeyedToolBar(this))
+    , AdoFile(new db::DataControl(this))
+{
+    setObjectName(QStringLiteral("frmAdd"));
+    setWindowTitle(QStringLiteral("Add New records"));
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->addButtons({
+            {"kSep0"},
+            {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
+            {"kSep1"},
+            {"kSave", "Save Records to Master Table", "document-save", QStyle::SP_DialogSaveButton},
+            {"kSep2"},
+            {"kDelete", "Clear Temp Table", "edit-delete", QStyle::SP_TrashIcon},
+            {"kSep3"},
+            {"kClear", "Clear All Boxes and Checks", "edit-clear", QStyle::SP_DialogResetButton},
+            {"kSep4"},
+            {"kSetDir", "Set Default Directory", "folder", QStyle::SP_DirIcon},
+            {"kSep5"},
+            {"kPrint", "Print List of Imported Files", "document-print",
+             QStyle::SP_FileDialogInfoView},
+            {"kSep6"},
+            {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+    });
+    // Pressed while a default directory is pinned.
+    Toolbar1->button(QStringLiteral("kSetDir"))->setCheckable(true);
+    AdoFile->setObjectName(QStringLiteral("AdoFile"));
+    AdoFile->setUpdateTarget(QStringLiteral("tempfile"), QStringLiteral("Inum"));
+
+    buildEntryPanel();
+    buildFilePanel();
+    buildGrid();
+
+    sbStatusBar = new QStatusBar(this);
+    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
+    sbStatusBar->setSizeGripEnabled(false);
+    lblStatus = new QLabel(sbStatusBar);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblDate = new QLabel(sbStatusBar);
+    lblDate->setObjectName(QStringLiteral("lblDate"));
+    lblTime = new QLabel(sbStatusBar);
+    lblTime->setObjectName(QStringLiteral("lblTime"));
+    sbStatusBar->addWidget(lblStatus, 1);
+    sbStatusBar->addPermanentWidget(lblDate);
+    sbStatusBar->addPermanentWidget(lblTime);
+    auto *clock = new QTimer(this);
+    clock->setObjectName(QStringLiteral("tmrClock"));
+    clock->setInterval(1000);
+    connect(clock, &QTimer::timeout, this, &frmAdd::updateClock);
+    clock->start();
+    updateClock();
+
+    auto *panels = new QHBoxLayout;
+    panels->addWidget(Frame1, 3);
+    panels->addWidget(Frame3, 2);
+
+    auto *filters = new QHBoxLayout;
+    filters->addWidget(FieldLabel(QStringLiteral("Filter &By Group:"), cboGrpList, this));
+    filters->addWidget(cboGrpList);
+    filters->addSpacing(16);
+    filters->addWidget(FieldLabel(QStringLiteral("Filter By Web &Site Name:"), cboSiteList, this));
+    filters->addWidget(cboSiteList);
+    filters->addStretch();
+    filters->addWidget(cmdRefreshGrid);
+
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(10, 6, 10, 4);
+    body->addLayout(panels);
+    body->addSpacing(4);
+    body->addLayout(filters);
+    body->addWidget(DataGrid1, 1);
+    body->addWidget(barAdoFile);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Toolbar1);
+    layout->addLayout(body, 1);
+    layout->addWidget(sbStatusBar);
+    resize(1060, 800);
+
+    connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &frmAdd::Toolbar1_ButtonClick);
+}
+
+void frmAdd::buildEntryPanel()
+{
+    Frame1 = new QGroupBox(QStringLiteral("File Information"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    txtFileName = textBox(QStringLiteral("txtFileName"), Frame1);
+    txtFilePath = textBox(QStringLiteral("txtFilePath"), Frame1);
+    txtDir = textBox(QStringLiteral("txtDir"), Frame1);
+    txtDrive = textBox(QStringLiteral("txtDrive"), Frame1);
+    txtLabel = textBox(QStringLiteral("txtLabel"), Frame1);
+    txtFSize = textBox(QStringLiteral("txtFSize"), Frame1);
+    Label5 = new QLabel(Frame1);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    Label5->setFrameShape(QFrame::StyledPanel);
+    Label5->setMinimumWidth(100);
+    txtFileDesc = textBox(QStringLiteral("txtFileDesc"), Frame1);
+    cboGrpName = editableCombo(QStringLiteral("cboGrpName"), Frame1);
+    cboWebName = editableCombo(QStringLiteral("cboWebName"), Frame1);
+    cboWebAddr = editableCombo(QStringLiteral("cboWebAddr"), Frame1);
+    txtAuthor = textBox(QStringLiteral("txtAuthor"), Frame1);
+    txtEmail = textBox(QStringLiteral("txtEmail"), Frame1);
+    TxtIndex = textBox(QStringLiteral("TxtIndex"), Frame1);
+    // The number of the row taken from the grid, never typed.
+    TxtIndex->setReadOnly(true);
+    TxtIndex->setMaximumWidth(90);
+    txtDrive->setMaximumWidth(120);
+    txtFSize->setMaximumWidth(110);
+    chkGrpName = holdBox(QStringLiteral("chkGrpName"), QStringLiteral("Hold Group"), Frame1);
+    chkWebName =
+            holdBox(QStringLiteral("chkWebName"), QStringLiteral("Hold Web Site Name"), Frame1);
+    chkWebAddr = holdBox(QStringLiteral("chkWebAddr"), QStringLiteral("Hold Web Address"), Frame1);
+    chkAuthor = holdBox(QStringLiteral("chkAuthor"), QStringLiteral("Hold Author"), Frame1);
+    chkEmail = holdBox(QStringLiteral("chkEmail"), QStringLiteral("Hold E-Mail Address"), Frame1);
+    cmdAdd = button(QStringLiteral("cmdAdd"), QStringLiteral("Add"),
+                    QStringLiteral("Add Record to Temporay Table."), Frame1);
+    cmdUpdate = button(QStringLiteral("cmdUpdate"), QStringLiteral("Update"),
+                       QStringLiteral("Update Record in Temp Table."), Frame1);
+    cmdDel = button(QStringLiteral("cmdDel"), QStringLiteral("Delete"),
+                    QStringLiteral("Delete Record from Temp Table."), Frame1);
+    cmdClear = button(QStringLiteral("cmdClear"), QStringLiteral("Clear"),
+                      QStringLiteral("Clear FileName, Drive, and Path."), Frame1);
+    cmdBrow = button(QStringLiteral("cmdBrow"), QStringLiteral("Edit Path...."),
+                     QStringLiteral("Browse to edit file name and path."), Frame1);
+    cmdGoToWeb = button(QStringLiteral("cmdGoToWeb"), QStringLiteral("Visit..."),
+                        QStringLiteral("Vist this Web Site."), Frame1);
+    cmdSendEmail = button(QStringLiteral("cmdSendEmail"), QStringLiteral("E-mail..."),
+                          QStringLiteral("Send E-mail"), Frame1);
+
+    auto *grid = new QGridLayout(Frame1);
+    grid->setVerticalSpacing(5);
+    int row = 0;
+    const auto field = [&](const QString &label, QWidget *box, QWidget *extra = nullptr,
+                           QCheckBox *hold = nullptr) {
+        grid->addWidget(FieldLabel(label, box, Frame1), row, 0);
+        grid->addWidget(box, row, 1, 1, extra ? 1 : 2);
+        if (extra)
+            grid->addWidget(extra, row, 2);
+        if (hold)
+            grid->addWidget(hold, row, 3, Qt::AlignCenter);
+        ++row;
+    };
+    field(QStringLiteral("File &Name:"), txtFileName);
+    field(QStringLiteral("File &Path:"), txtFilePath);
+    field(QStringLiteral("D&irectory:"), txtDir);
+
+    auto *sizes = new QHBoxLayout;
+    sizes->addWidget(txtDrive);
+    sizes->addSpacing(10);
+    sizes->addWidget(FieldLabel(QStringLiteral("&Label:"), txtLabel, Frame1));
+    sizes->addWidget(txtLabel, 1);
+    sizes->addSpacing(10);
+    sizes->addWidget(FieldLabel(QStringLiteral("File Si&ze:"), txtFSize, Frame1));
+    sizes->addWidget(txtFSize);
+    grid->addWidget(FieldLabel(QStringLiteral("Dri&ve:"), txtDrive, Frame1), row, 0);
+    grid->addLayout(sizes, row, 1, 1, 2);
+    ++row;
+
+    auto *dates = new QHBoxLayout;
+    dates->addWidget(Label5);
+    dates->addStretch();
+    dates->addWidget(FieldLabel(QStringLiteral("N&o.:"), TxtIndex, Frame1));
+    dates->addWidget(TxtIndex);
+    auto *dateLabel = new QLabel(QStringLiteral("Date Load:"), Frame1);
+    dateLabel->setObjectName(QStringLiteral("lblDateLoad"));
+    grid->addWidget(dateLabel, row, 0);
+    grid->addLayout(dates, row, 1, 1, 2);
+    auto *hold = new QLabel(QStringLiteral("Hold"), Frame1);
+    hold->setObjectName(QStringLiteral("lblHold"));
+    grid->addWidget(hold, row, 3, Qt::AlignCenter);
+    ++row;
+
+    field(QStringLiteral("&Description:"), txtFileDesc);
+    field(QStringLiteral("&Group:"), cboGrpName, nullptr, chkGrpName);
+    field(QStringLiteral("&Web Site Name:"), cboWebName, nullptr, chkWebName);
+    field(QStringLiteral("Web &Address:"), cboWebAddr, cmdGoToWeb, chkWebAddr);
+    field(QStringLiteral("A&uthor:"), txtAuthor, nullptr, chkAuthor);
+    field(QStringLiteral("E-&Mail Address:"), txtEmail, cmdSendEmail, chkEmail);
+    grid->setColumnStretch(1, 1);
+    grid->setRowMinimumHeight(row, 6);
+    ++row;
+    grid->addLayout(ButtonRow({cmdAdd, cmdUpdate, cmdDel, cmdClear, cmdBrow}), row, 0, 1, 4);
+
+    connect(cmdAdd, &QPushButton::clicked, this, &frmAdd::cmdAdd_Click);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmAdd::cmdUpdate_Click);
+    connect(cmdDel, &QPushButton::clicked, this, &frmAdd::cmdDel_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &frmAdd::cmdClear_Click);
+    connect(cmdBrow, &QPushButton::clicked, this, &frmAdd::cmdBrow_Click);
+    connect(cmdGoToWeb, &QPushButton::clicked, this, &frmAdd::cmdGoToWeb_Click);
+    connect(cmdSendEmail, &QPushButton::clicked, this, &frmAdd::cmdSendEmail_Click);
+    connect(cboWebName, &QComboBox::activated, this, &frmAdd::cboWebName_Click);
+}
+
+void frmAdd::buildFilePanel()
+{
+    Frame3 = new QGroupBox(QStringLiteral("Select File"), this);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    Drive1 = new DriveListBox(Frame3);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Dir1 = new DirListBox(Frame3);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    File1 = new FileListBox(Frame3);
+    File1->setObjectName(QStringLiteral("File1"));
+    Combo1 = editableCombo(QStringLiteral("Combo1"), Frame3);
+    Combo1->setEditText(QStringLiteral("*.*"));
+    Text1 = textBox(QStringLiteral("Text1"), Frame3);
+    Text2 = textBox(QStringLiteral("Text2"), Frame3);
+    Text2->setReadOnly(true);
+    cmdOK = button(QStringLiteral("cmdOK"), QStringLiteral("OK"),
+                   QStringLiteral("Update File Information."), Frame3);
+    cmdRefreshFiles = button(QStringLiteral("cmdRefreshFiles"), QStringLiteral("Refresh"),
+                             QStringLiteral("Refresh File List"), Frame3);
+    chkSubDirs = new QCheckBox(QStringLiteral("In&clude subfolders"), Frame3);
+    chkSubDirs->setObjectName(QStringLiteral("chkSubDirs"));
+    chkSubDirs->setToolTip(
+            QStringLiteral("Add Folder also takes the files of every folder below."));
+    cmdAddFolder =
+            button(QStringLiteral("cmdAddFolder"), QStringLiteral("Add Folder..."),
+                   QStringLiteral("Add every file of this folder that fits the pattern."), Frame3);
+
+    auto *grid = new QGridLayout(Frame3);
+    grid->setVerticalSpacing(4);
+    grid->addWidget(FieldLabel(QStringLiteral("D&rives:"), Drive1, Frame3), 0, 0);
+    grid->addWidget(Drive1, 0, 1);
+    grid->addWidget(FieldLabel(QStringLiteral("Patt&ern:"), Combo1, Frame3), 1, 0);
+    grid->addWidget(Combo1, 1, 1);
+    grid->addWidget(FieldLabel(QStringLiteral("Direc&tories:"), Dir1, Frame3), 2, 0, 1, 2);
+    auto *lists = new QHBoxLayout;
+    lists->addWidget(Dir1, 1);
+    lists->addWidget(File1, 1);
+    grid->addLayout(lists, 3, 0, 1, 2);
+    grid->addWidget(FieldLabel(QStringLiteral("&File:"), Text1, Frame3), 4, 0);
+    grid->addWidget(Text1, 4, 1);
+    grid->addWidget(FieldLabel(QStringLiteral("Pat&h:"), Text2, Frame3), 5, 0);
+    grid->addWidget(Text2, 5, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(chkSubDirs);
+    buttons->addStretch();
+    buttons->addWidget(cmdAddFolder);
+    buttons->addWidget(cmdRefreshFiles);
+    buttons->addWidget(cmdOK);
+    grid->addLayout(buttons, 6, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(3, 1);
+
+    connect(Drive1, &DriveListBox::driveChanged, this, &frmAdd::Drive1_Change);
+    connect(Dir1, &DirListBox::pathChanged, this, &frmAdd::Dir1_Change);
+    connect(File1, &FileListBox::selectionChangedTo, this, [this](const QString &name) {
+        if (!name.isEmpty())
+            File1_Click();
+    });
+    connect(File1, &FileListBox::fileChosen, this, &frmAdd::File1_DblClick);
+    connect(Combo1, &QComboBox::currentIndexChanged, this, &frmAdd::Combo1_Click);
+    connect(Combo1, &QComboBox::editTextChanged, this, &frmAdd::Combo1_Change);
+    connect(cmdOK, &QPushButton::clicked, this, &frmAdd::cmdOK_Click);
+    connect(cmdRefreshFiles, &QPushButton::clicked, this, &frmAdd::cmdRefreshFiles_Click);
+    connect(cmdAddFolder, &QPushButton::clicked, this, &frmAdd::cmdAddFolder_Click);
+}
+
+void frmAdd::buildGrid()
+{
+    cboGrpList = listCombo(QStringLiteral("cboGrpList"), this);
+    cboSiteList = listCombo(QStringLiteral("cboSiteList"), this);
+    cmdRefreshGrid = button(QStringLiteral("cmdRefreshGrid"), QStringLiteral("Refresh"),
+                            QStringLiteral("Refresh Temporary Table"), this);
+    DataGrid1 = new QTableView(this);
+    DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
+    DataGrid1->setAccessibleName(QStringLiteral("Staged files"));
+    DataGrid1->setMinimumHeight(180);
+    barAdoFile = new DataControlBar(AdoFile, this);
+    barAdoFile->setObjectName(QStringLiteral("barAdoFile"));
+    BindGrid(DataGrid1, AdoFile, kGridFields, [this] { DataGrid1_DblClick(); });
+    connect(cboGrpList, &QComboBox::activated, this, &frmAdd::cboGrpList_Click);
+    connect(cboSiteList, &QComboBox::activated, this, &frmAdd::cboSiteList_Click);
+    connect(cmdRefreshGrid, &QPushButton::clicked, this, &frmAdd::cmdRefreshGrid_Click);
+}
+
+void frmAdd::updateClock()
+{
+    const QDateTime now = Now();
+    lblDate->setText(now.toString(kDateFormat));
+    lblTime->setText(now.toString(QStringLiteral("HH:mm")));
+}
+
+// ---- loading ----
+
+void frmAdd::Form_Load()
+{
+    CentreWindow(this);
+    try {
+        AdoFile->ConnectionString = ConnectString;
+        AdoFile->setRecordSource(kAllStaged);
+        refreshGrid();
+        // Room for the name and description; the address takes what is left.
+        const int widths[] = {150, 300, 100, 160};
+        for (qsizetype i = 0; i < 4; ++i) {
+            const int column = AdoFile->FieldIndex(kGridFields[i]);
+            if (column >= 0)
+                DataGrid1->setColumnWidth(column, widths[i]);
+        }
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+    LoadGroupName();
+    LoadWebSiteFilter();
+    LoadGroupFilter();
+    LoadWebName();
+    LoadWebAddress();
+    PickerCaller = 0;
+    TotalFiles();
+    LockMyControls();
+    lblStatus->setText(QStringLiteral("Double on record in data grid to Edit or Delete file."));
+    EnableControlsForAdd();
+    LoadPatterns();
+    Dir1->setPath(QCoreApplication::applicationDirPath());
+    Text2->setText(Dir1->Path());
+    SelectedFileName.clear();
+    SelectedDirectory.clear();
+    SelectedFilePath.clear();
+    QAction *pin = Toolbar1->button(QStringLiteral("kSetDir"));
+    pin->setChecked(DefaultDirPinned);
+    if (DefaultDirPinned) {
+        // A pinned folder that has gone since leaves the panel at the program's own folder.
+        const QString pinned = Trim(Parm().getRParm(SettingKey::DirText, QString()));
+        if (Dir1->setPath(pinned))
+            File1->setPath(Dir1->Path());
+    }
+}
+
+void frmAdd::Form_Activate()
+{
+    // Quietly: an error box here would re-activate the window when it closes, and report the
+    // same failure again without end. The grid's Refresh button reports it.
+    try {
+        refreshGrid();
+        barAdoFile->setCaption(AdoFile->RecordCount() > 0 ? AdoFile->Caption() : QString());
+    } catch (const std::exception &) { }
+}
+
+void frmAdd::changeEvent(QEvent *event)
+{
+    FormDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isLoaded())
+        Form_Activate();
+}
+
+void frmAdd::fillCombo(QComboBox *combo, const QString &sql, const QString &first,
+                       const std::function<bool(const QString &)> &offered)
+{
+    ReopenConnection();
+    db::Recordset &rs = SharedRecordset();
+    RunOn(rs, sql);
+    if (rs.AtEnd())
+        return;
+    QStringList entries{first};
+    for (; !rs.AtEnd(); rs.MoveNext()) {
+        const QString value = Trim(TextOf(rs.Fields(0)));
+        if (!offered || offered(value))
+            entries << value;
+    }
+    rs.Close();
+    combo->addItems(entries);
+}
+
+void frmAdd::LoadGroupName()
+{
+    try {
+        fillCombo(cboGrpName, QStringLiteral("select CodeType from CodeTypes order by CodeType"),
+                  QString(), [](const QString &group) {
+                      return group.compare(kAllGroups, Qt::CaseInsensitive) != 0;
+                  });
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+}
+
+void frmAdd::LoadWebName()
+{
+    try {
+        fillCombo(cboWebName, QStringLiteral("select distinct webname from webname"), QString(),
+                  {});
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+}
+
+void frmAdd::LoadWebAddress()
+{
+    try {
+        fillCombo(cboWebAddr, QStringLiteral("select distinct webaddress from webname"), QString(),
+                  {});
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+}
+
+void frmAdd::LoadGroupFilter()
+{
+    try {
+        fillCombo(cboGrpList,
+                  QStringLiteral("select distinct filegroup from tempfile order by filegroup"),
+                  kAllGroups, [](const QString &group) { return !group.isEmpty(); });
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+        return;
+    }
+    if (cboGrpList->count() > 0) {
+        cboGrpList->setCurrentIndex(0);
+        cboGrpList_Click();
+    }
+}
+
+void frmAdd::LoadWebSiteFilter()
+{
+    try {
+        fillCombo(cboSiteList,
+                  QStringLiteral("select distinct websitename from tempfile order by websitename"),
+                  kAllSites, [](const QString &site) { return !site.isEmpty(); });
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+        return;
+    }
+    if (cboSiteList->count() > 0) {
+        cboSiteList->setCurrentIndex(0);
+        cboSiteList_Click();
+    }
+}
+
+void frmAdd::LoadPatterns()
+{
+    try {
+        const QStringList patterns = ReadPatterns();
+        if (patterns.isEmpty())
+            return;
+        Combo1->addItems(patterns);
+        Combo1->setCurrentIndex(-1);
+        Combo1->setCurrentIndex(0);
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+}
+
+// ---- grid ----
+
+void frmAdd::refreshGrid()
+{
+    AdoFile->Refresh();
+    for (qsizetype i = 0; i < kGridFields.size(); ++i)
+        AdoFile->setColumnCaption(kGridFields[i], kGridCaptions[i]);
+    ShowColumns(DataGrid1, AdoFile, kGridFields);
+    // The table's own column order puts the address before the site's name.
+    QHeaderView *header = DataGrid1->horizontalHeader();
+    for (qsizetype i = 0; i < kGridFields.size(); ++i) {
+        const int column = AdoFile->FieldIndex(kGridFields[i]);
+        if (column < 0)
+            continue;
+        const int from = header->visualIndex(column);
+        const int to = static_cast<int>(i);
+        if (from != to)
+            header->moveSection(from, to);
+    }
+}
+
+void frmAdd::applyFilters(const QString &groupFilter, const QString &siteFilter)
+{
+    const QString group = groupFilter.isEmpty() ? kAllGroups : groupFilter;
+    const QString site = siteFilter.isEmpty() ? kAllSites : siteFilter;
+    const bool allGroups = group == kAllGroups;
+    const bool allSites = site == kAllSites;
+    try {
+        if (allGroups && allSites)
+            AdoFile->setRecordSource(QStringLiteral("Select * from tempfile"));
+        else if (allSites)
+            AdoFile->setRecordSource(QStringLiteral("Select * from tempfile where FileGroup=?"),
+                                     {group});
+        else if (allGroups)
+            AdoFile->setRecordSource(QStringLiteral("Select * from tempfile where Websitename =?"),
+                                     {site});
+        else
+            AdoFile->setRecordSource(
+                    QStringLiteral("Select * from tempfile where Websitename =? and FileGroup=?"),
+                    {site, group});
+        refreshGrid();
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+    TotalFiles();
+}
+
+void frmAdd::cboGrpList_Click()
+{
+    applyFilters(textOf(cboGrpList), textOf(cboSiteList));
+}
+
+void frmAdd::cboSiteList_Click()
+{
+    applyFilters(textOf(cboGrpList), textOf(cboSiteList));
+}
+
+void frmAdd::cboWebName_Click()
+{
+    try {
+        ReopenConnection();
+        db::Recordset &rs = SharedRecordset();
+        RunOn(rs, QStringLiteral("Select webaddress from webname where Webname =?"),
+              {textOf(cboWebName)});
+        if (rs.AtEnd()) {
+            clearCombo(cboWebAddr);
+            return;
+        }
+        // Each address found is written in turn, so the last one remains.
+        for (; !rs.AtEnd(); rs.MoveNext())
+            cboWebAddr->setEditText(Trim(TextOf(rs.Fields(0))));
+        rs.Close();
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+}
+
+void frmAdd::TotalFiles()
+{
+    try {
+        refreshGrid();
+        if (AdoFile->RecordCount() > 0) {
+            AdoFile->setCurrentRow(0);
+            barAdoFile->setCaption(AdoFile->Caption());
+        } else {
+            barAdoFile->setCaption(QString());
+        }
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+}
+
+void frmAdd::SelectFromTempFile()
+{
+    try {
+        AdoFile->setRecordSource(kAllStaged);
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+    TotalFiles();
+    cboSiteList->clear();
+    LoadWebSiteFilter();
+    cboGrpList->clear();
+    LoadGroupFilter();
+    update();
+}
+
+void frmAdd::cmdRefreshGrid_Click()
+{
+    try {
+        refreshGrid();
+        barAdoFile->setCaption(AdoFile->RecordCount() > 0 ? AdoFile->Caption() : QString());
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+}
+
+void frmAdd::CountTempFile()
+{
+    try {
+        ReopenConnection();
+        db::Recordset &rs = SharedRecordset();
+        RunOn(rs, QStringLiteral("select count(*) from tempfile"));
+        TempCount = rs.Fields(0).toLongLong();
+        rs.Close();
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+}
+
+void frmAdd::DeleteFromTempFile()
+{
+    try {
+        ReopenConnection();
+        RunCommand(QStringLiteral("delete from tempfile"));
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+}
+
+// ---- rows ----
+
+void frmAdd::cmdAdd_Click()
+{
+    if (txtFileName->text().isEmpty()) {
+        MsgBox(QStringLiteral("Please Select File to Add!"), vbCritical, QStringLiteral("Error!"));
+        return;
+    }
+    if (textOf(cboGrpName).isEmpty()) {
+        MsgBox(kNeedGroup, vbInformation);
+        return;
+    }
+    try {
+        ReopenConnection();
+        RunCommand(QStringLiteral("INSERT INTO tempfile (FileDate, FileName, FileDesc, FileGroup, "
+                                  "WebSiteName, WebAddress, Author, Email, Drive, Label, FilePath, "
+                                  "Directory, FileIndex) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                  "?, ?)"),
+                   {Now().toString(kDateFormat), textOf(txtFileName), textOf(txtFileDesc),
+                    textOf(cboGrpName), textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor),
+                    textOf(txtEmail), textOf(txtDrive), textOf(txtLabel), textOf(txtFilePath),
+                    textOf(txtDir), 2});
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+        return;
+    }
+    ClearFileInformation();
+    SelectFromTempFile();
+}
+
+void frmAdd::DataGrid1_DblClick()
+{
+    CountTempFile();
+    if (TempCount == 0 || AdoFile->CurrentRow() < 0)
+        return;
+    try {
+        // A column that is empty leaves its box as it was.
+        const auto take = [this](const char *field,
+                                 const std::function<void(const QString &)> &put) {
+            const QString value = Trim(TextOf(AdoFile->Fields(QString::fromLatin1(field))));
+            if (!value.isEmpty())
+                put(value);
+        };
+        const auto into = [](QLineEdit *box) {
+            return [box](const QString &value) {
+                box->setText(value);
+            };
+        };
+        const auto intoCombo = [](QComboBox *combo) {
+            return [combo](const QString &value) {
+                combo->setEditText(value);
+            };
+        };
+        take("FileName", into(txtFileName));
+        take("FileDate", [this](const QString &value) { Label5->setText(value); });
+        take("FilePath", into(txtFilePath));
+        take("Directory", into(txtDir));
+        take("FileDesc", into(txtFileDesc));
+        take("Inum", into(TxtIndex));
+        take("WebSiteName", intoCombo(cboWebName));
+        take("WebAddress", intoCombo(cboWebAddr));
+        take("FileGroup", intoCombo(cboGrpName));
+        take("Author", into(txtAuthor));
+        take("Email", into(txtEmail));
+        take("Drive", into(txtDrive));
+        take("Label", into(txtLabel));
+        EnableControlsForEdit();
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+}
+
+void frmAdd::cmdUpdate_Click()
+{
+    if (txtFileName->text().isEmpty()) {
+        MsgBox(QStringLiteral("Please Select Record to Update!"), vbCritical,
+               QStringLiteral("Error!"));
+        return;
+    }
+    if (textOf(cboGrpName).isEmpty()) {
+        MsgBox(kNeedGroup, vbInformation);
+        return;
+    }
+    if (MsgBox(QStringLiteral("Are You Sure to Update File Name : ") + textOf(txtFileName),
+               kQuestion, QStringLiteral("Update Confirmation"))
+        != vbYes)
+        return;
+    try {
+        ReopenConnection();
+        // The row whose number the panel shows: the one double-clicked, wherever the grid's
+        // current row has moved since.
+        RunCommand(QStringLiteral("UPDATE tempfile SET FileDate = ?, FileName = ?, FileDesc = ?, "
+                                  "FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
+                                  "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ? "
+                                  "WHERE Inum = ?"),
+                   {textOf(Label5), textOf(txtFileName), textOf(txtFileDesc), textOf(cboGrpName),
+                    textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor), textOf(txtEmail),
+                    textOf(txtDrive), textOf(txtLabel), textOf(txtFilePath), textOf(txtDir),
+                    rowNumber(TxtIndex->text())});
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+        return;
+    }
+    ClearFileInformation();
+    EnableControlsForAdd();
+    SelectFromTempFile();
+}
+
+void frmAdd::cmdDel_Click()
+{
+    CountTempFile();
+    if (TempCount == 0) {
+        MsgBox(kNoRecords, vbInformation);
+        return;
+    }
+    if (txtFileName->text().isEmpty()) {
+        MsgBox(QStringLiteral("Please select record to delete!"), vbCritical,
+               QStringLiteral("Error!"));
+        return;
+    }
+    if (MsgBox(QStringLiteral("Are You Sure to Delete File Name : ") + textOf(txtFileName),
+               kQuestion, QStringLiteral("Delete Confirmation"))
+        != vbYes)
+        return;
+    try {
+        ReopenConnection();
+        RunCommand(QStringLiteral("DELETE FROM tempfile WHERE Inum = ?"),
+                   {rowNumber(TxtIndex->text())});
+        AdoFile->setRecordSource(kAllStaged);
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+        return;
+    }
+    TotalFiles();
+    ClearFileInformation();
+    EnableControlsForAdd();
+    SelectFromTempFile();
+}
+
+// ---- entry panel ----
+
+void frmAdd::ClearFileInformation()
+{
+    txtFileName->clear();
+    Label5->clear();
+    txtFilePath->clear();
+    txtFileDesc->clear();
+    TxtIndex->clear();
+    if (!chkWebName->isChecked())
+        clearCombo(cboWebName);
+    if (!chkWebAddr->isChecked())
+        clearCombo(cboWebAddr);
+    if (!chkGrpName->isChecked())
+        clearCombo(cboGrpName);
+    if (!chkAuthor->isChecked())
+        txtAuthor->clear();
+    if (!chkEmail->isChecked())
+        txtEmail->clear();
+    txtDrive->clear();
+    txtLabel->clear();
+}
+
+void frmAdd::ClearChecks()
+{
+    for (QCheckBox *hold : {chkGrpName, chkWebName, chkWebAddr, chkAuthor, chkEmail})
+        hold->setChecked(false);
+}
+
+void frmAdd::ClearAllEntries()
+{
+    if (MsgBox(QStringLiteral("Clear All Settings!"), kQuestion,
+               QStringLiteral("Clear All Settings Confirmation"))
+        != vbYes)
+        return;
+    txtFileName->clear();
+    Label5->clear();
+    txtFilePath->clear();
+    txtFileDesc->clear();
+    TxtIndex->clear();
+    clearCombo(cboWebName);
+    clearCombo(cboWebAddr);
+    clearCombo(cboGrpName);
+    txtAuthor->clear();
+    txtEmail->clear();
+    txtDrive->clear();
+    txtLabel->clear();
+    EnableControlsForAdd();
+    ClearChecks();
+}
+
+void frmAdd::EnableControlsForAdd()
+{
+    cmdDel->setEnabled(false);
+    cmdUpdate->setEnabled(false);
+    cmdAdd->setEnabled(true);
+}
+
+void frmAdd::EnableControlsForEdit()
+{
+    cmdDel->setEnabled(true);
+    cmdUpdate->setEnabled(true);
+    cmdAdd->setEnabled(false);
+}
+
+void frmAdd::LockMyControls()
+{
+    // Filled only from the file panel, the picker or the grid; never typed.
+    for (QLineEdit *box : {txtFileName, txtFilePath, txtDrive}) {
+        box->setReadOnly(true);
+        box->setEnabled(false);
+    }
+}
+
+void frmAdd::cmdClear_Click()
+{
+    if (MsgBox(QStringLiteral("Clear Filename, Drive, and Path?"), kQuestion,
+               QStringLiteral("Clear Confirmation"))
+        != vbYes)
+        return;
+    txtFileName->clear();
+    txtFilePath->clear();
+    txtDrive->clear();
+}
+
+void frmAdd::cmdBrow_Click()
+{
+    if (txtFileName->text().isEmpty())
+        return;
+    SelectedFileName = txtFileName->text();
+    SelectedDirectory = txtDir->text();
+    SelectedFilePath = txtFilePath->text();
+    PickerCaller = 2;
+    OpenWindow(QStringLiteral("frmGet"), this);
+}
+
+void frmAdd::cmdGoToWeb_Click()
+{
+    if (cboWebAddr->currentText().isEmpty())
+        return;
+    LaunchAddress = textOf(cboWebAddr);
+    OpenAddress();
+}
+
+void frmAdd::cmdSendEmail_Click()
+{
+    if (txtEmail->text().isEmpty())
+        return;
+    LaunchMailAddress = textOf(txtEmail);
+    OpenMailAddress();
+}
+
+// ---- file panel ----
+
+void frmAdd::cmdOK_Click()
+{
+    if (!txtFileName->text().isEmpty()) {
+        MsgBox(QStringLiteral("Please Clear File Name!"), vbInformation);
+        return;
+    }
+    if (Text1->text().isEmpty()) {
+        Text1->setText(File1->FileName());
+        MsgBox(QStringLiteral("Please select file!"), vbInformation);
+        return;
+    }
+    ClearFileInformation();
+    EnableControlsForAdd();
+    txtFileName->setText(Text1->text());
+    txtDir->setText(DirectoryText(Text2->text()));
+    txtDrive->setText(DriveText(Drive1->Drive()));
+    txtFilePath->setText(FullPathOf(Dir1->Path(), Text1->text()));
+}
+
+void frmAdd::cmdRefreshFiles_Click()
+{
+    File1->Refresh();
+    Text1->clear();
+}
+
+void frmAdd::Drive1_Change()
+{
+    if (DriveListBox::volumeOf(Dir1->Path()) == Drive1->Drive())
+        return;
+    Dir1->setPath(Drive1->rootPath());
+}
+
+void frmAdd::Dir1_Change()
+{
+    Text2->setText(Dir1->Path());
+    Text1->clear();
+    File1->setPath(Dir1->Path());
+    Drive1->setDrive(Dir1->Path());
+}
+
+void frmAdd::File1_Click()
+{
+    Text1->setText(File1->FileName());
+}
+
+void frmAdd::File1_DblClick()
+{
+    Text1->setText(File1->FileName());
+    cmdOK_Click();
+}
+
+void frmAdd::Combo1_Click()
+{
+    if (File1->Pattern() != Combo1->currentText())
+        File1->setPattern(Combo1->currentText());
+}
+
+void frmAdd::Combo1_Change()
+{
+    Combo1_Click();
+}
+
+void frmAdd::cmdAddFolder_Click()
+{
+    if (textOf(cboGrpName).isEmpty()) {
+        MsgBox(kNeedGroup, vbInformation);
+        return;
+    }
+    FolderImport import;
+    import.root = Dir1->Path();
+    import.pattern = Trim(Combo1->currentText());
+    import.subfolders = chkSubDirs->isChecked();
+    import.drive = DriveText(Drive1->Drive());
+    import.group = textOf(cboGrpName);
+    import.site = textOf(cboWebName);
+    import.address = textOf(cboWebAddr);
+    import.author = textOf(txtAuthor);
+    import.email = textOf(txtEmail);
+    FolderImportResult result;
+    try {
+        ReopenConnection();
+        ProgressBox progress(QStringLiteral("Add Folder"),
+                             QStringLiteral("Folder: %1\nFiles added: 0").arg(import.root), this);
+        result = StageFolder(SharedConnection(), import, progress);
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+        return;
+    }
+    SelectFromTempFile();
+    QStringList report{QStringLiteral("Files Added to Temp Table: %1").arg(result.added)};
+    if (result.known > 0)
+        report << QStringLiteral("Already Staged or in Database: %1").arg(result.known);
+    if (!result.unreadable.isEmpty())
+        report << QStringLiteral("Folders Not Read: %1").arg(result.unreadable.size());
+    if (result.cancelled)
+        report << QStringLiteral("Cancelled; the files added so far are kept.");
+    MsgBox(report.join(QLatin1Char('\n')), vbInformation, QStringLiteral("Add Folder"));
+}
+
+// ---- tool bar ----
+
+void frmAdd::Toolbar1_ButtonClick(const QString &key)
+{
+    if (key == QLatin1String("kExit"))
+        HandleExitClick();
+    else if (key == QLatin1String("kSave"))
+        UpdateMasterTable();
+    else if (key == QLatin1String("kDelete"))
+        ClearTempTable();
+    else if (key == QLatin1String("kClear"))
+        ClearAllEntries();
+    else if (key == QLatin1String("kSetDir"))
+        SetDefaultDirectory();
+    else if (key == QLatin1String("kPrint"))
+        PrintImportTable();
+    else if (key == QLatin1String("kHelp"))
+        ShowHelp();
+}
+
+void frmAdd::HandleExitClick()
+{
+    close();
+}
+
+void frmAdd::CountFileProfile()
+{
+    db::Recordset &rs = SharedRecordset();
+    RunOn(rs, QStringLiteral("select count(*) from fileprofile"));
+    MasterCount = rs.Fields(0).toLongLong();
+    rs.Close();
+}
+
+void frmAdd::CountFileProfile2()
+{
+    db::Recordset &rs = SharedRecordset();
+    RunOn(rs, QStringLiteral("select count(*) from fileprofile"));
+    MasterCountAfter = rs.Fields(0).toLongLong();
+    rs.Close();
+}
+
+void frmAdd::HandleSaveClick()
+{
+    RunCommand(QStringLiteral(
+            "insert into fileprofile (filename, filedesc, filepath, filegroup, filedate, "
+            "fileindex, webaddress, websitename, author, email, drive, directory, FSize)"
+            "select filename, filedesc, filepath, filegroup, filedate, fileindex, webaddress, "
+            "websitename, author, email, drive, directory, FSize from tempfile"));
+}
+
+void frmAdd::UpdateMasterTable()
+{
+    CountTempFile();
+    if (TempCount == 0) {
+        MsgBox(kNoRecords, vbInformation);
+        return;
+    }
+    if (MsgBox(QStringLiteral("Continue to Update Master Table?"), kQuestion,
+               QStringLiteral("Update Confirmation"))
+        != vbYes)
+        return;
+    MasterCount = 0;
+    MasterCountAfter = 0;
+    // The copy and the emptying of the staging table stand or fall together: a failure, or the
+    // program ending, between them can neither lose the staged rows nor copy them twice.
+    bool saved = false;
+    try {
+        ReopenConnection();
+        db::Transaction transaction(SharedConnection());
+        CountFileProfile();
+        HandleSaveClick();
+        CountFileProfile2();
+        if (MasterCountAfter > MasterCount) {
+            RunCommand(QStringLiteral("delete from tempfile"));
+            transaction.Commit();
+            saved = true;
+        }
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+    if (saved) {
+        SelectFromTempFile();
+        if (!txtFileName->text().isEmpty())
+            ClearFileInformation();
+        return;
+    }
+    CountTempFile();
+    MsgBox(TempCount == 0 ? kNoRecords
+                          : QStringLiteral("ERROR - Master Table Update UnSuccessfull!"),
+           vbInformation);
+}
+
+void frmAdd::ClearTempTable()
+{
+    CountTempFile();
+    if (TempCount == 0) {
+        MsgBox(kNoRecords, vbInformation);
+        return;
+    }
+    if (MsgBox(QStringLiteral("Continue to Delete All Records from the Temp Table?"), kQuestion,
+               QStringLiteral("Delete Confirmation"))
+        != vbYes)
+        return;
+    DeleteFromTempFile();
+    SelectFromTempFile();
+}
+
+void frmAdd::SetDefaultDirectory()
+{
+    const bool pinned = Toolbar1->button(QStringLiteral("kSetDir"))->isChecked();
+    Parm().setRParm(SettingKey::DirPinned, pinned ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!Parm().isError())
+        Parm().setRParm(SettingKey::DirText, pinned ? Text2->text() : QString());
+    DefaultDirPinned = pinned;
+    if (Parm().isError())
+        ErrorBox(Parm().getError());
+}
+
+void frmAdd::PrintImportTable()
+{
+    CountTempFile();
+    if (TempCount == 0) {
+        MsgBox(kNoRecords, vbInformation);
+        return;
+    }
+    if (MsgBox(QStringLiteral("Print Import Table?"), vbOKCancel + vbCritical + vbDefaultButton2,
+               QStringLiteral("Setup"))
+        != vbOK)
+        return;
+    try {
+        ShowReport(QStringLiteral("rptFileList"),
+                   QStringLiteral("SELECT filename,filedesc,filegroup, directory, websitename, "
+                                  "author, email FROM tempfile ORDER BY inum"),
+                   {}, QStringLiteral("Imported FileNames"), this);
+    } catch (const std::exception &error) {
+        ErrorBox(described(error));
+    }
+    cmdRefreshGrid_Click();
+}
+
+void frmAdd::ShowHelp()
+{
+    OpenWindow(QStringLiteral("frmHelpAdd"), this);
+}
