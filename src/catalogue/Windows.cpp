@@ -2,10 +2,13 @@
 
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "catalogue/SampleTree.h"
 #include "catalogue/frmAdd.h"
+#include "catalogue/frmFileMgr.h"
 #include "catalogue/frmGet.h"
 #include "catalogue/frmGroups.h"
 #include "catalogue/frmPatterns.h"
+#include "catalogue/frmSearch.h"
 #include "catalogue/frmShow.h"
 #include "platform/db/DataControl.h"
 #include "platform/ui/FileLists.h"
@@ -121,6 +124,25 @@ void editingStagedRow(QWidget *window)
     add->DataGrid1_DblClick();
 }
 
+// The browser's hand-over for a file found in several folders of the sample tree.
+void fileToManage(QWidget *window)
+{
+    SelectedFileName = QStringLiteral("readme.txt");
+    SelectedDirectory = SampleTree();
+    auto *manager = static_cast<frmFileMgr *>(window);
+    manager->ensureLoaded();
+    manager->Form_Activate();
+}
+
+void searchedFiles(QWidget *window)
+{
+    auto *search = static_cast<frmSearch *>(window);
+    search->ensureLoaded();
+    search->Text1->setText(QStringLiteral("*.txt"));
+    search->Dir1->setPath(SampleTree());
+    search->cmdFind_Click();
+}
+
 } // namespace
 
 // Named to the linker by the build, so that every program linking this folder registers these.
@@ -134,5 +156,7 @@ const int corvina_windows_catalogue = RegisterWindows({
         WindowOf<frmGet>(QStringLiteral("frmGet"), pickerOverImport),
         WindowOf<frmAdd>(QStringLiteral("frmAdd"), stagedFiles,
                          {{QStringLiteral("edit"), editingStagedRow}}),
+        WindowOf<frmFileMgr>(QStringLiteral("frmFileMgr"), fileToManage),
+        WindowOf<frmSearch>(QStringLiteral("frmSearch"), searchedFiles),
 });
 }

@@ -14,7 +14,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -388,21 +387,14 @@ void TestBrowser::changedCatalogueReloadsOnReturn()
     Fixture f;
     f.setUp();
     fillCatalogue(f);
+    // The file manager starts in the row's folder, which must be there.
+    const QString folder = f.dir() + "/";
+    f.exec("update fileprofile set Directory = ? where FileName = 'rest.py'", {folder});
     frmShow window;
     window.Form_Load();
     choose(window.cboGrpList, "Python");
     window.cboGrpList_Click();
     showRow(window, "rest.py");
-    // A stand-in where this program has no file manager of its own.
-    RegisterWindows({{"frmFileMgr",
-                      [](QWidget *owner) -> QWidget * {
-                          auto *standIn = new QDialog(owner);
-                          standIn->setObjectName("frmFileMgr");
-                          return standIn;
-                      },
-                      {},
-                      {},
-                      {}}});
     f.ui.onModal("frmFileMgr", [&](QWidget *) {
         f.exec("update fileprofile set FileName = 'served.py' where FileName = 'rest.py'");
         CatalogueChanged = true;
@@ -410,7 +402,7 @@ void TestBrowser::changedCatalogueReloadsOnReturn()
     });
     window.cmdFileM->click();
     QCOMPARE(SelectedFileName, QStringLiteral("rest.py"));
-    QCOMPARE(SelectedDirectory, QStringLiteral("/data/"));
+    QCOMPARE(SelectedDirectory, folder);
     QCOMPARE(f.ui.owners, QStringList{"frmShow"});
     // The whole catalogue again, by file name, with the panel cleared.
     QCOMPARE(listed(window).size(), 6);

@@ -1,0 +1,71 @@
+#include "catalogue/DiskWalk.h"
+
+#include "app/CUtils.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+
+fs::WalkResult DiskWalk(const QString &root, const fs::VisitDirectory &visit,
+                        const DiskWalkOptions &options)
+{
+    QElapsedTimer sinceYield;
+    bool first = true;
+    const auto yielding = [&](const QString &directory, const QStringList &files) {
+        const bool goOn = visit(directory, files);
+        // Not on every directory: a tree of many small folders would spend its time in the
+        // event loop instead of reading the disk.
+        if (first || sinceYield.elapsed() >= options.yieldEveryMs) {
+            first = false;
+            if (options.showFound)
+                options.showFound();
+            QCoreApplication::processEvents();
+            sinceYield.restart();
+        }
+        return goOn;
+    };
+    fs::WalkOptions walkOptions;
+    walkOptions.cancel = options.cancel;
+    sinceYield.start();
+    const fs::WalkResult result = fs::Walk(root, yielding, walkOptions);
+    if (options.showFound)
+        options.showFound();
+    return result;
+}
+
+QString UnreadableDescription(const QStringList &unreadable)
+{
+    if (unreadable.isEmpty())
+        return {};
+    if (unreadable.size() == 1)
+        return QStringLiteral("Cannot read the directory ") + unreadable.first();
+    constexpr qsizetype kNamed = 3;
+    QString text = QStringLiteral("Cannot read %1 directories: ").arg(unreadable.size())
+            + unreadable.mid(0, kNamed).join(QStringLiteral(", "));
+    if (unreadable.size() > kNamed)
+        text += QStringLiteral(", ...");
+    return text;
+}
+
+QString FolderText(const QString &folder)
+{
+    const QString separator = QDir::separator();
+    return folder.endsWith(separator) ? folder : folder + separator;
+}
+
+namespace {
+
+QString comparable(const QString &directory)
+{
+    QString path = QDir::cleanPath(QDir::fromNativeSeparators(Trim(directory)));
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+} // namespace
+
+bool SameDirectory(const QString &a, const QString &b)
+{
+    return comparable(a).compare(comparable(b), fs::kNameCase) == 0;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/fs/Walker.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+// The directory walks of the file manager and the disk file search. They run on the window's
+// own thread and let pending window events (clicks included) run as they go, so the window
+// repaints and its Cancel button is served while a long walk runs.
+struct DiskWalkOptions
+{
+    // Set by the window's Cancel (or by closing it); checked before each directory is read.
+    const std::atomic_bool *cancel = nullptr;
+    // How long the walk may go without letting window events run. Always after the first
+    // directory; 0 runs them after every directory.
+    int yieldEveryMs = 15;
+    // Called just before window events run and once at the end, to show what was found so far.
+    std::function<void()> showFound;
+};
+
+fs::WalkResult DiskWalk(const QString &root, const fs::VisitDirectory &visit,
+                        const DiskWalkOptions &options);
+
+// The description of directories a walk could not read; empty when it read them all.
+QString UnreadableDescription(const QStringList &unreadable);
+
+// A folder's path with exactly one separator at its end, as the catalogue keeps directories.
+QString FolderText(const QString &folder);
+// True when two directory texts name the same folder: separators, doubled or trailing
+// separators and blanks at the ends do not count, letter case counts as the platform's names do.
+bool SameDirectory(const QString &a, const QString &b);

@@ -1,0 +1,460 @@
+#include "catalogue/frmFileMgr.h"
+
+#include "app/CUtils.h"
+#include "app/modGlobals.h"
+#include "app/session.h"
+#include "catalogue/DiskWalk.h"
+#include "platform/db/Transaction.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Fields.h"
+#include "platform/ui/FileLists.h"
+#include "platform/ui/ToolBar.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kNotFoundInCatalogue = QStringLiteral("File Not Found in Database!");
+
+// The folder a found file lies in, as the catalogue keeps directories.
+QString directoryOf(const QString &path)
+{
+    return FolderText(QDir::toNativeSeparators(QFileInfo(path).path()));
+}
+
+// A new name stays a plain name in the same folder: no separator, no way up, no name that
+// would stand for anything but the one file.
+bool plainName(const QString &name)
+{
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
+            && !name.contains(QStringLiteral("..")) && name != QLatin1String(".");
+}
+
+// True when path is taken: by another file, or by the renamed one itself under the same name. A
+// name that differs only in letter case names the same file where the disk ignores case.
+bool takenByAnother(const QString &path, const QString &renamed)
+{
+    if (path == renamed)
+        return true; // a file cannot be renamed to its own name
+    const QFileInfo target(path);
+    if (!target.exists() && !target.isSymLink())
+        return false;
+    const QString canonical = target.canonicalFilePath();
+    return canonical.isEmpty() || canonical != QFileInfo(renamed).canonicalFilePath();
+}
+
+} // namespace
+
+frmFileMgr::frmFileMgr(QWidget *parent)
+    : FormDialog(parent)
+    , tbrMain2(new KeyedToolBar(this))
+    , Text1(new QLineEdit(this))
+    , Drive1(new DriveListBox(this))
+    , Dir1(new DirListBox(this))
+    , File1(new FileListBox(this))
+    , List1(new QListWidget(this))
+    , Label4(new QLabel(QStringLiteral("0"), this))
+    , txtpath(new QLineEdit(this))
+    , txtFileName(new QLineEdit(this))
+    , cmdRename(new QPushButton(QStringLiteral("&Rename"), this))
+    , cmdErase(new QPushButton(QStringLiteral("&Delete"), this))
+    , cmdClose(new QPushButton(QStringLiteral("C&lose"), this))
+{
+    setObjectName(QStringLiteral("frmFileMgr"));
+    setWindowTitle(QStringLiteral("File Manager"));
+    tbrMain2->setObjectName(QStringLiteral("tbrMain2"));
+    tbrMain2->addButtons({
+            {"kCancel2", "Cancel", "window-close", QStyle::SP_DialogCancelButton},
+            {"kSep1"},
+            {"kHelp2", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+    });
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    File1->setObjectName(QStringLiteral("File1"));
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setUniformItemSizes(true);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    txtpath->setObjectName(QStringLiteral("txtpath"));
+    txtFileName->setObjectName(QStringLiteral("txtFileName"));
+    // What Rename and Delete act on comes from the search, never from typing.
+    txtpath->setReadOnly(true);
+    txtFileName->setReadOnly(true);
+    cmdRename->setObjectName(QStringLiteral("cmdRename"));
+    cmdErase->setObjectName(QStringLiteral("cmdErase"));
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    for (QLineEdit *box : {Text1, txtpath, txtFileName})
+        SelectAllOnFocus(box);
+    for (QPushButton *button : {cmdRename, cmdErase, cmdClose})
+        button->setAutoDefault(false);
+    Label4->setMinimumWidth(60);
+
+    auto *name = new QHBoxLayout;
+    name->addWidget(FieldLabel(QStringLiteral("File Name (&Searched):"), Text1, this));
+    name->addWidget(Text1, 1);
+
+    auto *folders = new QVBoxLayout;
+    folders->addWidget(FieldLabel(QStringLiteral("Dri&ve:"), Drive1, this));
+    folders->addWidget(Drive1);
+    folders->addSpacing(4);
+    folders->addWidget(FieldLabel(QStringLiteral("S&tart Directory:"), Dir1, this));
+    folders->addWidget(Dir1, 1);
+    auto *files = new QVBoxLayout;
+    files->addWidget(FieldLabel(QStringLiteral("Files &in Directory:"), File1, this));
+    files->addWidget(File1, 1);
+    auto *browse = new QHBoxLayout;
+    browse->addLayout(folders, 1);
+    browse->addLayout(files, 1);
+
+    auto *count = new QHBoxLayout;
+    count->addWidget(FieldLabel(QStringLiteral("Files F&ound:"), List1, this));
+    count->addWidget(Label4);
+    count->addStretch();
+
+    auto *found = new QGridLayout;
+    found->addWidget(FieldLabel(QStringLiteral("File &Path:"), txtpath, this), 0, 0);
+    found->addWidget(txtpath, 0, 1);
+    found->addWidget(FieldLabel(QStringLiteral("File &Name:"), txtFileName, this), 1, 0);
+    found->addWidget(txtFileName, 1, 1);
+    found->setColumnStretch(1, 1);
+
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(10, 8, 10, 10);
+    body->addLayout(name);
+    body->addSpacing(4);
+    body->addLayout(browse, 3);
+    body->addSpacing(4);
+    body->addLayout(count);
+    body->addWidget(List1, 2);
+    body->addLayout(found);
+    body->addLayout(ButtonRow({cmdRename, cmdErase, cmdClose}));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(tbrMain2);
+    layout->addLayout(body, 1);
+    resize(720, 600);
+
+    connect(Drive1, &DriveListBox::driveChanged, this, &frmFileMgr::Drive1_Change);
+    connect(Dir1, &DirListBox::pathChanged, this, [this](const QString &path) {
+        const QSignalBlocker blocker(Drive1);
+        Drive1->setDrive(path);
+        File1->setPath(path);
+    });
+    connect(List1, &QListWidget::itemSelectionChanged, this, &frmFileMgr::List1_Click);
+    connect(cmdRename, &QPushButton::clicked, this, &frmFileMgr::cmdRename_Click);
+    connect(cmdErase, &QPushButton::clicked, this, &frmFileMgr::cmdErase_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmFileMgr::cmdClose_Click);
+    connect(tbrMain2, &KeyedToolBar::ButtonClick, this, &frmFileMgr::tbrMain2_ButtonClick);
+    // The name can be changed and looked for again.
+    OnEnter(Text1, [this] {
+        if (!searching_)
+            FindFile();
+    });
+}
+
+void frmFileMgr::Form_Load()
+{
+    CentreWindow(this);
+    if (!Dir1->setPath(Trim(SelectedDirectory))) {
+        MsgBox(QStringLiteral("Directory Not Found?"), vbCritical,
+               QStringLiteral("Directory Error"));
+        Dir1->setPath(Utils().getExePath());
+    }
+    const QSignalBlocker blocker(Drive1);
+    Drive1->setDrive(Dir1->Path());
+    File1->setPath(Dir1->Path());
+}
+
+void frmFileMgr::showEvent(QShowEvent *event)
+{
+    FormDialog::showEvent(event);
+    // Once the window is up, so the walk runs in a window the user can see.
+    if (!activated_)
+        QTimer::singleShot(0, this, [this] {
+            if (!activated_)
+                Form_Activate();
+        });
+}
+
+void frmFileMgr::Form_Activate()
+{
+    activated_ = true;
+    Text1->setText(Trim(SelectedFileName));
+    FindFile();
+}
+
+void frmFileMgr::Drive1_Change()
+{
+    Dir1->setPath(Drive1->rootPath());
+}
+
+void frmFileMgr::setSearching(bool on)
+{
+    searching_ = on;
+    // Nothing is renamed or erased from a list still being made.
+    for (QWidget *control : {static_cast<QWidget *>(cmdClose), static_cast<QWidget *>(cmdRename),
+                             static_cast<QWidget *>(cmdErase)})
+        control->setEnabled(!on);
+}
+
+void frmFileMgr::FindFile()
+{
+    setSearching(true);
+    List1->clear();
+    pending_.clear();
+    Label4->setText(QStringLiteral("0"));
+    txtpath->clear();
+    txtFileName->clear();
+    cancel_ = false;
+    try {
+        const QString name = Trim(Text1->text());
+        QString lastFound;
+        DiskWalkOptions options;
+        options.cancel = &cancel_;
+        options.yieldEveryMs = yieldEveryMs;
+        options.showFound = [this, &lastFound] {
+            if (pending_.isEmpty())
+                return;
+            List1->addItems(pending_);
+            pending_.clear();
+            showFile(lastFound);
+        };
+        // Nothing has an empty name; there is nothing to walk for.
+        const fs::WalkResult result = name.isEmpty()
+                ? fs::WalkResult{}
+                : DiskWalk(
+                        Dir1->Path(),
+                        [&](const QString &directory, const QStringList &files) {
+                            for (const QString &file : files) {
+                                if (file.compare(name, Qt::CaseInsensitive) == 0) {
+                                    lastFound = fs::PathOf(directory, file);
+                                    pending_ << lastFound;
+                                }
+                            }
+                            return true;
+                        },
+                        options);
+        if (!result.unreadable.isEmpty())
+            ErrorBox(UnreadableDescription(result.unreadable));
+    } catch (const std::exception &error) {
+        ErrorBox(QString::fromUtf8(error.what()));
+    }
+    setSearching(false);
+    Label4->setText(QString::number(List1->count()));
+    // The file shown under File Path is marked in the list too.
+    if (List1->count() > 0)
+        List1->setCurrentRow(List1->count() - 1);
+    if (closeWhenDone_) {
+        closeWhenDone_ = false;
+        reject();
+    }
+}
+
+void frmFileMgr::showFile(const QString &path)
+{
+    txtpath->setText(path);
+    txtFileName->setText(QFileInfo(path).fileName());
+}
+
+void frmFileMgr::List1_Click()
+{
+    const QList<QListWidgetItem *> selected = List1->selectedItems();
+    if (!selected.isEmpty())
+        showFile(selected.first()->text());
+}
+
+void frmFileMgr::refuse(const QString &newName)
+{
+    MsgBox(QStringLiteral("Please check file name: ") + newName, vbCritical,
+           QStringLiteral("Error!"));
+}
+
+void frmFileMgr::cmdRename_Click()
+{
+    if (txtFileName->text().isEmpty()) {
+        MsgBox(QStringLiteral("File Not Found!"), vbCritical, QStringLiteral("Not Found."));
+        return;
+    }
+    if (MsgBox(QStringLiteral("Renaming this file will update the master database. Continue?"),
+               vbYesNo + vbCritical, QStringLiteral("Rename Confirmation"))
+        != vbYes)
+        return;
+    // The file shown under File Path: the last one found, or the one picked in the list.
+    const QString oldPath = txtpath->text();
+    const QString oldName = txtFileName->text();
+    const QString directory = directoryOf(oldPath);
+    const QString newName =
+            Trim(InputBox(QStringLiteral("Enter a new file name:"), AppTitle(), Text1->text()));
+    if (newName.isEmpty())
+        return;
+    // A name ends in a dot and three characters, and names a file not there yet in the same
+    // folder: a rename never moves a file elsewhere or writes over another.
+    const QString newPath = directory + newName;
+    if (!newName.right(4).startsWith(QLatin1Char('.')) || !plainName(newName)
+        || takenByAnother(newPath, oldPath)) {
+        refuse(newName);
+        return;
+    }
+    try {
+        if (!QFile::rename(oldPath, newPath))
+            throw std::runtime_error("rename");
+        const Catalogued catalogued = changeCatalogue(
+                oldName, directory, QStringLiteral("Update "),
+                [&](const QList<CatalogueRow> &rows) { UpdateDbFile(rows, newName, newPath); });
+        if (catalogued == Catalogued::NotFound)
+            MsgBox(kNotFoundInCatalogue, vbCritical, QStringLiteral("Error!"));
+        File1->Refresh();
+        MsgBox(QStringLiteral("Rename Completed Successfully!"), vbInformation);
+        accept();
+    } catch (const std::exception &) {
+        MsgBox(QStringLiteral("Rename Unsuccessful!"), vbOKOnly, QStringLiteral("ZEP"));
+    }
+}
+
+void frmFileMgr::cmdErase_Click()
+{
+    if (txtpath->text().isEmpty()) {
+        MsgBox(QStringLiteral("File Not Found!"), vbCritical, QStringLiteral("Not Found."));
+        return;
+    }
+    const QString path = txtpath->text();
+    if (MsgBox(QStringLiteral("Delete ") + path + QStringLiteral("? Continue?"),
+               vbYesNo + vbCritical, QStringLiteral("Delete Confirmation"))
+        != vbYes)
+        return;
+    const QString oldName = txtFileName->text();
+    const QString directory = directoryOf(path);
+    QFile file(path);
+    const bool deleted = file.remove();
+    if (!deleted) {
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+            MsgBox(QStringLiteral("File Not Found?"), vbCritical, QStringLiteral("File Error"));
+        else
+            ErrorBox(file.errorString());
+    }
+    // A file that was already gone may still have its row; the row can go on its own.
+    if (MsgBox(QStringLiteral("Continue to delete ") + path
+                       + QStringLiteral(" from Master Database?"),
+               vbYesNo + vbExclamation, QStringLiteral("Are you sure?"))
+        == vbYes) {
+        const Catalogued catalogued =
+                changeCatalogue(oldName, directory, QStringLiteral("Update "),
+                                [this](const QList<CatalogueRow> &rows) { DeleteDBFile(rows); });
+        if (catalogued == Catalogued::NotFound)
+            MsgBox(kNotFoundInCatalogue, vbCritical, QStringLiteral("Error!"));
+    }
+    File1->Refresh();
+    if (!deleted) {
+        MsgBox(QStringLiteral("File Not Deleted: ") + path, vbCritical,
+               QStringLiteral("File Error"));
+        return;
+    }
+    MsgBox(QStringLiteral("Delete Completed Successfully!"), vbInformation);
+    accept();
+}
+
+frmFileMgr::Catalogued
+frmFileMgr::changeCatalogue(const QString &name, const QString &directory, const QString &what,
+                            const std::function<void(const QList<CatalogueRow> &)> &change)
+{
+    QList<CatalogueRow> rows;
+    try {
+        rows = FindInCatalogue(name, directory);
+    } catch (const std::exception &error) {
+        ErrorBox(QStringLiteral("Find ") + QString::fromUtf8(error.what()));
+        return Catalogued::Failed;
+    }
+    if (rows.isEmpty())
+        return Catalogued::NotFound;
+    try {
+        change(rows);
+    } catch (const std::exception &error) {
+        ErrorBox(what + QString::fromUtf8(error.what()));
+        return Catalogued::Failed;
+    }
+    CatalogueChanged = true;
+    return Catalogued::Changed;
+}
+
+QList<frmFileMgr::CatalogueRow> frmFileMgr::FindInCatalogue(const QString &name,
+                                                            const QString &directory)
+{
+    ReopenConnection();
+    db::Recordset &rs = SharedRecordset();
+    // Only rows of that name (blanks and letter case aside, as the search found it) are read.
+    RunOn(rs,
+          QStringLiteral("select inum, filename, directory from fileprofile "
+                         "where lower(trim(filename)) = lower(?) order by filename"),
+          {Trim(name)});
+    QList<CatalogueRow> rows;
+    for (rs.MoveFirst(); !rs.AtEnd(); rs.MoveNext()) {
+        const CatalogueRow row{TextOf(rs.Fields(QStringLiteral("filename"))),
+                               TextOf(rs.Fields(QStringLiteral("directory")))};
+        if (Trim(row.fileName).compare(Trim(name), Qt::CaseInsensitive) != 0
+            || !SameDirectory(row.directory, directory))
+            continue;
+        bool known = false;
+        for (const CatalogueRow &seen : rows)
+            known = known || (seen.fileName == row.fileName && seen.directory == row.directory);
+        if (!known)
+            rows << row;
+    }
+    rs.Close();
+    return rows;
+}
+
+void frmFileMgr::UpdateDbFile(const QList<CatalogueRow> &rows, const QString &newName,
+                              const QString &newPath)
+{
+    db::Transaction transaction(SharedConnection());
+    for (const CatalogueRow &row : rows)
+        RunCommand(QStringLiteral("UPDATE fileprofile SET filename=?, filepath=? "
+                                  "WHERE filename=? and Directory=?"),
+                   {Trim(newName), Trim(newPath), row.fileName, row.directory});
+    transaction.Commit();
+}
+
+void frmFileMgr::DeleteDBFile(const QList<CatalogueRow> &rows)
+{
+    db::Transaction transaction(SharedConnection());
+    for (const CatalogueRow &row : rows)
+        RunCommand(QStringLiteral("DELETE from fileprofile WHERE filename=? and Directory=?"),
+                   {row.fileName, row.directory});
+    transaction.Commit();
+}
+
+void frmFileMgr::cmdClose_Click()
+{
+    reject();
+}
+
+void frmFileMgr::reject()
+{
+    // The walk runs inside this window's event handling: stop it, and close once it has unwound.
+    if (searching_) {
+        closeWhenDone_ = true;
+        cancel_ = true;
+        return;
+    }
+    FormDialog::reject();
+}
+
+void frmFileMgr::tbrMain2_ButtonClick(const QString &key)
+{
+    if (key == QLatin1String("kCancel2"))
+        cmdClose_Click();
+    else if (key == QLatin1String("kHelp2"))
+        MsgBox(QStringLiteral("Renaming or Deleteing a file will update the Master Database."),
+               vbInformation);
+}
