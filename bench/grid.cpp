@@ -92,6 +92,10 @@ void Bench::browse()
 {
     const Time open = show(QStringLiteral("SELECT * FROM FileProfile order by filename"));
     report("open (count, first page, paint)", open, "target < 1000 ms", open.wall < 1000);
+    std::vector<Time> repaints;
+    for (int i = 0; i < 20; ++i)
+        repaints.push_back(timed([&] { view_.viewport()->repaint(); }));
+    report(QStringLiteral("repaint, nothing changed (Qt alone)"), spreadOf(repaints));
     report("jump to the last row", scroll([&] { view_.scrollToBottom(); }));
     QScrollBar *bar = view_.verticalScrollBar();
     report("jump to the middle", scroll([&] { bar->setValue(bar->maximum() / 2); }));

@@ -85,6 +85,9 @@ public:
     { }
 
     const Row &row(qint64 row);
+    // Reads the page that holds row, if any: with no rows, the empty first page still names
+    // the fields.
+    void readAround(qint64 row) { page(row / pageRows); }
     qint64 heldRows() const;
 
     const Connection &connection;
@@ -221,7 +224,7 @@ std::unique_ptr<GridModel::Source> GridModel::open(const Connection &connection,
     auto source = std::make_unique<Source>(connection, std::move(query), sql, values, pageRows_,
                                            cachedPages_);
     source->count = countOf(connection, count);
-    source->row(std::clamp<qint64>(row, 0, std::max<qint64>(source->count - 1, 0)));
+    source->readAround(std::clamp<qint64>(row, 0, std::max<qint64>(source->count - 1, 0)));
     return source;
 }
 
