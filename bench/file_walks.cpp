@@ -1,6 +1,7 @@
 // Times the disk file search and the file manager walking a tree of 100,000 files in 10,000
 // folders through their real windows (offscreen), each beside find(1) on the same tree in the
 // same run, the list of results included on both sides.
+#include "BenchTree.h"
 #include "Fixture.h"
 #include "app/modGlobals.h"
 #include "catalogue/frmFileMgr.h"
@@ -26,36 +27,7 @@
 
 namespace {
 
-constexpr int kTop = 100; // folders at the top, each with kLeaves folders below it
-constexpr int kLeaves = 99;
-constexpr int kFilesPerLeaf = 10;
 constexpr int kRuns = 5;
-
-// 100 + 100 * 99 = 10,000 folders; 10,000 * 10 = 100,000 files, half of them *.txt.
-bool makeTree(const QString &root)
-{
-    const auto fill = [](const QString &folder) {
-        if (!QDir().mkpath(folder))
-            return false;
-        for (int f = 0; f < kFilesPerLeaf; ++f) {
-            const QString suffix = f % 2 == 0 ? QStringLiteral(".txt") : QStringLiteral(".dat");
-            QFile file(folder + QStringLiteral("/file%1").arg(f, 3, 10, QLatin1Char('0')) + suffix);
-            if (!file.open(QIODevice::WriteOnly))
-                return false;
-        }
-        return true;
-    };
-    for (int top = 0; top < kTop; ++top) {
-        const QString folder = root + QStringLiteral("/dir%1").arg(top, 3, 10, QLatin1Char('0'));
-        if (!fill(folder))
-            return false;
-        for (int leaf = 0; leaf < kLeaves; ++leaf) {
-            if (!fill(folder + QStringLiteral("/sub%1").arg(leaf, 3, 10, QLatin1Char('0'))))
-                return false;
-        }
-    }
-    return true;
-}
 
 struct Timing
 {

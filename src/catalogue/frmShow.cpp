@@ -673,6 +673,15 @@ void frmShow::reloadFilterLists()
         TotalFiles();
 }
 
+qint64 frmShow::shownRow() const
+{
+    bool numbered = false;
+    const qint64 row = txtIndex->text().trimmed().toLongLong(&numbered);
+    if (!numbered)
+        throw db::DbError(QStringLiteral("The row number is not a number."));
+    return row;
+}
+
 void frmShow::cmdUpdate_Click()
 {
     if (txtIndex->text().isEmpty() || txtFileName->text().isEmpty()) {
@@ -692,10 +701,7 @@ void frmShow::cmdUpdate_Click()
         != vbYes)
         return;
     try {
-        bool numbered = false;
-        const qint64 row = txtIndex->text().trimmed().toLongLong(&numbered);
-        if (!numbered)
-            throw db::DbError(QStringLiteral("The row number is not a number."));
+        const qint64 row = shownRow();
         ReopenConnection();
         RunCommand(QStringLiteral("UPDATE fileprofile SET FileDate = ?, FileName = ?, FileDesc = "
                                   "?, FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
@@ -731,10 +737,7 @@ void frmShow::cmdDel_Click()
         != vbYes)
         return;
     try {
-        bool numbered = false;
-        const qint64 row = txtIndex->text().trimmed().toLongLong(&numbered);
-        if (!numbered)
-            throw db::DbError(QStringLiteral("The row number is not a number."));
+        const qint64 row = shownRow();
         ReopenConnection();
         RunCommand(QStringLiteral("DELETE FROM fileprofile WHERE Inum = ?"), {row});
         AdoFile->setRecordSource(kWholeCatalogue);

@@ -139,6 +139,8 @@ private:
     void showStatement(const BrowserStatement &statement);
     // The count under the grid and the position caption, from the rows as last read.
     void showCount();
+    // The catalogue row number the detail panel shows. Throws db::DbError when there is none.
+    qint64 shownRow() const;
     void applyFilters();
     void reloadFilterLists();
     void enableRowButtons(bool on);
