@@ -133,7 +133,8 @@ void AddFindOptions(QCommandLineParser &parser)
 {
     parser.addOption({kFind,
                       QStringLiteral("Print the full path and the description of each catalogued "
-                                     "file whose name begins with <text>, a line each."),
+                                     "file whose name (or --field) begins with <text>, a line "
+                                     "each; exit status 1 when none does."),
                       QStringLiteral("text")});
     parser.addOption({kField,
                       QStringLiteral("With --find: the field searched, name (the default), "
