@@ -126,6 +126,8 @@ int main(int argc, char **argv)
         finds.push_back(outcome.time);
         matched += outcome.status == 0 ? 1 : 0;
         greps.push_back(grep(paths, prefix));
+        std::printf("  %-6s --find %7.1f ms   grep %6.1f ms\n", qPrintable(prefix),
+                    outcome.time.wall, greps.back().wall);
     }
     const Spread searched = spreadOf(finds);
     const Spread byGrep = spreadOf(greps);
