@@ -180,14 +180,14 @@ long peakMemoryKb()
 }
 
 // Lets the view lay itself out and paints it, which reads the rows on screen.
-void paint(QTableView &view)
+[[maybe_unused]] void paint(QTableView &view)
 {
     QCoreApplication::processEvents();
     view.viewport()->repaint();
 }
 
 // What a user types: the first characters of values in the catalogue, a key at a time.
-QStringList keystrokes(db::Connection &connection, const QString &column)
+[[maybe_unused]] QStringList keystrokes(db::Connection &connection, const QString &column)
 {
     QStringList typed;
     while (typed.size() < kKeystrokes) {

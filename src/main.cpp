@@ -5,6 +5,7 @@
 #include "app/Version.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "catalogue/CatalogueSearch.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/Dialogs.h"
 
@@ -37,16 +38,41 @@ int runCommandLine(const QCommandLineParser &parser)
     return 0;
 }
 
-// Options that set a machine up or inform; they need no display.
+bool isFind(const QByteArray &arg)
+{
+    return arg == "--find" || arg.startsWith("--find=");
+}
+
+bool isHelp(const QByteArray &arg)
+{
+    return arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v"
+            || arg == "--version";
+}
+
+// Options that set a machine up, inform or search the catalogue; they need no display.
 bool commandLineOnly(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg.startsWith("--create-database") || arg == "--default-database-path" || arg == "-h"
-            || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version")
+        if (arg.startsWith("--create-database") || arg == "--default-database-path" || isFind(arg)
+            || isHelp(arg))
             return true;
     }
     return false;
+}
+
+// A search, unless help is asked for too; it reports even a wrong command line with its own
+// exit status for errors.
+bool searches(const QStringList &arguments)
+{
+    bool find = false;
+    for (const QString &argument : arguments.mid(1)) {
+        const QByteArray arg = argument.toLocal8Bit();
+        if (isHelp(arg))
+            return false;
+        find = find || isFind(arg);
+    }
+    return find;
 }
 
 // Names the program and reads its options; gives an exit code when an option did all the work.
@@ -68,6 +94,12 @@ std::optional<int> describeProgram(QCoreApplication &app)
     parser.addOption({QStringLiteral("default-database-path"),
                       QStringLiteral("Print where the database file goes unless set up "
                                      "otherwise.")});
+    catalogue::AddFindOptions(parser);
+    if (searches(app.arguments())) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return catalogue::RunFind(app.arguments(), out, err);
+    }
     parser.process(app);
     if (parser.isSet(QStringLiteral("create-database"))
         || parser.isSet(QStringLiteral("default-database-path")))

@@ -29,8 +29,8 @@
 
 namespace {
 
-const QString kAllGroups = QStringLiteral("[All Groups]");
-const QString kAllSites = QStringLiteral("[All Sites]");
+using catalogue::kAllGroups;
+using catalogue::kAllSites;
 const QString kWholeCatalogue = QStringLiteral("Select * from FileProfile");
 // The grid shows these columns, under these captions, this wide (the last takes the rest).
 struct GridColumn
@@ -76,30 +76,6 @@ QPushButton *panelButton(const char *name, const char *caption, const char *tool
     return button;
 }
 
-// A text a prefix LIKE matches literally: the escape character, "%" and "_" escaped.
-QString likePrefix(const QString &text)
-{
-    QString escaped = text;
-    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    escaped.replace(QLatin1Char('%'), QStringLiteral("\\%"));
-    escaped.replace(QLatin1Char('_'), QStringLiteral("\\_"));
-    return escaped + QLatin1Char('%');
-}
-
-// The filter conditions, and their values, for a group and a site ("[All ...]" for none).
-void addFilters(const QString &group, const QString &site, QStringList &conditions,
-                QVariantList &values)
-{
-    if (site != kAllSites) {
-        conditions << QStringLiteral("Websitename = ?");
-        values << site;
-    }
-    if (group != kAllGroups) {
-        conditions << QStringLiteral("FileGroup = ?");
-        values << group;
-    }
-}
-
 // Sets a drop-down's text, whether or not its list holds it.
 void setListText(QComboBox *list, const QString &text)
 {
@@ -113,32 +89,6 @@ void setListText(QComboBox *list, const QString &text)
 }
 
 } // namespace
-
-BrowserStatement frmShow::FilterStatement(const QString &group, const QString &site)
-{
-    BrowserStatement statement{QStringLiteral("Select * from fileprofile"), {}};
-    QStringList conditions;
-    addFilters(group, site, conditions, statement.values);
-    if (!conditions.isEmpty())
-        statement.sql += QStringLiteral(" where ") + conditions.join(QStringLiteral(" and "));
-    return statement;
-}
-
-BrowserStatement frmShow::SearchStatement(SearchMode mode, const QString &text,
-                                          const QString &group, const QString &site)
-{
-    const char *column = mode == ByDescription ? "FileDesc"
-            : mode == BySiteName               ? "Websitename"
-                                               : "FileName";
-    const char *order = mode == ByDescription ? "FileDesc" : "FileName";
-    BrowserStatement statement{{}, {likePrefix(text)}};
-    QStringList conditions{QString::fromLatin1(column) + QStringLiteral(" Like ? ESCAPE '\\'")};
-    addFilters(group, site, conditions, statement.values);
-    statement.sql = QStringLiteral("SELECT * FROM FileProfile WHERE ")
-            + conditions.join(QStringLiteral(" and ")) + QStringLiteral(" ORDER BY ")
-            + QString::fromLatin1(order);
-    return statement;
-}
 
 frmShow::frmShow(QWidget *parent)
     : FormDialog(parent)

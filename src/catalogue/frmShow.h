@@ -1,8 +1,7 @@
 #pragma once
 
+#include "catalogue/CatalogueSearch.h"
 #include "platform/ui/Form.h"
-
-#include <QVariantList>
 
 class DataControlBar;
 class KeyedToolBar;
@@ -18,13 +17,6 @@ namespace db {
 class DataControl;
 }
 
-// A statement of the browser's grid with its bound values.
-struct BrowserStatement
-{
-    QString sql;
-    QVariantList values;
-};
-
 // The catalogue browser: the catalogue in a grid, narrowed by group and web site and searched as
 // the user types; one row in the detail panel, where it is edited, deleted, printed, given a new
 // path or handed to the file manager.
@@ -35,7 +27,8 @@ public:
     explicit frmShow(QWidget *parent = nullptr);
 
     // The searched column: file name, description or web site name.
-    enum SearchMode { ByFileName = 1, ByDescription = 2, BySiteName = 3 };
+    using SearchMode = catalogue::SearchMode;
+    using enum catalogue::SearchMode;
 
     KeyedToolBar *Toolbar1;
     db::DataControl *AdoFile;
@@ -123,12 +116,17 @@ public:
 
     SearchMode searchMode() const;
 
-    // The grid's statement for the filters alone, and for a search within them. "[All Groups]"
-    // and "[All Sites]" mean no filter; the search matches values that begin with the text as
-    // typed, whatever characters it holds.
-    static BrowserStatement FilterStatement(const QString &group, const QString &site);
+    // The grid's statement for the filters alone, and for a search within them, as
+    // catalogue::FilterStatement and catalogue::SearchStatement build them.
+    static BrowserStatement FilterStatement(const QString &group, const QString &site)
+    {
+        return catalogue::FilterStatement(group, site);
+    }
     static BrowserStatement SearchStatement(SearchMode mode, const QString &text,
-                                            const QString &group, const QString &site);
+                                            const QString &group, const QString &site)
+    {
+        return catalogue::SearchStatement(mode, text, group, site);
+    }
 
 protected:
     void changeEvent(QEvent *event) override;

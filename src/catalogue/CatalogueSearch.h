@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+class QCommandLineParser;
+class QTextStream;
+
+// A statement of the catalogue with its bound values.
+struct BrowserStatement
+{
+    QString sql;
+    QVariantList values;
+};
+
+// How the catalogue is searched, wherever it is searched from: the browser's grid as the user
+// types and `corvina --find` on a terminal build their statements here, so both match alike.
+namespace catalogue {
+
+// The searched column: file name, description or web site name.
+enum SearchMode { ByFileName = 1, ByDescription = 2, BySiteName = 3 };
+
+// The filter values that filter nothing.
+inline const QString kAllGroups = QStringLiteral("[All Groups]");
+inline const QString kAllSites = QStringLiteral("[All Sites]");
+
+// The catalogue narrowed by a group and a web site, and a search within them. The search
+// matches values that begin with the text as given, whatever characters it holds, without
+// regard to case. columns is the select list.
+BrowserStatement FilterStatement(const QString &group, const QString &site);
+BrowserStatement SearchStatement(SearchMode mode, const QString &text, const QString &group,
+                                 const QString &site, const QString &columns = QStringLiteral("*"));
+
+// The options of `corvina --find`, for the program's own parser and its help.
+void AddFindOptions(QCommandLineParser &parser);
+
+// `corvina --find TEXT [--field name|description|site] [--group NAME] [--site NAME]
+// [--database PATH]`: writes the full path and the description, a tab between them, of each
+// match to out, a line each. arguments are the program's, its name first. Returns 0 when
+// something matched, 1 when nothing did, 2 on an error, with its message on err.
+int RunFind(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+} // namespace catalogue

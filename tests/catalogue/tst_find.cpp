@@ -1,0 +1,172 @@
+#include "Fixture.h"
+#include "TestRegistry.h"
+#include "app/CreateDatabase.h"
+#include "catalogue/CatalogueSearch.h"
+
+#include <QTest>
+#include <QTextStream>
+
+namespace {
+
+// FileName, FileGroup, WebSiteName, FileDesc; each file's path is "/data/" and its name.
+const char *const kFiles[][4] = {
+        {"readme.txt", "Docs", "Alpha", "Read me first"},
+        {"Report.doc", "Docs", "Beta", "Quarterly report"},
+        {"main.c", "C", "Alpha", "Entry point"},
+        {"o'neil.c", "C", "Gamma", "A name with a quote"},
+        {"100%_done.txt", "Docs", "Beta", nullptr},
+        {"1000.txt", "Docs", "Beta", "Thousand"},
+        {"back\\slash.txt", "C", "Gamma", "Escape"},
+        {"rest.py", "Python", "", "Server"},
+};
+
+void addFile(Fixture &f, const char *const file[4])
+{
+    f.exec("insert into fileprofile (FileName, FileGroup, WebSiteName, FileDesc, FilePath, "
+           "Directory, FileDate) values (?, ?, ?, ?, ?, '/data/', '07/12/2026')",
+           {file[0], file[1], file[2], file[3] ? QVariant(file[3]) : QVariant(),
+            QString("/data/") + file[0]});
+}
+
+struct Run
+{
+    int status;
+    QString out;
+    QString err;
+};
+
+Run find(const QStringList &arguments)
+{
+    Run run{};
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    run.status = catalogue::RunFind(QStringList{"corvina"} + arguments, out, err);
+    return run;
+}
+
+// The output line of a catalogued file.
+QString line(const QString &name, const QString &description)
+{
+    return "/data/" + name + "\t" + description + "\n";
+}
+
+} // namespace
+
+class TestFind : public QObject
+{
+    Q_OBJECT
+private slots:
+    void matches_data();
+    void matches();
+    void errors_data();
+    void errors();
+    void namedDatabase();
+};
+
+void TestFind::matches_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("output");
+    const QString readme = line("readme.txt", "Read me first");
+    const QString report = line("Report.doc", "Quarterly report");
+    const QString rest = line("rest.py", "Server");
+    QTest::newRow("name prefix, any case, by name")
+            << QStringList{"--find", "re"} << readme + report + rest;
+    QTest::newRow("outer spaces ignored as in the browser")
+            << QStringList{"--find", "  RE "} << readme + report + rest;
+    QTest::newRow("name field given") << QStringList{"--find=Rep", "--field", "name"} << report;
+    QTest::newRow("not at the start") << QStringList{"--find", "me"} << QString();
+    QTest::newRow("nothing") << QStringList{"--find", "zz"} << QString();
+    QTest::newRow("quote") << QStringList{"--find", "o'n"}
+                           << line("o'neil.c", "A name with a quote");
+    QTest::newRow("percent and underscore as given, no description")
+            << QStringList{"--find", "100%_"} << line("100%_done.txt", "");
+    QTest::newRow("percent alone") << QStringList{"--find", "%"} << QString();
+    QTest::newRow("underscore in place of a character")
+            << QStringList{"--find", "100_"} << QString();
+    QTest::newRow("backslash") << QStringList{"--find", "back\\s"}
+                               << line("back\\slash.txt", "Escape");
+    QTest::newRow("backslash not an escape")
+            << QStringList{"--find", "back\\"} << line("back\\slash.txt", "Escape");
+    QTest::newRow("description") << QStringList{"--find", "quarterly", "--field", "description"}
+                                 << report;
+    QTest::newRow("site, ordered by name") << QStringList{"--find", "al", "--field", "site"}
+                                           << line("main.c", "Entry point") + readme;
+    QTest::newRow("group") << QStringList{"--find", "re", "--group", "Docs"} << readme + report;
+    QTest::newRow("group and site, everything")
+            << QStringList{"--find", "", "--group", "Docs", "--site", "Beta"}
+            << line("100%_done.txt", "") + line("1000.txt", "Thousand") + report;
+    QTest::newRow("unknown group") << QStringList{"--find", "re", "--group", "None"} << QString();
+    QTest::newRow("site filter with description")
+            << QStringList{"--find", "a", "--field", "description", "--site", "Gamma"}
+            << line("o'neil.c", "A name with a quote");
+}
+
+// Matches are printed a line each, with status 0; no match prints nothing, with status 1.
+void TestFind::matches()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, output);
+    Fixture f;
+    f.setUp();
+    for (const auto &file : kFiles)
+        addFile(f, file);
+    const Run run = find(arguments);
+    QCOMPARE(run.out, output);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.status, output.isEmpty() ? 1 : 0);
+}
+
+void TestFind::errors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("setUp");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown field") << QStringList{"--find", "re", "--field", "path"} << true
+                                   << "unknown field 'path'; use name, description or site";
+    QTest::newRow("missing database file")
+            << QStringList{"--find", "re", "--database", "/nonexistent/x.mdb"} << true
+            << "no database file at /nonexistent/x.mdb";
+    QTest::newRow("not set up") << QStringList{"--find", "re"} << false
+                                << "no database is set up; name one with --database PATH";
+    QTest::newRow("no text") << QStringList{"--group", "Docs", "--find"} << true
+                             << "Missing value after '--find'.";
+    QTest::newRow("unknown option")
+            << QStringList{"--find", "re", "--size", "3"} << true << "Unknown option 'size'.";
+    QTest::newRow("stray argument")
+            << QStringList{"--find", "re", "Docs"} << true << "unexpected argument 'Docs'";
+}
+
+// A search that cannot run says why on the error stream, prints nothing else, with status 2.
+void TestFind::errors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, setUp);
+    QFETCH(QString, message);
+    Fixture f;
+    if (setUp)
+        f.setUp();
+    for (const auto &file : kFiles)
+        addFile(f, file);
+    const Run run = find(arguments);
+    QCOMPARE(run.err, "corvina: " + message + "\n");
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.status, 2);
+}
+
+// --database searches the file it names instead of the one the program is set up with.
+void TestFind::namedDatabase()
+{
+    Fixture f;
+    f.setUp();
+    addFile(f, kFiles[0]);
+    const QString other = f.dir() + "/other.mdb";
+    CreateDatabase(other);
+    QCOMPARE(find({"--find", "re"}).out, line("readme.txt", "Read me first"));
+    const Run run = find({"--find", "re", "--database", other});
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.status, 1);
+}
+
+REGISTER_TEST(TestFind)
+#include "tst_find.moc"
