@@ -23,6 +23,10 @@ CREATE INDEX fileprofile_group ON fileprofile (FileGroup);
 CREATE INDEX fileprofile_site ON fileprofile (WebSiteName);
 CREATE INDEX fileprofile_name ON fileprofile (FileName COLLATE NOCASE);
 CREATE INDEX fileprofile_path ON fileprofile (FilePath);
+-- `corvina --find` lists a name's matches with their paths and descriptions: an index that holds
+-- all three answers it without reading the table, whose rows lie far apart.
+CREATE INDEX fileprofile_name_paths
+    ON fileprofile (FileName COLLATE NOCASE, FilePath, FileDesc);
 -- The search as the user types: a prefix LIKE ignores case, so only a NOCASE index answers it,
 -- and the grid orders text the same way, so the index also delivers the rows in order. With a
 -- filter, the filter's column comes first. The web site search lists rows by file name, so its

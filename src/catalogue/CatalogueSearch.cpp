@@ -6,8 +6,7 @@
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
 #include "platform/db/DbError.h"
-#include "platform/db/GridQuery.h"
-#include "platform/db/Reader.h"
+#include "platform/db/TextRows.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -41,6 +40,29 @@ void addFilters(const QString &group, const QString &site, QStringList &conditio
         conditions << QStringLiteral("FileGroup = ?");
         values << group;
     }
+}
+
+// The column a search looks in, and the one its matches are listed by.
+const char *searchColumn(SearchMode mode)
+{
+    return mode == ByDescription ? "FileDesc" : mode == BySiteName ? "Websitename" : "FileName";
+}
+
+const char *orderColumn(SearchMode mode)
+{
+    return mode == ByDescription ? "FileDesc" : "FileName";
+}
+
+BrowserStatement searchOrderedBy(SearchMode mode, const QString &text, const QString &group,
+                                 const QString &site, const QString &columns, const QString &order)
+{
+    BrowserStatement statement{{}, {likePrefix(text)}};
+    QStringList conditions{QString::fromLatin1(searchColumn(mode))
+                           + QStringLiteral(" Like ? ESCAPE '\\'")};
+    addFilters(group, site, conditions, statement.values);
+    statement.sql = QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM FileProfile WHERE ")
+            + conditions.join(QStringLiteral(" and ")) + QStringLiteral(" ORDER BY ") + order;
+    return statement;
 }
 
 const QString kFind = QStringLiteral("find");
@@ -80,22 +102,17 @@ QString databasePath(const QCommandLineParser &parser)
     return path;
 }
 
-// Writes the matches a row at a time, so that a search matching most of a large catalogue
-// holds one row in memory; returns how many there were. The rows come in the order the
-// browser's grid shows them, which the search's index delivers without a sort.
+// Writes the matches as the engine reads them, so that a search matching most of a large
+// catalogue holds one row in memory; returns how many there were.
 qint64 writeMatches(const QString &path, const BrowserStatement &statement, QTextStream &out)
 {
     db::Connection connection;
     connection.Open(db::ConnectStringFor(path));
-    qint64 matches = 0;
-    {
-        const db::BoundStatement all =
-                db::GridQuery(connection.database(), statement.sql, statement.values).rows(0, -1);
-        db::Reader rows;
-        rows.Open(all.sql, connection, all.values);
-        for (; !rows.AtEnd(); rows.MoveNext(), ++matches)
-            out << TextOf(rows.Fields(0)) << '\t' << TextOf(rows.Fields(1)) << '\n';
-    }
+    const qint64 matches = db::ForEachTextRow(connection, statement.sql, statement.values,
+                                              [&out](std::span<const QByteArrayView> row) {
+                                                  out << QString::fromUtf8(row[0]) << '\t'
+                                                      << QString::fromUtf8(row[1]) << '\n';
+                                              });
     connection.Close();
     out.flush();
     return matches;
@@ -116,17 +133,16 @@ BrowserStatement FilterStatement(const QString &group, const QString &site)
 BrowserStatement SearchStatement(SearchMode mode, const QString &text, const QString &group,
                                  const QString &site, const QString &columns)
 {
-    const char *column = mode == ByDescription ? "FileDesc"
-            : mode == BySiteName               ? "Websitename"
-                                               : "FileName";
-    const char *order = mode == ByDescription ? "FileDesc" : "FileName";
-    BrowserStatement statement{{}, {likePrefix(text)}};
-    QStringList conditions{QString::fromLatin1(column) + QStringLiteral(" Like ? ESCAPE '\\'")};
-    addFilters(group, site, conditions, statement.values);
-    statement.sql = QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM FileProfile WHERE ")
-            + conditions.join(QStringLiteral(" and ")) + QStringLiteral(" ORDER BY ")
-            + QString::fromLatin1(order);
-    return statement;
+    return searchOrderedBy(mode, text, group, site, columns,
+                           QString::fromLatin1(orderColumn(mode)));
+}
+
+BrowserStatement FindStatement(SearchMode mode, const QString &text, const QString &group,
+                               const QString &site)
+{
+    return searchOrderedBy(mode, text, group, site, QStringLiteral("FilePath, FileDesc"),
+                           QString::fromLatin1(orderColumn(mode))
+                                   + QStringLiteral(" COLLATE NOCASE, FilePath"));
 }
 
 void AddFindOptions(QCommandLineParser &parser)
@@ -170,10 +186,9 @@ int RunFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
         const QString path = databasePath(parser);
         // Like the browser's search box, the text is taken without its outer spaces.
         const BrowserStatement statement =
-                SearchStatement(*mode, Trim(parser.value(kFind)),
-                                parser.isSet(kGroup) ? parser.value(kGroup) : kAllGroups,
-                                parser.isSet(kSite) ? parser.value(kSite) : kAllSites,
-                                QStringLiteral("FilePath, FileDesc"));
+                FindStatement(*mode, Trim(parser.value(kFind)),
+                              parser.isSet(kGroup) ? parser.value(kGroup) : kAllGroups,
+                              parser.isSet(kSite) ? parser.value(kSite) : kAllSites);
         return writeMatches(path, statement, out) > 0 ? 0 : 1;
     } catch (const FindError &error) {
         err << "corvina: " << error.message << '\n';

@@ -31,6 +31,10 @@ inline const QString kAllSites = QStringLiteral("[All Sites]");
 BrowserStatement FilterStatement(const QString &group, const QString &site);
 BrowserStatement SearchStatement(SearchMode mode, const QString &text, const QString &group,
                                  const QString &site, const QString &columns = QStringLiteral("*"));
+// The same search for a terminal: path and description of each match, listed by the searched
+// name (without regard to case) and then by path, as an index delivers them.
+BrowserStatement FindStatement(SearchMode mode, const QString &text, const QString &group,
+                               const QString &site);
 
 // The options of `corvina --find`, for the program's own parser and its help.
 void AddFindOptions(QCommandLineParser &parser);

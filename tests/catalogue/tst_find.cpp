@@ -2,6 +2,9 @@
 #include "TestRegistry.h"
 #include "app/CreateDatabase.h"
 #include "catalogue/CatalogueSearch.h"
+#include "platform/db/ConnectString.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Statement.h"
 
 #include <QTest>
 #include <QTextStream>
@@ -61,6 +64,7 @@ private slots:
     void errors_data();
     void errors();
     void namedDatabase();
+    void nameSearchReadsOneIndex();
 };
 
 void TestFind::matches_data()
@@ -166,6 +170,32 @@ void TestFind::namedDatabase()
     const Run run = find({"--find", "re", "--database", other});
     QCOMPARE(run.out, QString());
     QCOMPARE(run.status, 1);
+}
+
+// A name's matches come from one index holding name, path and description, listed by name and,
+// for one name in several folders, by path; the table itself is never read.
+void TestFind::nameSearchReadsOneIndex()
+{
+    Fixture f;
+    f.setUp();
+    for (const char *folder : {"/z/", "/a/", "/m/"})
+        f.exec("insert into fileprofile (FileName, FilePath, FileDesc) values ('same.txt', ?, ?)",
+               {QString(folder) + "same.txt", folder});
+    QCOMPARE(find({"--find", "SAME", "--database", f.dbPath}).out,
+             "/a/same.txt\t/a/\n/m/same.txt\t/m/\n/z/same.txt\t/z/\n");
+    const BrowserStatement statement = catalogue::FindStatement(
+            catalogue::ByFileName, "sa", catalogue::kAllGroups, catalogue::kAllSites);
+    db::Connection connection;
+    connection.Open(db::ConnectStringFor(f.dbPath));
+    QSqlQuery query = db::RunStatement(connection.database(), "EXPLAIN QUERY PLAN " + statement.sql,
+                                       statement.values);
+    QStringList plan;
+    while (query.next())
+        plan << query.value(3).toString();
+    query.finish();
+    QCOMPARE(plan,
+             QStringList{"SEARCH FileProfile USING COVERING INDEX fileprofile_name_paths "
+                         "(FileName>? AND FileName<?)"});
 }
 
 REGISTER_TEST(TestFind)

@@ -4,6 +4,7 @@
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Reader.h"
+#include "platform/db/TextRows.h"
 
 #include <QTest>
 
@@ -48,6 +49,10 @@ private slots:
     void failures();
     void misuse();
     void writesGoOnDuringWalk();
+    void textRows_data();
+    void textRows();
+    void textRowFailures_data();
+    void textRowFailures();
 
 private:
     std::unique_ptr<Fixture> f_;
@@ -180,6 +185,57 @@ void TestReader::writesGoOnDuringWalk()
     for (reader.MoveNext(); !reader.AtEnd(); reader.MoveNext())
         ++seen;
     QCOMPARE(seen, 5000);
+}
+
+void TestReader::textRows_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("text beyond ASCII") << QVariant(QStringLiteral("Caf\u00e9 \U0001F600 o'n"))
+                                       << QByteArray("Caf\xc3\xa9 \xf0\x9f\x98\x80 o'n");
+    QTest::newRow("64-bit number") << QVariant(qint64(1) << 40) << QByteArray("1099511627776");
+    QTest::newRow("number") << QVariant(42) << QByteArray("42");
+    QTest::newRow("fraction") << QVariant(1.5) << QByteArray("1.5");
+    QTest::newRow("true") << QVariant(true) << QByteArray("1");
+    QTest::newRow("null") << QVariant() << QByteArray();
+    QTest::newRow("bytes") << QVariant(QByteArray("a\0b", 3)) << QByteArray("a\0b", 3);
+}
+
+// Each row's columns come as the engine's UTF-8, the values bound as the layer binds them.
+void TestReader::textRows()
+{
+    QFETCH(QVariant, value);
+    QFETCH(QByteArray, text);
+    QList<QByteArray> seen;
+    const qint64 rows =
+            db::ForEachTextRow(connection_, "SELECT ?, 'x' UNION ALL SELECT 'second', ?",
+                               {value, value}, [&](std::span<const QByteArrayView> row) {
+                                   QCOMPARE(row.size(), size_t(2));
+                                   seen << row[0].toByteArray() << row[1].toByteArray();
+                               });
+    QCOMPARE(rows, 2);
+    QCOMPARE(seen, (QList<QByteArray>{text, "x", "second", text}));
+}
+
+void TestReader::textRowFailures_data()
+{
+    failures_data();
+    QTest::newRow("a value missing") << "SELECT ?, ?" << QVariantList{1} << "2 values, not 1";
+}
+
+void TestReader::textRowFailures()
+{
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, values);
+    QFETCH(QString, mentions);
+    const QString error = failureOf([&] {
+        db::ForEachTextRow(connection_, sql, values, [](std::span<const QByteArrayView>) {});
+    });
+    QVERIFY2(error.contains(mentions), qPrintable(error));
+    // The connection is left as it was: the next statement runs.
+    QCOMPARE(
+            db::ForEachTextRow(connection_, "SELECT 1", {}, [](std::span<const QByteArrayView>) {}),
+            1);
 }
 
 REGISTER_TEST(TestReader)

@@ -37,18 +37,9 @@ void sqlCStr(sqlite3_context *context, int, sqlite3_value **argv)
                         SQLITE_TRANSIENT);
 }
 
-sqlite3 *engineHandle(const QSqlDatabase &database)
-{
-    const QVariant handle = database.driver()->handle();
-    sqlite3 *raw = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
-    if (!raw)
-        throw DbError(QStringLiteral("The database engine gave no handle."));
-    return raw;
-}
-
 void registerFunctions(QSqlDatabase &database)
 {
-    sqlite3 *raw = engineHandle(database);
+    sqlite3 *raw = EngineHandle(database);
     if (sqlite3_create_function_v2(raw, "CStr", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    sqlCStr, nullptr, nullptr, nullptr)
         != SQLITE_OK)
@@ -56,6 +47,15 @@ void registerFunctions(QSqlDatabase &database)
 }
 
 } // namespace
+
+sqlite3 *EngineHandle(const QSqlDatabase &database)
+{
+    const QVariant handle = database.driver()->handle();
+    sqlite3 *raw = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+    if (!raw)
+        throw DbError(QStringLiteral("The database engine gave no handle."));
+    return raw;
+}
 
 QString Describe(const QSqlError &error)
 {
@@ -229,7 +229,7 @@ void Connection::RollbackTrans()
 
 bool Connection::InTransaction() const
 {
-    return open_ && sqlite3_get_autocommit(engineHandle(database())) == 0;
+    return open_ && sqlite3_get_autocommit(EngineHandle(database())) == 0;
 }
 
 void CreateDatabaseFile(const QString &path, const QString &schemaSql)

@@ -5,7 +5,13 @@
 #include <QSqlQuery>
 #include <QVariantList>
 
+struct sqlite3;
+
 namespace db {
+
+// The engine's own connection under a database of the layer, for what only the engine's
+// interface offers. Throws DbError when there is none.
+sqlite3 *EngineHandle(const QSqlDatabase &database);
 
 // The engine's own words for a failure, as the error traps show them.
 QString Describe(const QSqlError &error);
