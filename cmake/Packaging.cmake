@@ -1,30 +1,33 @@
 # What the Debian package installs, and the package itself: `make package`.
 
+# The build runs the program and the icon tool. A sanitized build must not fail there on what the
+# toolkit still holds at exit.
+set(RUN_BUILT ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0)
+
 # The icon theme gets the program's own drawing, and pictures of it at the common sizes.
 add_executable(corvina-icon tools/icon.cpp)
 target_link_libraries(corvina-icon PRIVATE corvina_app)
 set(ICON_SIZES 48 256)
 set(ICON_FILES)
 foreach(size ${ICON_SIZES})
-    set(png ${CMAKE_BINARY_DIR}/icons/${size}x${size}/corvina.png)
+    set(folder ${CMAKE_BINARY_DIR}/icons/${size}x${size})
+    set(png ${folder}/corvina.png)
     add_custom_command(OUTPUT ${png}
-                       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}x${size}
-                       COMMAND corvina-icon ${size} ${png}
+                       COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+                       COMMAND ${RUN_BUILT} $<TARGET_FILE:corvina-icon> ${size} ${png}
                        DEPENDS corvina-icon ${CMAKE_CURRENT_SOURCE_DIR}/resources/icons/corvina.svg
                        VERBATIM)
     list(APPEND ICON_FILES ${png})
 endforeach()
 
 # The manual page is the program's own --help. It runs as "corvina" from the PATH, so that the
-# page shows the name a user types. A sanitized build must not fail here on what the toolkit
-# still holds at exit.
+# page shows the name a user types.
 find_program(HELP2MAN help2man REQUIRED)
 find_program(GZIP gzip REQUIRED)
 set(MANUAL ${CMAKE_BINARY_DIR}/man/corvina.1)
 add_custom_command(OUTPUT ${MANUAL}.gz
                    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-                   COMMAND ${CMAKE_COMMAND} -E env "PATH=$<TARGET_FILE_DIR:corvina>:$ENV{PATH}"
-                           ASAN_OPTIONS=detect_leaks=0
+                   COMMAND ${RUN_BUILT} "PATH=$<TARGET_FILE_DIR:corvina>:$ENV{PATH}"
                            ${HELP2MAN} --no-info --section=1 --version-string=${PROJECT_VERSION}
                            "--name=catalogue of files, source-code snippets and web sites"
                            --output=${MANUAL} corvina

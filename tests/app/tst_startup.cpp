@@ -38,7 +38,6 @@ private slots:
     void setupStoresOnOk();
     void setupOffersNewDatabase_data();
     void setupOffersNewDatabase();
-    void firstStartMakesTheDatabase();
     void setupClear_data();
     void setupClear();
     void setupToolBar();
@@ -320,28 +319,6 @@ void TestStartup::setupOffersNewDatabase()
               "SELECT CodeType FROM CodeTypes ORDER BY CodeType"})
             QCOMPARE(FirstColumn(made, sql), f.column(sql));
     }
-    VERIFY_CLEAN(f);
-}
-
-// A fresh machine: no settings and no database. The setup window's offer makes the database,
-// and the program goes on to its main menu.
-void TestStartup::firstStartMakesTheDatabase()
-{
-    Fixture f;
-    const QString path = QDir(f.dir()).filePath("home/data/tarnu.mdb");
-    f.ui.onModal("frmSetup", [path](QWidget *window) {
-        auto *setup = static_cast<frmSetup *>(window);
-        setup->txtDB->setText(path);
-        setup->cmdUpdate->click();
-        return setup->result();
-    });
-    f.ui.answer(vbYes);
-    f.ui.onModal("frmSplash");
-    Main();
-    QCOMPARE(f.ui.modals, QStringList({"frmSetup", "frmSplash"}));
-    QVERIFY(MainMenu());
-    QCOMPARE(ConnectString, db::ConnectStringFor(path));
-    QVERIFY(QFileInfo::exists(path));
     VERIFY_CLEAN(f);
 }
 
