@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := $(shell grep -v '^\s*\#' packages.txt)
 
-.PHONY: all deps build run test check-sanitizers screenshots bench format clean
+.PHONY: all deps build run test check-sanitizers package screenshots bench format clean
 
 all: build
 
@@ -41,6 +41,11 @@ check-sanitizers: deps
 	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 	cmake --build $(SANITIZED) -j $(JOBS)
 	cd $(SANITIZED) && ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 ctest --output-on-failure
+
+# The Debian package of the program, checked after it is made.
+package: build
+	cd $(BUILD) && cpack -G DEB
+	cd $(BUILD) && ctest -R '^package$$' --output-on-failure --no-tests=error
 
 screenshots: build
 	rm -rf $(BUILD)/screenshots

@@ -5,7 +5,9 @@
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -58,6 +60,10 @@ const char *const kPatterns[] = {"*.*",    "*.txt", "*.c",   "*.cpp", "*.h",
 
 void CreateDatabase(const QString &path)
 {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw db::DbError(QStringLiteral("Cannot make the folder '%1'.")
+                                  .arg(QDir::toNativeSeparators(folder)));
     db::CreateDatabaseFile(path, schemaText());
     db::Connection connection;
     connection.Open(db::ConnectStringFor(path));

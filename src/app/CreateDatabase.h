@@ -4,5 +4,6 @@
 
 // Makes a new database file at path with every table and the starting rows: the "[All Groups]"
 // pseudo-group, the account admin in group "Administrator", everyday groups and patterns, and
-// the report catalogue. Refuses an existing file. Throws db::DbError.
+// the report catalogue. Makes its folder when missing; refuses an existing file. Throws
+// db::DbError.
 void CreateDatabase(const QString &path);

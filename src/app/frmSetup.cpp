@@ -2,14 +2,18 @@
 
 #include "app/AppIcon.h"
 #include "app/CParm.h"
+#include "app/CreateDatabase.h"
 #include "app/Paths.h"
 #include "app/SettingKeys.h"
 #include "app/modGlobals.h"
+#include "platform/db/DbError.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/ToolBar.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -56,6 +60,28 @@ void pairOfFields(QGroupBox *box, const QString &label1, QLineEdit *field1, cons
     grid->addWidget(field2, 0, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
+}
+
+// On a first start the database named usually does not exist yet; rather than let the program
+// stop at its first statement, offer to make it there, as --create-database does. True when the
+// path may be stored: it names a file, a new database was made, or nothing was named at all
+// (start-up reports that itself).
+bool databaseReady(const QString &path)
+{
+    if (path.isEmpty() || QFileInfo::exists(path))
+        return true;
+    const QString question = QStringLiteral("The database file %1 does not exist. Do you want to "
+                                            "create a new database there?")
+                                     .arg(QDir::toNativeSeparators(path));
+    if (MsgBox(question, vbYesNo + vbCritical, QStringLiteral("Create Database")) != vbYes)
+        return false;
+    try {
+        CreateDatabase(path);
+    } catch (const db::DbError &error) {
+        ErrorBox(error.description());
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -183,6 +209,8 @@ void frmSetup::chkLogin_Click()
 
 void frmSetup::cmdUpdate_Click()
 {
+    if (!databaseReady(txtDB->text()))
+        return;
     CParm &parm = Parm();
     parm.setRParm(SettingKey::LogFile, txtLogFile->text());
     parm.setRParm(SettingKey::Dsn, QString());

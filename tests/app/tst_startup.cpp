@@ -7,10 +7,15 @@
 #include "app/frmMenu.h"
 #include "app/frmSetup.h"
 #include "app/modGlobals.h"
+#include "platform/db/ConnectString.h"
+#include "platform/db/Connection.h"
 #include "platform/ui/ToolBar.h"
 #include "security/frmLogin.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -31,6 +36,8 @@ private slots:
     void setupLoadsStoredValues();
     void setupStoresOnOk_data();
     void setupStoresOnOk();
+    void setupOffersNewDatabase_data();
+    void setupOffersNewDatabase();
     void setupClear_data();
     void setupClear();
     void setupToolBar();
@@ -222,6 +229,7 @@ void TestStartup::setupStoresOnOk()
     Fixture f;
     if (!storedLogin.isNull())
         f.setting("LOGIN", storedLogin);
+    QVERIFY(QFile::copy(f.dbPath, f.dir() + "/o'neil's.mdb"));
     frmSetup setup;
     setup.show();
     setup.txtDB->setText(f.dir() + "/o'neil's.mdb");
@@ -242,6 +250,74 @@ void TestStartup::setupStoresOnOk()
     for (const char *key : {"DSN", "SERVER", "UID", "PWD"}) {
         QVERIFY(f.hasSetting(key));
         QVERIFY(f.setting(key).isEmpty());
+    }
+    VERIFY_CLEAN(f);
+}
+
+void TestStartup::setupOffersNewDatabase_data()
+{
+    // path is relative to the test's folder unless absolute; answer 0 means no question asked.
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<bool>("stored");
+    const QString none;
+    QTest::newRow("existing file: no question") << "tarnu.mdb" << 0 << none << true;
+    QTest::newRow("nothing named: no question") << "" << 0 << none << true;
+    QTest::newRow("yes makes it, folders too")
+            << "new/data/tarnu.mdb" << int(vbYes) << none << true;
+    QTest::newRow("no stores nothing") << "absent.mdb" << int(vbNo) << none << false;
+    QTest::newRow("folder blocked by a file")
+            << "tarnu.mdb/sub/x.mdb" << int(vbYes) << "Error: Cannot make the folder '" << false;
+    QTest::newRow("folder takes no files")
+            << "/proc/self/x.mdb" << int(vbYes) << "Error: unable to open database file" << false;
+}
+
+void TestStartup::setupOffersNewDatabase()
+{
+    QFETCH(QString, path);
+    QFETCH(int, answer);
+    QFETCH(QString, error);
+    QFETCH(bool, stored);
+    Fixture f;
+    if (!path.isEmpty() && QDir::isRelativePath(path))
+        path = QDir(f.dir()).filePath(path);
+    const bool existed = QFileInfo::exists(path);
+    frmSetup setup;
+    setup.show();
+    setup.txtDB->setText(path);
+    QStringList expected;
+    if (answer != 0) {
+        f.ui.answer(answer);
+        expected << "The database file " + QDir::toNativeSeparators(path)
+                        + " does not exist. Do you want to create a new database there?";
+    }
+    if (!error.isEmpty()) {
+        f.ui.answer(vbOK);
+        expected << error;
+    }
+    setup.cmdUpdate->click();
+
+    const QStringList texts = f.ui.texts();
+    QCOMPARE(texts.size(), expected.size());
+    for (int i = 0; i < texts.size(); ++i)
+        QVERIFY2(texts[i].startsWith(expected[i]), qPrintable(texts[i]));
+    if (answer != 0) {
+        QCOMPARE(f.ui.messages[0].title, QStringLiteral("Create Database"));
+        QCOMPARE(f.ui.messages[0].style, vbYesNo + vbCritical);
+    }
+    QCOMPARE(setup.isVisible(), !stored);
+    QCOMPARE(f.hasSetting("TARNU"), stored);
+    QCOMPARE(f.hasSetting("COMPLETE"), stored);
+    QCOMPARE(QFileInfo::exists(path), existed || (stored && !path.isEmpty()));
+    if (stored && !existed && !path.isEmpty()) {
+        // The new database holds the same starting rows as one made with --create-database.
+        db::Connection made;
+        made.Open(db::ConnectStringFor(path));
+        for (const char *sql :
+             {"SELECT userid || usergroup FROM tblusers", "SELECT id FROM tblreports ORDER BY id",
+              "SELECT CodeType FROM CodeTypes ORDER BY CodeType"})
+            QCOMPARE(FirstColumn(made, sql), f.column(sql));
     }
     VERIFY_CLEAN(f);
 }

@@ -1,5 +1,6 @@
 #include "Fixture.h"
 #include "TestRegistry.h"
+#include "app/AppIcon.h"
 #include "app/CParm.h"
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
@@ -22,6 +23,8 @@ private slots:
     void getNonNullAndTrim();
     void parametersAndSetUp();
     void addressesGoToTheDesktop();
+    void programIconIsDrawn_data();
+    void programIconIsDrawn();
 };
 
 void TestUtils::toDate_data()
@@ -172,6 +175,38 @@ void TestUtils::addressesGoToTheDesktop()
     OpenMailAddress();
     QCOMPARE(f.ui.launched,
              QStringList({"https://example.org/a?b=c", "mailto:someone@example.org"}));
+}
+
+void TestUtils::programIconIsDrawn_data()
+{
+    // Points as fractions of the icon's side, and the colour the drawing has there.
+    QTest::addColumn<QPointF>("point");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("corner left clear") << QPointF(0.02, 0.02) << QColor(Qt::transparent);
+    QTest::newRow("cabinet") << QPointF(0.16, 0.5) << QColor(0x2c, 0x56, 0x85);
+    QTest::newRow("drawer front") << QPointF(0.3, 0.25) << QColor(0xf2, 0xf5, 0xf9);
+    QTest::newRow("handle") << QPointF(0.5, 0.68) << QColor(0xe0, 0x8a, 0x1e);
+}
+
+// The windows, the desktop's icon theme and the package all take their pictures from one drawing
+// in the program's resources; a lost or broken drawing would leave them blank.
+void TestUtils::programIconIsDrawn()
+{
+    QFETCH(QPointF, point);
+    QFETCH(QColor, colour);
+    for (int size : {48, 256}) {
+        const QImage image = AppImage(size);
+        QCOMPARE(image.size(), QSize(size, size));
+        const QColor seen = image.pixelColor((point * size).toPoint());
+        const int distance = std::abs(seen.red() - colour.red())
+                + std::abs(seen.green() - colour.green()) + std::abs(seen.blue() - colour.blue())
+                + std::abs(seen.alpha() - colour.alpha());
+        QVERIFY2(
+                distance < 40,
+                qPrintable(QStringLiteral("%1 px: %2 instead of %3")
+                                   .arg(size)
+                                   .arg(seen.name(QColor::HexArgb), colour.name(QColor::HexArgb))));
+    }
 }
 
 REGISTER_TEST(TestUtils)
