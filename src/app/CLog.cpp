@@ -164,6 +164,24 @@ bool toEntry(const QStringList &fields, CLogEntry &entry)
 
 } // namespace
 
+QList<CLogEntry> ReadLogEntries(const QString &text, const QString &start, QStringList &badLines)
+{
+    QList<CLogEntry> entries;
+    LogReader reader(text);
+    QStringList fields;
+    for (reader.skipEmptyLines(); !reader.atEnd(); reader.skipEmptyLines()) {
+        const int line = reader.line();
+        CLogEntry entry;
+        if (!reader.next(fields) || !toEntry(fields, entry)) {
+            badLines << QString::number(line);
+            continue;
+        }
+        if (start.isEmpty() || fields[0] + fields[1] >= start)
+            entries << entry;
+    }
+    return entries;
+}
+
 CLog::CLog()
 {
     resetStat();
@@ -250,38 +268,26 @@ void CLog::addEntry(qint16 piType, const QString &psMsg)
 QList<CLogEntry> CLog::getEntries(const QVariant &pvStart)
 {
     bFailed = false;
-    QList<CLogEntry> entries;
     const QString start = pvStart.isNull()
             ? QString()
             : pvStart.toDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
     const QString path = Parm().getRParm(SettingKey::LogFile, QString());
     if (path.isEmpty())
-        return entries;
+        return {};
     QFile file(path);
     if (!file.exists()) {
         fail(QStringLiteral("File not found: %1").arg(path));
-        return entries;
+        return {};
     }
     if (!file.open(QIODevice::ReadOnly)) {
         failOn(file);
-        return entries;
+        return {};
     }
     const QString text = QString::fromUtf8(file.readAll());
     file.close();
 
     QStringList badLines;
-    LogReader reader(text);
-    QStringList fields;
-    for (reader.skipEmptyLines(); !reader.atEnd(); reader.skipEmptyLines()) {
-        const int line = reader.line();
-        CLogEntry entry;
-        if (!reader.next(fields) || !toEntry(fields, entry)) {
-            badLines << QString::number(line);
-            continue;
-        }
-        if (start.isEmpty() || fields[0] + fields[1] >= start)
-            entries << entry;
-    }
+    const QList<CLogEntry> entries = ReadLogEntries(text, start, badLines);
     if (!badLines.isEmpty()) {
         fail(QStringLiteral("%1 cannot be read at line %2.")
                      .arg(QDir::toNativeSeparators(path), badLines.join(QStringLiteral(", "))));

@@ -57,6 +57,10 @@ private:
     bool bFailed = false;
 };
 
+// The entries of a log file's text stamped at or after start ("yyyyMMddHHmmss"; empty for all),
+// in file order. The numbers of the lines that do not read are added to badLines.
+QList<CLogEntry> ReadLogEntries(const QString &text, const QString &start, QStringList &badLines);
+
 // The program's error report: log the entry, show the viewer when the program is interactive
 // (with the main menu's pointer back to normal), then reset the log's flags. A caller may show
 // its own message between the entry and the viewer.

@@ -23,12 +23,16 @@ int part(const QString &sDate, qsizetype position, int length, int fallback)
 {
     if (position < 1)
         return fallback;
+    // Plain digits only: a sign, a blank or a line break where a digit belongs is no date.
     const QString digits = sDate.mid(position - 1, length);
-    bool ok = false;
-    const int value = digits.toInt(&ok);
-    if (digits.size() != length || !ok || digits.startsWith(QLatin1Char('-'))
-        || digits.startsWith(QLatin1Char('+')))
+    if (digits.size() != length)
         throw ConversionError("Type mismatch");
+    int value = 0;
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            throw ConversionError("Type mismatch");
+        value = value * 10 + (c.unicode() - '0');
+    }
     return value;
 }
 

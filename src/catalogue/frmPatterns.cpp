@@ -1,6 +1,7 @@
 #include "catalogue/frmPatterns.h"
 
 #include "app/session.h"
+#include "catalogue/Patterns.h"
 #include "platform/ui/Dialogs.h"
 
 #include <QLineEdit>
@@ -33,11 +34,6 @@ const ListDefinition &patternList()
 frmPatterns::frmPatterns(QWidget *parent)
     : ListWindow(patternList(), parent)
 { }
-
-bool frmPatterns::IsValidPattern(const QString &text)
-{
-    return text.size() >= 2 && text[0] == QLatin1Char('*') && text[1] == QLatin1Char('.');
-}
 
 bool frmPatterns::ValidateText() const
 {

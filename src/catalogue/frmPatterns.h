@@ -17,8 +17,6 @@ public:
     void RefreshPatterns() { RefreshList(); }
     void SelectFromPatterns() { SelectFromList(); }
     void PrintPatterns() { PrintList(); }
+    // Whether the typed pattern may be stored (IsValidPattern).
     bool ValidateText() const;
-
-    // A pattern starts with "*" and "."; what follows is not examined. A leading blank spoils it.
-    static bool IsValidPattern(const QString &text);
 };

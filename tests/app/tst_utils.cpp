@@ -4,6 +4,11 @@
 #include "app/CParm.h"
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
+#include "platform/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <QTest>
 
@@ -22,6 +27,8 @@ private slots:
     void fixQuotes();
     void getNonNullAndTrim();
     void parametersAndSetUp();
+    void parametersOverUnreadableLines_data();
+    void parametersOverUnreadableLines();
     void addressesGoToTheDesktop();
     void programIconIsDrawn_data();
     void programIconIsDrawn();
@@ -73,6 +80,13 @@ void TestUtils::toDateRejects_data()
                                      << "yyyymmdd";
     QTest::newRow("impossible time") << "256000"
                                      << "hhnnss";
+    QTest::newRow("blank for a digit") << "2003 131"
+                                       << "yyyymmdd";
+    QTest::newRow("line break for a digit") << "2003\n131"
+                                            << "yyyymmdd";
+    QTest::newRow("sign") << "2003+131"
+                          << "yyyymmdd";
+    QTest::newRow("digits of another script") << QString::fromUtf8("2003١٢٣١") << "yyyymmdd";
 }
 
 void TestUtils::toDateRejects()
@@ -164,6 +178,32 @@ void TestUtils::parametersAndSetUp()
     QVERIFY(!Utils().isSetUp());
     QVERIFY(!parm.isError());
     QVERIFY(parm.getError().isEmpty());
+}
+
+// A settings file edited by hand may hold lines the store cannot read: a write still goes
+// through and is reported as done, and the settings that did read are kept.
+void TestUtils::parametersOverUnreadableLines_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("line without a value") << QByteArray("[Setup]\nLOGIN=1\nnot a setting\n");
+    QTest::newRow("broken section") << QByteArray("Setup]\n[Setup]\nLOGIN=1\n");
+}
+
+void TestUtils::parametersOverUnreadableLines()
+{
+    QFETCH(QByteArray, file);
+    Fixture f;
+    const QString path = settings::FileName();
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile store(path);
+    QVERIFY(store.open(QIODevice::WriteOnly));
+    QCOMPARE(store.write(file), file.size());
+    store.close();
+    CParm parm;
+    parm.setRParm("TARNU", "a.mdb");
+    QVERIFY2(!parm.isError(), qPrintable(parm.getError()));
+    QCOMPARE(parm.getRParm("TARNU", ""), QStringLiteral("a.mdb"));
+    QCOMPARE(parm.getRParm("LOGIN", ""), QStringLiteral("1"));
 }
 
 void TestUtils::addressesGoToTheDesktop()

@@ -69,6 +69,8 @@ private slots:
     void savePdf_holdsTitleRowsAndPages();
     void exportCsv_quotes_data();
     void exportCsv_quotes();
+    void exportCsv_oneColumn_data();
+    void exportCsv_oneColumn();
     void exportCsv_manyRows();
     void unwritableFile_data();
     void unwritableFile();
@@ -347,6 +349,31 @@ void TestReport::exportCsv_quotes()
     rows.Open(kAllItems, connection_);
     report::ExportCsv(definition, rows, path);
     QCOMPARE(ReadFile(path), "Name,\"Notes, long\",City\r\nn," + field + ",c\r\n");
+}
+
+// A row of one empty field must not read as a blank line, which CSV readers drop.
+void TestReport::exportCsv_oneColumn_data()
+{
+    QTest::addColumn<QVariant>("notes");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("empty") << QVariant(QString("")) << QByteArray("\"\"");
+    QTest::newRow("null") << QVariant() << QByteArray("\"\"");
+    QTest::newRow("blank") << QVariant(QString(" ")) << QByteArray(" ");
+    QTest::newRow("text") << QVariant(QString("a")) << QByteArray("a");
+}
+
+void TestReport::exportCsv_oneColumn()
+{
+    QFETCH(QVariant, notes);
+    QFETCH(QByteArray, line);
+    connection_.Execute("INSERT INTO items (name, notes, city) VALUES ('n', ?, 'c')", {notes});
+    report::Definition definition = kItems;
+    definition.columns = {definition.columns[1]};
+    const QString path = f_->dir() + "/notes.csv";
+    db::Reader rows;
+    rows.Open(kAllItems, connection_);
+    report::ExportCsv(definition, rows, path);
+    QCOMPARE(ReadFile(path), "Notes\r\n" + line + "\r\n");
 }
 
 void TestReport::exportCsv_manyRows()

@@ -1,6 +1,7 @@
 #include "platform/report/Report.h"
 
 #include "platform/db/Reader.h"
+#include "platform/report/Csv.h"
 #include "platform/ui/Dialogs.h"
 
 #include <QLocale>
@@ -9,8 +10,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
-
-#include <algorithm>
 
 namespace report {
 
@@ -71,31 +70,6 @@ private:
     const Typefaces faces_;
     QPainter painter_;
 };
-
-// One field of a CSV line: quoted when it holds a separator, a quote or a line break.
-void appendCsvField(QByteArray &line, const QString &value)
-{
-    static const QString kSpecial = QStringLiteral(",\"\r\n");
-    const bool quoted =
-            std::any_of(value.begin(), value.end(), [](QChar c) { return kSpecial.contains(c); });
-    if (!quoted) {
-        line += value.toUtf8();
-        return;
-    }
-    QString doubled = value;
-    doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    line += '"' + doubled.toUtf8() + '"';
-}
-
-void appendCsvLine(QByteArray &buffer, const QStringList &fields)
-{
-    for (int i = 0; i < fields.size(); ++i) {
-        if (i > 0)
-            buffer += ',';
-        appendCsvField(buffer, fields[i]);
-    }
-    buffer += "\r\n";
-}
 
 void flush(QSaveFile &file, QByteArray &buffer)
 {
@@ -169,12 +143,12 @@ void ExportCsv(const Definition &definition, db::Reader &rows, const QString &pa
     QStringList fields;
     for (const Column &column : definition.columns)
         fields << column.caption;
-    appendCsvLine(buffer, fields);
+    AppendCsvLine(buffer, fields);
     for (; !rows.AtEnd(); rows.MoveNext()) {
         fields.clear();
         for (int i = 0; i < columns.size(); ++i)
             fields << columns.text(rows, i);
-        appendCsvLine(buffer, fields);
+        AppendCsvLine(buffer, fields);
         if (buffer.size() >= kCsvChunk)
             flush(file, buffer);
     }

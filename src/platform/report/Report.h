@@ -37,8 +37,8 @@ int SavePdf(const Definition &definition, db::Reader &rows, const QString &path,
             const QString &caption = {});
 
 // Writes the report's rows as CSV: a header line of the column captions, then one line per
-// row; UTF-8, CRLF line ends, fields holding a comma, quote or line break quoted with their
-// quotes doubled. The file appears only when it is complete.
+// row, each written by AppendCsvLine (UTF-8, CRLF line ends, quoted where needed). The file
+// appears only when it is complete.
 void ExportCsv(const Definition &definition, db::Reader &rows, const QString &path);
 
 } // namespace report
