@@ -15,7 +15,10 @@ CREATE TABLE fileprofile (
     Drive TEXT,
     Directory TEXT,
     Label TEXT,
-    FSize TEXT
+    FSize TEXT,
+    -- BLAKE2b digest of the file's bytes, 64 hex digits; null when not read. FSize then holds
+    -- the number of bytes read for it.
+    Checksum TEXT
 );
 -- The catalogue is filtered by group and by web site, looked up by name and path.
 -- A filter alone lists rows in the order they were added (the row number follows the value).
@@ -39,6 +42,9 @@ CREATE INDEX fileprofile_group_sitetext
     ON fileprofile (FileGroup, WebSiteName COLLATE NOCASE, FileName COLLATE NOCASE);
 CREATE INDEX fileprofile_site_name ON fileprofile (WebSiteName, FileName COLLATE NOCASE);
 CREATE INDEX fileprofile_site_desc ON fileprofile (WebSiteName, FileDesc COLLATE NOCASE);
+-- Copies of one file: rows of equal size and checksum, grouped from the index alone. Only rows
+-- with a checksum are in it, so a catalogue without any costs nothing.
+CREATE INDEX fileprofile_copies ON fileprofile (FSize, Checksum) WHERE Checksum IS NOT NULL;
 
 CREATE TABLE tempfile (
     Inum INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -55,7 +61,10 @@ CREATE TABLE tempfile (
     Drive TEXT,
     Directory TEXT,
     Label TEXT,
-    FSize TEXT
+    FSize TEXT,
+    -- BLAKE2b digest of the file's bytes, 64 hex digits; null when not read. FSize then holds
+    -- the number of bytes read for it.
+    Checksum TEXT
 );
 
 CREATE TABLE tempprint (

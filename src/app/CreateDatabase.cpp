@@ -4,6 +4,8 @@
 #include "platform/PasswordHash.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Recordset.h"
+#include "platform/db/Transaction.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,7 +58,55 @@ const char *const kGroups[] = {"[All Groups]", "C",     "C++",       "Java",   "
 const char *const kPatterns[] = {"*.*",    "*.txt", "*.c",   "*.cpp", "*.h",
                                  "*.java", "*.py",  "*.sql", "*.zip", "*.pdf"};
 
+// Columns added since the first files were made, each with the indexes that use it, as
+// schema.sql defines them for a new file.
+struct AddedColumn
+{
+    const char *table;
+    const char *column;
+    const char *type;
+    const char *index;
+};
+const AddedColumn kAddedColumns[] = {
+        {"fileprofile", "Checksum", "TEXT",
+         "CREATE INDEX IF NOT EXISTS fileprofile_copies ON fileprofile (FSize, Checksum) "
+         "WHERE Checksum IS NOT NULL"},
+        {"tempfile", "Checksum", "TEXT", nullptr},
+};
+
+// A table the file does not hold at all is no business of the upgrade.
+bool lacksColumn(db::Connection &connection, const AddedColumn &added)
+{
+    db::Recordset columns;
+    columns.Open(QStringLiteral("SELECT COUNT(*), COUNT(CASE WHEN name = ? COLLATE NOCASE THEN 1 "
+                                "END) FROM pragma_table_info(?)"),
+                 connection, {QString::fromLatin1(added.column), QString::fromLatin1(added.table)});
+    return columns.Fields(0).toLongLong() > 0 && columns.Fields(1).toLongLong() == 0;
+}
+
 } // namespace
+
+void UpgradeDatabase(db::Connection &connection)
+{
+    QList<const AddedColumn *> missing;
+    for (const AddedColumn &added : kAddedColumns) {
+        if (lacksColumn(connection, added))
+            missing << &added;
+    }
+    if (missing.isEmpty())
+        return;
+    db::Transaction transaction(connection);
+    for (const AddedColumn *added : missing) {
+        // Names come from the list above, never from outside: the engine takes no bound
+        // values in a table's definition.
+        connection.Execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                   .arg(QLatin1String(added->table), QLatin1String(added->column),
+                                        QLatin1String(added->type)));
+        if (added->index)
+            connection.Execute(QString::fromLatin1(added->index));
+    }
+    transaction.Commit();
+}
 
 void CreateDatabase(const QString &path)
 {

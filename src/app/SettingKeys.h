@@ -24,5 +24,7 @@ inline const QString Password = QStringLiteral("PWD");
 inline const QString DirPinned = QStringLiteral("DIR");
 // The pinned import directory; empty when none is pinned.
 inline const QString DirText = QStringLiteral("DIRTEXT");
+// "1" when Add Folder reads each file for a checksum of its contents, "0" when not.
+inline const QString FolderChecksums = QStringLiteral("CHECKSUMS");
 
 } // namespace SettingKey

@@ -1,5 +1,6 @@
 #include "app/session.h"
 
+#include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
 
 #include <QCoreApplication>
@@ -23,6 +24,7 @@ void ReopenConnection()
     if (SharedConnection().State() == 1)
         SharedConnection().Close();
     SharedConnection().Open(ConnectString);
+    UpgradeDatabase(SharedConnection());
 }
 
 void RunOn(db::Recordset &recordset, const QString &sql, const QVariantList &values)

@@ -22,7 +22,8 @@ inline db::Recordset &SharedRecordset3()
     return SessionRecordset(2);
 }
 
-// Closes the shared connection when it is open and opens it again with ConnectString.
+// Closes the shared connection when it is open and opens it again with ConnectString; a file
+// made by an earlier version gains the columns this one uses (UpgradeDatabase).
 void ReopenConnection();
 // Puts sql into SqlText, closes the record set when open, lets pending repaints run, and opens
 // the record set on the statement with its bound values. Throws db::DbError.

@@ -5,6 +5,7 @@
 #include "platform/db/Prepared.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"
+#include "platform/fs/Checksum.h"
 #include "platform/fs/Walker.h"
 #include "platform/ui/Progress.h"
 
@@ -16,8 +17,8 @@ namespace {
 // paths are read once into memory.
 const QString kStage = QStringLiteral(
         "INSERT INTO tempfile (FileDate, FileName, FileDesc, FileGroup, WebSiteName, WebAddress, "
-        "Author, Email, Drive, Label, FilePath, Directory, FileIndex, FSize) "
-        "SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ? "
+        "Author, Email, Drive, Label, FilePath, Directory, FileIndex, FSize, Checksum) "
+        "SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ? "
         "WHERE NOT EXISTS (SELECT 1 FROM fileprofile WHERE FilePath = ?)");
 
 QSet<QString> stagedPaths(db::Connection &connection)
@@ -34,6 +35,31 @@ QSet<QString> stagedPaths(db::Connection &connection)
 QString progressText(const QString &directory, qint64 added)
 {
     return QStringLiteral("Folder: %1\nFiles added: %2").arg(directory).arg(added);
+}
+
+// The checksum a file is staged with, and its size: the bytes read for the checksum, which may
+// differ from the size listed a moment before when the file is being written.
+struct Contents
+{
+    QVariant checksum; // null when not read
+    qint64 size = 0;
+};
+
+// Reads the file with its name in the progress window, which is served between chunks so that
+// Cancel stops a large file part-way. A file that cannot be read keeps its listed size.
+Contents readContents(const QString &path, const QString &shown, qint64 added, qint64 listedSize,
+                      ProgressBox &progress)
+{
+    progress.Update(added, shown);
+    if (progress.Cancelled())
+        return {};
+    const fs::FileSum sum = fs::SumOfFile(path, [&] {
+        progress.Update(added, shown);
+        return !progress.Cancelled();
+    });
+    if (!sum.read())
+        return {QVariant(), listedSize};
+    return {sum.hex, sum.bytes};
 }
 
 } // namespace
@@ -66,11 +92,23 @@ FolderImportResult StageFolder(db::Connection &connection, const FolderImport &i
                     const fs::FileStamp stamp = fs::StampOf(directory, name);
                     if (!stamp.exists())
                         continue; // gone since the folder was read
+                    Contents contents{QVariant(), stamp.size};
+                    if (import.checksums) {
+                        contents = readContents(path,
+                                                progressText(directory, result.added)
+                                                        + QStringLiteral("\nReading: ") + name,
+                                                result.added, stamp.size, progress);
+                        if (progress.Cancelled())
+                            return false; // the file read part-way is left out
+                        if (contents.checksum.isNull())
+                            result.unsummed << path;
+                    }
                     const qint64 changed = stage.Execute(
                             {stamp.modified.toString(kDateFormat), name, empty,
                              Stored(import.group), Stored(import.site), Stored(import.address),
                              Stored(import.author), Stored(import.email), Stored(import.drive),
-                             empty, path, directoryText, 2, QString::number(stamp.size), path});
+                             empty, path, directoryText, 2, QString::number(contents.size),
+                             contents.checksum, path});
                     if (changed == 0) {
                         ++result.known;
                         continue;

@@ -22,6 +22,8 @@ struct FolderImport
     QString address;
     QString author;
     QString email;
+    // Reads every file to record a checksum of its contents, by which copies are found.
+    bool checksums = false;
 };
 
 struct FolderImportResult
@@ -30,12 +32,21 @@ struct FolderImportResult
     // Files whose path was staged or catalogued already, and so not staged again.
     qint64 known = 0;
     QStringList unreadable;
+    // Files staged without a checksum because their contents could not be read.
+    QStringList unsummed;
     bool cancelled = false;
 };
+
+// The SET term of a row's update that keeps its checksum only while its path stays the same;
+// its bound value is the new path. A checksum read from one file says nothing about another.
+inline const QString kChecksumOfSamePath =
+        QStringLiteral("Checksum = CASE WHEN FilePath IS ? THEN Checksum END");
 
 // Walks the folder and stages its files in tempfile, each with its own date and size, in one
 // transaction with one prepared statement. A path that tempfile or fileprofile holds already is
 // left out. The progress window shows the count after each folder; Cancel keeps what is staged
-// by then. A failure stages nothing. Throws db::DbError.
+// by then. A failure stages nothing. With checksums, the progress window also names each file
+// as it is read, and Cancel stops in the middle of a large one; that file is not staged.
+// Throws db::DbError.
 FolderImportResult StageFolder(db::Connection &connection, const FolderImport &import,
                                ProgressBox &progress);

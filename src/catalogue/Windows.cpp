@@ -4,6 +4,7 @@
 #include "app/session.h"
 #include "catalogue/SampleTree.h"
 #include "catalogue/frmAdd.h"
+#include "catalogue/frmDuplicates.h"
 #include "catalogue/frmFileMgr.h"
 #include "catalogue/frmGet.h"
 #include "catalogue/frmGroups.h"
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
@@ -143,6 +145,44 @@ void searchedFiles(QWidget *window)
     search->cmdFind_Click();
 }
 
+// Copies of a few files in the catalogue: an archive kept in three places, a manual and a logo
+// in two and four.
+void catalogueCopies(QWidget *window)
+{
+    struct Copy
+    {
+        const char *path;
+        const char *group;
+        const char *site;
+        qint64 size;
+        char sum;
+    };
+    const Copy copies[] = {
+            {"/home/ada/downloads/parser-2.4.tar.gz", "Archives", "Code Harbour", 13002342, 'a'},
+            {"/home/ada/src/parser/dist/parser-2.4.tar.gz", "Archives", "Code Harbour", 13002342,
+             'a'},
+            {"/media/backup/downloads/parser-2.4.tar.gz", "Archives", "Code Harbour", 13002342,
+             'a'},
+            {"/home/ada/docs/btree-manual.pdf", "Documents", "Northwind Labs", 2411724, 'b'},
+            {"/media/backup/docs/btree-manual.pdf", "Documents", "Northwind Labs", 2411724, 'b'},
+            {"/home/ada/src/parser/docs/logo.png", "Images", "Tern Tools", 38912, 'c'},
+            {"/home/ada/src/lexer/docs/logo.png", "Images", "Tern Tools", 38912, 'c'},
+            {"/home/ada/web/img/logo.png", "Images", "Tern Tools", 38912, 'c'},
+            {"/media/backup/web/img/logo.png", "Images", "Tern Tools", 38912, 'c'},
+    };
+    ReopenConnection();
+    for (const Copy &copy : copies) {
+        const QString path = QDir::toNativeSeparators(QString::fromLatin1(copy.path));
+        RunCommand(QStringLiteral("INSERT INTO fileprofile (FileName, FilePath, Directory, "
+                                  "FileGroup, WebSiteName, FSize, Checksum) VALUES (?, ?, ?, ?, ?, "
+                                  "?, ?)"),
+                   {QFileInfo(path).fileName(), path, QFileInfo(path).path() + QDir::separator(),
+                    QString::fromLatin1(copy.group), QString::fromLatin1(copy.site),
+                    QString::number(copy.size), QString(64, QLatin1Char(copy.sum))});
+    }
+    static_cast<frmDuplicates *>(window)->ensureLoaded();
+}
+
 } // namespace
 
 // Named to the linker by the build, so that every program linking this folder registers these.
@@ -158,5 +198,6 @@ const int corvina_windows_catalogue = RegisterWindows({
                          {{QStringLiteral("edit"), editingStagedRow}}),
         WindowOf<frmFileMgr>(QStringLiteral("frmFileMgr"), fileToManage),
         WindowOf<frmSearch>(QStringLiteral("frmSearch"), searchedFiles),
+        WindowOf<frmDuplicates>(QStringLiteral("frmDuplicates"), catalogueCopies),
 });
 }

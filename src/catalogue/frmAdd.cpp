@@ -363,6 +363,10 @@ void frmAdd::buildFilePanel()
     chkSubDirs->setObjectName(QStringLiteral("chkSubDirs"));
     chkSubDirs->setToolTip(
             QStringLiteral("Add Folder also takes the files of every folder below."));
+    chkChecksums = new QCheckBox(QStringLiteral("Record chec&ksums"), Frame3);
+    chkChecksums->setObjectName(QStringLiteral("chkChecksums"));
+    chkChecksums->setToolTip(QStringLiteral(
+            "Add Folder also reads every file for a checksum, by which copies are found."));
     cmdAddFolder =
             button(QStringLiteral("cmdAddFolder"), QStringLiteral("Add Folder..."),
                    QStringLiteral("Add every file of this folder that fits the pattern."), Frame3);
@@ -382,13 +386,17 @@ void frmAdd::buildFilePanel()
     grid->addWidget(Text1, 4, 1);
     grid->addWidget(FieldLabel(QStringLiteral("Pat&h:"), Text2, Frame3), 5, 0);
     grid->addWidget(Text2, 5, 1);
+    auto *choices = new QHBoxLayout;
+    choices->addWidget(chkSubDirs);
+    choices->addWidget(chkChecksums);
+    choices->addStretch();
+    grid->addLayout(choices, 6, 0, 1, 2);
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(chkSubDirs);
     buttons->addStretch();
     buttons->addWidget(cmdAddFolder);
     buttons->addWidget(cmdRefreshFiles);
     buttons->addWidget(cmdOK);
-    grid->addLayout(buttons, 6, 0, 1, 2);
+    grid->addLayout(buttons, 7, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(3, 1);
 
@@ -404,6 +412,7 @@ void frmAdd::buildFilePanel()
     connect(cmdOK, &QPushButton::clicked, this, &frmAdd::cmdOK_Click);
     connect(cmdRefreshFiles, &QPushButton::clicked, this, &frmAdd::cmdRefreshFiles_Click);
     connect(cmdAddFolder, &QPushButton::clicked, this, &frmAdd::cmdAddFolder_Click);
+    connect(chkChecksums, &QCheckBox::clicked, this, &frmAdd::chkChecksums_Click);
 }
 
 void frmAdd::buildGrid()
@@ -466,6 +475,8 @@ void frmAdd::Form_Load()
     SelectedFileName.clear();
     SelectedDirectory.clear();
     SelectedFilePath.clear();
+    chkChecksums->setChecked(Parm().getRParm(SettingKey::FolderChecksums, QStringLiteral("0"))
+                             == QLatin1String("1"));
     QAction *pin = Toolbar1->button(QStringLiteral("kSetDir"));
     pin->setChecked(DefaultDirPinned);
     if (DefaultDirPinned) {
@@ -822,12 +833,12 @@ void frmAdd::cmdUpdate_Click()
         // current row has moved since.
         RunCommand(QStringLiteral("UPDATE tempfile SET FileDate = ?, FileName = ?, FileDesc = ?, "
                                   "FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
-                                  "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ? "
-                                  "WHERE Inum = ?"),
+                                  "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
+                           + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
                    {textOf(Label5), textOf(txtFileName), textOf(txtFileDesc), textOf(cboGrpName),
                     textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor), textOf(txtEmail),
                     textOf(txtDrive), textOf(txtLabel), textOf(txtFilePath), textOf(txtDir),
-                    rowNumber(TxtIndex->text())});
+                    textOf(txtFilePath), rowNumber(TxtIndex->text())});
     } catch (const std::exception &error) {
         ErrorBox(described(error));
         return;
@@ -1060,6 +1071,7 @@ void frmAdd::cmdAddFolder_Click()
     import.address = textOf(cboWebAddr);
     import.author = textOf(txtAuthor);
     import.email = textOf(txtEmail);
+    import.checksums = chkChecksums->isChecked();
     FolderImportResult result;
     try {
         ReopenConnection();
@@ -1076,9 +1088,20 @@ void frmAdd::cmdAddFolder_Click()
         report << QStringLiteral("Already Staged or in Database: %1").arg(result.known);
     if (!result.unreadable.isEmpty())
         report << QStringLiteral("Folders Not Read: %1").arg(result.unreadable.size());
+    if (!result.unsummed.isEmpty())
+        report << QStringLiteral("Files Not Read, Added Without Checksum: %1")
+                          .arg(result.unsummed.size());
     if (result.cancelled)
         report << QStringLiteral("Cancelled; the files added so far are kept.");
     MsgBox(report.join(QLatin1Char('\n')), vbInformation, QStringLiteral("Add Folder"));
+}
+
+void frmAdd::chkChecksums_Click()
+{
+    Parm().setRParm(SettingKey::FolderChecksums,
+                    chkChecksums->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    if (Parm().isError())
+        ErrorBox(Parm().getError());
 }
 
 // ---- tool bar ----
@@ -1126,9 +1149,10 @@ void frmAdd::HandleSaveClick()
 {
     RunCommand(QStringLiteral(
             "insert into fileprofile (filename, filedesc, filepath, filegroup, filedate, "
-            "fileindex, webaddress, websitename, author, email, drive, directory, FSize)"
+            "fileindex, webaddress, websitename, author, email, drive, directory, FSize, "
+            "Checksum)"
             "select filename, filedesc, filepath, filegroup, filedate, fileindex, webaddress, "
-            "websitename, author, email, drive, directory, FSize from tempfile"));
+            "websitename, author, email, drive, directory, FSize, Checksum from tempfile"));
 }
 
 void frmAdd::UpdateMasterTable()

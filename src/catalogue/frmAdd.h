@@ -76,6 +76,8 @@ public:
     QPushButton *cmdOK;
     QPushButton *cmdRefreshFiles;
     QCheckBox *chkSubDirs;
+    // Add Folder also records a checksum of each file; kept in the settings.
+    QCheckBox *chkChecksums;
     QPushButton *cmdAddFolder;
 
     // Grid region.
@@ -139,6 +141,7 @@ public:
     void cmdOK_Click();
     void cmdRefreshFiles_Click();
     void cmdAddFolder_Click();
+    void chkChecksums_Click();
     void Drive1_Change();
     void Dir1_Change();
     void File1_Click();

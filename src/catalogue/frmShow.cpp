@@ -4,6 +4,8 @@
 #include "app/Version.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "catalogue/FolderImport.h"
+#include "catalogue/frmDuplicates.h"
 #include "platform/db/DataControl.h"
 #include "platform/db/DistinctValues.h"
 #include "platform/ui/DataGrid.h"
@@ -24,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -131,6 +134,8 @@ frmShow::frmShow(QWidget *parent)
               panelButton("cmdEditPath", "Edit Path....", "Edit file path for this record.", this))
     , cmdFileM(panelButton("cmdFileM", "File Mgr....", "Manage Files", this))
     , cmdPrintRecord(panelButton("cmdPrintRecord", "Print", "Print Current Record", this))
+    , cmdDupes(panelButton("cmdDupes", "Dupl&icates...",
+                           "List files catalogued more than once with the same contents.", this))
     , fraInfo1(named(new QFrame(this), "fraInfo1"))
     , fraInfo2(named(new QFrame(this), "fraInfo2"))
 {
@@ -225,6 +230,7 @@ frmShow::frmShow(QWidget *parent)
     auto *countRow = new QHBoxLayout;
     countRow->addWidget(barAdoFile, 1);
     countRow->addWidget(Label14, 1);
+    countRow->addWidget(cmdDupes);
     body->addLayout(countRow);
     body->addLayout(infoRow);
     body->addLayout(panel);
@@ -248,6 +254,7 @@ frmShow::frmShow(QWidget *parent)
     connect(cmdEditPath, &QPushButton::clicked, this, &frmShow::cmdEditPath_Click);
     connect(cmdFileM, &QPushButton::clicked, this, &frmShow::cmdFileM_Click);
     connect(cmdPrintRecord, &QPushButton::clicked, this, &frmShow::cmdPrintRecord_Click);
+    connect(cmdDupes, &QPushButton::clicked, this, &frmShow::cmdDupes_Click);
 }
 
 void frmShow::Form_Load()
@@ -655,13 +662,14 @@ void frmShow::cmdUpdate_Click()
         ReopenConnection();
         RunCommand(QStringLiteral("UPDATE fileprofile SET FileDate = ?, FileName = ?, FileDesc = "
                                   "?, FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
-                                  "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ? "
-                                  "WHERE Inum = ?"),
+                                  "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
+                           + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
                    {Trim(Label5->text()), Trim(txtFileName->text()), Trim(txtFileDesc->text()),
                     Trim(cboGrpName->currentText()), Trim(cboWebName->currentText()),
                     Trim(cboWebAddr->currentText()), Trim(txtAuthor->text()),
                     Trim(txtEmail->text()), Trim(txtDrive->text()), Trim(txtLabel->text()),
-                    Trim(txtFilePath->text()), Trim(txtDir->text()), row});
+                    Trim(txtFilePath->text()), Trim(txtDir->text()), Trim(txtFilePath->text()),
+                    row});
     } catch (const std::exception &) {
         MsgBox(QStringLiteral("Error - Cannot Update Master Database!"), vbCritical,
                QStringLiteral("Error!"));
@@ -825,4 +833,44 @@ void frmShow::HandleRefreshClick()
     } catch (const std::exception &error) {
         ErrorBox(QString::fromUtf8(error.what()));
     }
+}
+
+void frmShow::cmdDupes_Click()
+{
+    qint64 chosen = -1;
+    OpenWindow(QStringLiteral("frmDuplicates"), this, [&chosen](QWidget *window) {
+        connect(static_cast<frmDuplicates *>(window), &frmDuplicates::rowChosen,
+                [&chosen](qint64 row) { chosen = row; });
+    });
+    if (chosen >= 0)
+        GoToRow(chosen);
+}
+
+void frmShow::GoToRow(qint64 row)
+{
+    ErrorTrap([&] {
+        qint64 at = AdoFile->model()->rowOf(row);
+        if (at < 0) {
+            {
+                const QSignalBlocker quiet(txtSearch);
+                txtSearch->clear();
+            }
+            for (QComboBox *filter : {cboGrpList, cboSiteList}) {
+                if (filter->count() > 0)
+                    filter->setCurrentIndex(0);
+            }
+            showStatement({QStringLiteral("SELECT * FROM FileProfile order by filename"), {}});
+            at = AdoFile->model()->rowOf(row);
+        }
+        if (at < 0) {
+            MsgBox(QStringLiteral("This file is no longer in the catalogue."), vbInformation);
+            return;
+        }
+        AdoFile->setCurrentRow(at);
+        barAdoFile->setCaption(AdoFile->Caption());
+        DataGrid1->scrollTo(AdoFile->model()->index(static_cast<int>(at), 0));
+        DataGrid1->setFocus();
+        cmdClear2_Click();
+        DataGrid1_DblClick();
+    });
 }

@@ -68,6 +68,8 @@ public:
     QPushButton *cmdEditPath;
     QPushButton *cmdFileM;
     QPushButton *cmdPrintRecord;
+    // Opens the list of files catalogued more than once with the same contents.
+    QPushButton *cmdDupes;
 
     QFrame *fraInfo1;
     QFrame *fraInfo2;
@@ -113,6 +115,10 @@ public:
     void AddPrintRecord();
     void PrintCurrentRecord();
     void HandleRefreshClick();
+    void cmdDupes_Click();
+    // Selects the catalogue row with this number in the grid and shows it in the detail panel;
+    // when the filters or the search hide it, the whole catalogue is shown first.
+    void GoToRow(qint64 row);
 
     SearchMode searchMode() const;
 

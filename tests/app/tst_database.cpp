@@ -4,6 +4,7 @@
 #include "app/modGlobals.h"
 #include "app/session.h"
 #include "platform/db/ConnectString.h"
+#include "platform/db/Connection.h"
 #include "platform/db/DbError.h"
 #include "security/Password.h"
 
@@ -17,7 +18,45 @@ private slots:
     void newDatabaseHoldsTheStartingRows();
     void existingFileIsNeverTouched();
     void sessionReopensAndReusesRecordsets();
+    void olderFileGainsTheNewColumns_data();
+    void olderFileGainsTheNewColumns();
 };
+
+namespace {
+
+// The catalogue and staging tables as files made before checksums were kept hold them.
+const QString kOldCatalogue = R"(
+CREATE TABLE fileprofile (Inum INTEGER PRIMARY KEY AUTOINCREMENT, FileName TEXT, FileDesc TEXT,
+    FilePath TEXT, FileGroup TEXT, FileDate TEXT, FileIndex INTEGER, WebAddress TEXT,
+    WebSiteName TEXT, Author TEXT, Email TEXT, Drive TEXT, Directory TEXT, Label TEXT, FSize TEXT);
+CREATE INDEX fileprofile_path ON fileprofile (FilePath);
+INSERT INTO fileprofile (FileName, FilePath, FileGroup, FSize) VALUES
+    ('a.txt', '/data/a.txt', 'C', '3'), ('b''s.md', '/data/b''s.md', NULL, NULL);
+DELETE FROM fileprofile WHERE FileName = 'a.txt';
+INSERT INTO fileprofile (FileName, FilePath, FileDesc) VALUES ('c.py', '/data/c.py', 'kept');
+)";
+const QString kOldStaging = R"(
+CREATE TABLE tempfile (Inum INTEGER PRIMARY KEY AUTOINCREMENT, FileName TEXT, FileDesc TEXT,
+    FilePath TEXT, FileGroup TEXT, FileDate TEXT, FileIndex INTEGER, WebAddress TEXT,
+    WebSiteName TEXT, Author TEXT, Email TEXT, Drive TEXT, Directory TEXT, Label TEXT, FSize TEXT);
+INSERT INTO tempfile (FileName, FilePath, FileIndex) VALUES ('d.c', '/data/d.c', 2);
+)";
+
+// Every row of a table, every column in the order the table holds them.
+QStringList rowsOf(db::Connection &connection, const QString &table)
+{
+    const QStringList columns =
+            FirstColumn(connection, "select name from pragma_table_info(?) order by cid", {table});
+    if (columns.isEmpty())
+        return {};
+    QStringList cells;
+    for (const QString &column : columns)
+        cells << "quote(" + column + ")";
+    return FirstColumn(connection,
+                       "select " + cells.join(" || '|' || ") + " from " + table + " order by Inum");
+}
+
+} // namespace
 
 void TestDatabase::newDatabaseHoldsTheStartingRows()
 {
@@ -67,6 +106,65 @@ void TestDatabase::sessionReopensAndReusesRecordsets()
     ConnectString = db::ConnectStringFor(f.dir() + "/absent.mdb");
     QVERIFY_THROWS_EXCEPTION(db::DbError, ReopenConnection());
     QVERIFY(!QFile::exists(f.dir() + "/absent.mdb"));
+}
+
+void TestDatabase::olderFileGainsTheNewColumns_data()
+{
+    QTest::addColumn<QString>("schema");
+    QTest::addColumn<QStringList>("catalogueColumns");
+    QTest::addColumn<QStringList>("stagingColumns");
+    const QStringList both{"FSize", "Checksum"};
+    QTest::newRow("catalogue and staging") << kOldCatalogue + kOldStaging << both << both;
+    // A table the file does not hold is no business of the upgrade.
+    QTest::newRow("catalogue alone") << kOldCatalogue << both << QStringList();
+    QTest::newRow("up to date") << "" << both << both;
+}
+
+void TestDatabase::olderFileGainsTheNewColumns()
+{
+    QFETCH(QString, schema);
+    QFETCH(QStringList, catalogueColumns);
+    QFETCH(QStringList, stagingColumns);
+    Fixture f;
+    if (!schema.isEmpty()) {
+        const QString path = f.dir() + "/old.mdb";
+        db::CreateDatabaseFile(path, schema);
+        ConnectString = db::ConnectStringFor(path);
+    }
+    db::Connection look;
+    look.Open(ConnectString);
+    const QStringList catalogue = rowsOf(look, "fileprofile");
+    const QStringList staging = rowsOf(look, "tempfile");
+    const auto lastColumns = [&](const QString &table) {
+        return FirstColumn(look,
+                           "select name from pragma_table_info(?) where cid >= "
+                           "(select count(*) - 2 from pragma_table_info(?)) order by cid",
+                           {table, table});
+    };
+
+    for (int opening = 0; opening < 2; ++opening) {
+        ReopenConnection();
+        QCOMPARE(lastColumns("fileprofile"), catalogueColumns);
+        QCOMPARE(lastColumns("tempfile"), stagingColumns);
+        // Every row kept as it was, with a null checksum after it.
+        QStringList withSum;
+        for (const QString &row : catalogue)
+            withSum << row + "|NULL";
+        QCOMPARE(rowsOf(look, "fileprofile"), withSum);
+        withSum.clear();
+        for (const QString &row : staging)
+            withSum << row + "|NULL";
+        QCOMPARE(rowsOf(look, "tempfile"), withSum);
+        QCOMPARE(FirstColumn(look, "select sql from sqlite_master where name = ?",
+                             {"fileprofile_copies"})
+                         .value(0)
+                         .contains("(FSize, Checksum) WHERE Checksum IS NOT NULL"),
+                 true);
+    }
+    // The next row numbers follow the old ones, as the engine kept its counter.
+    RunCommand("insert into fileprofile (FileName) values ('new')");
+    QCOMPARE(FirstColumn(look, "select Inum from fileprofile where FileName = 'new'"),
+             QStringList{schema.isEmpty() ? "1" : "4"});
 }
 
 REGISTER_TEST(TestDatabase)

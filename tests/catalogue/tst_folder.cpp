@@ -1,9 +1,12 @@
 #include "Fixture.h"
 #include "TestRegistry.h"
+#include "app/SettingKeys.h"
 #include "catalogue/FilePanel.h"
 #include "catalogue/frmAdd.h"
 #include "platform/db/DataControl.h"
+#include "platform/fs/Checksum.h"
 #include "platform/ui/FileLists.h"
+#include "platform/ui/Progress.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +15,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <memory>
@@ -47,6 +51,11 @@ private slots:
     void nothingStaged_data();
     void nothingStaged();
     void sizesReachTheCatalogue();
+    void checksumsOfTheFiles_data();
+    void checksumsOfTheFiles();
+    void cancelStopsReading_data();
+    void cancelStopsReading();
+    void checksumChoiceRemembered();
 
 private:
     QString at(const QString &below) const { return native(dir_->filePath("root/" + below)); }
@@ -55,6 +64,9 @@ private:
     std::unique_ptr<frmAdd> open(const QString &pattern, bool subfolders);
     // What the staged rows hold, one line each, paths below the tree's top.
     QStringList stagedRows(Fixture &f) const;
+    // Name, size and checksum of each row of table by path; each distinct checksum shown as a
+    // letter in the order met, a missing one as "-".
+    QStringList sums(Fixture &f, const QString &table) const;
 
     std::unique_ptr<QTemporaryDir> dir_;
 };
@@ -114,6 +126,26 @@ QStringList TestAddFolder::stagedRows(Fixture &f) const
                   "'|' || WebAddress || '|' || Author || '|' || Email || '|' || FileDesc || '|' "
                   "|| Label || '|' || Drive from tempfile order by FilePath"))
         rows << row.replace(top, "~/");
+    return rows;
+}
+
+QStringList TestAddFolder::sums(Fixture &f, const QString &table) const
+{
+    QStringList rows;
+    QStringList seen;
+    for (const QString &row : f.column("select FileName || '|' || FSize || '|' || "
+                                       "ifnull(Checksum, '-') from "
+                                       + table + " order by FilePath")) {
+        QStringList cells = row.split('|');
+        if (cells[2] != "-") {
+            if (!QRegularExpression("^[0-9a-f]{64}$").match(cells[2]).hasMatch())
+                return {"not a digest: " + row};
+            if (!seen.contains(cells[2]))
+                seen << cells[2];
+            cells[2] = QChar(char16_t(u'A' + seen.indexOf(cells[2])));
+        }
+        rows << cells.join('|');
+    }
     return rows;
 }
 
@@ -290,6 +322,119 @@ void TestAddFolder::sizesReachTheCatalogue()
                       "fileprofile order by Inum"),
              QStringList({"c.bin:-:07/12/2026", "b.md:5:30/11/2023"}));
     QCOMPARE(f.column("select count(*) from tempfile"), QStringList{"0"});
+}
+
+void TestAddFolder::checksumsOfTheFiles_data()
+{
+    QTest::addColumn<QString>("special");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("notRead");
+    // b.md and sub/same.md hold the same bytes; c.bin none at all.
+    QTest::newRow("every file read")
+            << "" << QStringList{"b.md|5|A", "c.bin|0|B", "same.md|5|A"} << "";
+    QTest::newRow("removed between listing and reading")
+            << "removed" << QStringList{"b.md|5|A", "c.bin|0|B", "same.md|5|-"} << "1";
+#ifdef Q_OS_UNIX
+    QTest::newRow("no read permission")
+            << "locked" << QStringList{"b.md|5|-", "c.bin|0|A", "same.md|5|B"} << "1";
+#endif
+}
+
+// With "Record checksums", every staged file carries the checksum of its bytes into the
+// catalogue; a file that cannot be read is staged without one, and the rest go on.
+void TestAddFolder::checksumsOfTheFiles()
+{
+    QFETCH(QString, special);
+    QFETCH(QStringList, rows);
+    QFETCH(QString, notRead);
+    file("sub/same.md", "12345", QDate(2023, 11, 30));
+#ifdef Q_OS_UNIX
+    if (special == "locked") {
+        if (::geteuid() == 0)
+            QSKIP("root reads every file");
+        QVERIFY(QFile::setPermissions(at("b.md"), QFile::WriteOwner));
+    }
+#endif
+    Fixture f;
+    f.setUp();
+    auto window = open("*.md;*.bin", true);
+    window->chkChecksums->setChecked(true);
+    if (special == "removed") {
+        f.ui.onProgress([&](ProgressBox &box) {
+            if (box.Text().endsWith("Reading: same.md"))
+                QFile::remove(at("sub/same.md"));
+        });
+    }
+    f.ui.answer(vbOK);
+    window->cmdAddFolder_Click();
+    QString message = kAdded.arg(3);
+    if (!notRead.isEmpty())
+        message += "\nFiles Not Read, Added Without Checksum: " + notRead;
+    QCOMPARE(f.ui.texts(), QStringList{message});
+    QCOMPARE(sums(f, "tempfile"), rows);
+    // The progress window names each file as it is read.
+    QCOMPARE(f.ui.progressTexts.filter("Reading: ").size(), 3);
+
+    f.ui.answer(vbYes);
+    window->UpdateMasterTable();
+    QCOMPARE(sums(f, "fileprofile"), rows);
+    QCOMPARE(f.column("select count(*) from tempfile"), QStringList{"0"});
+    VERIFY_CLEAN(f);
+}
+
+void TestAddFolder::cancelStopsReading_data()
+{
+    QTest::addColumn<QString>("cancelAt");
+    QTest::addColumn<int>("update");
+    QTest::addColumn<QStringList>("staged");
+    QTest::newRow("before the first file") << "a.txt" << 1 << QStringList();
+    QTest::newRow("before the second file") << "b.md" << 1 << QStringList{"a.txt|3|A"};
+    // The large file is read a chunk at a time, and Cancel is served between the chunks: the
+    // file read part-way is not staged, and nothing after it is read.
+    QTest::newRow("inside a large file") << "big.bin" << 2 << QStringList{"a.txt|3|A", "b.md|5|B"};
+}
+
+void TestAddFolder::cancelStopsReading()
+{
+    QFETCH(QString, cancelAt);
+    QFETCH(int, update);
+    QFETCH(QStringList, staged);
+    QVERIFY(WriteFile(at("big.bin"), QByteArray(3 * fs::kSumChunk, 'q')));
+    Fixture f;
+    f.setUp();
+    auto window = open("*.*", false);
+    window->chkChecksums->setChecked(true);
+    int seen = 0;
+    QStringList readAfter;
+    f.ui.onProgress([&](ProgressBox &box) {
+        if (box.Cancelled())
+            readAfter << box.Text();
+        else if (box.Text().endsWith("Reading: " + cancelAt) && ++seen == update)
+            box.Cancel();
+    });
+    f.ui.answer(vbOK);
+    window->cmdAddFolder_Click();
+    QCOMPARE(f.ui.texts(),
+             QStringList{kAdded.arg(staged.size())
+                         + "\nCancelled; the files added so far are kept."});
+    QCOMPARE(sums(f, "tempfile"), staged);
+    QCOMPARE(readAfter, QStringList());
+}
+
+// The choice is the user's: it stays as it was left, from one opening of the window to the next.
+void TestAddFolder::checksumChoiceRemembered()
+{
+    Fixture f;
+    f.setUp();
+    QStringList states;
+    for (int opening = 0; opening < 3; ++opening) {
+        frmAdd window;
+        window.Form_Load();
+        states << (window.chkChecksums->isChecked() ? "on" : "off");
+        window.chkChecksums->click();
+        states << f.setting(SettingKey::FolderChecksums);
+    }
+    QCOMPARE(states, QStringList({"off", "1", "on", "0", "off", "1"}));
 }
 
 REGISTER_TEST(TestAddFolder)

@@ -76,6 +76,9 @@ void ScriptedUi::progressShown(ProgressBox &box)
 void ScriptedUi::progressChanged(ProgressBox &box)
 {
     progressCounts << box.Count();
+    progressTexts << box.Text();
+    if (onProgress_)
+        onProgress_(box);
     if (cancelProgressAt_ >= 0 && box.Count() >= cancelProgressAt_)
         box.Cancel();
 }

@@ -29,6 +29,12 @@ public:
     void saveAs(const QString &path) { savePaths_ << path; }
     // Presses Cancel in the progress windows as soon as a count reaches count (-1: never).
     void cancelProgressAt(qint64 count) { cancelProgressAt_ = count; }
+    // Runs handler at every change of a progress window, once its text is recorded: the moment
+    // for a test to change the disk under the work, or to press Cancel.
+    void onProgress(std::function<void(ProgressBox &)> handler)
+    {
+        onProgress_ = std::move(handler);
+    }
     // Expects windows of this objectName to be shown modally and runs handler for each; without
     // a handler the window is closed at once. A window that no script expected is closed at once
     // too, and counts as unexpected.
@@ -49,6 +55,7 @@ public:
     // The title of each progress window shown, and every count the windows were given.
     QStringList progressWindows;
     QList<qint64> progressCounts;
+    QStringList progressTexts;
     // Message boxes, input boxes and windows that no script expected; the fixture fails the test
     // when any are left.
     QStringList unexpected;
@@ -75,5 +82,6 @@ private:
     QStringList inputs_;
     QStringList savePaths_;
     qint64 cancelProgressAt_ = -1;
+    std::function<void(ProgressBox &)> onProgress_;
     std::map<QString, ModalHandler> handlers_;
 };
