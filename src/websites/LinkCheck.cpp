@@ -97,9 +97,9 @@ void LinkCheck::check(const QString &address, const QString &site)
     // The address the "Visit Web Site" button would open, so both agree on what is a web address.
     const QString web = ShellWebAddress(job.result.address);
     if (job.result.address.isEmpty())
-        job.result.text = QStringLiteral("No address to check.");
+        job.result.text = QStringLiteral("No address to check");
     else if (web.isEmpty())
-        job.result.text = QStringLiteral("Not checked: not an http or https address.");
+        job.result.text = QStringLiteral("Not checked: not an http or https address");
     else
         job.url = QUrl(web);
     waiting_.append(job);
@@ -193,7 +193,7 @@ void LinkCheck::headerArrived(QNetworkReply *reply)
 void LinkCheck::timedOut(QNetworkReply *reply)
 {
     conclude(reply, 0,
-             QStringLiteral("No answer within %1 seconds.").arg(timeoutMs_ / 1000.0, 0, 'g', 3));
+             QStringLiteral("No answer within %1 seconds").arg(timeoutMs_ / 1000.0, 0, 'g', 3));
 }
 
 void LinkCheck::conclude(QNetworkReply *reply, int status, const QString &text)

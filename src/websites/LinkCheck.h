@@ -26,7 +26,7 @@ struct LinkResult
     // A site and its address: two sites may share an address, and a site may change its own.
     QString key() const { return site + QLatin1Char('\n') + address; }
     bool pending() const { return !checked.isValid(); }
-    // The address answered with a page or a redirect the check could not follow further.
+    // The address answered with a page, or with a redirect that names no target.
     bool ok() const { return status >= 200 && status < 400; }
 };
 

@@ -46,7 +46,7 @@ void checkedLinks(QWidget *window)
              "200 OK (redirected to https://codeharbour.example.org/)"},
             {"Northwind Labs", "https://northwind.example.org/labs", 404, "404 Not Found"},
             {"Tern Tools", "https://terntools.example.org", 0, "Connection refused"},
-            {"Old Mirror", "http://mirror.example.net/pub", 0, "No answer within 10 seconds."},
+            {"Old Mirror", "http://mirror.example.net/pub", 0, "No answer within 10 seconds"},
     };
     for (const auto &check : checks) {
         sites->ShowLinkResult({QString::fromLatin1(check.site), QString::fromLatin1(check.address),

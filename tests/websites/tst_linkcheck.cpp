@@ -182,13 +182,13 @@ void TestLinkCheck::answer_data()
             << server + "/loop" << 0 << "Too many redirects" << QStringList{"HEAD /loop"};
     QTest::newRow("connection refused")
             << "http://127.0.0.1:%2/" << 0 << "Connection refused" << QStringList{};
-    QTest::newRow("no answer") << server + "/silent" << 0 << "No answer within 0.3 seconds."
+    QTest::newRow("no answer") << server + "/silent" << 0 << "No answer within 0.3 seconds"
                                << QStringList{"HEAD /silent"};
-    const QString notWeb = "Not checked: not an http or https address.";
+    const QString notWeb = "Not checked: not an http or https address";
     for (const char *other : {"mailto:ann@example.org", "ftp://127.0.0.1/", "file:///etc/passwd",
                               "javascript:alert(1)"})
         QTest::addRow("%s", other) << other << 0 << notWeb << QStringList{};
-    QTest::newRow("empty") << "   " << 0 << "No address to check." << QStringList{};
+    QTest::newRow("empty") << "   " << 0 << "No address to check" << QStringList{};
 }
 
 void TestLinkCheck::answer()
@@ -274,10 +274,10 @@ void TestLinkCheck::checkFromTheWindow()
         QCOMPARE(window.lstLinks->topLevelItemCount(), 4);
         QCOMPARE(row(window.lstLinks, "Alpha"),
                  QStringList({server.url("/ok"), "200 OK", stamp()}));
-        QCOMPARE(row(window.lstLinks, "Gamma"), QStringList({"", "No address to check.", stamp()}));
+        QCOMPARE(row(window.lstLinks, "Gamma"), QStringList({"", "No address to check", stamp()}));
         QCOMPARE(row(window.lstLinks, "Delta"),
-                 QStringList({"mailto:ann@example.org",
-                              "Not checked: not an http or https address.", stamp()}));
+                 QStringList({"mailto:ann@example.org", "Not checked: not an http or https address",
+                              stamp()}));
         window.txtWebAddress->setText(server.url("/elsewhere"));
         QCOMPARE(window.lblLinkStatus->text(), QStringLiteral("Link not checked."));
         window.txtWebAddress->clear();
