@@ -9,15 +9,18 @@
 #include "platform/ui/ToolBar.h"
 #include "platform/ui/WindowCatalogue.h"
 #include "reports/ShowReport.h"
+#include "websites/LinkCheck.h"
 
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -34,6 +37,7 @@ const char *const kUpdateSite =
 const char *const kInsertSite =
         "insert into webname (webname,webaddress,companyname,address,city,state,zip,country,"
         "phonenum,faxnum,pointofcontact,email,notes)values(?, ?, ?,?, ?, ?,?, ?, ?,?, ?, ?,?)";
+const char *const kLinkSites = "SELECT webname, webaddress FROM webname ORDER BY webname";
 const char *const kPrintSites = "SELECT webname, webaddress, notes, companyname, pointofcontact, "
                                 "email FROM webname ORDER BY webid";
 
@@ -83,6 +87,7 @@ void addField(QGridLayout *grid, int row, int column, const QString &label, QWid
 frmWebInfo::frmWebInfo(QWidget *parent)
     : FormDialog(parent)
     , Toolbar1(new KeyedToolBar(this))
+    , LinkChecker(new LinkCheck(this))
 {
     setObjectName(QStringLiteral("frmWebInfo"));
     setWindowTitle(QStringLiteral("Web Information"));
@@ -140,8 +145,32 @@ frmWebInfo::frmWebInfo(QWidget *parent)
     cmdSendEmail->setObjectName(QStringLiteral("cmdSendEmail"));
     PictureButton(cmdSendEmail, QStringLiteral("Send E-mail"));
     cmdSendEmail->setMaximumWidth(cmdSendEmail->sizeHint().height() * 2);
-    for (QPushButton *button : {cmdShow, cmdGoToWeb, cmdSendEmail})
+    lblLinkStatus = new QLabel(site);
+    lblLinkStatus->setObjectName(QStringLiteral("lblLinkStatus"));
+    lblLinkStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    cmdCheckLink = new QPushButton(QStringLiteral("Chec&k Link"), site);
+    cmdCheckLink->setObjectName(QStringLiteral("cmdCheckLink"));
+    cmdCheckAll = new QPushButton(QStringLiteral("Check A&ll Links"), this);
+    cmdCheckAll->setObjectName(QStringLiteral("cmdCheckAll"));
+    for (QPushButton *button : {cmdShow, cmdGoToWeb, cmdSendEmail, cmdCheckLink, cmdCheckAll})
         button->setAutoDefault(false);
+
+    lstLinks = new QTreeWidget(this);
+    lstLinks->setObjectName(QStringLiteral("lstLinks"));
+    lstLinks->setHeaderLabels({QStringLiteral("Web Name"), QStringLiteral("Web Address"),
+                               QStringLiteral("Result"), QStringLiteral("Checked")});
+    lstLinks->setRootIsDecorated(false);
+    lstLinks->setAlternatingRowColors(true);
+    lstLinks->setUniformRowHeights(true);
+    lstLinks->setSortingEnabled(true);
+    lstLinks->sortByColumn(0, Qt::AscendingOrder);
+    // The result takes the room the other columns leave.
+    lstLinks->setColumnWidth(0, 110);
+    lstLinks->setColumnWidth(1, 150);
+    lstLinks->header()->setStretchLastSection(false);
+    lstLinks->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    lstLinks->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+    lstLinks->setMinimumHeight(110);
 
     auto *siteGrid = new QGridLayout(site);
     addField(siteGrid, 0, 0, QStringLiteral("Web I&D:"), txtWebID);
@@ -149,7 +178,9 @@ frmWebInfo::frmWebInfo(QWidget *parent)
     addField(siteGrid, 1, 0, QStringLiteral("&WebSite Name:"), txtWebName, 3);
     addField(siteGrid, 2, 0, QStringLiteral("Web &Address:"), txtWebAddress, 2);
     siteGrid->addWidget(cmdGoToWeb, 2, 3);
-    addField(siteGrid, 3, 0, QStringLiteral("&Company:"), txtCompany, 3);
+    siteGrid->addWidget(lblLinkStatus, 3, 1, 1, 2);
+    siteGrid->addWidget(cmdCheckLink, 3, 3);
+    addField(siteGrid, 4, 0, QStringLiteral("&Company:"), txtCompany, 3);
     siteGrid->setColumnStretch(2, 1);
 
     auto *postalGrid = new QGridLayout(postal);
@@ -176,29 +207,44 @@ frmWebInfo::frmWebInfo(QWidget *parent)
                      Qt::AlignTop | Qt::AlignLeft);
     notes->addWidget(txtNotes, 1, 0);
 
+    auto *links = new QGridLayout;
+    links->addWidget(FieldLabel(QStringLiteral("C&hecked Links:"), lstLinks, this), 0, 0,
+                     Qt::AlignBottom | Qt::AlignLeft);
+    links->addWidget(cmdCheckAll, 0, 1, Qt::AlignRight);
+    links->addWidget(lstLinks, 1, 0, 1, 2);
+
     auto *body = new QVBoxLayout;
     body->setContentsMargins(10, 8, 10, 10);
     body->addWidget(site);
     body->addWidget(postal);
     body->addWidget(contact);
     body->addLayout(notes, 1);
+    body->addLayout(links, 2);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(Toolbar1);
     layout->addLayout(body, 1);
-    resize(600, 600);
+    resize(600, 720);
 
     connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &frmWebInfo::Toolbar1_ButtonClick);
     connect(cmdShow, &QPushButton::clicked, this, &frmWebInfo::cmdShow_Click);
     connect(cmdGoToWeb, &QPushButton::clicked, this, &frmWebInfo::cmdGoToWeb_Click);
     connect(cmdSendEmail, &QPushButton::clicked, this, &frmWebInfo::cmdSendEmail_Click);
+    connect(cmdCheckLink, &QPushButton::clicked, this, &frmWebInfo::cmdCheckLink_Click);
+    connect(cmdCheckAll, &QPushButton::clicked, this, &frmWebInfo::cmdCheckAll_Click);
+    connect(LinkChecker, &LinkCheck::checked, this, &frmWebInfo::ShowLinkResult);
+    for (QLineEdit *box : {txtWebName, txtWebAddress})
+        connect(box, &QLineEdit::textChanged, this, &frmWebInfo::ShowLinkStatus);
 }
 
 void frmWebInfo::Form_Load()
 {
     CentreWindow(this);
+    for (const LinkResult &result : std::as_const(CheckedLinks()))
+        listLink(result);
+    ShowLinkStatus();
     txtWebName->setFocus();
 }
 
@@ -390,4 +436,101 @@ void frmWebInfo::Toolbar1_ButtonClick(const QString &key)
 void frmWebInfo::HandleExitClick()
 {
     close();
+}
+
+QString frmWebInfo::shownKey() const
+{
+    LinkResult shown;
+    shown.site = Trim(txtWebName->text());
+    shown.address = Trim(txtWebAddress->text());
+    return shown.key();
+}
+
+void frmWebInfo::cmdCheckLink_Click()
+{
+    startLinkCheck(txtWebAddress->text(), txtWebName->text());
+}
+
+void frmWebInfo::cmdCheckAll_Click()
+{
+    QList<QPair<QString, QString>> sites;
+    const bool read = trapped([&sites] {
+        ReopenConnection();
+        db::Recordset &rs = SharedRecordset();
+        RunOn(rs, QString::fromLatin1(kLinkSites));
+        for (; !rs.AtEnd(); rs.MoveNext())
+            sites.append({TextOf(rs.Fields(1)), TextOf(rs.Fields(0))});
+    });
+    if (!read)
+        return;
+    for (const auto &[address, site] : std::as_const(sites))
+        startLinkCheck(address, site);
+}
+
+void frmWebInfo::startLinkCheck(const QString &address, const QString &site)
+{
+    LinkResult pending;
+    pending.site = Trim(site);
+    pending.address = Trim(address);
+    listLink(pending);
+    LinkChecker->check(address, site);
+    ShowLinkStatus();
+}
+
+void frmWebInfo::ShowLinkResult(const LinkResult &result)
+{
+    CheckedLinks().insert(result.key(), result);
+    listLink(result);
+    ShowLinkStatus();
+}
+
+void frmWebInfo::ShowLinkStatus()
+{
+    const QString key = shownKey();
+    const auto found = CheckedLinks().constFind(key);
+    if (LinkChecker->checking(key))
+        lblLinkStatus->setText(QStringLiteral("Checking the link..."));
+    else if (found != CheckedLinks().cend())
+        lblLinkStatus->setText(
+                QStringLiteral("Link: %1, checked %2").arg(found->text, CheckedAt(*found)));
+    else if (Trim(txtWebAddress->text()).isEmpty())
+        lblLinkStatus->clear();
+    else
+        lblLinkStatus->setText(QStringLiteral("Link not checked."));
+}
+
+void frmWebInfo::listLink(const LinkResult &result)
+{
+    QTreeWidgetItem *row = nullptr;
+    for (int i = 0; i < lstLinks->topLevelItemCount() && !row; ++i) {
+        if (lstLinks->topLevelItem(i)->data(0, Qt::UserRole).toString() == result.key())
+            row = lstLinks->topLevelItem(i);
+    }
+    if (!row) {
+        row = new QTreeWidgetItem;
+        row->setData(0, Qt::UserRole, result.key());
+    }
+    row->setText(0, result.site);
+    row->setText(1, result.address);
+    row->setText(2, result.pending() ? QStringLiteral("Checking...") : result.text);
+    row->setText(3, result.pending() ? QString() : CheckedAt(result));
+    for (int column : {1, 2})
+        row->setToolTip(column, row->text(column));
+    // A link that failed stands out from the rest.
+    const bool failed = !result.pending() && !result.ok();
+    row->setForeground(2, failed ? QBrush(QColor(0xa0, 0x10, 0x10)) : QBrush());
+    if (!row->treeWidget())
+        lstLinks->addTopLevelItem(row);
+}
+
+void frmWebInfo::done(int result)
+{
+    LinkChecker->cancel();
+    FormDialog::done(result);
+}
+
+void frmWebInfo::closeEvent(QCloseEvent *event)
+{
+    LinkChecker->cancel();
+    FormDialog::closeEvent(event);
 }

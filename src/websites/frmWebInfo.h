@@ -5,15 +5,20 @@
 #include <functional>
 
 class KeyedToolBar;
+class LinkCheck;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QTreeWidget;
+struct LinkResult;
 
 // The web site directory: one site at a time, chosen in the web site picker, with its address,
 // company, postal address, telephone, contact and notes. A site is new while no row of the
 // directory has the number in txtWebID, and existing otherwise; after every save the fields are
 // empty again. The site's address and contact can be opened in the desktop's browser and mail
-// program, and the whole directory printed.
+// program, and the whole directory printed. The addresses are checked on request, the shown
+// site's or every site's, and the results of the session listed.
 class frmWebInfo : public FormDialog
 {
     Q_OBJECT
@@ -38,6 +43,12 @@ public:
     QPushButton *cmdShow;
     QPushButton *cmdGoToWeb;
     QPushButton *cmdSendEmail;
+    QLabel *lblLinkStatus;
+    QPushButton *cmdCheckLink;
+    QPushButton *cmdCheckAll;
+    QTreeWidget *lstLinks;
+    // Closing the window cancels what it still checks.
+    LinkCheck *LinkChecker;
 
     // Set by the last save or delete: the site in the fields has a row in the directory.
     bool WebFound = false;
@@ -60,10 +71,26 @@ public:
     void PrintWebSites();
     void HandleExitClick();
 
+    // Checks the shown site's address, or every site's in the directory.
+    void cmdCheckLink_Click();
+    void cmdCheckAll_Click();
+    // Keeps a finished check for the session and shows it, in the list and, for the shown site,
+    // beside its address.
+    void ShowLinkResult(const LinkResult &result);
+    void ShowLinkStatus();
+
+    void done(int result) override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     // The fields in the order of the directory's columns, webid first.
     QList<QLineEdit *> lineFields() const;
     // Runs step in the error trap: a failure shows "Error: " and its description; true when the
     // step ran through.
     static bool trapped(const std::function<void()> &step);
+    void startLinkCheck(const QString &address, const QString &site);
+    void listLink(const LinkResult &result);
+    QString shownKey() const;
 };

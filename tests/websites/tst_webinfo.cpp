@@ -3,6 +3,7 @@
 #include "app/modGlobals.h"
 #include "platform/db/ConnectString.h"
 #include "platform/ui/ToolBar.h"
+#include "websites/LinkCheck.h"
 #include "websites/frmGetWebs.h"
 #include "websites/frmWebInfo.h"
 
@@ -522,6 +523,7 @@ void TestWebInfo::failuresKeepWhatWasTyped_data()
     QTest::newRow("delete") << "kDelete";
     QTest::newRow("print") << "kPrint";
     QTest::newRow("choose") << "cmdShow";
+    QTest::newRow("check all links") << "cmdCheckAll";
 }
 
 // With the database gone, each task says why and leaves the fields as they were.
@@ -544,6 +546,9 @@ void TestWebInfo::failuresKeepWhatWasTyped()
             return 0;
         });
         window.cmdShow->click();
+    } else if (key == "cmdCheckAll") {
+        window.cmdCheckAll->click();
+        QVERIFY(!window.LinkChecker->busy());
     } else {
         window.Toolbar1->click(key);
     }
