@@ -1124,11 +1124,12 @@ void frmAdd::CountFileProfile2()
 
 void frmAdd::HandleSaveClick()
 {
+    // Every column the staging row holds, the label typed with it included.
     RunCommand(QStringLiteral(
             "insert into fileprofile (filename, filedesc, filepath, filegroup, filedate, "
-            "fileindex, webaddress, websitename, author, email, drive, directory, FSize)"
+            "fileindex, webaddress, websitename, author, email, drive, label, directory, FSize)"
             "select filename, filedesc, filepath, filegroup, filedate, fileindex, webaddress, "
-            "websitename, author, email, drive, directory, FSize from tempfile"));
+            "websitename, author, email, drive, label, directory, FSize from tempfile"));
 }
 
 void frmAdd::UpdateMasterTable()
