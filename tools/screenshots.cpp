@@ -3,6 +3,7 @@
 // platform with a scratch database; each window shows the sample content it registered.
 
 #include "Fixture.h"
+#include "SampleData.h"
 #include "platform/ui/WindowCatalogue.h"
 #include "reports/ShowReport.h"
 
@@ -43,33 +44,6 @@ void shoot(const WindowEntry &entry)
     window->hide();
 }
 
-// A catalogue as a user's might look: files of several groups and sites, snippets, web sites.
-void fillSampleData(Fixture &fixture)
-{
-    const char *const groups[] = {"C", "C++", "Python", "SQL", "Shell", "Documents"};
-    const char *const sites[] = {"Code Harbour", "Northwind Labs", "Open Archive", "Tern Tools"};
-    for (int i = 0; i < 60; ++i) {
-        const QString group = QString::fromLatin1(groups[i % 6]);
-        const QString site = QString::fromLatin1(sites[i % 4]);
-        const QString name = QStringLiteral("sample_%1.%2")
-                                     .arg(i + 1, 3, 10, QLatin1Char('0'))
-                                     .arg(group == QLatin1String("Python") ? "py" : "txt");
-        fixture.exec(QStringLiteral("insert into fileprofile (FileName, FileDesc, FileGroup, "
-                                    "Directory, WebSiteName, Author, Email) "
-                                    "values (?, ?, ?, ?, ?, ?, ?)"),
-                     {name,
-                      QStringLiteral("Example number %1 of the %2 files").arg(i + 1).arg(group),
-                      group, QStringLiteral("/home/ada/src/%1").arg(group.toLower()), site,
-                      QStringLiteral("Ada Byron"), QStringLiteral("ada@example.org")});
-    }
-    fixture.exec(QStringLiteral("insert into source (title, codetype, websitename) values "
-                                "('Read a file line by line', 'Python', 'Code Harbour')"));
-    for (const char *site : sites)
-        fixture.exec(QStringLiteral("insert into webname (webname, webaddress) values (?, ?)"),
-                     {QString::fromLatin1(site),
-                      QStringLiteral("https://www.example.org/") + QString::fromLatin1(site)});
-}
-
 // A report as its preview shows it: the file list over two pages.
 void shootReport(Fixture &fixture)
 {
@@ -95,7 +69,7 @@ int main(int argc, char **argv)
     QDir().mkpath(g_folder);
     Fixture fixture;
     fixture.setUp();
-    fillSampleData(fixture);
+    FillSampleCatalogue(fixture);
     for (const WindowEntry *entry : RegisteredWindows())
         shoot(*entry);
     shootReport(fixture);

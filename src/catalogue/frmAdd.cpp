@@ -1147,12 +1147,13 @@ void frmAdd::CountFileProfile2()
 
 void frmAdd::HandleSaveClick()
 {
+    // Every column the staging row holds, the label typed with it included.
     RunCommand(QStringLiteral(
             "insert into fileprofile (filename, filedesc, filepath, filegroup, filedate, "
-            "fileindex, webaddress, websitename, author, email, drive, directory, FSize, "
+            "fileindex, webaddress, websitename, author, email, drive, label, directory, FSize, "
             "Checksum)"
             "select filename, filedesc, filepath, filegroup, filedate, fileindex, webaddress, "
-            "websitename, author, email, drive, directory, FSize, Checksum from tempfile"));
+            "websitename, author, email, drive, label, directory, FSize, Checksum from tempfile"));
 }
 
 void frmAdd::UpdateMasterTable()

@@ -157,6 +157,8 @@ frmShow::frmShow(QWidget *parent)
     Option1->setChecked(true);
     Label5->setFrameShape(QFrame::StyledPanel);
     Label5->setMinimumWidth(90);
+    // The number names the row an update writes to: it is the shown row's, never typed.
+    txtIndex->setReadOnly(true);
     txtIndex->setMaximumWidth(80);
     txtFSize->setMaximumWidth(110);
     txtDrive->setMaximumWidth(80);

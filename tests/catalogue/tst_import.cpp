@@ -644,8 +644,9 @@ void TestImport::masterUpdate()
         QCOMPARE(f.column("select FileName || '|' || FileDate || '|' || FileIndex || '|' || "
                           "WebSiteName || '|' || ifnull(Label, '-') || '|' || ifnull(FSize, '-') "
                           "from fileprofile where Inum > 10 order by Inum"),
-                 QStringList({"one.c|01/02/2026|2|Site A|-|120", "two.c|01/02/2026|2|Site A|-|-",
-                              "three.c|01/02/2026|2|Site A|-|-"}));
+                 QStringList({"one.c|01/02/2026|2|Site A|label|120",
+                              "two.c|01/02/2026|2|Site A|label|-",
+                              "three.c|01/02/2026|2|Site A|label|-"}));
         QCOMPARE(window->cboGrpList->count(), 0);
         QCOMPARE(window->cboSiteList->count(), 0);
         QCOMPARE(caption(*window), QString());

@@ -5,7 +5,9 @@
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
 #include "platform/db/DataControl.h"
+#include "platform/db/Reader.h"
 #include "platform/db/Recordset.h"
+#include "platform/db/Statement.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,6 +56,8 @@ private slots:
     void dialect_data();
     void dialect();
     void insert_givesFreshRowNumber();
+    void failedStatements_areTold_data();
+    void failedStatements_areTold();
 
     void recordset_walksRowsAndFields();
     void recordset_emptyAndRowlessStatements();
@@ -473,6 +477,52 @@ void TestDb::dataControl_noRowsAndNoTarget()
     QVERIFY(!failureOf([&] { grid.DeleteCurrent(); }).isEmpty()); // no table to change
     QVERIFY(!failureOf([&] { grid.AddNew({{"FileName", "x"}}); }).isEmpty());
     QCOMPARE(FirstColumn(db_, "SELECT count(*) FROM fileprofile"), QStringList{"6"});
+}
+
+void TestDb::failedStatements_areTold_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("values");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("fails");
+    QTest::newRow("misspelt") << "SELEC 1" << QVariantList() << "execute" << true;
+    QTest::newRow("no such table")
+            << "SELECT * FROM nowhere" << QVariantList() << "records" << true;
+    QTest::newRow("taken row number")
+            << "INSERT INTO fileprofile (Inum) VALUES (?)" << QVariantList{1} << "execute" << true;
+    QTest::newRow("bad read") << "SELECT json(FileName) FROM fileprofile" << QVariantList()
+                              << "reader" << true;
+    QTest::newRow("sound") << "SELECT FileName FROM fileprofile WHERE FileName = ?"
+                           << QVariantList{"x'); DROP TABLE fileprofile; --"} << "reader" << false;
+}
+
+// However the caller handles a failure, the listener hears of it first, with the statement and
+// the engine's words.
+void TestDb::failedStatements_areTold()
+{
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, values);
+    QFETCH(QString, how);
+    QFETCH(bool, fails);
+    QStringList told;
+    db::SetFailureListener([&](const QString &statement, const QString &description) {
+        told << statement << description;
+    });
+    const QString failure = failureOf([&] {
+        if (how == "execute") {
+            db_.Execute(sql, values);
+        } else if (how == "records") {
+            db::Recordset rows;
+            rows.Open(sql, db_, values);
+        } else {
+            db::Reader rows;
+            rows.Open(sql, db_, values);
+            for (; !rows.AtEnd(); rows.MoveNext()) { }
+        }
+    });
+    db::SetFailureListener({});
+    QCOMPARE(!failure.isEmpty(), fails);
+    QCOMPARE(told, fails ? QStringList({sql, failure}) : QStringList());
 }
 
 void TestDb::createDatabaseFile()

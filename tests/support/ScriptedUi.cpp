@@ -5,6 +5,23 @@
 #include <QDialog>
 #include <QWidget>
 
+namespace {
+
+// The button a user who just presses Enter gets, except that a question is answered Yes.
+int defaultAnswer(int style)
+{
+    switch (style & 0x7) {
+    case vbYesNo:
+        return vbYes;
+    case vbOKCancel:
+        return (style & vbDefaultButton2) ? vbCancel : vbOK;
+    default:
+        return vbOK;
+    }
+}
+
+} // namespace
+
 QStringList ScriptedUi::texts() const
 {
     QStringList result;
@@ -16,6 +33,8 @@ QStringList ScriptedUi::texts() const
 int ScriptedUi::msgBox(const QString &prompt, int style, const QString &title)
 {
     messages << Shown{prompt, title, style};
+    if (answers_.isEmpty() && permissive_)
+        return defaultAnswer(style);
     if (answers_.isEmpty()) {
         unexpected << prompt;
         return vbOK;
@@ -26,6 +45,8 @@ int ScriptedUi::msgBox(const QString &prompt, int style, const QString &title)
 QString ScriptedUi::inputBox(const QString &prompt, const QString &, const QString &)
 {
     prompts << prompt;
+    if (inputs_.isEmpty() && permissive_)
+        return permissiveInput_;
     if (inputs_.isEmpty()) {
         unexpected << prompt;
         return {};
@@ -39,9 +60,9 @@ int ScriptedUi::showModal(QWidget *window, QWidget *owner)
     modals << name;
     owners << (owner ? owner->objectName() : QString());
     const auto handler = handlers_.find(name);
-    if (handler == handlers_.end())
+    if (handler == handlers_.end() && !permissive_)
         unexpected << QStringLiteral("window ") + name;
-    else if (handler->second)
+    else if (handler != handlers_.end() && handler->second)
         return handler->second(window);
     if (auto *dialog = qobject_cast<QDialog *>(window))
         return dialog->result();
@@ -51,6 +72,8 @@ int ScriptedUi::showModal(QWidget *window, QWidget *owner)
 QString ScriptedUi::saveFileName(const QString &caption, const QString &, const QString &)
 {
     saveDialogs << caption;
+    if (savePaths_.isEmpty() && permissive_)
+        return {};
     if (savePaths_.isEmpty()) {
         unexpected << caption;
         return {};

@@ -43,6 +43,16 @@ public:
         handlers_[windowName] = std::move(handler);
     }
 
+    // From now on, whatever the script does not answer is answered as a user in a hurry would,
+    // and counts as expected: a message box with Yes where it asks Yes or No and its default
+    // button otherwise, an input box with input, a save dialog with Cancel; a window closes at
+    // once. For tests that look only for what must never happen, whatever is asked.
+    void answerEverything(const QString &input)
+    {
+        permissive_ = true;
+        permissiveInput_ = input;
+    }
+
     QList<Shown> messages;
     QStringList prompts;
     // The captions of the save-file dialogs shown.
@@ -83,5 +93,7 @@ private:
     QStringList savePaths_;
     qint64 cancelProgressAt_ = -1;
     std::function<void(ProgressBox &)> onProgress_;
+    bool permissive_ = false;
+    QString permissiveInput_;
     std::map<QString, ModalHandler> handlers_;
 };

@@ -67,12 +67,33 @@ QString Describe(const QSqlError &error)
     return text;
 }
 
+namespace {
+FailureListener &failureListener()
+{
+    static FailureListener listener;
+    return listener;
+}
+} // namespace
+
+void SetFailureListener(FailureListener listener)
+{
+    failureListener() = std::move(listener);
+}
+
+void StatementFailed(const QString &sql, const QSqlError &error)
+{
+    const QString description = Describe(error);
+    if (failureListener())
+        failureListener()(sql, description);
+    throw DbError(description);
+}
+
 QSqlQuery PrepareStatement(const QSqlDatabase &database, const QString &sql, bool forwardOnly)
 {
     QSqlQuery query(database);
     query.setForwardOnly(forwardOnly);
     if (!query.prepare(sql))
-        throw DbError(Describe(query.lastError()));
+        StatementFailed(sql, query.lastError());
     return query;
 }
 
@@ -82,11 +103,11 @@ void ExecuteStatement(QSqlQuery &query, const QVariantList &values)
     // fail as they would on a fresh statement, not run with stale ones: prepared again, it
     // holds none.
     if (query.boundValues().size() > values.size() && !query.prepare(query.lastQuery()))
-        throw DbError(Describe(query.lastError()));
+        StatementFailed(query.lastQuery(), query.lastError());
     for (qsizetype i = 0; i < values.size(); ++i)
         query.bindValue(static_cast<int>(i), values[i]);
     if (!query.exec())
-        throw DbError(Describe(query.lastError()));
+        StatementFailed(query.lastQuery(), query.lastError());
 }
 
 QSqlQuery RunStatement(const QSqlDatabase &database, const QString &sql, const QVariantList &values,
@@ -186,7 +207,7 @@ void Connection::Execute(const QString &sql, const QVariantList &values, Records
         rows.push_back(std::move(row));
     }
     if (query.lastError().isValid())
-        throw DbError(Describe(query.lastError()));
+        StatementFailed(sql, query.lastError());
     into.assign(std::move(names), std::move(rows));
 }
 

@@ -48,7 +48,7 @@ QSqlRecord readAll(const Connection &connection, const BoundStatement &statement
     const QSqlError error = query.lastError();
     query.finish();
     if (error.isValid())
-        throw DbError(Describe(error));
+        StatementFailed(statement.sql, error);
     return record;
 }
 

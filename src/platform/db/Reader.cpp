@@ -49,7 +49,7 @@ void Reader::readRow()
     if (current_)
         return;
     if (query_->lastError().isValid())
-        throw DbError(Describe(query_->lastError()));
+        StatementFailed(query_->lastQuery(), query_->lastError());
     // Past the last row: let the engine end its read at once rather than when the reader goes.
     query_->finish();
 }

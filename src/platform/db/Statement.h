@@ -5,6 +5,8 @@
 #include <QSqlQuery>
 #include <QVariantList>
 
+#include <functional>
+
 struct sqlite3;
 
 namespace db {
@@ -20,6 +22,14 @@ QString Describe(const QSqlError &error);
 // executed. Throws DbError with the engine's description.
 QSqlQuery RunStatement(const QSqlDatabase &database, const QString &sql, const QVariantList &values,
                        bool forwardOnly = true);
+
+// Hears of every statement the engine refuses, before the failure is raised: the error traps
+// show a failure, but some steps pass one over on purpose, and a log or a test may still want to
+// know of it. One listener at a time; an empty one stops listening.
+using FailureListener = std::function<void(const QString &sql, const QString &description)>;
+void SetFailureListener(FailureListener listener);
+// Tells the listener of the failed statement and throws DbError with the engine's description.
+[[noreturn]] void StatementFailed(const QString &sql, const QSqlError &error);
 
 // The two halves of RunStatement, for a statement prepared once and executed many times.
 QSqlQuery PrepareStatement(const QSqlDatabase &database, const QString &sql,
