@@ -80,12 +80,16 @@ void SetFailureListener(FailureListener listener)
     failureListener() = std::move(listener);
 }
 
-void StatementFailed(const QString &sql, const QSqlError &error)
+void StatementFailed(const QString &sql, const QString &description)
 {
-    const QString description = Describe(error);
     if (failureListener())
         failureListener()(sql, description);
     throw DbError(description);
+}
+
+void StatementFailed(const QString &sql, const QSqlError &error)
+{
+    StatementFailed(sql, Describe(error));
 }
 
 QSqlQuery PrepareStatement(const QSqlDatabase &database, const QString &sql, bool forwardOnly)

@@ -30,6 +30,7 @@ using FailureListener = std::function<void(const QString &sql, const QString &de
 void SetFailureListener(FailureListener listener);
 // Tells the listener of the failed statement and throws DbError with the engine's description.
 [[noreturn]] void StatementFailed(const QString &sql, const QSqlError &error);
+[[noreturn]] void StatementFailed(const QString &sql, const QString &description);
 
 // The two halves of RunStatement, for a statement prepared once and executed many times.
 QSqlQuery PrepareStatement(const QSqlDatabase &database, const QString &sql,

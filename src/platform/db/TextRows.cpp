@@ -19,9 +19,9 @@ struct Finalize
 };
 using EngineStatement = std::unique_ptr<sqlite3_stmt, Finalize>;
 
-[[noreturn]] void fail(sqlite3 *engine)
+[[noreturn]] void fail(const QString &sql, sqlite3 *engine)
 {
-    throw DbError(QString::fromUtf8(sqlite3_errmsg(engine)));
+    StatementFailed(sql, QString::fromUtf8(sqlite3_errmsg(engine)));
 }
 
 int bind(sqlite3_stmt *statement, int position, const QVariant &value)
@@ -62,17 +62,18 @@ qint64 ForEachTextRow(Connection &connection, const QString &sql, const QVariant
     if (sqlite3_prepare_v2(engine, text.constData(), static_cast<int>(text.size()), &prepared,
                            nullptr)
         != SQLITE_OK)
-        fail(engine);
+        fail(sql, engine);
     const EngineStatement statement(prepared);
     if (!statement)
         return 0; // nothing but blanks or comments
     if (values.size() != sqlite3_bind_parameter_count(prepared))
-        throw DbError(QStringLiteral("The statement takes %1 values, not %2.")
-                              .arg(sqlite3_bind_parameter_count(prepared))
-                              .arg(values.size()));
+        StatementFailed(sql,
+                        QStringLiteral("The statement takes %1 values, not %2.")
+                                .arg(sqlite3_bind_parameter_count(prepared))
+                                .arg(values.size()));
     for (int i = 0; i < values.size(); ++i) {
         if (bind(prepared, i + 1, values[i]) != SQLITE_OK)
-            fail(engine);
+            fail(sql, engine);
     }
     std::vector<QByteArrayView> columns(static_cast<size_t>(sqlite3_column_count(prepared)));
     qint64 rows = 0;
@@ -81,7 +82,7 @@ qint64 ForEachTextRow(Connection &connection, const QString &sql, const QVariant
         if (step == SQLITE_DONE)
             return rows;
         if (step != SQLITE_ROW)
-            fail(engine);
+            fail(sql, engine);
         for (size_t i = 0; i < columns.size(); ++i) {
             const int column = static_cast<int>(i);
             const auto *bytes =
