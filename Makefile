@@ -31,7 +31,7 @@ build: deps $(BUILD)/CMakeCache.txt
 
 run: build
 	@db=$$($(BUILD)/corvina --default-database-path); \
-	if [ ! -f "$$db" ]; then mkdir -p "$$(dirname "$$db")" && $(BUILD)/corvina --create-database "$$db"; fi
+	if [ ! -f "$$db" ]; then $(BUILD)/corvina --create-database "$$db"; fi
 	$(BUILD)/corvina
 
 test: build

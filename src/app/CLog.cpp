@@ -10,9 +10,15 @@
 #include "platform/Clock.h"
 #include "platform/ui/Dialogs.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <deque>
+#include <functional>
 
 void CLogEntry::Initialize(const QDateTime &pdtDate, qint16 piType, const QString &psMsg)
 {
@@ -23,6 +29,9 @@ void CLogEntry::Initialize(const QDateTime &pdtDate, qint16 piType, const QStrin
 
 namespace {
 
+// The log tells who did what when: a new one is for its owner's eyes only.
+const QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
 QString quoted(const QString &text)
 {
     QString doubled = text;
@@ -30,108 +39,203 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + doubled + QLatin1Char('"');
 }
 
-// Reads the log file's records: four comma-separated fields, the first two and the last in
-// double quotes (a quote inside doubled), ended by a line break outside the quotes. A record
-// that does not read is reported by its line number and reading goes on at the next line.
+// One record of the log file: four comma-separated fields, the first two and the last in double
+// quotes (a quote inside doubled), ended by a line break outside the quotes. text holds whole
+// lines; a quoted field may run over the line breaks inside it.
+enum class Parse { Complete, Open, Bad };
+
+Parse parseRecord(const QString &text, QStringList &fields)
+{
+    fields.clear();
+    qsizetype end = text.size();
+    if (end > 0 && text[end - 1] == QLatin1Char('\n'))
+        --end;
+    if (end > 0 && text[end - 1] == QLatin1Char('\r'))
+        --end;
+    qsizetype pos = 0;
+    for (;;) {
+        QString field;
+        if (pos < end && text[pos] == QLatin1Char('"')) {
+            bool closed = false;
+            for (++pos; pos < end && !closed;) {
+                const QChar c = text[pos++];
+                if (c != QLatin1Char('"'))
+                    field += c;
+                else if (pos < end && text[pos] == QLatin1Char('"'))
+                    field += text[pos++];
+                else
+                    closed = true;
+            }
+            if (!closed)
+                return Parse::Open;
+        } else {
+            const qsizetype comma = text.indexOf(QLatin1Char(','), pos);
+            const qsizetype stop = comma < 0 || comma > end ? end : comma;
+            field = text.mid(pos, stop - pos);
+            pos = stop;
+        }
+        fields << field;
+        if (pos == end)
+            return fields.size() == 4 ? Parse::Complete : Parse::Bad;
+        if (text[pos] != QLatin1Char(','))
+            return Parse::Bad;
+        ++pos;
+    }
+}
+
+// Reads the records of a log file one at a time, never more than kLogReadLimit bytes in all. A
+// record that does not read is reported by the number of its first line, and reading goes on at
+// the line after it.
 class LogReader
 {
 public:
-    explicit LogReader(const QString &text)
-        : text_(text)
+    explicit LogReader(QIODevice &file)
+        : file_(file)
     { }
 
-    bool atEnd() const { return pos_ >= text_.size(); }
-    int line() const { return line_; }
-    // Empty lines carry no entry and are passed over.
-    void skipEmptyLines()
+    // The next record into fields and the number of its first line into line; false at the end.
+    // ok tells whether the record read.
+    bool next(QStringList &fields, qint64 &line, bool &ok)
     {
-        while (atLineBreak())
-            skipLineBreak();
-    }
-
-    // Reads the next record into fields; false when it is malformed (then skips its line).
-    bool next(QStringList &fields)
-    {
-        fields.clear();
-        const qsizetype start = pos_;
-        const int startLine = line_;
-        if (readRecord(fields))
-            return true;
-        pos_ = start;
-        line_ = startLine;
-        skipLine();
-        return false;
+        skipEmptyLines();
+        if (!fetch(1))
+            return false;
+        line = firstLine_;
+        ok = readRecord(fields);
+        return true;
     }
 
 private:
+    struct Line
+    {
+        QByteArray bytes;
+        bool oddQuotes = false;
+    };
+
+    // A message may run over a few lines; a quote left open longer than this is a broken line.
+    static constexpr int kMaxRecordLines = 64;
+
     bool readRecord(QStringList &fields)
     {
-        for (;;) {
-            QString field;
-            if (peek() == QLatin1Char('"')) {
-                if (!readQuoted(field))
-                    return false;
-            } else {
-                while (!atEnd() && peek() != QLatin1Char(',') && !atLineBreak())
-                    field += text_[pos_++];
-            }
-            fields << field;
-            if (atEnd() || atLineBreak()) {
-                skipLineBreak();
-                return fields.size() == 4;
-            }
-            if (peek() != QLatin1Char(','))
-                return false;
-            ++pos_;
+        Parse result = parseRecord(QString::fromUtf8(pending_.front().bytes), fields);
+        if (result != Parse::Open) {
+            drop(1);
+            return result == Parse::Complete;
         }
-    }
-
-    bool readQuoted(QString &field)
-    {
-        ++pos_;
-        while (!atEnd()) {
-            const QChar c = text_[pos_++];
-            if (c == QLatin1Char('"')) {
-                if (peek() != QLatin1Char('"'))
-                    return true;
-                ++pos_;
-            } else if (c == QLatin1Char('\n')) {
-                ++line_;
-            }
-            field += c;
+        // The quote closes on the first later line with an odd number of quotes.
+        for (int span = 2; span <= kMaxRecordLines && fetch(span); ++span) {
+            if (!pending_[span - 1].oddQuotes)
+                continue;
+            QByteArray joined;
+            for (int i = 0; i < span; ++i)
+                joined += pending_[i].bytes;
+            if (parseRecord(QString::fromUtf8(joined), fields) != Parse::Complete)
+                break;
+            drop(span);
+            return true;
         }
+        drop(1);
         return false;
     }
 
-    QChar peek() const { return atEnd() ? QChar() : text_[pos_]; }
-    bool atLineBreak() const
+    // Makes sure count lines are waiting; false when the file ends first.
+    bool fetch(int count)
     {
-        return peek() == QLatin1Char('\n')
-                || (peek() == QLatin1Char('\r') && pos_ + 1 < text_.size()
-                    && text_[pos_ + 1] == QLatin1Char('\n'));
-    }
-    void skipLineBreak()
-    {
-        if (peek() == QLatin1Char('\r'))
-            ++pos_;
-        if (peek() == QLatin1Char('\n')) {
-            ++pos_;
-            ++line_;
+        while (pending_.size() < size_t(count)) {
+            if (read_ >= kLogReadLimit || file_.atEnd())
+                return false;
+            Line line;
+            line.bytes = readLine();
+            if (line.bytes.isEmpty())
+                return false;
+            line.oddQuotes = line.bytes.count('"') % 2 != 0;
+            pending_.push_back(std::move(line));
         }
+        return true;
     }
-    void skipLine()
+
+    // One line with its line break, through a buffer of fixed size: however long the line, no
+    // more than the limit is read.
+    QByteArray readLine()
     {
-        while (!atEnd() && text_[pos_] != QLatin1Char('\n'))
-            ++pos_;
-        if (!atEnd()) {
-            ++pos_;
-            ++line_;
+        QByteArray bytes;
+        while (read_ < kLogReadLimit && !bytes.endsWith('\n')) {
+            const qint64 got = file_.readLine(
+                    buffer_, std::min<qint64>(sizeof buffer_, kLogReadLimit - read_ + 1));
+            if (got <= 0)
+                break;
+            read_ += got;
+            bytes.append(buffer_, got);
+        }
+        return bytes;
+    }
+
+    void drop(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            pending_.pop_front();
+        firstLine_ += count;
+    }
+
+    // Empty lines carry no entry and are passed over.
+    void skipEmptyLines()
+    {
+        while (fetch(1)) {
+            const QByteArray &bytes = pending_.front().bytes;
+            if (bytes != "\n" && bytes != "\r\n")
+                return;
+            drop(1);
         }
     }
 
-    const QString &text_;
-    qsizetype pos_ = 0;
-    int line_ = 1;
+    QIODevice &file_;
+    std::deque<Line> pending_;
+    char buffer_[4096];
+    qint64 firstLine_ = 1;
+    qint64 read_ = 0;
+};
+
+// The lines that did not read, named up to kBadLinesNamed.
+class BadLines
+{
+public:
+    void add(qint64 line)
+    {
+        if (named_.size() < kBadLinesNamed)
+            named_ << QString::number(line);
+        ++count_;
+    }
+    bool any() const { return count_ > 0; }
+    QString text() const
+    {
+        QString list = named_.join(QStringLiteral(", "));
+        if (count_ > named_.size())
+            list += QStringLiteral(" and %1 more").arg(count_ - named_.size());
+        return list;
+    }
+
+private:
+    QStringList named_;
+    qint64 count_ = 0;
+};
+
+// The same message text again and again is kept once.
+class MessageTexts
+{
+public:
+    QString shared(const QString &text)
+    {
+        const auto found = texts_.constFind(text);
+        if (found != texts_.constEnd())
+            return *found;
+        if (texts_.size() < kKept)
+            texts_.insert(text, text);
+        return text;
+    }
+
+private:
+    static constexpr qsizetype kKept = 4096;
+    QHash<QString, QString> texts_;
 };
 
 bool isDigits(const QString &text, int length)
@@ -145,41 +249,89 @@ bool isDigits(const QString &text, int length)
     return true;
 }
 
+// Turns the stamps of entries into date-times. Reading the time zone for every line would cost
+// seconds for a large log, so the zone's offset from UTC is read once for each hour the log
+// covers, and each entry is that hour plus its minutes and seconds.
+class Stamps
+{
+public:
+    // False when the date and time do not form a real moment.
+    bool read(const QString &date, const QString &time, QDateTime &when)
+    {
+        const QString hour = date + time.left(2);
+        if (hour != hour_) {
+            QString format = QStringLiteral("yyyymmddhhnnss");
+            try {
+                const QDateTime start = Utils().toDate(hour + QStringLiteral("0000"), format);
+                day_ = start.date();
+                offset_ = start.offsetFromUtc();
+            } catch (const ConversionError &) {
+                return false;
+            }
+            hour_ = hour;
+        }
+        const QTime clock(time.left(2).toInt(), time.mid(2, 2).toInt(), time.mid(4, 2).toInt());
+        if (!clock.isValid())
+            return false;
+        when = QDateTime(day_, clock, Qt::OffsetFromUTC, offset_);
+        return true;
+    }
+
+private:
+    QString hour_;
+    QDate day_;
+    int offset_ = 0;
+};
+
 // Turns the four fields of a record into an entry; false when they do not read.
-bool toEntry(const QStringList &fields, CLogEntry &entry)
+bool toEntry(const QStringList &fields, Stamps &stamps, CLogEntry &entry)
 {
     bool ok = false;
     const int type = fields[2].trimmed().toInt(&ok);
     if (!ok || type < -32768 || type > 32767 || !isDigits(fields[0], 8) || !isDigits(fields[1], 6))
         return false;
-    QString format = QStringLiteral("yyyymmddhhnnss");
-    try {
-        entry.Initialize(Utils().toDate(fields[0] + fields[1], format), static_cast<qint16>(type),
-                         fields[3]);
-    } catch (const ConversionError &) {
+    QDateTime when;
+    if (!stamps.read(fields[0], fields[1], when))
         return false;
-    }
+    entry.Initialize(when, static_cast<qint16>(type), fields[3]);
     return true;
+}
+
+// The entries read from device in file order, those stamped before start ("yyyyMMddHHmmss")
+// left out; badLine hears the number of each line that does not read.
+QList<CLogEntry> readEntries(QIODevice &device, const QString &start,
+                             const std::function<void(qint64)> &badLine)
+{
+    QList<CLogEntry> entries;
+    MessageTexts messages;
+    Stamps stamps;
+    LogReader reader(device);
+    QStringList fields;
+    qint64 line = 0;
+    bool ok = false;
+    while (reader.next(fields, line, ok)) {
+        CLogEntry entry;
+        if (!ok || !toEntry(fields, stamps, entry)) {
+            badLine(line);
+            continue;
+        }
+        if (start.isEmpty() || fields[0] + fields[1] >= start) {
+            entry.sMsg = messages.shared(entry.sMsg);
+            entries << entry;
+        }
+    }
+    return entries;
 }
 
 } // namespace
 
 QList<CLogEntry> ReadLogEntries(const QString &text, const QString &start, QStringList &badLines)
 {
-    QList<CLogEntry> entries;
-    LogReader reader(text);
-    QStringList fields;
-    for (reader.skipEmptyLines(); !reader.atEnd(); reader.skipEmptyLines()) {
-        const int line = reader.line();
-        CLogEntry entry;
-        if (!reader.next(fields) || !toEntry(fields, entry)) {
-            badLines << QString::number(line);
-            continue;
-        }
-        if (start.isEmpty() || fields[0] + fields[1] >= start)
-            entries << entry;
-    }
-    return entries;
+    QByteArray bytes = text.toUtf8();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readEntries(buffer, start,
+                       [&badLines](qint64 line) { badLines << QString::number(line); });
 }
 
 CLog::CLog()
@@ -240,29 +392,35 @@ QByteArray CLog::formatLine(const QDateTime &when, qint16 type, const QString &m
     return line.toUtf8();
 }
 
-void CLog::addEntry(qint16 piType, const QString &psMsg)
+bool CLog::addEntry(qint16 piType, const QString &psMsg)
 {
     if (Parm().getRParm(SettingKey::LogFile, QString()).isEmpty()) {
         Parm().setRParm(SettingKey::LogFile, DefaultLogPath());
         if (Parm().isError())
-            return;
+            return false;
     }
     const QString path = Parm().getRParm(SettingKey::LogFile, QString());
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    MakePrivateFolder(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    // Unbuffered: a line that failed to go out must not go out later, when the file closes.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered, kOwnerOnly)) {
         failOn(file);
-        return;
+        return false;
     }
+    const qint64 before = file.size();
     const QByteArray line = formatLine(Now(), piType, psMsg);
     if (file.write(line) != line.size() || !file.flush()) {
         failOn(file);
-        return;
+        // Half a line would spoil the next entry too; a full disk leaves the file as it was.
+        if (!file.isSequential() && file.size() > before)
+            file.resize(before);
+        return false;
     }
     file.close();
     bInfoSeen = bInfoSeen || piType == LogInfo;
     bWarningSeen = bWarningSeen || piType == LogWarning;
     bErrorSeen = bErrorSeen || piType == LogError;
+    return true;
 }
 
 QList<CLogEntry> CLog::getEntries(const QVariant &pvStart)
@@ -275,24 +433,44 @@ QList<CLogEntry> CLog::getEntries(const QVariant &pvStart)
     if (path.isEmpty())
         return {};
     QFile file(path);
-    if (!file.exists()) {
-        fail(QStringLiteral("File not found: %1").arg(path));
+    if (!openToRead(file))
         return {};
+    BadLines badLines;
+    const QList<CLogEntry> entries =
+            readEntries(file, start, [&badLines](qint64 line) { badLines.add(line); });
+    file.close();
+    if (badLines.any()) {
+        fail(QStringLiteral("%1 cannot be read at line %2.")
+                     .arg(QDir::toNativeSeparators(path), badLines.text()));
+    }
+    return entries;
+}
+
+bool CLog::openToRead(QFile &file)
+{
+    const QFileInfo info(file.fileName());
+    const QString shown = QDir::toNativeSeparators(file.fileName());
+    if (!info.exists()) {
+        fail(QStringLiteral("File not found: %1").arg(file.fileName()));
+        return false;
+    }
+    // A device or a pipe could be endless, or never answer.
+    if (!info.isFile()) {
+        fail(QStringLiteral("%1 is not a plain file, so it is not read as a log.").arg(shown));
+        return false;
+    }
+    if (info.size() > kLogReadLimit) {
+        fail(QStringLiteral("%1 is larger than %2 MB, so it is not read; clear the log to start "
+                            "it afresh.")
+                     .arg(shown)
+                     .arg(kLogReadLimit / (1024 * 1024)));
+        return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {
         failOn(file);
-        return {};
+        return false;
     }
-    const QString text = QString::fromUtf8(file.readAll());
-    file.close();
-
-    QStringList badLines;
-    const QList<CLogEntry> entries = ReadLogEntries(text, start, badLines);
-    if (!badLines.isEmpty()) {
-        fail(QStringLiteral("%1 cannot be read at line %2.")
-                     .arg(QDir::toNativeSeparators(path), badLines.join(QStringLiteral(", "))));
-    }
-    return entries;
+    return true;
 }
 
 void CLog::clearContents()
@@ -304,7 +482,7 @@ void CLog::clearContents()
         return;
     }
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate, kOwnerOnly)) {
         failOn(file);
         return;
     }
@@ -313,7 +491,11 @@ void CLog::clearContents()
 
 void ReportError(qint16 type, const QString &text, const QString &message, int style)
 {
-    Log().addEntry(type, text);
+    // The viewer is about to show the entry; when it could not be written (a full disk), say so
+    // rather than let the failure go unseen.
+    QString logFailure;
+    if (!Log().addEntry(type, text) && Log().isError(logFailure))
+        ErrorBox(logFailure);
     if (!message.isEmpty())
         MsgBox(message, style);
     if (InteractiveMode != 0) {

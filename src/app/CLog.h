@@ -5,10 +5,15 @@
 #include <QString>
 #include <QVariant>
 
-// Severity codes of log entries.
 class QFile;
 
+// Severity codes of log entries.
 enum LogType : qint16 { LogInfo = 0, LogWarning = 1, LogError = 2 };
+
+// The largest log file that is read back; a larger one is refused rather than read into memory.
+inline constexpr qint64 kLogReadLimit = 64 * 1024 * 1024;
+// How many unreadable lines a read failure names before "and N more".
+inline constexpr int kBadLinesNamed = 20;
 
 class CLogEntry
 {
@@ -32,9 +37,11 @@ public:
     bool anyInfo() const { return bInfoSeen; }
     bool anyWarning() const { return bWarningSeen; }
     bool anyError() const { return bErrorSeen; }
-    void addEntry(qint16 piType, const QString &psMsg);
+    // False when the line could not be written (the reason then comes from isError).
+    bool addEntry(qint16 piType, const QString &psMsg);
     // The entries stamped at or after pvStart (a date-time; null for all), in file order. Lines
-    // that cannot be read are skipped and named through isError.
+    // that cannot be read are skipped and named through isError. A device, a pipe or a file over
+    // kLogReadLimit is not read at all.
     QList<CLogEntry> getEntries(const QVariant &pvStart = QVariant());
     void clearContents();
 
@@ -49,6 +56,7 @@ public:
 private:
     void fail(const QString &description);
     void failOn(const QFile &file);
+    bool openToRead(QFile &file);
 
     bool bInfoSeen = false;
     bool bWarningSeen = false;

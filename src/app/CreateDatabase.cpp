@@ -1,5 +1,6 @@
 #include "app/CreateDatabase.h"
 
+#include "app/Paths.h"
 #include "platform/Clock.h"
 #include "platform/PasswordHash.h"
 #include "platform/db/ConnectString.h"
@@ -108,15 +109,10 @@ void UpgradeDatabase(db::Connection &connection)
     transaction.Commit();
 }
 
-void CreateDatabase(const QString &path)
+namespace {
+
+void seedRows(db::Connection &connection)
 {
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
-        throw db::DbError(QStringLiteral("Cannot make the folder '%1'.")
-                                  .arg(QDir::toNativeSeparators(folder)));
-    db::CreateDatabaseFile(path, schemaText());
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(path));
     for (const char *group : kGroups)
         connection.Execute(QStringLiteral("INSERT INTO CodeTypes (CodeType) VALUES (?)"),
                            {QString::fromUtf8(group)});
@@ -136,5 +132,20 @@ void CreateDatabase(const QString &path)
                         QStringLiteral("Administrator"), QStringLiteral("Administrator"),
                         today.toString(QStringLiteral("MM/dd/yyyy")),
                         today.addDays(30).toString(QStringLiteral("MM/dd/yyyy"))});
-    connection.Close();
+}
+
+} // namespace
+
+void CreateDatabase(const QString &path)
+{
+    CreateDatabase(path, seedRows);
+}
+
+void CreateDatabase(const QString &path, const std::function<void(db::Connection &)> &seed)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!MakePrivateFolder(folder))
+        throw db::DbError(QStringLiteral("Cannot make the folder '%1'.")
+                                  .arg(QDir::toNativeSeparators(folder)));
+    db::CreateDatabaseFile(path, schemaText(), seed);
 }

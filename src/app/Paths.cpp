@@ -1,6 +1,8 @@
 #include "app/Paths.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -31,4 +33,16 @@ QString DefaultLogPath()
 #else
     return dataFile(QStringLiteral("tarnu.log"));
 #endif
+}
+
+bool MakePrivateFolder(const QString &folder)
+{
+    const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    if (QFileInfo(path).isDir())
+        return true;
+    const QString parent = QFileInfo(path).absolutePath();
+    if (parent != path && !MakePrivateFolder(parent))
+        return false;
+    return QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
+            || QFileInfo(path).isDir();
 }

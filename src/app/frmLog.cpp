@@ -5,40 +5,109 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ToolBar.h"
 
+#include <QAbstractTableModel>
 #include <QHeaderView>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
 
 namespace {
 
-// A log row sorts by when it was written, whatever the date's display form.
-class LogRow : public QTreeWidgetItem
-{
-public:
-    LogRow(const CLogEntry &entry)
-        : QTreeWidgetItem({entry.dtDate.toString(QStringLiteral("MM/dd/yyyy HH:mm:ss")),
-                           CLog::levelText(entry.iType), entry.sMsg})
-        , when_(entry.dtDate)
-    { }
-
-    bool operator<(const QTreeWidgetItem &other) const override
-    {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        if (column == 0)
-            return when_ < static_cast<const LogRow &>(other).when_;
-        return QTreeWidgetItem::operator<(other);
-    }
-
-private:
-    QDateTime when_;
-};
+const QStringList kColumns = {QStringLiteral("Time"), QStringLiteral("Level"),
+                              QStringLiteral("Message")};
 
 } // namespace
 
+// The entries as the list shows them. The entries are the only copy of the log in memory: the
+// texts of a row are made when the row is painted, so a log of a million lines opens quickly.
+class LogModel : public QAbstractTableModel
+{
+public:
+    explicit LogModel(QObject *parent)
+        : QAbstractTableModel(parent)
+    { }
+
+    void setEntries(QList<CLogEntry> entries)
+    {
+        beginResetModel();
+        entries_ = std::move(entries);
+        order_.clear();
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(entries_.size());
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(kColumns.size());
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return kColumns.value(section);
+        return {};
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        return text(entryAt(index.row()), index.column());
+    }
+
+    // A stable sort: rows that compare equal keep the order they were written in. Time sorts
+    // by when, whatever the date's display form.
+    void sort(int column, Qt::SortOrder order) override
+    {
+        emit layoutAboutToBeChanged();
+        if (order_.empty()) {
+            order_.resize(size_t(entries_.size()));
+            std::iota(order_.begin(), order_.end(), 0);
+        }
+        const auto less = [&](int a, int b) {
+            const CLogEntry &x = entries_[a];
+            const CLogEntry &y = entries_[b];
+            if (column == 0)
+                return x.dtDate < y.dtDate;
+            return text(x, column) < text(y, column);
+        };
+        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
+            return order == Qt::AscendingOrder ? less(a, b) : less(b, a);
+        });
+        emit layoutChanged();
+    }
+
+private:
+    const CLogEntry &entryAt(int row) const
+    {
+        return entries_[order_.empty() ? row : order_[size_t(row)]];
+    }
+    static QString text(const CLogEntry &entry, int column)
+    {
+        switch (column) {
+        case 0:
+            return entry.dtDate.toString(QStringLiteral("MM/dd/yyyy HH:mm:ss"));
+        case 1:
+            return CLog::levelText(entry.iType);
+        default:
+            return entry.sMsg;
+        }
+    }
+
+    QList<CLogEntry> entries_;
+    // The rows' places in entries_ once sorted; empty while they stand in file order.
+    std::vector<int> order_;
+};
+
 frmLog::frmLog(QWidget *parent)
     : FormDialog(parent)
-    , lstLog(new QTreeWidget(this))
+    , lstLog(new QTreeView(this))
     , tbrMain(new KeyedToolBar(this))
+    , model_(new LogModel(this))
 {
     setObjectName(QStringLiteral("frmLog"));
     setWindowTitle(QStringLiteral("View Log File"));
@@ -51,9 +120,9 @@ frmLog::frmLog(QWidget *parent)
 
     lstLog->setObjectName(QStringLiteral("lstLog"));
     lstLog->setAccessibleName(QStringLiteral("Log entries"));
-    lstLog->setHeaderLabels(
-            {QStringLiteral("Time"), QStringLiteral("Level"), QStringLiteral("Message")});
+    lstLog->setModel(model_);
     lstLog->setRootIsDecorated(false);
+    lstLog->setUniformRowHeights(true);
     // Rows stay in the order they were written until a column header is clicked.
     lstLog->header()->setSectionsClickable(true);
     lstLog->header()->setSortIndicatorShown(true);
@@ -69,9 +138,8 @@ frmLog::frmLog(QWidget *parent)
     resize(680, 420);
 
     connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmLog::tbrMain_ButtonClick);
-    connect(lstLog->header(), &QHeaderView::sectionClicked, this, [this](int column) {
-        lstLog->sortItems(column, lstLog->header()->sortIndicatorOrder());
-    });
+    connect(lstLog->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { model_->sort(column, lstLog->header()->sortIndicatorOrder()); });
 }
 
 void frmLog::Form_Load()
@@ -84,16 +152,12 @@ void frmLog::ShowEntries()
 {
     if (!oLog)
         return;
-    const QList<CLogEntry> entries = oLog->getEntries(vLogStart);
+    QList<CLogEntry> entries = oLog->getEntries(vLogStart);
     QString error;
     if (oLog->isError(error))
         MsgBox(error, vbOKOnly, QStringLiteral("APP Error"));
     // The lines that did read are listed even when others did not, so nothing is hidden.
-    QList<QTreeWidgetItem *> rows;
-    rows.reserve(entries.size());
-    for (const CLogEntry &entry : entries)
-        rows << new LogRow(entry);
-    lstLog->addTopLevelItems(rows);
+    model_->setEntries(std::move(entries));
     lstLog->resizeColumnToContents(0);
     lstLog->resizeColumnToContents(1);
 }

@@ -6,7 +6,8 @@
 
 class CLog;
 class KeyedToolBar;
-class QTreeWidget;
+class LogModel;
+class QTreeView;
 
 // The log viewer: lists the entries of a log from a start time on.
 class frmLog : public FormDialog
@@ -19,13 +20,17 @@ public:
     CLog *oLog = nullptr;
     QVariant vLogStart;
 
-    QTreeWidget *lstLog;
+    // The entries in report style; a view over its own model, which holds the only copy.
+    QTreeView *lstLog;
     KeyedToolBar *tbrMain;
 
     void Form_Load() override;
     void ShowEntries();
     void tbrMain_ButtonClick(const QString &key);
     void CloseLog();
+
+private:
+    LogModel *model_;
 };
 
 // Shows the shared log from its first entry, modally over owner.

@@ -22,6 +22,9 @@ struct ProgramValues
     QString CurrentUserID;
     QString CurrentPassword;
     QString CurrentGroup;
+    // The logged-in account's user ID exactly as its row holds it, blanks included: the key of
+    // the one row the first-password window may change ("admin" and "admin " are two rows).
+    QString CurrentUserKey;
     bool PasswordSet = false;
     bool DefaultDirPinned = false;
     QString MsgText;
@@ -69,6 +72,7 @@ inline bool &Relogin = g_program.Relogin;
 inline QString &CurrentUserID = g_program.CurrentUserID;
 inline QString &CurrentPassword = g_program.CurrentPassword;
 inline QString &CurrentGroup = g_program.CurrentGroup;
+inline QString &CurrentUserKey = g_program.CurrentUserKey;
 inline bool &PasswordSet = g_program.PasswordSet;
 inline bool &DefaultDirPinned = g_program.DefaultDirPinned;
 inline QString &MsgText = g_program.MsgText;

@@ -118,7 +118,7 @@ void frmLogin::cmdOK_Click()
             const QString group = Trim(TextOf(rs.Fields(2)));
             const QString stored = Trim(TextOf(rs.Fields(1)));
             if (stored.isEmpty()) {
-                if (!firstPassword(uid, pwd)) {
+                if (!firstPassword(TextOf(rs.Fields(0)), uid, pwd)) {
                     LoginFailed = true;
                     txtUID->setFocus();
                     return;
@@ -147,8 +147,9 @@ void frmLogin::cmdOK_Click()
     }
 }
 
-bool frmLogin::firstPassword(QString &uid, QString &pwd)
+bool frmLogin::firstPassword(const QString &storedUserId, QString &uid, QString &pwd)
 {
+    CurrentUserKey = storedUserId;
     CurrentUserID = uid;
     CurrentPassword = pwd;
     PasswordSet = false;

@@ -30,7 +30,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool firstPassword(QString &uid, QString &pwd);
+    // storedUserId is the matched row's user ID as stored; only that row gets the new password.
+    bool firstPassword(const QString &storedUserId, QString &uid, QString &pwd);
     void succeed(const QString &uid, const QString &pwd, const QString &group);
 
     int counter_ = 0;

@@ -85,11 +85,14 @@ bool frmVerify::storeNewPassword(const QString &password)
     }
     rs.MoveFirst();
     LoginFailed = true;
+    // Only the row the login matched: a near-duplicate such as "admin " beside "admin" must not
+    // take over (or hand over) the other account's password.
+    const QString key = CurrentUserKey.isEmpty() ? CurrentUserID : CurrentUserKey;
     for (; !rs.AtEnd(); rs.MoveNext()) {
-        if (Trim(TextOf(rs.Fields(0))) != CurrentUserID)
+        if (TextOf(rs.Fields(0)) != key)
             continue;
         CurrentPassword = password;
-        StorePassword(TextOf(rs.Fields(0)), password);
+        StorePassword(key, password);
         PasswordSet = true;
         break;
     }

@@ -1,5 +1,6 @@
 #include "Fixture.h"
 #include "TestRegistry.h"
+#include "app/CLog.h"
 #include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
@@ -8,8 +9,11 @@
 #include "platform/db/DbError.h"
 #include "security/Password.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <unistd.h>
 
 class TestDatabase : public QObject
 {
@@ -17,6 +21,9 @@ class TestDatabase : public QObject
 private slots:
     void newDatabaseHoldsTheStartingRows();
     void existingFileIsNeverTouched();
+    void failedCreationLeavesNothing_data();
+    void failedCreationLeavesNothing();
+    void filesForTheOwnerOnly();
     void sessionReopensAndReusesRecordsets();
     void olderFileGainsTheNewColumns_data();
     void olderFileGainsTheNewColumns();
@@ -83,6 +90,90 @@ void TestDatabase::existingFileIsNeverTouched()
     QVERIFY_THROWS_EXCEPTION(db::DbError, CreateDatabase(path));
     QCOMPARE(ReadFile(path), QByteArray("precious"));
     QVERIFY_THROWS_EXCEPTION(db::DbError, CreateDatabase(f.dbPath));
+}
+
+void TestDatabase::failedCreationLeavesNothing_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a starting row fails") << "seed"
+                                          << "no such table";
+    QTest::newRow("the disk fills") << "full"
+                                    << "database or disk is full";
+    QTest::newRow("the folder cannot be written") << "folder"
+                                                  << "";
+}
+
+// The new file appears complete or not at all, and a second try after the fault succeeds.
+void TestDatabase::failedCreationLeavesNothing()
+{
+    QFETCH(QString, failure);
+    QFETCH(QString, reason);
+    if (failure == "folder" && geteuid() == 0)
+        QSKIP("Permissions do not stop the superuser from writing.");
+    Fixture f;
+    const QString folder = f.dir() + "/new";
+    QVERIFY(QDir().mkdir(folder));
+    const QString path = folder + "/made.mdb";
+    const auto seed = [&](db::Connection &connection) {
+        connection.Execute("INSERT INTO CodeTypes (CodeType) VALUES ('C')");
+        if (failure == "seed")
+            connection.Execute("INSERT INTO nowhere VALUES (1)");
+        if (failure == "full") {
+            connection.Execute("PRAGMA max_page_count = 1"); // no page beyond those there are
+            connection.Execute("INSERT INTO source (code) VALUES (?)",
+                               {QString(20000, QLatin1Char('x'))});
+        }
+    };
+    if (failure == "folder")
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    try {
+        CreateDatabase(path, seed);
+        QFAIL("made a database");
+    } catch (const db::DbError &error) {
+        QVERIFY2(error.description().contains(reason), qPrintable(error.description()));
+    }
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+
+    CreateDatabase(path);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"made.mdb"});
+    db::Connection made;
+    made.Open(db::ConnectStringFor(path));
+    QCOMPARE(FirstColumn(made, "select userid from tblusers"), QStringList{"admin"});
+}
+
+// The database and the log hold the accounts and what they did: only their owner reads them.
+void TestDatabase::filesForTheOwnerOnly()
+{
+    Fixture f;
+    const auto owner = QFile::ReadOwner | QFile::WriteOwner;
+    const auto folderOwner = owner | QFile::ExeOwner;
+    const auto kept = [](const QString &path) {
+        return QFile::permissions(path)
+                & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser); // the owner's, again
+    };
+    const QString database = f.dir() + "/data/deeper/tarnu.mdb";
+    CreateDatabase(database);
+    QCOMPARE(kept(database), owner);
+    QCOMPARE(kept(f.dir() + "/data/deeper"), folderOwner);
+    QCOMPARE(kept(f.dir() + "/data"), folderOwner);
+
+    f.setting("LOGFILE", f.dir() + "/logs/tarnu.log");
+    QVERIFY(Log().addEntry(LogInfo, "first"));
+    QCOMPARE(kept(f.dir() + "/logs/tarnu.log"), owner);
+    QCOMPARE(kept(f.dir() + "/logs"), folderOwner);
+    Log().clearContents();
+    QCOMPARE(kept(f.dir() + "/logs/tarnu.log"), owner);
+
+    // A file or folder that was there keeps what its owner chose.
+    QVERIFY(WriteFile(f.logPath, ""));
+    QVERIFY(QFile::setPermissions(f.logPath, owner | QFile::ReadGroup | QFile::ReadOther));
+    f.setting("LOGFILE", f.logPath);
+    QVERIFY(Log().addEntry(LogInfo, "second"));
+    QCOMPARE(kept(f.logPath), owner | QFile::ReadGroup | QFile::ReadOther);
 }
 
 void TestDatabase::sessionReopensAndReusesRecordsets()

@@ -7,10 +7,14 @@
 #include "platform/Clock.h"
 #include "platform/ui/ToolBar.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -20,6 +24,17 @@ QStringList messagesOf(const QList<CLogEntry> &entries)
     for (const CLogEntry &entry : entries)
         result << entry.sMsg;
     return result;
+}
+
+int rowsOf(const frmLog &viewer)
+{
+    return viewer.lstLog->model()->rowCount();
+}
+
+QString cell(const frmLog &viewer, int row, int column)
+{
+    const QAbstractItemModel *model = viewer.lstLog->model();
+    return model->data(model->index(row, column)).toString();
 }
 
 } // namespace
@@ -36,6 +51,9 @@ private slots:
     void clearContents();
     void failuresAreReportedNotRaised();
     void badLinesAreNamedAndSkipped();
+    void manyBadLinesAreNamedBriefly();
+    void logsThatAreNotReadAreRefused_data();
+    void logsThatAreNotReadAreRefused();
     void viewerListsEntries();
     void viewerShowsReadFailure();
     void viewerSortsByTimeOnHeaderClick();
@@ -174,6 +192,77 @@ void TestLog::badLinesAreNamedAndSkipped()
     QVERIFY2(error.contains("line 2, 3, 4"), qPrintable(error));
 }
 
+void TestLog::manyBadLinesAreNamedBriefly()
+{
+    Fixture f;
+    f.setUp();
+    QByteArray text;
+    for (int line = 1; line <= 30; ++line)
+        text += line == 25 ? "\"20261207\",\"134512\",0,\"good\"\r\n" : "broken\r\n";
+    QVERIFY(WriteFile(f.logPath, text));
+    QCOMPARE(messagesOf(Log().getEntries()), QStringList{"good"});
+    QString error;
+    QVERIFY(Log().isError(error));
+    QStringList first;
+    for (int line = 1; line <= 21; ++line) {
+        if (line != 25)
+            first << QString::number(line);
+    }
+    QVERIFY2(error.endsWith("line " + first.mid(0, kBadLinesNamed).join(", ") + " and 9 more."),
+             qPrintable(error));
+}
+
+void TestLog::logsThatAreNotReadAreRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("endless device") << "device"
+                                    << "not a plain file";
+    QTest::newRow("pipe nobody writes to") << "pipe"
+                                           << "not a plain file";
+    QTest::newRow("folder") << "folder"
+                            << "not a plain file";
+    QTest::newRow("over the limit") << "large"
+                                    << "larger than 64 MB";
+}
+
+// Reading stops before it starts, at once: nothing endless, blocking or huge is read.
+void TestLog::logsThatAreNotReadAreRefused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    Fixture f;
+    f.setUp();
+    QString path = f.dir() + "/odd.log";
+    if (kind == "device")
+        path = "/dev/zero";
+    if (kind == "pipe")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    if (kind == "folder")
+        QVERIFY(QDir().mkdir(path));
+    if (kind == "large") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(kLogReadLimit + 1)); // sparse: no disk space used
+    }
+    if (!QFileInfo::exists(path))
+        QSKIP("This system has no such file.");
+    f.setting("LOGFILE", path);
+    QVERIFY(Log().getEntries().isEmpty());
+    QString error;
+    QVERIFY(Log().isError(error));
+    QVERIFY2(error.contains(reason) && error.contains(QDir::toNativeSeparators(path)),
+             qPrintable(error));
+
+    f.ui.answer(vbOK);
+    frmLog viewer;
+    viewer.oLog = &Log();
+    viewer.Form_Load();
+    QCOMPARE(rowsOf(viewer), 0);
+    QCOMPARE(f.ui.texts(), QStringList{error});
+    VERIFY_CLEAN(f);
+}
+
 void TestLog::viewerListsEntries()
 {
     Fixture f;
@@ -184,12 +273,11 @@ void TestLog::viewerListsEntries()
     viewer.oLog = &Log();
     viewer.Form_Load();
     QCOMPARE(viewer.windowTitle(), QStringLiteral("View Log File"));
-    QCOMPARE(viewer.lstLog->topLevelItemCount(), 2);
-    QTreeWidgetItem *row = viewer.lstLog->topLevelItem(0);
-    QCOMPARE(row->text(0), QStringLiteral("12/07/2026 13:45:12"));
-    QCOMPARE(row->text(1), QStringLiteral("Warning"));
-    QCOMPARE(row->text(2), QStringLiteral("careful, now"));
-    QCOMPARE(viewer.lstLog->topLevelItem(1)->text(1), QStringLiteral("Error"));
+    QCOMPARE(rowsOf(viewer), 2);
+    QCOMPARE(cell(viewer, 0, 0), QStringLiteral("12/07/2026 13:45:12"));
+    QCOMPARE(cell(viewer, 0, 1), QStringLiteral("Warning"));
+    QCOMPARE(cell(viewer, 0, 2), QStringLiteral("careful, now"));
+    QCOMPARE(cell(viewer, 1, 1), QStringLiteral("Error"));
     QVERIFY(viewer.tbrMain->button("kCancel"));
     QCOMPARE(viewer.tbrMain->button("kCancel")->toolTip(), QStringLiteral("Close"));
     viewer.show();
@@ -211,7 +299,7 @@ void TestLog::viewerShowsReadFailure()
     QCOMPARE(f.ui.messages[0].title, QStringLiteral("APP Error"));
     QCOMPARE(f.ui.messages[0].style, int(vbOKOnly));
     QVERIFY(f.ui.messages[0].text.contains("none.log"));
-    QCOMPARE(viewer.lstLog->topLevelItemCount(), 0);
+    QCOMPARE(rowsOf(viewer), 0);
 
     // Good lines still show beside the message naming the bad one.
     QVERIFY(WriteFile(f.dir() + "/none.log", "\"20261207\",\"134512\",0,\"fine\"\r\nbroken\r\n"));
@@ -219,7 +307,7 @@ void TestLog::viewerShowsReadFailure()
     frmLog again;
     again.oLog = &Log();
     again.Form_Load();
-    QCOMPARE(again.lstLog->topLevelItemCount(), 1);
+    QCOMPARE(rowsOf(again), 1);
     QVERIFY(f.ui.messages.last().text.contains("line 2"));
     VERIFY_CLEAN(f);
 }
@@ -235,14 +323,14 @@ void TestLog::viewerSortsByTimeOnHeaderClick()
     viewer.oLog = &Log();
     viewer.show();
     // File order first; a click on "Time" puts them in time order, not in text order.
-    QCOMPARE(viewer.lstLog->topLevelItem(0)->text(2), QStringLiteral("new year"));
+    QCOMPARE(cell(viewer, 0, 2), QStringLiteral("new year"));
     QHeaderView *header = viewer.lstLog->header();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));
-    QCOMPARE(viewer.lstLog->topLevelItem(0)->text(2), QStringLiteral("december"));
+    QCOMPARE(cell(viewer, 0, 2), QStringLiteral("december"));
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));
-    QCOMPARE(viewer.lstLog->topLevelItem(0)->text(2), QStringLiteral("new year"));
+    QCOMPARE(cell(viewer, 0, 2), QStringLiteral("new year"));
     VERIFY_CLEAN(f);
 }
 
@@ -253,7 +341,7 @@ void TestLog::errorReportShowsTheViewer()
     InteractiveMode = 1;
     int listed = -1;
     f.ui.onModal("frmLog", [&](QWidget *window) {
-        listed = static_cast<frmLog *>(window)->lstLog->topLevelItemCount();
+        listed = rowsOf(*static_cast<frmLog *>(window));
         return 0;
     });
     ReportError(LogError, QStringLiteral("Error1"));

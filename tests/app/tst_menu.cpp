@@ -252,7 +252,7 @@ void TestMenu::viewAndClearLog()
     menu.Form_Load();
     int listed = -1;
     f.ui.onModal("frmLog", [&](QWidget *window) {
-        listed = static_cast<frmLog *>(window)->lstLog->topLevelItemCount();
+        listed = static_cast<frmLog *>(window)->lstLog->model()->rowCount();
         return 0;
     });
     menu.mnuViewLog->trigger();

@@ -19,6 +19,7 @@
 
 #include <memory>
 #include <type_traits>
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +48,8 @@ private slots:
 
     void open_fails_data();
     void open_fails();
+    void open_readOnly_data();
+    void open_readOnly();
     void open_runsInWal_data();
     void open_runsInWal();
     void open_stateCloseReopen();
@@ -117,33 +120,88 @@ void TestDb::fillTempfile(int rows)
 void TestDb::open_fails_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("contents"); // written first unless empty
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QByteArray>("contents");
     QTest::addColumn<QString>("mentions");
-    QTest::newRow("missing file") << "absent.mdb" << QByteArray() << "absent.mdb";
-    QTest::newRow("text file") << "notes.mdb" << QByteArray("Not a database.\n").repeated(80) << "";
-    QTest::newRow("folder") << "." << QByteArray() << "";
+    QTest::newRow("missing file") << "absent.mdb" << false << QByteArray() << "Could not find file";
+    // An empty file would become an empty database; it counts as missing.
+    QTest::newRow("empty file") << "empty.mdb" << true << QByteArray() << "Could not find file";
+    QTest::newRow("text file") << "notes.mdb" << true
+                               << QByteArray("Not a database.\n").repeated(80) << "";
+    QTest::newRow("a few bytes") << "short.mdb" << true << QByteArray("SQLite") << "";
+    QByteArray noise(8192, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 251);
+    QTest::newRow("random bytes") << "noise.mdb" << true << noise << "";
+    QTest::newRow("folder") << "." << true << QByteArray() << "";
 }
 
 void TestDb::open_fails()
 {
     QFETCH(QString, file);
+    QFETCH(bool, exists);
     QFETCH(QByteArray, contents);
     QFETCH(QString, mentions);
     const QString path = dir_->filePath(file);
-    if (!contents.isEmpty())
+    if (exists && file != ".")
         QVERIFY(WriteFile(path, contents));
     db::Connection connection;
     const QString error = failureOf([&] { connection.Open(db::ConnectStringFor(path)); });
     QVERIFY2(!error.isEmpty(), "opened");
     QVERIFY2(error.contains(mentions), qPrintable(error));
+    if (!mentions.isEmpty())
+        QVERIFY2(error.contains(file), qPrintable(error));
     QCOMPARE(connection.State(), 0);
     // Nothing is made or changed on the way.
-    QCOMPARE(QFileInfo::exists(path), !contents.isEmpty() || file == ".");
+    QCOMPARE(QFileInfo::exists(path), exists);
     QCOMPARE(ReadFile(path), contents);
     QVERIFY(!QFileInfo::exists(path + "-wal"));
+    QVERIFY(!QFileInfo::exists(path + "-shm"));
     // A failed open leaves the object ready for a good one.
     connection.Open(cs());
     QCOMPARE(connection.State(), 1);
+}
+
+void TestDb::open_readOnly_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("asked for") << "asked";
+    QTest::newRow("file not writable") << "file";
+    QTest::newRow("folder not writable") << "folder";
+}
+
+// A file that cannot be written still opens for reading, changes in nothing, and its first
+// write says why it fails.
+void TestDb::open_readOnly()
+{
+    QFETCH(QString, how);
+    if (how != "asked" && geteuid() == 0)
+        QSKIP("Permissions do not stop the superuser from writing.");
+    db_.Close(); // the journal goes back into the file, and its side files go
+    const QString folder = QFileInfo(path_).absolutePath();
+    const QByteArray before = ReadFile(path_);
+    db::Connection connection;
+    connection.ReadOnly = how == "asked";
+    if (how == "file")
+        QVERIFY(QFile::setPermissions(path_, QFile::ReadOwner));
+    if (how == "folder")
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    connection.Open(cs());
+    QCOMPARE(FirstColumn(connection, "SELECT count(*) FROM fileprofile"), QStringList{"6"});
+    const QString error = failureOf(
+            [&] { connection.Execute("INSERT INTO fileprofile (FileName) VALUES ('new.txt')"); });
+    QVERIFY2(error.contains("readonly database"), qPrintable(error));
+    QCOMPARE(FirstColumn(connection, "SELECT count(*) FROM fileprofile"), QStringList{"6"});
+    connection.Close();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(ReadFile(path_), before);
+
+    // Once it may be written again, it is.
+    connection.ReadOnly = false;
+    connection.Open(cs());
+    connection.Execute("INSERT INTO fileprofile (FileName) VALUES ('new.txt')");
+    QCOMPARE(FirstColumn(connection, "SELECT count(*) FROM fileprofile"), QStringList{"7"});
 }
 
 void TestDb::open_runsInWal_data()

@@ -50,6 +50,8 @@ private slots:
     void firstPasswordRules_data();
     void firstPasswordRules();
     void firstPasswordCancelled();
+    void firstPasswordChangesOnlyItsRow_data();
+    void firstPasswordChangesOnlyItsRow();
     void emptyTableIsReported();
     void missingDatabase_data();
     void missingDatabase();
@@ -284,6 +286,48 @@ void TestLogin::firstPasswordCancelled()
     QVERIFY(LoginFailed);
     QVERIFY(f.ui.messages.isEmpty());
     QCOMPARE(f.ui.endings, 0);
+    VERIFY_CLEAN(f);
+}
+
+void TestLogin::firstPasswordChangesOnlyItsRow_data()
+{
+    QTest::addColumn<QString>("withoutPassword");
+    QTest::addColumn<QString>("twin");
+    QTest::newRow("blank-padded twin has none") << "admin "
+                                                << "admin";
+    QTest::newRow("exact account has none") << "admin"
+                                            << "admin ";
+}
+
+// User IDs that differ only in blanks are two rows: choosing the first password of one never
+// changes the other's.
+void TestLogin::firstPasswordChangesOnlyItsRow()
+{
+    QFETCH(QString, withoutPassword);
+    QFETCH(QString, twin);
+    Fixture f;
+    f.setUp("1");
+    f.exec("delete from tblusers");
+    addUser(f, twin, HashPassword("secret"), "Administrator");
+    addUser(f, withoutPassword, "", "User");
+    f.ui.onModal("frmVerify", [](QWidget *window) {
+        auto *verify = static_cast<frmVerify *>(window);
+        verify->txtPWD->setText("Fresh123");
+        verify->txtPWD2->setText("Fresh123");
+        verify->cmdOK->click();
+        return verify->result();
+    });
+    frmLogin login;
+    typeIn(login, "admin", "anything");
+    login.cmdOK_Click();
+    QVERIFY(!LoginFailed);
+    QCOMPARE(CurrentGroup, QStringLiteral("User"));
+    const auto stored = [&](const QString &uid) {
+        return f.column("select userpwd from tblusers where userid = ?", {uid}).value(0);
+    };
+    QVERIFY(VerifyPassword(stored(withoutPassword), "Fresh123"));
+    QVERIFY(VerifyPassword(stored(twin), "secret"));
+    QVERIFY(!VerifyPassword(stored(twin), "Fresh123"));
     VERIFY_CLEAN(f);
 }
 

@@ -6,14 +6,23 @@
 #include "platform/db/Statement.h"
 
 #include <QAtomicInt>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTemporaryFile>
+#include <QUrl>
 
 #include <sqlite3.h>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace db {
 
@@ -44,6 +53,31 @@ void registerFunctions(QSqlDatabase &database)
                                    sqlCStr, nullptr, nullptr, nullptr)
         != SQLITE_OK)
         throw DbError(QString::fromUtf8(sqlite3_errmsg(raw)));
+}
+
+// Whether this user may change the file: the engine writes beside it too (the write-ahead
+// journal and its index), so the folder counts as well.
+bool writable(const QFileInfo &file)
+{
+    return file.isWritable() && QFileInfo(file.absolutePath()).isWritable();
+}
+
+// A reader of a file in write-ahead mode needs the journal's two side files, which one that may
+// not write the file cannot make; a writer may have left them.
+bool hasSideFiles(const QFileInfo &file)
+{
+    const QString path = file.absoluteFilePath();
+    return QFileInfo::exists(path + QStringLiteral("-wal"))
+            && QFileInfo::exists(path + QStringLiteral("-shm"));
+}
+
+// Tells the engine that nobody changes the file while it is open, so it reads the file as it
+// stands, without locks or side files.
+QString immutableUri(const QFileInfo &file)
+{
+    QUrl uri = QUrl::fromLocalFile(file.absoluteFilePath());
+    uri.setQuery(QStringLiteral("immutable=1"));
+    return uri.toString(QUrl::FullyEncoded);
 }
 
 } // namespace
@@ -145,12 +179,24 @@ void Connection::Open(const QString &connectString)
     const QString path = DataSourceOf(connectString.isEmpty() ? ConnectionString : connectString);
     if (path.isEmpty())
         throw DbError(QStringLiteral("The connection string names no database file."));
-    if (!QFileInfo(path).isFile())
+    const QFileInfo file(path);
+    // A missing file is never created, and an empty one is no database either: the engine
+    // would quietly make it one.
+    if (!file.isFile() || file.size() == 0)
         throw DbError(QStringLiteral("Could not find file '%1'.").arg(path));
 
+    const bool readOnly = ReadOnly || !writable(file);
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
     database.setDatabaseName(path);
-    database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+    if (readOnly) {
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+        if (!hasSideFiles(file)) {
+            options += QStringLiteral(";QSQLITE_OPEN_URI");
+            database.setDatabaseName(immutableUri(file));
+        }
+    }
+    database.setConnectOptions(options);
     if (!database.open()) {
         const QString text = Describe(database.lastError());
         database = QSqlDatabase();
@@ -160,8 +206,11 @@ void Connection::Open(const QString &connectString)
     open_ = true;
     try {
         registerFunctions(database);
-        // A file that is not a database fails here, on its first read.
-        RunStatement(database, QStringLiteral("PRAGMA journal_mode=WAL"), {});
+        // A file that is not a database fails here, on its first read, and is left as it is.
+        RunStatement(database,
+                     readOnly ? QStringLiteral("PRAGMA schema_version")
+                              : QStringLiteral("PRAGMA journal_mode=WAL"),
+                     {});
     } catch (...) {
         database = QSqlDatabase(); // Close removes the connection, which must be unused by then
         Close();
@@ -257,14 +306,14 @@ bool Connection::InTransaction() const
     return open_ && sqlite3_get_autocommit(EngineHandle(database())) == 0;
 }
 
-void CreateDatabaseFile(const QString &path, const QString &schemaSql)
+namespace {
+
+// Runs the schema script on a new (empty) file, in WAL mode and one transaction.
+void writeSchema(const QString &path, const QString &schemaSql)
 {
-    if (QFileInfo::exists(path))
-        throw DbError(QStringLiteral("The file '%1' already exists.").arg(path));
     sqlite3 *raw = nullptr;
     const QByteArray file = path.toUtf8();
-    int rc = sqlite3_open_v2(file.constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr);
+    int rc = sqlite3_open_v2(file.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     QString error;
     if (rc == SQLITE_OK) {
         char *message = nullptr;
@@ -279,12 +328,84 @@ void CreateDatabaseFile(const QString &path, const QString &schemaSql)
         error = QString::fromUtf8(raw ? sqlite3_errmsg(raw) : "out of memory");
     }
     sqlite3_close(raw);
-    if (!error.isEmpty()) {
-        QFile::remove(path);
-        QFile::remove(path + QStringLiteral("-wal"));
-        QFile::remove(path + QStringLiteral("-shm"));
+    if (!error.isEmpty())
         throw DbError(error);
+}
+
+void fillRows(const QString &path, const std::function<void(Connection &)> &fill)
+{
+    Connection connection;
+    connection.Open(ConnectStringFor(path));
+    connection.BeginTrans();
+    fill(connection);
+    connection.CommitTrans();
+    // The last connection to close writes the journal back into the file and removes it.
+    connection.Close();
+}
+
+void removeWithSideFiles(const QString &path)
+{
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
+// A renamed file's new name lasts through a power cut only once its folder is written out.
+void syncFolder(const QString &folder)
+{
+#ifdef Q_OS_UNIX
+    const int handle = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (handle >= 0) {
+        ::fsync(handle);
+        ::close(handle);
     }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+} // namespace
+
+bool Connection::FileMoved() const
+{
+    if (!open_)
+        return false;
+    int moved = 0;
+    return sqlite3_file_control(engineHandle(database()), "main", SQLITE_FCNTL_HAS_MOVED, &moved)
+            == SQLITE_OK
+            && moved != 0;
+}
+
+void CreateDatabaseFile(const QString &path, const QString &schemaSql,
+                        const std::function<void(Connection &)> &fill)
+{
+    const QFileInfo target(path);
+    if (target.exists() || target.isSymLink())
+        throw DbError(QStringLiteral("The file '%1' already exists.").arg(path));
+    // Made by its owner for its owner only: the file holds the accounts' password hashes.
+    QTemporaryFile building(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                            + QStringLiteral(".XXXXXX"));
+    building.setAutoRemove(false);
+    if (!building.open())
+        throw DbError(QStringLiteral("%1: %2").arg(
+                building.errorString(), QDir::toNativeSeparators(target.absolutePath())));
+    const QString temporary = building.fileName();
+    building.close();
+    try {
+        writeSchema(temporary, schemaSql);
+        if (fill)
+            fillRows(temporary, fill);
+        if (QFileInfo::exists(temporary + QStringLiteral("-wal")))
+            throw DbError(QStringLiteral("The new database's journal could not be written back "
+                                         "into it."));
+        // The rename refuses a file that appeared at path in the meantime.
+        QFile file(temporary);
+        if (!file.rename(path))
+            throw DbError(QStringLiteral("%1: %2").arg(file.errorString(), path));
+    } catch (...) {
+        removeWithSideFiles(temporary);
+        throw;
+    }
+    syncFolder(target.absolutePath());
 }
 
 } // namespace db

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <vector>
 
 class QSqlDatabase;
@@ -15,7 +16,10 @@ class Prepared;
 class Recordset;
 
 // A connection to the database file named by a connection string. Opening never creates a
-// missing file; it runs the file in WAL mode and registers the functions the statements use.
+// missing file nor changes one that is not a database; it runs the file in WAL mode and
+// registers the functions the statements use. A file that this user cannot write, or whose
+// folder he cannot write, opens for reading only: the first write fails with the engine's
+// "attempt to write a readonly database".
 class Connection
 {
 public:
@@ -25,6 +29,8 @@ public:
     Connection &operator=(const Connection &) = delete;
 
     QString ConnectionString;
+    // Opens the file for reading only, as one that cannot be written is opened.
+    bool ReadOnly = false;
 
     // 1 when open, 0 when closed.
     int State() const;
@@ -47,6 +53,9 @@ public:
     void RollbackTrans();
     // Asks the engine, so it stays true to what a failed statement did to the transaction.
     bool InTransaction() const;
+    // True when the open file has been deleted or renamed since it was opened (a file put back
+    // under the same name is another file): only opening again reaches what the path names now.
+    bool FileMoved() const;
 
     // For the layer's own use: the engine connection behind this object.
     QSqlDatabase database() const;
@@ -61,7 +70,11 @@ private:
     std::vector<Prepared *> prepared_;
 };
 
-// Makes an empty database file from a schema script; refuses to touch an existing file.
-void CreateDatabaseFile(const QString &path, const QString &schemaSql);
+// Makes a new database file from a schema script and fill, which writes its starting rows in
+// one transaction. The file is built under a temporary name beside path and takes path's name
+// only once complete, so a failure (a full disk among them) leaves nothing behind. Refuses an
+// existing path. The file is readable and writable by its owner only. Throws DbError.
+void CreateDatabaseFile(const QString &path, const QString &schemaSql,
+                        const std::function<void(Connection &)> &fill = {});
 
 } // namespace db

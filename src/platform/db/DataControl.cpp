@@ -24,6 +24,11 @@ void DataControl::setRecordSource(const QString &sql, const QVariantList &values
 
 void DataControl::ensureOpen()
 {
+    // A grid kept open over a file that was deleted or put back would go on showing the old one.
+    if (connection_.FileMoved()) {
+        model_->clear();
+        connection_.Close();
+    }
     if (connection_.State() != 1)
         connection_.Open(ConnectionString);
 }
