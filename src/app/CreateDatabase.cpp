@@ -94,7 +94,8 @@ void UpgradeDatabase(db::Connection &connection)
         if (lacksColumn(connection, added))
             missing << &added;
     }
-    if (missing.isEmpty())
+    // A file opened for reading only is read as it is; only the new columns' own work fails.
+    if (missing.isEmpty() || !connection.Writable())
         return;
     db::Transaction transaction(connection);
     for (const AddedColumn *added : missing) {

@@ -18,5 +18,6 @@ void CreateDatabase(const QString &path, const std::function<void(db::Connection
 
 // Brings a database file made by an earlier version up to the tables this version uses: each
 // column it lacks is added, null in every row, with the indexes over it, in one transaction.
-// Rows are never changed, and a file that is up to date is only looked at. Throws db::DbError.
+// Rows are never changed; a file that is up to date, or open for reading only, is only looked
+// at. Throws db::DbError.
 void UpgradeDatabase(db::Connection &connection);

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <unistd.h>
@@ -27,6 +28,7 @@ private slots:
     void sessionReopensAndReusesRecordsets();
     void olderFileGainsTheNewColumns_data();
     void olderFileGainsTheNewColumns();
+    void olderReadOnlyFileOpensAsItIs();
 };
 
 namespace {
@@ -256,6 +258,25 @@ void TestDatabase::olderFileGainsTheNewColumns()
     RunCommand("insert into fileprofile (FileName) values ('new')");
     QCOMPARE(FirstColumn(look, "select Inum from fileprofile where FileName = 'new'"),
              QStringList{schema.isEmpty() ? "1" : "4"});
+}
+
+// A file that cannot be written still opens for reading, without the new columns.
+void TestDatabase::olderReadOnlyFileOpensAsItIs()
+{
+    Fixture f;
+    const QString path = f.dir() + "/old.mdb";
+    db::CreateDatabaseFile(path, kOldCatalogue);
+    ConnectString = db::ConnectStringFor(path);
+    const QByteArray before = ReadFile(path);
+    SharedConnection().ReadOnly = true;
+    const auto writable = qScopeGuard([] { SharedConnection().ReadOnly = false; });
+    ReopenConnection();
+    QVERIFY(!SharedConnection().Writable());
+    QCOMPARE(rowsOf(SharedConnection(), "fileprofile").size(), 2);
+    QVERIFY(!FirstColumn(SharedConnection(), "select name from pragma_table_info('fileprofile')")
+                     .contains("Checksum"));
+    SharedConnection().Close();
+    QCOMPARE(ReadFile(path), before);
 }
 
 REGISTER_TEST(TestDatabase)

@@ -81,6 +81,9 @@ struct Column
     const char *column;
     // Stored without the blanks around it, as the window compares and keeps such values.
     bool trimmed;
+    // Values the window refuses with an error message, storing nothing: no file can be named
+    // with a NUL, or with more characters than the system allows in one name.
+    QStringList refused = {};
 };
 
 // How to read back what a window saved: the column for %1, and the values bound to the "?".
@@ -116,11 +119,13 @@ WindowEntry::Step stageOf(const QString &name)
 std::map<QString, Plan> plans()
 {
     std::map<QString, Plan> all;
-    all["frmSetup"] = {
-            {},
-            {"cmdUpdate"},
-            {},
-            Readback{{}, noKey, {{"txtDB", "TARNU", false}, {"txtLogFile", "LOGFILE", false}}}};
+    all["frmSetup"] = {{},
+                       {"cmdUpdate"},
+                       {},
+                       Readback{{},
+                                noKey,
+                                {{"txtDB", "TARNU", false, {"10,000 characters", "NUL inside"}},
+                                 {"txtLogFile", "LOGFILE", false}}}};
     all["frmGroups"] = {
             {},
             {"kNew", "kUpdate"},
@@ -503,11 +508,16 @@ void TestHostile::everyWindowTakesHostileInput()
             for (const QString &button : plan.presses)
                 press(form.get(), button);
             QCoreApplication::processEvents();
+            const bool refused = column && column->refused.contains(value.name);
+            bool failureShown = false;
             for (; messagesSeen < f.ui.messages.size(); ++messagesSeen) {
                 const QString text = f.ui.messages[messagesSeen].text;
-                if (tellsOfFailure(text))
+                failureShown = failureShown || tellsOfFailure(text);
+                if (tellsOfFailure(text) && !refused)
                     faults << where + QStringLiteral("shown ") + shortened(text);
             }
+            if (refused && !failureShown)
+                faults << where + QStringLiteral("taken without a message");
             if (!column)
                 continue;
             const QString expected = column->trimmed ? Trim(held) : held;
@@ -515,7 +525,7 @@ void TestHostile::everyWindowTakesHostileInput()
                     ? settings::Get(QString::fromLatin1(column->column), QString())
                     : f.column(plan.readback->sql.arg(QString::fromLatin1(column->column)), key)
                               .value(0);
-            if (stored != expected)
+            if (refused ? stored == expected : stored != expected)
                 faults << where + QStringLiteral("stored ") + shortened(stored)
                                 + QStringLiteral(" for ") + shortened(expected);
         }

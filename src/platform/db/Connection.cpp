@@ -234,6 +234,11 @@ void Connection::Close()
     QSqlDatabase::removeDatabase(name_);
 }
 
+bool Connection::Writable() const
+{
+    return sqlite3_db_readonly(EngineHandle(database()), "main") == 0;
+}
+
 QSqlDatabase Connection::database() const
 {
     if (!open_)
@@ -370,7 +375,7 @@ bool Connection::FileMoved() const
     if (!open_)
         return false;
     int moved = 0;
-    return sqlite3_file_control(engineHandle(database()), "main", SQLITE_FCNTL_HAS_MOVED, &moved)
+    return sqlite3_file_control(EngineHandle(database()), "main", SQLITE_FCNTL_HAS_MOVED, &moved)
             == SQLITE_OK
             && moved != 0;
 }

@@ -56,6 +56,8 @@ public:
     // True when the open file has been deleted or renamed since it was opened (a file put back
     // under the same name is another file): only opening again reaches what the path names now.
     bool FileMoved() const;
+    // False when the file is open for reading only.
+    bool Writable() const;
 
     // For the layer's own use: the engine connection behind this object.
     QSqlDatabase database() const;
