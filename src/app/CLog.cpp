@@ -56,18 +56,18 @@ Parse parseRecord(const QString &text, QStringList &fields)
     for (;;) {
         QString field;
         if (pos < end && text[pos] == QLatin1Char('"')) {
-            bool closed = false;
-            for (++pos; pos < end && !closed;) {
-                const QChar c = text[pos++];
-                if (c != QLatin1Char('"'))
-                    field += c;
-                else if (pos < end && text[pos] == QLatin1Char('"'))
-                    field += text[pos++];
-                else
-                    closed = true;
+            // Runs up to each quote are taken whole; a doubled quote stands for one.
+            for (++pos;;) {
+                const qsizetype quote = text.indexOf(QLatin1Char('"'), pos);
+                if (quote < 0 || quote >= end)
+                    return Parse::Open;
+                field += QStringView(text).mid(pos, quote - pos);
+                pos = quote + 1;
+                if (pos >= end || text[pos] != QLatin1Char('"'))
+                    break;
+                field += QLatin1Char('"');
+                ++pos;
             }
-            if (!closed)
-                return Parse::Open;
         } else {
             const qsizetype comma = text.indexOf(QLatin1Char(','), pos);
             const qsizetype stop = comma < 0 || comma > end ? end : comma;
