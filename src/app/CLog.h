@@ -24,6 +24,9 @@ public:
     qint16 iType = 0;
     QString sMsg;
 };
+// Entries move in memory as plain bytes, so a growing list of a large log is never copied
+// entry by entry.
+Q_DECLARE_TYPEINFO(CLogEntry, Q_RELOCATABLE_TYPE);
 
 // The event log: one line per entry in the file named by the setting LOGFILE, read afresh on
 // every call. Nothing here raises or shows a message; failures are told through isError.
