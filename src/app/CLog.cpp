@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <limits>
 
 void CLogEntry::Initialize(const QDateTime &pdtDate, qint16 piType, const QString &psMsg)
 {
@@ -112,8 +113,10 @@ private:
         bool oddQuotes = false;
     };
 
-    // A message may run over a few lines; a quote left open longer than this is a broken line.
-    static constexpr int kMaxRecordLines = 64;
+    // A message may run over any number of lines, as any message is written; only the read limit
+    // ends a quote left open. Looking ahead stops at the first later line with an odd number of
+    // quotes, so every line is looked at a bounded number of times however the file is broken.
+    static constexpr int kMaxRecordLines = std::numeric_limits<int>::max();
 
     bool readRecord(QStringList &fields)
     {

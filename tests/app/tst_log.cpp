@@ -105,6 +105,7 @@ void TestLog::messagesComeBackUnchanged_data()
     QTest::newRow("comma") << "one, two";
     QTest::newRow("double quote") << "say \"hi\"";
     QTest::newRow("line breaks") << "first\r\nsecond\nthird";
+    QTest::newRow("a hundred line breaks") << QString(100, '\n');
     QTest::newRow("single quote") << "o'neil";
     QTest::newRow("only quotes") << "\"\"";
     QTest::newRow("empty") << "";
