@@ -141,3 +141,7 @@ CREATE TABLE tblreports (
     name TEXT,
     Rgroup TEXT
 );
+
+-- The version of these tables, so that a later release can tell an older file and bring it up to
+-- date: 1 the first tables, 2 with the files' checksums. Files made before it was kept read 0.
+PRAGMA user_version = 2;

@@ -87,6 +87,13 @@ bool lacksColumn(db::Connection &connection, const AddedColumn &added)
 
 } // namespace
 
+int SchemaVersion(db::Connection &connection)
+{
+    db::Recordset version;
+    version.Open(QStringLiteral("PRAGMA user_version"), connection);
+    return version.Fields(0).toInt();
+}
+
 void UpgradeDatabase(db::Connection &connection)
 {
     QList<const AddedColumn *> missing;
@@ -95,7 +102,8 @@ void UpgradeDatabase(db::Connection &connection)
             missing << &added;
     }
     // A file opened for reading only is read as it is; only the new columns' own work fails.
-    if (missing.isEmpty() || !connection.Writable())
+    if ((missing.isEmpty() && SchemaVersion(connection) >= kSchemaVersion)
+        || !connection.Writable())
         return;
     db::Transaction transaction(connection);
     for (const AddedColumn *added : missing) {
@@ -107,6 +115,7 @@ void UpgradeDatabase(db::Connection &connection)
         if (added->index)
             connection.Execute(QString::fromLatin1(added->index));
     }
+    connection.Execute(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
     transaction.Commit();
 }
 

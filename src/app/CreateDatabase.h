@@ -21,3 +21,8 @@ void CreateDatabase(const QString &path, const std::function<void(db::Connection
 // Rows are never changed; a file that is up to date, or open for reading only, is only looked
 // at. Throws db::DbError.
 void UpgradeDatabase(db::Connection &connection);
+
+// The version of the tables this release makes, kept in the file; SchemaVersion reads it from
+// an open database (0 for a file made before versions were kept). Throws db::DbError.
+inline constexpr int kSchemaVersion = 2;
+int SchemaVersion(db::Connection &connection);

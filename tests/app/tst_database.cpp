@@ -239,6 +239,7 @@ void TestDatabase::olderFileGainsTheNewColumns()
         ReopenConnection();
         QCOMPARE(lastColumns("fileprofile"), catalogueColumns);
         QCOMPARE(lastColumns("tempfile"), stagingColumns);
+        QCOMPARE(SchemaVersion(look), kSchemaVersion);
         // Every row kept as it was, with a null checksum after it.
         QStringList withSum;
         for (const QString &row : catalogue)
@@ -272,6 +273,7 @@ void TestDatabase::olderReadOnlyFileOpensAsItIs()
     const auto writable = qScopeGuard([] { SharedConnection().ReadOnly = false; });
     ReopenConnection();
     QVERIFY(!SharedConnection().Writable());
+    QCOMPARE(SchemaVersion(SharedConnection()), 0);
     QCOMPARE(rowsOf(SharedConnection(), "fileprofile").size(), 2);
     QVERIFY(!FirstColumn(SharedConnection(), "select name from pragma_table_info('fileprofile')")
                      .contains("Checksum"));
