@@ -2,6 +2,7 @@
 // window's one statement takes over a large catalogue in which a third of the files carry a
 // checksum. Usage: bench_duplicates [catalogue rows, default 300000]
 #include "catalogue/Duplicates.h"
+#include "BenchTiming.h"
 #include "app/CreateDatabase.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
@@ -26,12 +27,8 @@ constexpr qint64 kFileBytes = qint64(256) << 20;
 template<typename F> double bestMs(F &&run)
 {
     double best = std::numeric_limits<double>::max();
-    for (int i = 0; i < 3; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
+    for (int i = 0; i < 3; ++i)
+        best = std::min(best, timed(run).wall);
     return best;
 }
 

@@ -6,6 +6,7 @@
 // megabytes defaults to 50. The logs are written in a temporary folder, with settings of their
 // own there, so the user's settings and log are never touched.
 
+#include "BenchTiming.h"
 #include "ScriptedUi.h"
 #include "app/CLog.h"
 #include "app/SettingKeys.h"
@@ -26,17 +27,6 @@
 namespace {
 
 QRandomGenerator random(20261208);
-
-long peakMemoryKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 const QStringList kMessages = {"Table is Empty",
                                "Error1",
