@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := $(shell grep -v '^\s*\#' packages.txt)
 
-.PHONY: all deps build run test check-sanitizers fuzz package screenshots bench format clean
+.PHONY: all deps build run test test-server check-sanitizers fuzz package screenshots bench format clean
 
 all: build
 
@@ -34,8 +34,14 @@ run: build
 	if [ ! -f "$$db" ]; then $(BUILD)/corvina --create-database "$$db"; fi
 	$(BUILD)/corvina
 
+# The whole suite twice: on database files, then on a private database server (tests/server.sh).
 test: build
 	cd $(BUILD) && ctest --output-on-failure
+	tests/server.sh $(BUILD)
+
+# The suite on a database server only.
+test-server: build
+	tests/server.sh $(BUILD)
 
 # The whole suite again, built with the address and undefined-behaviour sanitizers: any finding
 # stops the run. Leak reports are off, as the toolkit keeps some allocations until exit.

@@ -4,6 +4,7 @@
 
 #include "BenchTiming.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Prepared.h"
 #include "platform/db/Recordset.h"
 
 #include <QCoreApplication>
@@ -99,10 +100,13 @@ void fill(db::Connection &connection, const Names &names, int rows)
             "INSERT INTO fileprofile (FileName, FileDesc, FilePath, FileGroup, FileDate, "
             "FileIndex, WebAddress, WebSiteName, Author, Email, Drive, Directory, Label, FSize) "
             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    connection.Execute(QStringLiteral("BEGIN"));
-    for (int i = 0; i < rows; ++i)
-        connection.Execute(insert, fileRow(names, i));
-    connection.Execute(QStringLiteral("COMMIT"));
+    connection.BeginTrans();
+    {
+        db::Prepared statement(connection, insert);
+        for (int i = 0; i < rows; ++i)
+            statement.Execute(fileRow(names, i));
+    }
+    connection.CommitTrans();
 }
 
 // Lets the view lay itself out and paints it, which reads the rows on screen.

@@ -5,6 +5,7 @@
 #include "platform/PasswordHash.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Dialect.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"
 
@@ -14,12 +15,15 @@
 
 namespace {
 
+// The table definitions; a server's connections learn from them the case of the names.
 QString schemaText()
 {
     QFile file(QStringLiteral(":/schema.sql"));
     if (!file.open(QIODevice::ReadOnly))
         throw db::DbError(QStringLiteral("The table definitions are missing from the program."));
-    return QString::fromUtf8(file.readAll());
+    const QString script = QString::fromUtf8(file.readAll());
+    db::LearnNames(script);
+    return script;
 }
 
 struct ReportRow
@@ -78,24 +82,21 @@ const AddedColumn kAddedColumns[] = {
 // A table the file does not hold at all is no business of the upgrade.
 bool lacksColumn(db::Connection &connection, const AddedColumn &added)
 {
-    db::Recordset columns;
-    columns.Open(QStringLiteral("SELECT COUNT(*), COUNT(CASE WHEN name = ? COLLATE NOCASE THEN 1 "
-                                "END) FROM pragma_table_info(?)"),
-                 connection, {QString::fromLatin1(added.column), QString::fromLatin1(added.table)});
-    return columns.Fields(0).toLongLong() > 0 && columns.Fields(1).toLongLong() == 0;
+    const QStringList columns = db::ColumnsOf(connection, QString::fromLatin1(added.table));
+    return !columns.isEmpty()
+            && !columns.contains(QString::fromLatin1(added.column), Qt::CaseInsensitive);
 }
 
 } // namespace
 
 int SchemaVersion(db::Connection &connection)
 {
-    db::Recordset version;
-    version.Open(QStringLiteral("PRAGMA user_version"), connection);
-    return version.Fields(0).toInt();
+    return db::StoredSchemaVersion(connection);
 }
 
 void UpgradeDatabase(db::Connection &connection)
 {
+    schemaText();
     QList<const AddedColumn *> missing;
     for (const AddedColumn &added : kAddedColumns) {
         if (lacksColumn(connection, added))
@@ -115,7 +116,7 @@ void UpgradeDatabase(db::Connection &connection)
         if (added->index)
             connection.Execute(QString::fromLatin1(added->index));
     }
-    connection.Execute(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
+    db::StoreSchemaVersion(connection, kSchemaVersion);
     transaction.Commit();
 }
 
@@ -153,6 +154,10 @@ void CreateDatabase(const QString &path)
 
 void CreateDatabase(const QString &path, const std::function<void(db::Connection &)> &seed)
 {
+    if (db::IsServerAddress(path)) {
+        db::CreateServerDatabase(path, schemaText(), seed);
+        return;
+    }
     const QString folder = QFileInfo(path).absolutePath();
     if (!MakePrivateFolder(folder))
         throw db::DbError(QStringLiteral("Cannot make the folder '%1'.")

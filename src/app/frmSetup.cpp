@@ -6,7 +6,10 @@
 #include "app/Paths.h"
 #include "app/SettingKeys.h"
 #include "app/modGlobals.h"
+#include "platform/db/ConnectString.h"
+#include "platform/db/Connection.h"
 #include "platform/db/DbError.h"
+#include "platform/db/Dialect.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/ToolBar.h"
@@ -62,12 +65,51 @@ void pairOfFields(QGroupBox *box, const QString &label1, QLineEdit *field1, cons
     grid->setColumnStretch(3, 1);
 }
 
+// A server's address is stored only without a password (the server's client library finds it in
+// its own password file, service file or environment), and only once the server answers; a
+// database there without the program's tables is offered them.
+bool serverReady(const QString &address)
+{
+    if (db::HoldsPassword(address)) {
+        MsgBox(QStringLiteral("Passwords are not kept in the settings. Remove the password from "
+                              "the address and put it in the password file of the database "
+                              "client (~/.pgpass) instead."),
+               vbExclamation, QStringLiteral("Setup"));
+        return false;
+    }
+    bool empty = false;
+    try {
+        db::Connection connection;
+        connection.Open(db::ConnectStringFor(address));
+        empty = db::ColumnsOf(connection, QStringLiteral("fileprofile")).isEmpty();
+    } catch (const db::DbError &error) {
+        ErrorBox(error.description());
+        return false;
+    }
+    if (!empty)
+        return true;
+    const QString question = QStringLiteral("The database %1 holds no tables of this program. Do "
+                                            "you want to create them there?")
+                                     .arg(address);
+    if (MsgBox(question, vbYesNo + vbCritical, QStringLiteral("Create Database")) != vbYes)
+        return false;
+    try {
+        CreateDatabase(address);
+    } catch (const db::DbError &error) {
+        ErrorBox(error.description());
+        return false;
+    }
+    return true;
+}
+
 // On a first start the database named usually does not exist yet; rather than let the program
 // stop at its first statement, offer to make it there, as --create-database does. True when the
 // path may be stored: it names a file, a new database was made, or nothing was named at all
 // (start-up reports that itself).
 bool databaseReady(const QString &path)
 {
+    if (db::IsServerAddress(path))
+        return serverReady(path);
     if (path.isEmpty() || QFileInfo::exists(path))
         return true;
     const QString question = QStringLiteral("The database file %1 does not exist. Do you want to "

@@ -6,6 +6,7 @@
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
 #include "platform/db/DbError.h"
+#include "platform/db/Dialect.h"
 #include "platform/db/TextRows.h"
 
 #include <QCommandLineParser>
@@ -97,7 +98,7 @@ QString databasePath(const QCommandLineParser &parser)
     if (path.isEmpty())
         throw FindError{QStringLiteral("no database is set up; name one with --database PATH")};
     // Opening never makes a file, but says so only in the engine's words.
-    if (!QFileInfo(path).isFile())
+    if (!db::IsServerAddress(path) && !QFileInfo(path).isFile())
         throw FindError{QStringLiteral("no database file at %1").arg(path)};
     return path;
 }

@@ -76,10 +76,16 @@ void TestDatabase::newDatabaseHoldsTheStartingRows()
              QStringList{"Administrator"});
     QVERIFY(VerifyPassword(f.column("select userpwd from tblusers where userid = 'admin'").value(0),
                            "rowan"));
-    const QStringList reports =
-            f.column("select Rgroup || ':' || group_concat(id, ',') from "
-                     "(select Rgroup, id from tblreports order by Rgroup, id) group by Rgroup");
-    QCOMPARE(reports, QStringList({"1:1,2,3,13,14", "2:5,6,7,15,16", "3:8,9,10", "4:11"}));
+    QMap<QString, QStringList> reports;
+    for (const QString &row : f.column("select Rgroup || ':' || id from tblreports order by id"))
+        reports[row.section(':', 0, 0)] << row.section(':', 1);
+    QCOMPARE(reports.value("1"), QStringList({"1", "2", "3", "13", "14"}));
+    QCOMPARE(reports.value("2"), QStringList({"5", "6", "7", "15", "16"}));
+    QCOMPARE(reports.value("3"), QStringList({"8", "9", "10"}));
+    QCOMPARE(reports.value("4"), QStringList({"11"}));
+    db::Connection connection;
+    connection.Open(db::ConnectStringFor(f.dbPath));
+    QCOMPARE(SchemaVersion(connection), kSchemaVersion);
     QVERIFY(!f.column("select patterns from patterns").isEmpty());
     QVERIFY(f.column("select count(*) from fileprofile") == QStringList{"0"});
 }
@@ -109,6 +115,7 @@ void TestDatabase::failedCreationLeavesNothing_data()
 // The new file appears complete or not at all, and a second try after the fault succeeds.
 void TestDatabase::failedCreationLeavesNothing()
 {
+    SKIP_ON_SERVER();
     QFETCH(QString, failure);
     QFETCH(QString, reason);
     if (failure == "folder" && geteuid() == 0)
@@ -150,6 +157,7 @@ void TestDatabase::failedCreationLeavesNothing()
 // The database and the log hold the accounts and what they did: only their owner reads them.
 void TestDatabase::filesForTheOwnerOnly()
 {
+    SKIP_ON_SERVER();
     Fixture f;
     const auto owner = QFile::ReadOwner | QFile::WriteOwner;
     const auto folderOwner = owner | QFile::ExeOwner;
@@ -215,6 +223,7 @@ void TestDatabase::olderFileGainsTheNewColumns_data()
 
 void TestDatabase::olderFileGainsTheNewColumns()
 {
+    SKIP_ON_SERVER();
     QFETCH(QString, schema);
     QFETCH(QStringList, catalogueColumns);
     QFETCH(QStringList, stagingColumns);
@@ -264,6 +273,7 @@ void TestDatabase::olderFileGainsTheNewColumns()
 // A file that cannot be written still opens for reading, without the new columns.
 void TestDatabase::olderReadOnlyFileOpensAsItIs()
 {
+    SKIP_ON_SERVER();
     Fixture f;
     const QString path = f.dir() + "/old.mdb";
     db::CreateDatabaseFile(path, kOldCatalogue);

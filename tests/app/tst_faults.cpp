@@ -172,6 +172,7 @@ void TestFaults::databaseFaultWhileSaving_data()
 
 void TestFaults::databaseFaultWhileSaving()
 {
+    SKIP_ON_SERVER();
     QFETCH(Fault, fault);
     QFETCH(QString, reason);
     Fixture f;

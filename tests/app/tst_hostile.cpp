@@ -383,11 +383,16 @@ void keepWalksSmall(QWidget *window, const Fixture &f)
     }
 }
 
+// A server's text cannot hold a NUL: there the layer refuses it, as a file name is refused.
+const QString kNulRefused = QStringLiteral("NUL character cannot be stored");
+
 qsizetype loggedErrors(const Fixture &f)
 {
-    static const QRegularExpression error(QStringLiteral("^\"\\d{8}\",\"\\d{6}\",2,"),
-                                          QRegularExpression::MultilineOption);
-    return f.logText().count(error);
+    static const QRegularExpression error(QStringLiteral("^\"\\d{8}\",\"\\d{6}\",2,"));
+    qsizetype count = 0;
+    for (const QString &line : f.logText().split(QLatin1Char('\n')))
+        count += line.contains(error) && !line.contains(kNulRefused) ? 1 : 0;
+    return count;
 }
 
 QString shortened(const QString &text)
@@ -445,7 +450,8 @@ void TestHostile::everyWindowTakesHostileInput()
     QDir::setCurrent(f.dir());
     QStringList faults;
     db::SetFailureListener([&](const QString &sql, const QString &description) {
-        faults << QStringLiteral("statement failed: %1 -- %2").arg(sql.left(120), description);
+        if (!description.contains(kNulRefused))
+            faults << QStringLiteral("statement failed: %1 -- %2").arg(sql.left(120), description);
     });
     const auto restore = qScopeGuard([this] {
         db::SetFailureListener({});
@@ -508,7 +514,10 @@ void TestHostile::everyWindowTakesHostileInput()
             for (const QString &button : plan.presses)
                 press(form.get(), button);
             QCoreApplication::processEvents();
-            const bool refused = column && column->refused.contains(value.name);
+            const bool refused = column
+                    && (column->refused.contains(value.name)
+                        || (f.onServer() && value.text.contains(QChar(0))
+                            && !plan.readback->sql.isEmpty()));
             bool failureShown = false;
             for (; messagesSeen < f.ui.messages.size(); ++messagesSeen) {
                 const QString text = f.ui.messages[messagesSeen].text;

@@ -224,7 +224,7 @@ void TestDuplicates::changedPathDropsTheChecksum()
     browser.txtDir->setText("/d/");
     f.ui.answer(vbYes);
     browser.cmdUpdate_Click();
-    QCOMPARE(f.column("select FilePath || ' ' || ifnull(Checksum, '-') from fileprofile where "
+    QCOMPARE(f.column("select FilePath || ' ' || coalesce(Checksum, '-') from fileprofile where "
                       "Inum = 1"),
              QStringList{path + " " + checksum});
     VERIFY_CLEAN(f);

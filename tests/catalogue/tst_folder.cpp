@@ -134,7 +134,7 @@ QStringList TestAddFolder::sums(Fixture &f, const QString &table) const
     QStringList rows;
     QStringList seen;
     for (const QString &row : f.column("select FileName || '|' || FSize || '|' || "
-                                       "ifnull(Checksum, '-') from "
+                                       "coalesce(Checksum, '-') from "
                                        + table + " order by FilePath")) {
         QStringList cells = row.split('|');
         if (cells[2] != "-") {
@@ -318,7 +318,7 @@ void TestAddFolder::sizesReachTheCatalogue()
     window->cmdAddFolder_Click();
     f.ui.answer(vbYes);
     window->UpdateMasterTable();
-    QCOMPARE(f.column("select FileName || ':' || ifnull(FSize, '-') || ':' || FileDate from "
+    QCOMPARE(f.column("select FileName || ':' || coalesce(FSize, '-') || ':' || FileDate from "
                       "fileprofile order by Inum"),
              QStringList({"c.bin:-:07/12/2026", "b.md:5:30/11/2023"}));
     QCOMPARE(f.column("select count(*) from tempfile"), QStringList{"0"});

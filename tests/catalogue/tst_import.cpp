@@ -191,7 +191,7 @@ void TestImport::takingAFile()
     QVERIFY(f.ui.messages.isEmpty());
     QCOMPARE(f.column("select FileName || '|' || FileDesc || '|' || FileGroup || '|' || FileDate "
                       "|| '|' || FileIndex || '|' || Author || '|' || Label || '|' || FilePath || "
-                      "'|' || Directory || '|' || Drive || '|' || ifnull(FSize, 'none') "
+                      "'|' || Directory || '|' || Drive || '|' || coalesce(FSize, 'none') "
                       "from tempfile"),
              QStringList{"a.txt|first file|Python|07/12/2026|2|Ada|disk 1|" + path + "|" + where
                          + sep + "|" + drive + "|none"});
@@ -641,12 +641,14 @@ void TestImport::masterUpdate()
     if (master == 13) {
         QCOMPARE(window->MasterCount, qint64(10));
         QCOMPARE(window->MasterCountAfter, qint64(13));
-        QCOMPARE(f.column("select FileName || '|' || FileDate || '|' || FileIndex || '|' || "
-                          "WebSiteName || '|' || ifnull(Label, '-') || '|' || ifnull(FSize, '-') "
-                          "from fileprofile where Inum > 10 order by Inum"),
-                 QStringList({"one.c|01/02/2026|2|Site A|label|120",
-                              "two.c|01/02/2026|2|Site A|label|-",
-                              "three.c|01/02/2026|2|Site A|label|-"}));
+        QCOMPARE(
+                f.column(
+                        "select FileName || '|' || FileDate || '|' || FileIndex || '|' || "
+                        "WebSiteName || '|' || coalesce(Label, '-') || '|' || coalesce(FSize, '-') "
+                        "from fileprofile where Inum > 10 order by Inum"),
+                QStringList({"one.c|01/02/2026|2|Site A|label|120",
+                             "two.c|01/02/2026|2|Site A|label|-",
+                             "three.c|01/02/2026|2|Site A|label|-"}));
         QCOMPARE(window->cboGrpList->count(), 0);
         QCOMPARE(window->cboSiteList->count(), 0);
         QCOMPARE(caption(*window), QString());
@@ -776,7 +778,7 @@ void TestImport::activationRefreshesQuietly()
     QVERIFY(f.ui.messages.isEmpty());
     f.ui.answer(vbOK);
     window->cmdRefreshGrid->click();
-    QCOMPARE(f.ui.texts(), QStringList{"Error: no such table: tempfile"});
+    QCOMPARE(f.ui.texts(), QStringList{"Error: " + MissingTable("tempfile")});
 }
 
 REGISTER_TEST(TestImport)

@@ -1,10 +1,12 @@
 #include "Fixture.h"
+#include "Plans.h"
 #include "TestRegistry.h"
 #include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
 #include "platform/db/DataControl.h"
+#include "platform/db/Dialect.h"
 #include "platform/db/DistinctValues.h"
 #include "platform/db/GridQuery.h"
 #include "platform/db/Recordset.h"
@@ -34,16 +36,6 @@ void fillCatalogue(db::Connection &connection, int rows)
             {rows});
 }
 
-QStringList planOf(db::Connection &connection, const db::BoundStatement &statement)
-{
-    QSqlQuery plan = db::RunStatement(connection.database(), "EXPLAIN QUERY PLAN " + statement.sql,
-                                      statement.values);
-    QStringList lines;
-    while (plan.next())
-        lines << plan.value(3).toString();
-    return lines;
-}
-
 } // namespace
 
 class TestGrid : public QObject
@@ -71,6 +63,7 @@ private:
     QString cs() const { return db::ConnectStringFor(path_); }
 
     std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<ScratchDatabase> database_;
     QString path_;
     db::Connection db_;
 };
@@ -79,7 +72,8 @@ void TestGrid::init()
 {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
-    path_ = dir_->filePath("catalog.mdb");
+    database_ = std::make_unique<ScratchDatabase>(dir_->path(), QStringLiteral("catalog.mdb"));
+    path_ = database_->address;
     CreateDatabase(path_);
     db_.Open(cs());
 }
@@ -87,6 +81,7 @@ void TestGrid::init()
 void TestGrid::cleanup()
 {
     db_.Close();
+    database_.reset();
     dir_.reset();
 }
 
@@ -187,7 +182,7 @@ void TestGrid::model_readsRowsInOrder_data()
                                      << "select distinct FileName from fileprofile "
                                         "where FileName is not null order by FileName";
     QTest::newRow("no rows") << "select * from fileprofile where FileGroup = ?"
-                             << QVariantList{"none"} << "SELECT Inum FROM fileprofile WHERE 0";
+                             << QVariantList{"none"} << "SELECT Inum FROM fileprofile WHERE 1 = 0";
 }
 
 void TestGrid::model_readsRowsInOrder()
@@ -369,7 +364,8 @@ void TestGrid::dataControl_holdsNoReadWhileShown()
     other.Execute("INSERT INTO fileprofile (FileName) VALUES ('zzz last')");
     // Only a connection that is reading holds the log: moving it all into the file and emptying
     // it succeeds at once when the grid holds no read.
-    QCOMPARE(FirstColumn(other, "PRAGMA wal_checkpoint(TRUNCATE)").value(0), "0");
+    if (!db::OnServer(other.database()))
+        QCOMPARE(FirstColumn(other, "PRAGMA wal_checkpoint(TRUNCATE)").value(0), "0");
 
     grid.Refresh();
     QCOMPARE(grid.RecordCount(), 3001);
@@ -467,10 +463,9 @@ void TestGrid::browserStatements_useIndexes()
                                                   query.rows(0, 256, true),
                                                   query.rows(10, 256, false, keys)};
     for (const db::BoundStatement &statement : statements) {
-        const QStringList plan = planOf(db_, statement);
-        const QString shown = statement.sql + "\n  " + plan.join("\n  ");
-        QVERIFY2(!plan.contains("SCAN fileprofile"), qPrintable(shown));
-        QVERIFY2(sorts || !plan.contains("USE TEMP B-TREE FOR ORDER BY"), qPrintable(shown));
+        const Plan plan = PlanOf(db_, statement.sql, statement.values);
+        QVERIFY2(!plan.scans("fileprofile"), qPrintable(plan.shown(statement.sql)));
+        QVERIFY2(sorts || !plan.sorts(), qPrintable(plan.shown(statement.sql)));
     }
 }
 

@@ -59,6 +59,7 @@ private:
     QStringList committedUsers();
 
     std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<ScratchDatabase> database_;
     QString path_;
     db::Connection db_;
 };
@@ -68,7 +69,8 @@ void TestTransactions::init()
     QTest::failOnWarning(QRegularExpression("still in use"));
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
-    path_ = dir_->filePath("catalog.mdb");
+    database_ = std::make_unique<ScratchDatabase>(dir_->path(), QStringLiteral("catalog.mdb"));
+    path_ = database_->address;
     CreateDatabase(path_);
     db_.Open(db::ConnectStringFor(path_));
     db_.Execute("DELETE FROM tblusers");
@@ -77,6 +79,7 @@ void TestTransactions::init()
 void TestTransactions::cleanup()
 {
     db_.Close();
+    database_.reset();
     dir_.reset();
 }
 

@@ -230,8 +230,8 @@ void TestChangePass::failures_data()
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<QString>("logged");
     QTest::newRow("no accounts") << false << QStringList() << ",2,\"Table is Empty\"";
-    QTest::newRow("no table") << true << QStringList{"Error: no such table: tblusers"}
-                              << "no such table: tblusers";
+    QTest::newRow("no table") << true << QStringList{"Error: " + MissingTable("tblusers")}
+                              << MissingTable("tblusers").replace("\"", "\"\"");
 }
 
 // Neither failure closes the window or changes the session's password; both are logged and

@@ -179,6 +179,8 @@ void TestLogin::wrongPasswordKeepsScanning()
 
 void TestLogin::oldFormPasswordIsRenewed()
 {
+    // Passwords of the old form (which may hold a NUL) come only from older database files.
+    SKIP_ON_SERVER();
     Fixture f;
     f.setUp("1");
     // "3" under the key's "3" is stored as code 0; the value must survive the round trip.
@@ -353,7 +355,7 @@ void TestLogin::missingDatabase_data()
     QTest::addColumn<bool>("fileMissing");
     QTest::addColumn<QString>("logged");
     QTest::newRow("missing file") << true << "Could not find file";
-    QTest::newRow("missing table") << false << "no such table: tblusers";
+    QTest::newRow("missing table") << false << MissingTable("tblusers").replace("\"", "\"\"");
 }
 
 // Users see one message for every failure; the log tells the administrator which it was.

@@ -326,6 +326,8 @@ void TestSnippets::saveTwiceAfterClearAll()
 // A change that fails part way leaves the snippet as it was.
 void TestSnippets::updateIsAllOrNothing()
 {
+    // The failure is made with a trigger in the file engine's own language.
+    SKIP_ON_SERVER();
     Fixture f;
     f.setUp();
     addSnippet(f, "kept", "C", "Beta", "old code");
@@ -730,6 +732,8 @@ void TestSnippets::windowsFromTheMenus()
 
 void TestSnippets::webNameFillsAddress()
 {
+    // The list comes from a statement without an order: the server's order is its own.
+    SKIP_ON_SERVER();
     Fixture f;
     f.setUp();
     f.exec("insert into webname (webname, webaddress) values ('Beta', 'https://old.example')");

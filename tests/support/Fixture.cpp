@@ -8,9 +8,11 @@
 #include "platform/Settings.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
+#include "platform/db/DbError.h"
 #include "platform/db/Recordset.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTest>
@@ -18,7 +20,60 @@
 
 const QDateTime Fixture::kNow(QDate(2026, 12, 7), QTime(13, 45, 12));
 
+QString TestServer()
+{
+    return qEnvironmentVariable("CORVINA_TEST_SERVER");
+}
+
+QString MissingTable(const QString &table)
+{
+    return TestServer().isEmpty() ? QStringLiteral("no such table: %1").arg(table)
+                                  : QStringLiteral("relation \"%1\" does not exist").arg(table);
+}
+
+namespace {
+
+// Runs statements on the test server's database itself, outside any test's schema.
+void onTestServer(const QStringList &statements)
+{
+    db::Connection connection;
+    connection.Open(db::ConnectStringFor(TestServer()));
+    for (const QString &statement : statements)
+        connection.Execute(statement);
+}
+
+} // namespace
+
+// A schema of its own for each test, named for the process and a count, and an address that
+// makes it the one the test's connections use.
+ScratchDatabase::ScratchDatabase(const QString &folder, const QString &file)
+    : address(QDir(folder).filePath(file))
+{
+    if (TestServer().isEmpty())
+        return;
+    static int count = 0;
+    schema_ = QStringLiteral("test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++count);
+    onTestServer({QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema_),
+                  QStringLiteral("CREATE SCHEMA %1").arg(schema_)});
+    const QString server = TestServer();
+    address = server + (server.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?'))
+            + QStringLiteral("options=-csearch_path%3D") + schema_
+            + QStringLiteral("&application_name=") + schema_;
+}
+
+ScratchDatabase::~ScratchDatabase()
+{
+    if (!onServer())
+        return;
+    try {
+        onTestServer({QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema_)});
+    } catch (const db::DbError &) {
+        // Left for the next run of this process number to drop.
+    }
+}
+
 Fixture::Fixture()
+    : database_(dir_.path())
 {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.filePath("settings"));
     settings::RemoveAll();
@@ -26,7 +81,7 @@ Fixture::Fixture()
     ResetProgramEnded();
     SetNow(kNow);
     SetUiDriver(&ui);
-    dbPath = dir_.filePath(QStringLiteral("tarnu.mdb"));
+    dbPath = database_.address;
     logPath = dir_.filePath(QStringLiteral("tarnu.log"));
     CreateDatabase(dbPath);
     ConnectString = db::ConnectStringFor(dbPath);

@@ -6,6 +6,25 @@
 #include <QString>
 #include <QTemporaryDir>
 
+// The database of one test: a file in folder, or, when the environment names a server
+// (CORVINA_TEST_SERVER), a schema of its own on that server, addressed by URL and dropped when
+// the test ends. Nothing is made in it: CreateDatabase(address) does that.
+class ScratchDatabase
+{
+public:
+    explicit ScratchDatabase(const QString &folder,
+                             const QString &file = QStringLiteral("tarnu.mdb"));
+    ~ScratchDatabase();
+    ScratchDatabase(const ScratchDatabase &) = delete;
+    ScratchDatabase &operator=(const ScratchDatabase &) = delete;
+
+    QString address;
+    bool onServer() const { return !schema_.isEmpty(); }
+
+private:
+    QString schema_;
+};
+
 // A fresh world for one test: its own settings store, a database made as --create-database
 // makes one, a log file path, scripted boxes and windows, and a fixed clock. When it goes, it
 // fails the running test on any message box, input box or window that the script did not expect.
@@ -18,7 +37,9 @@ public:
     Fixture &operator=(const Fixture &) = delete;
 
     QString dir() const { return dir_.path(); }
+    // The test database's address (see ScratchDatabase).
     QString dbPath;
+    bool onServer() const { return database_.onServer(); }
     QString logPath;
     ScriptedUi ui;
     static const QDateTime kNow;
@@ -38,7 +59,13 @@ public:
 
 private:
     QTemporaryDir dir_;
+    ScratchDatabase database_;
 };
+
+// The server the tests run on, from CORVINA_TEST_SERVER; empty when they run on files.
+QString TestServer();
+// The engine's words for a missing table.
+QString MissingTable(const QString &table);
 
 namespace db {
 class Connection;
@@ -50,6 +77,13 @@ QStringList FirstColumn(db::Connection &connection, const QString &sql,
 // A whole file's bytes (empty when it cannot be read), and a file written with exactly bytes.
 QByteArray ReadFile(const QString &path);
 bool WriteFile(const QString &path, const QByteArray &bytes);
+
+// For tests of what only a database file can do (be deleted, locked, made read-only).
+#define SKIP_ON_SERVER() \
+    do { \
+        if (!TestServer().isEmpty()) \
+            QSKIP("a test of database files"); \
+    } while (false)
 
 // Fails the test when the fixture saw an unscripted message box.
 #define VERIFY_CLEAN(f) QVERIFY2((f).clean(), qPrintable((f).ui.unexpected.join(" | ")))

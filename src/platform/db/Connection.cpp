@@ -1,6 +1,7 @@
 #include "platform/db/Connection.h"
 
 #include "platform/db/ConnectString.h"
+#include "platform/db/Dialect.h"
 #include "platform/db/Prepared.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Statement.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -17,6 +19,7 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #ifdef Q_OS_UNIX
@@ -80,6 +83,55 @@ QString immutableUri(const QFileInfo &file)
     return uri.toString(QUrl::FullyEncoded);
 }
 
+// The server connection under a database of the layer, null for a file's.
+PGconn *serverHandle(const QSqlDatabase &database)
+{
+    if (!OnServer(database))
+        return nullptr;
+    const QVariant handle = database.driver()->handle();
+    return handle.isValid() ? *static_cast<PGconn *const *>(handle.data()) : nullptr;
+}
+
+QString conninfoValue(const char *value)
+{
+    QString text = QString::fromUtf8(value);
+    text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+            .replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+// The server's address as the client library's own keywords, read by that library, so that
+// every form and parameter it knows is accepted. A password comes from the library's own
+// sources (password file, service file, environment) unless the address holds one. The
+// connection speaks UTF-8 and gives up on an unreachable server after ten seconds.
+QString serverOptions(const QString &address)
+{
+    char *error = nullptr;
+    PQconninfoOption *options = PQconninfoParse(address.trimmed().toUtf8().constData(), &error);
+    if (!options) {
+        const QString text = error ? QString::fromUtf8(error).trimmed()
+                                   : QStringLiteral("The server address cannot be read.");
+        PQfreemem(error);
+        throw DbError(text);
+    }
+    QStringList parts;
+    bool timeout = false;
+    for (const PQconninfoOption *option = options; option->keyword; ++option) {
+        if (!option->val || !*option->val)
+            continue;
+        const QString keyword = QString::fromLatin1(option->keyword);
+        if (keyword == QLatin1String("client_encoding"))
+            continue;
+        timeout = timeout || keyword == QLatin1String("connect_timeout");
+        parts << keyword + QLatin1Char('=') + conninfoValue(option->val);
+    }
+    PQconninfoFree(options);
+    parts << QStringLiteral("client_encoding='UTF8'");
+    if (!timeout)
+        parts << QStringLiteral("connect_timeout='10'");
+    return parts.join(QLatin1Char(' '));
+}
+
 } // namespace
 
 sqlite3 *EngineHandle(const QSqlDatabase &database)
@@ -98,6 +150,11 @@ QString Describe(const QSqlError &error)
         text = error.driverText();
     if (text.isEmpty())
         text = error.text();
+    // A server's message: its first line, without the severity before it ("ERROR:  ") and the
+    // lines that point into the statement after it.
+    static const QRegularExpression severity(QStringLiteral("^(ERROR|FATAL|PANIC):\\s+"));
+    if (text.contains(severity))
+        text = text.remove(severity).section(QLatin1Char('\n'), 0, 0).trimmed();
     return text;
 }
 
@@ -130,7 +187,7 @@ QSqlQuery PrepareStatement(const QSqlDatabase &database, const QString &sql, boo
 {
     QSqlQuery query(database);
     query.setForwardOnly(forwardOnly);
-    if (!query.prepare(sql))
+    if (!query.prepare(OnServer(database) ? ServerStatement(sql) : sql))
         StatementFailed(sql, query.lastError());
     return query;
 }
@@ -142,8 +199,17 @@ void ExecuteStatement(QSqlQuery &query, const QVariantList &values)
     // holds none.
     if (query.boundValues().size() > values.size() && !query.prepare(query.lastQuery()))
         StatementFailed(query.lastQuery(), query.lastError());
-    for (qsizetype i = 0; i < values.size(); ++i)
+    const bool server = OnServer(query.driver());
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        // A server's text cannot hold a NUL character: its client library would cut the text
+        // there and store the rest of it unseen.
+        if (server && values[i].typeId() == QMetaType::QString
+            && values[i].toString().contains(QChar(u'\0')))
+            StatementFailed(query.lastQuery(),
+                            QStringLiteral("Text holding a NUL character cannot be stored on the "
+                                           "database server."));
         query.bindValue(static_cast<int>(i), values[i]);
+    }
     if (!query.exec())
         StatementFailed(query.lastQuery(), query.lastError());
 }
@@ -151,6 +217,16 @@ void ExecuteStatement(QSqlQuery &query, const QVariantList &values)
 QSqlQuery RunStatement(const QSqlDatabase &database, const QString &sql, const QVariantList &values,
                        bool forwardOnly)
 {
+    // A server prepares only statements that read or change rows; the others (tables, indexes,
+    // transactions, settings) and every statement without values go to it as they are, which
+    // also spares the two extra round trips of preparing and letting go.
+    if (values.isEmpty() && OnServer(database)) {
+        QSqlQuery query(database);
+        query.setForwardOnly(forwardOnly);
+        if (!query.exec(ServerStatement(sql)))
+            StatementFailed(sql, query.lastError());
+        return query;
+    }
     QSqlQuery query = PrepareStatement(database, sql, forwardOnly);
     ExecuteStatement(query, values);
     return query;
@@ -179,6 +255,10 @@ void Connection::Open(const QString &connectString)
     const QString path = DataSourceOf(connectString.isEmpty() ? ConnectionString : connectString);
     if (path.isEmpty())
         throw DbError(QStringLiteral("The connection string names no database file."));
+    if (IsServerAddress(path)) {
+        openServer(path);
+        return;
+    }
     const QFileInfo file(path);
     // A missing file is never created, and an empty one is no database either: the engine
     // would quietly make it one.
@@ -218,8 +298,44 @@ void Connection::Open(const QString &connectString)
     }
 }
 
+void Connection::openServer(const QString &address)
+{
+    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+    if (!database.isValid()) {
+        database = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name_);
+        throw DbError(QStringLiteral("This program was installed without its database server "
+                                     "driver."));
+    }
+    try {
+        database.setConnectOptions(serverOptions(address));
+    } catch (...) {
+        database = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name_);
+        throw;
+    }
+    if (!database.open()) {
+        const QString text = Describe(database.lastError());
+        database = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name_);
+        throw DbError(text);
+    }
+    open_ = true;
+    try {
+        // The server's notes on what it did (a table dropped with its indexes) are no news.
+        RunStatement(database, QStringLiteral("SET client_min_messages = warning"), {});
+        if (ReadOnly)
+            RunStatement(database, QStringLiteral("SET default_transaction_read_only = on"), {});
+    } catch (...) {
+        database = QSqlDatabase();
+        Close();
+        throw;
+    }
+}
+
 void Connection::Close()
 {
+    serverTransaction_ = false;
     if (!open_)
         return;
     // The engine connection can only go once no statement uses it. Closing it rolls back a
@@ -236,6 +352,11 @@ void Connection::Close()
 
 bool Connection::Writable() const
 {
+    if (OnServer(database())) {
+        QSqlQuery query =
+                RunStatement(database(), QStringLiteral("SHOW transaction_read_only"), {});
+        return query.next() && query.value(0).toString() == QLatin1String("off");
+    }
     return sqlite3_db_readonly(EngineHandle(database()), "main") == 0;
 }
 
@@ -243,7 +364,15 @@ QSqlDatabase Connection::database() const
 {
     if (!open_)
         throw DbError(kObjectClosed);
-    return QSqlDatabase::database(name_, false);
+    QSqlDatabase database = QSqlDatabase::database(name_, false);
+    // A server that went away (restarted, or the network broke) is asked again at the next
+    // statement, so the program goes on once it is back. Only the work under way is lost: a
+    // transaction open at the time was rolled back by the server.
+    if (PGconn *server = serverHandle(database); server && PQstatus(server) == CONNECTION_BAD) {
+        serverTransaction_ = false;
+        PQreset(server);
+    }
+    return database;
 }
 
 void Connection::Execute(const QString &sql, const QVariantList &values, Recordset &into)
@@ -255,7 +384,7 @@ void Connection::Execute(const QString &sql, const QVariantList &values, Records
     QStringList names;
     const QSqlRecord record = query.record();
     for (int i = 0; i < record.count(); ++i)
-        names << record.fieldName(i);
+        names << FieldName(database(), sql, record.fieldName(i));
     std::vector<std::vector<QVariant>> rows;
     while (query.next()) {
         std::vector<QVariant> row;
@@ -280,8 +409,12 @@ void Connection::BeginTrans()
     if (InTransaction())
         throw DbError(kTransactionOpen);
     // IMMEDIATE: a deferred transaction that reads first could not become a writer once another
-    // connection has written, and would fail half-way instead of waiting at the start.
-    RunStatement(database(), QStringLiteral("BEGIN IMMEDIATE"), {});
+    // connection has written, and would fail half-way instead of waiting at the start. A server
+    // locks rows, not the file, so its writers never wait at the start.
+    const QSqlDatabase engine = database();
+    RunStatement(engine,
+                 OnServer(engine) ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"),
+                 {});
 }
 
 void Connection::CommitTrans()
@@ -290,6 +423,7 @@ void Connection::CommitTrans()
         throw DbError(kNoTransaction);
     try {
         RunStatement(database(), QStringLiteral("COMMIT"), {});
+        serverTransaction_ = false;
     } catch (...) {
         try {
             RollbackTrans();
@@ -302,13 +436,26 @@ void Connection::CommitTrans()
 
 void Connection::RollbackTrans()
 {
-    if (InTransaction())
-        RunStatement(database(), QStringLiteral("ROLLBACK"), {});
+    if (!InTransaction())
+        return;
+    serverTransaction_ = false;
+    RunStatement(database(), QStringLiteral("ROLLBACK"), {});
 }
 
 bool Connection::InTransaction() const
 {
-    return open_ && sqlite3_get_autocommit(EngineHandle(database())) == 0;
+    if (!open_)
+        return false;
+    const QSqlDatabase engine = database();
+    // The toolkit's driver may leave a statement's end unread (the connection then reports
+    // itself busy, not in a transaction), so the connection keeps count itself; a server that
+    // dropped the connection took the transaction with it.
+    if (PGconn *server = serverHandle(engine)) {
+        const PGTransactionStatusType status = PQtransactionStatus(server);
+        return PQstatus(server) == CONNECTION_OK
+                && (serverTransaction_ || status == PQTRANS_INTRANS || status == PQTRANS_INERROR);
+    }
+    return sqlite3_get_autocommit(EngineHandle(engine)) == 0;
 }
 
 namespace {
@@ -372,7 +519,7 @@ void syncFolder(const QString &folder)
 
 bool Connection::FileMoved() const
 {
-    if (!open_)
+    if (!open_ || OnServer(database()))
         return false;
     int moved = 0;
     return sqlite3_file_control(EngineHandle(database()), "main", SQLITE_FCNTL_HAS_MOVED, &moved)
@@ -411,6 +558,106 @@ void CreateDatabaseFile(const QString &path, const QString &schemaSql,
         throw;
     }
     syncFolder(target.absolutePath());
+}
+
+namespace {
+
+QStringList tablesOf(const QString &schemaSql)
+{
+    static const QRegularExpression table(QStringLiteral("CREATE\\s+TABLE\\s+(\\w+)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QStringList names;
+    for (auto match = table.globalMatch(schemaSql); match.hasNext();)
+        names << match.next().captured(1);
+    return names;
+}
+
+} // namespace
+
+void CreateServerDatabase(const QString &address, const QString &schemaSql,
+                          const std::function<void(Connection &)> &fill)
+{
+    Connection connection;
+    connection.Open(ConnectStringFor(address));
+    for (const QString &table : tablesOf(schemaSql)) {
+        if (!ColumnsOf(connection, table).isEmpty())
+            throw DbError(QStringLiteral("The database already holds the table '%1': the tables "
+                                         "are made only in an empty database.")
+                                  .arg(table));
+    }
+    connection.BeginTrans();
+    try {
+        for (const QString &statement : ServerSchema(schemaSql).split(QLatin1Char(';'))) {
+            if (!statement.trimmed().isEmpty())
+                connection.Execute(statement);
+        }
+        if (fill)
+            fill(connection);
+        connection.CommitTrans();
+    } catch (...) {
+        connection.RollbackTrans();
+        throw;
+    }
+}
+
+bool HoldsPassword(const QString &address)
+{
+    PQconninfoOption *options = PQconninfoParse(address.trimmed().toUtf8().constData(), nullptr);
+    bool password = false;
+    for (const PQconninfoOption *option = options; option && option->keyword; ++option)
+        password = password
+                || (qstrcmp(option->keyword, "password") == 0 && option->val && *option->val);
+    PQconninfoFree(options);
+    return password;
+}
+
+int StoredSchemaVersion(Connection &connection)
+{
+    const QSqlDatabase database = connection.database();
+    if (!OnServer(database)) {
+        QSqlQuery query = RunStatement(database, QStringLiteral("PRAGMA user_version"), {});
+        return query.next() ? query.value(0).toInt() : 0;
+    }
+    if (ColumnsOf(connection, QLatin1String(kVersionTable)).isEmpty())
+        return 0;
+    QSqlQuery query = RunStatement(
+            database,
+            QStringLiteral("SELECT max(version) FROM %1").arg(QLatin1String(kVersionTable)), {});
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+void StoreSchemaVersion(Connection &connection, int version)
+{
+    const QSqlDatabase database = connection.database();
+    if (!OnServer(database)) {
+        // The engine takes no bound value here; version is a number.
+        RunStatement(database, QStringLiteral("PRAGMA user_version = %1").arg(version), {});
+        return;
+    }
+    const QString table = QLatin1String(kVersionTable);
+    if (ColumnsOf(connection, table).isEmpty())
+        RunStatement(database,
+                     QStringLiteral("CREATE TABLE %1 (version BIGINT NOT NULL)").arg(table), {});
+    RunStatement(database, QStringLiteral("DELETE FROM %1").arg(table), {});
+    RunStatement(database, QStringLiteral("INSERT INTO %1 (version) VALUES (?)").arg(table),
+                 {version});
+}
+
+QStringList ColumnsOf(Connection &connection, const QString &table)
+{
+    const QSqlDatabase database = connection.database();
+    QSqlQuery query = RunStatement(
+            database,
+            OnServer(database)
+                    ? QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = "
+                                     "to_regclass(lower(?)) AND attnum > 0 AND NOT attisdropped "
+                                     "ORDER BY attnum")
+                    : QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"),
+            {table});
+    QStringList columns;
+    while (query.next())
+        columns << query.value(0).toString();
+    return columns;
 }
 
 } // namespace db

@@ -15,7 +15,8 @@ namespace db {
 class Prepared;
 class Recordset;
 
-// A connection to the database file named by a connection string. Opening never creates a
+// A connection to the database file named by a connection string, or to a database server when
+// its data source is a server's address (see Dialect.h). Opening never creates a
 // missing file nor changes one that is not a database; it runs the file in WAL mode and
 // registers the functions the statements use. A file that this user cannot write, or whose
 // folder he cannot write, opens for reading only: the first write fails with the engine's
@@ -65,9 +66,12 @@ public:
 
 private:
     friend class Prepared;
+    void openServer(const QString &address);
 
     QString name_;
     bool open_ = false;
+    // A transaction begun on a server and not yet ended.
+    mutable bool serverTransaction_ = false;
     // Statements prepared on this connection; they are let go when it closes.
     std::vector<Prepared *> prepared_;
 };
@@ -78,5 +82,20 @@ private:
 // existing path. The file is readable and writable by its owner only. Throws DbError.
 void CreateDatabaseFile(const QString &path, const QString &schemaSql,
                         const std::function<void(Connection &)> &fill = {});
+
+// Makes the tables of schemaSql (written for a file, see ServerSchema) and their starting rows in
+// the empty database of a server, in one transaction: a failure leaves the database as it was.
+// Refuses a database that already holds any of the tables. Throws DbError.
+void CreateServerDatabase(const QString &address, const QString &schemaSql,
+                          const std::function<void(Connection &)> &fill = {});
+
+// True when a server's address holds a password (which settings never keep).
+bool HoldsPassword(const QString &address);
+
+// The version of the tables a database holds, as its maker stored it (0 when none was stored).
+int StoredSchemaVersion(Connection &connection);
+void StoreSchemaVersion(Connection &connection, int version);
+// The names of a table's columns, in their order; none when the database has no such table.
+QStringList ColumnsOf(Connection &connection, const QString &table);
 
 } // namespace db

@@ -2,6 +2,8 @@
 
 #include "platform/db/Statement.h"
 
+#include "platform/db/Dialect.h"
+
 #include <QSqlQuery>
 
 namespace db {
@@ -98,7 +100,11 @@ QVariant DataControl::change(const QString &sql, const QVariantList &values)
 {
     ensureOpen();
     try {
-        return RunStatement(connection_.database(), sql, values).lastInsertId();
+        QSqlQuery query = RunStatement(connection_.database(), sql, values);
+        // A server names the new row's key only when asked for it (RETURNING).
+        if (query.isSelect())
+            return query.next() ? query.value(0) : QVariant();
+        return query.lastInsertId();
     } catch (...) {
         Refresh();
         throw;
@@ -114,10 +120,13 @@ void DataControl::AddNew(const QVariantMap &values)
         columns << it.key();
         marks << QStringLiteral("?");
     }
-    const QVariant rowid = change(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                          .arg(table_, columns.join(QStringLiteral(", ")),
-                                               marks.join(QStringLiteral(", "))),
-                                  values.values());
+    QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                             .arg(table_, columns.join(QStringLiteral(", ")),
+                                  marks.join(QStringLiteral(", ")));
+    const QString rowKey = model_->rowKey();
+    if (OnServer(connection_.database()) && !rowKey.isEmpty())
+        insert += QStringLiteral(" RETURNING ") + rowKey;
+    const QVariant rowid = change(insert, values.values());
     Refresh();
     // Counted by the engine: the rows before the new one in the grid's order. A source the grid
     // cannot count that way shows new rows last, as a statement ordered by the key does.

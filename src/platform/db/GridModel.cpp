@@ -1,6 +1,7 @@
 #include "platform/db/GridModel.h"
 
 #include "platform/db/Connection.h"
+#include "platform/db/Dialect.h"
 #include "platform/db/GridQuery.h"
 #include "platform/db/Statement.h"
 
@@ -196,7 +197,7 @@ Page GridModel::Source::read(qint64 index)
                     });
     if (fields.isEmpty())
         for (int i = 0; i < record.count() - hidden; ++i)
-            fields << record.fieldName(i);
+            fields << FieldName(connection.database(), sql, record.fieldName(i));
     if (start.backward) {
         std::reverse(page.rows.begin(), page.rows.end());
         std::swap(page.firstKeys, page.lastKeys);
@@ -312,6 +313,11 @@ qint64 GridModel::rowOf(const QVariant &rowid) const
     if (keys.isEmpty())
         return -1;
     return countOf(source_->connection, source_->query->countBefore(keys));
+}
+
+QString GridModel::rowKey() const
+{
+    return source_ && source_->query->keyed() ? source_->query->rowKey() : QString();
 }
 
 void GridModel::setCaption(const QString &field, const QString &caption)

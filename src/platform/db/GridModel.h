@@ -39,6 +39,8 @@ public:
     // Where the row with this rowid stands in the grid's order, counted by the engine; -1 when
     // the grid does not show it or its source cannot tell. Throws DbError.
     qint64 rowOf(const QVariant &rowid) const;
+    // The column whose values rowOf takes; empty when the source cannot tell.
+    QString rowKey() const;
 
     // The header text of a field, kept across loads.
     void setCaption(const QString &field, const QString &caption);

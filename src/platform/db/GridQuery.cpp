@@ -1,5 +1,6 @@
 #include "platform/db/GridQuery.h"
 
+#include "platform/db/Dialect.h"
 #include "platform/db/Statement.h"
 
 #include <QSqlQuery>
@@ -8,30 +9,11 @@ namespace db {
 
 namespace {
 
-const QString kRowid = QStringLiteral("rowid");
-
-// Columns whose declared type gives them text affinity, the rule the engine itself applies.
-QStringList textColumnsOf(const QSqlDatabase &database, const QString &table)
-{
-    QSqlQuery query = RunStatement(
-            database, QStringLiteral("SELECT name, upper(type) FROM pragma_table_info(?)"),
-            {table});
-    QStringList columns;
-    while (query.next()) {
-        const QString type = query.value(1).toString();
-        if (!type.contains(QLatin1String("INT"))
-            && (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB"))
-                || type.contains(QLatin1String("TEXT"))))
-            columns << query.value(0).toString();
-    }
-    return columns;
-}
-
 // A term as it stands in a comparison: a compound expression in parentheses, so that an
 // operator inside it cannot bind to the comparison.
-QString operand(const QString &expression)
+QString operand(const QString &expression, const QString &rowKey)
 {
-    return expression == kRowid ? expression : QLatin1Char('(') + expression + QLatin1Char(')');
+    return expression == rowKey ? expression : QLatin1Char('(') + expression + QLatin1Char(')');
 }
 
 } // namespace
@@ -45,7 +27,14 @@ GridQuery::GridQuery(const QSqlDatabase &database, const QString &sql, const QVa
         select_ = ParseSimpleSelect(sql_);
     if (!select_)
         return;
-    const QStringList textColumns = textColumnsOf(database, select_->tableName);
+    const TableFacts facts = FactsOf(database, select_->tableName);
+    // A table without a column that numbers its rows is read through the wrapping subquery.
+    if (facts.rowKey.isEmpty()) {
+        select_.reset();
+        return;
+    }
+    rowKey_ = facts.rowKey;
+    const QStringList &textColumns = facts.textColumns;
     for (const OrderTerm &term : select_->order) {
         const bool text =
                 !term.column.isEmpty() && textColumns.contains(term.column, Qt::CaseInsensitive);
@@ -53,7 +42,7 @@ GridQuery::GridQuery(const QSqlDatabase &database, const QString &sql, const QVa
                 {text ? term.expression + QStringLiteral(" COLLATE NOCASE") : term.expression,
                  term.descending});
     }
-    order_.push_back({kRowid, false});
+    order_.push_back({rowKey_, false});
 }
 
 QString GridQuery::orderClause(bool backward) const
@@ -93,7 +82,7 @@ QString GridQuery::afterCondition(const QVariantList &keys, bool backward,
     QString condition;
     QVariantList bound;
     for (qsizetype i = static_cast<qsizetype>(order_.size()) - 1; i >= 0; --i) {
-        const QString t = operand(order_[static_cast<size_t>(i)].expression);
+        const QString t = operand(order_[static_cast<size_t>(i)].expression, rowKey_);
         const bool descending = order_[static_cast<size_t>(i)].descending != backward;
         const QVariant &key = keys.value(i);
         if (condition.isEmpty()) {
@@ -138,16 +127,16 @@ BoundStatement GridQuery::rows(qint64 skip, qint64 limit, bool backward,
         return {QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT ? OFFSET ?")
                         .arg(columns, select_->table, where(conditions), order),
                 values};
-    return {QStringLiteral("SELECT %1 FROM %2 WHERE rowid IN (SELECT rowid FROM %2%3 ORDER BY %4 "
+    return {QStringLiteral("SELECT %1 FROM %2 WHERE %5 IN (SELECT %5 FROM %2%3 ORDER BY %4 "
                            "LIMIT ? OFFSET ?) ORDER BY %4")
-                    .arg(columns, select_->table, where(conditions), order),
+                    .arg(columns, select_->table, where(conditions), order, rowKey_),
             values};
 }
 
 BoundStatement GridQuery::keysOf(const QVariant &rowid) const
 {
     return {QStringLiteral("SELECT %1 FROM %2%3")
-                    .arg(hiddenList(), select_->table, where({QStringLiteral("rowid = ?")})),
+                    .arg(hiddenList(), select_->table, where({rowKey_ + QStringLiteral(" = ?")})),
             values_ + QVariantList{rowid}};
 }
 

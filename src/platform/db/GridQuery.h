@@ -47,6 +47,8 @@ public:
               bool keyed = true);
 
     bool keyed() const { return select_.has_value(); }
+    // The column whose values the keyed statements take as a row's number.
+    const QString &rowKey() const { return rowKey_; }
     // Columns that read statements put after the source's own: the order values and the rowid.
     int hiddenColumns() const { return keyed() ? static_cast<int>(order_.size()) : 0; }
 
@@ -80,6 +82,7 @@ private:
     QVariantList values_;
     std::optional<SimpleSelect> select_;
     std::vector<Term> order_; // the source's order, then the rowid
+    QString rowKey_; // the column that numbers the table's rows: rowid, or the key on a server
 };
 
 } // namespace db

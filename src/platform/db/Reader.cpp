@@ -1,6 +1,7 @@
 #include "platform/db/Reader.h"
 
 #include "platform/db/Connection.h"
+#include "platform/db/Dialect.h"
 #include "platform/db/Statement.h"
 
 #include <QSqlError>
@@ -24,7 +25,7 @@ void Reader::Open(const QString &sql, Connection &connection, const QVariantList
         return;
     const QSqlRecord record = query.record();
     for (int i = 0; i < record.count(); ++i)
-        names_ << record.fieldName(i);
+        names_ << db::FieldName(connection.database(), sql, record.fieldName(i));
     query_ = std::move(query);
     readRow();
 }

@@ -1,129 +1,14 @@
 #include "platform/db/SimpleSelect.h"
 
+#include "platform/db/Tokens.h"
+
 #include <QSet>
 
 namespace db {
 
+using namespace tokens;
+
 namespace {
-
-enum class Kind { Word, Name, Literal, Number, Mark, Symbol };
-
-struct Token
-{
-    Kind kind;
-    qsizetype start;
-    qsizetype end; // one past the last character
-    int depth; // parentheses around the token
-    QString word; // upper-case text of a word
-};
-
-bool isWordStart(QChar c)
-{
-    return c.isLetter() || c == u'_' || c.unicode() > 0x7f;
-}
-
-bool isWordPart(QChar c)
-{
-    return isWordStart(c) || c.isDigit() || c == u'$';
-}
-
-// The end of a quoted part that starts at `at` and closes with `close` (doubled to stand for
-// itself), or -1 when it never closes.
-qsizetype quotedEnd(const QString &sql, qsizetype at, QChar close)
-{
-    for (qsizetype i = at + 1; i < sql.size(); ++i) {
-        if (sql[i] != close)
-            continue;
-        if (close != u']' && i + 1 < sql.size() && sql[i + 1] == close) {
-            ++i;
-            continue;
-        }
-        return i + 1;
-    }
-    return -1;
-}
-
-qsizetype numberEnd(const QString &sql, qsizetype start)
-{
-    const bool hex = sql.mid(start, 2).compare(QLatin1String("0x"), Qt::CaseInsensitive) == 0;
-    qsizetype i = start;
-    while (i < sql.size()) {
-        const QChar c = sql[i];
-        const bool exponentSign = !hex && (c == u'+' || c == u'-') && i > start
-                && (sql[i - 1] == u'e' || sql[i - 1] == u'E');
-        if (!(c.isLetterOrNumber() || c == u'.' || c == u'_' || exponentSign))
-            break;
-        ++i;
-    }
-    return i;
-}
-
-// Splits a statement into tokens; nullopt for what this parser does not read safely: comments,
-// unclosed quotes or parentheses, numbered or named parameters.
-std::optional<QList<Token>> tokenize(const QString &sql)
-{
-    QList<Token> tokens;
-    int depth = 0;
-    qsizetype i = 0;
-    while (i < sql.size()) {
-        const QChar c = sql[i];
-        const QChar next = i + 1 < sql.size() ? sql[i + 1] : QChar();
-        if (c.isSpace()) {
-            ++i;
-            continue;
-        }
-        if ((c == u'-' && next == u'-') || (c == u'/' && next == u'*'))
-            return std::nullopt;
-        Token token{Kind::Symbol, i, i + 1, depth, {}};
-        if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
-            token.kind = c == u'\'' ? Kind::Literal : Kind::Name;
-            token.end = quotedEnd(sql, i, c == u'[' ? QChar(u']') : c);
-            if (token.end < 0)
-                return std::nullopt;
-        } else if (c == u'?') {
-            if (next.isDigit())
-                return std::nullopt;
-            token.kind = Kind::Mark;
-        } else if (c == u':' || c == u'@' || c == u'$') {
-            return std::nullopt;
-        } else if (isWordStart(c)) {
-            token.kind = Kind::Word;
-            while (token.end < sql.size() && isWordPart(sql[token.end]))
-                ++token.end;
-            token.word = sql.mid(i, token.end - i).toUpper();
-        } else if (c.isDigit() || (c == u'.' && next.isDigit())) {
-            token.kind = Kind::Number;
-            token.end = numberEnd(sql, i);
-        } else if (c == u'(') {
-            ++depth;
-        } else if (c == u')') {
-            if (--depth < 0)
-                return std::nullopt;
-            token.depth = depth;
-        }
-        tokens << token;
-        i = token.end;
-    }
-    if (depth != 0)
-        return std::nullopt;
-    return tokens;
-}
-
-bool isWord(const Token &token, const char *word)
-{
-    return token.kind == Kind::Word && token.word == QLatin1String(word);
-}
-
-bool isSymbol(const QString &sql, const Token &token, char symbol)
-{
-    return token.kind == Kind::Symbol && sql[token.start] == QLatin1Char(symbol);
-}
-
-// A part of a statement, from the first token's start to the last one's end.
-QString textOf(const QString &sql, const QList<Token> &tokens, qsizetype first, qsizetype last)
-{
-    return sql.mid(tokens[first].start, tokens[last - 1].end - tokens[first].start);
-}
 
 bool hasMark(const QList<Token> &tokens, qsizetype first, qsizetype last)
 {
@@ -232,7 +117,7 @@ QString WithoutStatementEnd(const QString &sql)
 QString Subquery(const QString &sql)
 {
     // On a line of its own, the closing parenthesis stays outside a comment that ends the text.
-    return QStringLiteral("(%1\n)").arg(WithoutStatementEnd(sql));
+    return QStringLiteral("(%1\n) AS grid_rows").arg(WithoutStatementEnd(sql));
 }
 
 std::optional<SimpleSelect> ParseSimpleSelect(const QString &sql)

@@ -2,7 +2,12 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/DbError.h"
+#include "platform/db/Dialect.h"
 #include "platform/db/Statement.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <sqlite3.h>
 
@@ -51,11 +56,35 @@ int bind(sqlite3_stmt *statement, int position, const QVariant &value)
     }
 }
 
+// A server's rows come through the toolkit's driver as values, made text here.
+qint64 serverRows(Connection &connection, const QString &sql, const QVariantList &values,
+                  const std::function<void(std::span<const QByteArrayView>)> &visit)
+{
+    QSqlQuery query = RunStatement(connection.database(), sql, values);
+    const int count = query.record().count();
+    std::vector<QByteArray> texts(static_cast<size_t>(count));
+    std::vector<QByteArrayView> columns(static_cast<size_t>(count));
+    qint64 rows = 0;
+    while (query.next()) {
+        for (int i = 0; i < count; ++i) {
+            texts[static_cast<size_t>(i)] = query.value(i).toString().toUtf8();
+            columns[static_cast<size_t>(i)] = texts[static_cast<size_t>(i)];
+        }
+        visit(columns);
+        ++rows;
+    }
+    if (query.lastError().isValid())
+        StatementFailed(sql, query.lastError());
+    return rows;
+}
+
 } // namespace
 
 qint64 ForEachTextRow(Connection &connection, const QString &sql, const QVariantList &values,
                       const std::function<void(std::span<const QByteArrayView>)> &visit)
 {
+    if (OnServer(connection.database()))
+        return serverRows(connection, sql, values, visit);
     sqlite3 *engine = EngineHandle(connection.database());
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt *prepared = nullptr;

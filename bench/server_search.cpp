@@ -1,0 +1,112 @@
+// The catalogue search as the user types it, on a database file and on a database server in the
+// same run: each keystroke in the browser until its grid and count are updated, by file name and
+// by description, over the whole catalogue and within a group.
+//
+//   build/bench_server_search [SERVER-URL [rows [catalogue-file]]]
+//
+// Without SERVER-URL, the address in CORVINA_BENCH_SERVER is used; with neither, nothing runs.
+// SERVER-URL names an empty database on the server, which is filled with the same catalogue as
+// the file (rows defaults to 1000000); one filled by an earlier run is reused as it is, and so
+// is an existing catalogue file.
+
+#include "BenchCatalogue.h"
+#include "app/CreateDatabase.h"
+#include "app/modGlobals.h"
+#include "catalogue/frmShow.h"
+#include "platform/db/ConnectString.h"
+#include "platform/db/DataControl.h"
+#include "platform/db/Dialect.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace {
+
+// Makes the catalogue at address unless it is there already.
+void prepare(const QString &address, const Names &names, int rows)
+{
+    try {
+        CreateDatabase(address);
+    } catch (const db::DbError &error) {
+        std::printf("reusing %s (%s)\n", qPrintable(address), qPrintable(error.description()));
+        return;
+    }
+    db::Connection connection;
+    connection.Open(db::ConnectStringFor(address));
+    std::printf("building a catalogue of %d files at %s ...\n", rows, qPrintable(address));
+    std::fflush(stdout);
+    const Time build = timed([&] { fill(connection, names, rows); });
+    if (db::OnServer(connection.database()))
+        connection.Execute(QStringLiteral("ANALYZE"));
+    std::printf("built in %.0f s\n", build.wall / 1000);
+}
+
+void searchOn(const QString &engine, const QString &address, const Names &names)
+{
+    ConnectString = db::ConnectStringFor(address);
+    db::Connection connection;
+    connection.Open(ConnectString);
+    frmShow window;
+    window.resize(1000, 760);
+    window.show();
+    paint(*window.DataGrid1);
+    const struct
+    {
+        const char *label;
+        const char *column;
+        QRadioButton *option;
+    } modes[] = {{"file name", "FileName", window.Option1},
+                 {"description", "FileDesc", window.Option2}};
+    for (const auto &mode : modes) {
+        mode.option->setChecked(true);
+        const QStringList typed = keystrokes(connection, QString::fromLatin1(mode.column));
+        for (const bool inGroup : {false, true}) {
+            window.cboGrpList->setCurrentIndex(
+                    std::max(0,
+                             window.cboGrpList->findText(
+                                     inGroup ? names.groups[17] : QStringLiteral("[All Groups]"))));
+            window.cboGrpList_Click();
+            std::vector<Time> times;
+            for (const QString &text : typed)
+                times.push_back(timed([&] {
+                    window.txtSearch->setText(text);
+                    paint(*window.DataGrid1);
+                }));
+            const Spread spread = spreadOf(times);
+            report(QStringLiteral("%1 keystroke: %2%3")
+                           .arg(engine, mode.label, inGroup ? ", in a group" : ""),
+                   spread, "target < 16 / < 50 ms",
+                   spread.median.wall < 16 && spread.p95.wall < 50);
+            window.txtSearch->clear();
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    const QString server = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                    : qEnvironmentVariable("CORVINA_BENCH_SERVER");
+    if (server.isEmpty()) {
+        std::printf("no server named (argument or CORVINA_BENCH_SERVER): skipped\n");
+        return 0;
+    }
+    const int rows = argc > 2 ? QByteArray(argv[2]).toInt() : 1000000;
+    QTemporaryDir dir;
+    const QString file = argc > 3 ? QString::fromLocal8Bit(argv[3])
+                                  : dir.filePath(QStringLiteral("catalogue.mdb"));
+    const Names names = drawNames();
+    // Both catalogues are drawn from the same names, one after the other.
+    for (const QString &address : {file, server})
+        prepare(address, names, rows);
+    searchOn(QStringLiteral("file"), file, names);
+    searchOn(QStringLiteral("server"), server, names);
+    return 0;
+}

@@ -1,0 +1,421 @@
+#include "platform/db/Dialect.h"
+
+#include "platform/db/Statement.h"
+#include "platform/db/Tokens.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlDriver>
+#include <QSqlQuery>
+
+#include <vector>
+
+namespace db {
+
+using namespace tokens;
+
+namespace {
+
+// Text put before, after or in place of each token of a statement.
+class Rewrite
+{
+public:
+    Rewrite(const QString &sql, const QList<Token> &tokens)
+        : sql_(sql)
+        , tokens_(tokens)
+        , before_(static_cast<size_t>(tokens.size()))
+        , after_(static_cast<size_t>(tokens.size()))
+        , replace_(static_cast<size_t>(tokens.size()))
+    { }
+
+    void before(qsizetype i, const QString &text) { before_[index(i)] += text; }
+    void after(qsizetype i, const QString &text) { after_[index(i)] = text + after_[index(i)]; }
+    void replace(qsizetype i, const QString &text) { replace_[index(i)] = text; }
+
+    QString text() const
+    {
+        QString out;
+        qsizetype copied = 0;
+        for (qsizetype i = 0; i < tokens_.size(); ++i) {
+            const Token &token = tokens_[i];
+            out += sql_.mid(copied, token.start - copied);
+            out += before_[index(i)];
+            out += replace_[index(i)] ? *replace_[index(i)]
+                                      : sql_.mid(token.start, token.end - token.start);
+            out += after_[index(i)];
+            copied = token.end;
+        }
+        return out + sql_.mid(copied);
+    }
+
+private:
+    static size_t index(qsizetype i) { return static_cast<size_t>(i); }
+
+    const QString &sql_;
+    const QList<Token> &tokens_;
+    std::vector<QString> before_;
+    std::vector<QString> after_;
+    std::vector<std::optional<QString>> replace_;
+};
+
+bool isOpen(const QString &sql, const Token &token)
+{
+    return isSymbol(sql, token, '(');
+}
+
+bool isClose(const QString &sql, const Token &token)
+{
+    return isSymbol(sql, token, ')');
+}
+
+bool isNameLike(const Token &token)
+{
+    return token.kind == Kind::Word || token.kind == Kind::Name;
+}
+
+// Words before a parenthesis that do not call a function.
+bool isKeyword(const Token &token)
+{
+    static const QSet<QString> words = {"AND",    "OR",   "NOT",    "WHERE", "ON",     "WHEN",
+                                        "THEN",   "ELSE", "SELECT", "BY",    "HAVING", "IN",
+                                        "EXISTS", "LIKE", "AS",     "FROM",  "VALUES", "CASE"};
+    return token.kind == Kind::Word && words.contains(token.word);
+}
+
+qsizetype matchingClose(const QString &sql, const QList<Token> &tokens, qsizetype open)
+{
+    for (qsizetype i = open + 1; i < tokens.size(); ++i)
+        if (tokens[i].depth == tokens[open].depth && isClose(sql, tokens[i]))
+            return i;
+    return tokens.size() - 1;
+}
+
+qsizetype matchingOpen(const QString &sql, const QList<Token> &tokens, qsizetype close)
+{
+    for (qsizetype i = close - 1; i >= 0; --i)
+        if (tokens[i].depth == tokens[close].depth && isOpen(sql, tokens[i]))
+            return i;
+    return 0;
+}
+
+// The first token of the operand that ends at token last: a (qualified) name, a literal, a
+// mark, a parenthesised expression or a function's call.
+qsizetype operandStart(const QString &sql, const QList<Token> &tokens, qsizetype last)
+{
+    qsizetype first = last;
+    if (isClose(sql, tokens[last])) {
+        first = matchingOpen(sql, tokens, last);
+        if (first > 0 && tokens[first - 1].kind == Kind::Word && !isKeyword(tokens[first - 1]))
+            --first;
+        return first;
+    }
+    while (first >= 2 && isSymbol(sql, tokens[first - 1], '.') && isNameLike(tokens[first - 2]))
+        first -= 2;
+    return first;
+}
+
+// The last token of the operand that starts at token first.
+qsizetype operandEnd(const QString &sql, const QList<Token> &tokens, qsizetype first)
+{
+    if (isOpen(sql, tokens[first]))
+        return matchingClose(sql, tokens, first);
+    if (tokens[first].kind == Kind::Word && first + 1 < tokens.size()
+        && isOpen(sql, tokens[first + 1]))
+        return matchingClose(sql, tokens, first + 1);
+    qsizetype last = first;
+    while (last + 2 < tokens.size() && isSymbol(sql, tokens[last + 1], '.')
+           && isNameLike(tokens[last + 2]))
+        last += 2;
+    return last;
+}
+
+// A quoted name as the server writes it: in double quotes, in the lower case in which it keeps
+// the names written bare.
+QString serverName(const QString &quoted)
+{
+    QString name = quoted.mid(1, quoted.size() - 2);
+    if (quoted.front() != u'[')
+        name.replace(QString(2, quoted.front()), QString(quoted.front()));
+    return QLatin1Char('"') + name.toLower().replace(u'"', QStringLiteral("\"\""))
+            + QLatin1Char('"');
+}
+
+// Words that end an ORDER BY clause at its own depth.
+bool endsOrder(const Token &token)
+{
+    static const QSet<QString> words = {"LIMIT",     "OFFSET", "UNION", "EXCEPT",
+                                        "INTERSECT", "FETCH",  "FOR"};
+    return token.kind == Kind::Word && words.contains(token.word);
+}
+
+// Gives each term of the ORDER BY that starts at token `at` the place of NULL the file's engine
+// gives it: first when ascending, last when descending.
+void placeNulls(const QString &sql, const QList<Token> &tokens, qsizetype at, Rewrite &rewrite)
+{
+    const int depth = tokens[at].depth;
+    qsizetype termStart = at + 2;
+    bool named = false;
+    for (qsizetype i = termStart; i <= tokens.size(); ++i) {
+        const bool ends = i == tokens.size() || tokens[i].depth < depth
+                || (tokens[i].depth == depth
+                    && (endsOrder(tokens[i]) || isSymbol(sql, tokens[i], ';')
+                        || isSymbol(sql, tokens[i], ',')));
+        if (!ends) {
+            named = named || (tokens[i].depth == depth && isWord(tokens[i], "NULLS"));
+            continue;
+        }
+        if (i > termStart && !named)
+            rewrite.after(i - 1,
+                          isWord(tokens[i - 1], "DESC") ? QStringLiteral(" NULLS LAST")
+                                                        : QStringLiteral(" NULLS FIRST"));
+        if (i == tokens.size() || !isSymbol(sql, tokens[i], ','))
+            return;
+        termStart = i + 1;
+        named = false;
+    }
+}
+
+void lowerOperand(const QList<Token> &tokens, qsizetype first, qsizetype last, Rewrite &rewrite)
+{
+    rewrite.before(first, QStringLiteral("lower("));
+    rewrite.after(last,
+                  tokens[first].kind == Kind::Mark && first == last ? QStringLiteral("::text)")
+                                                                    : QStringLiteral(")"));
+}
+
+} // namespace
+
+bool IsServerAddress(const QString &dataSource)
+{
+    const QString text = dataSource.trimmed();
+    return text.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
+            || text.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
+bool OnServer(const QSqlDatabase &database)
+{
+    return OnServer(database.driver());
+}
+
+bool OnServer(const QSqlDriver *driver)
+{
+    return driver && driver->dbmsType() == QSqlDriver::PostgreSQL;
+}
+
+QString ServerStatement(const QString &sql)
+{
+    const auto parsed = tokenize(sql);
+    if (!parsed)
+        return sql;
+    const QList<Token> &tokens = *parsed;
+    Rewrite rewrite(sql, tokens);
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        const Token &token = tokens[i];
+        const bool next = i + 1 < tokens.size();
+        if (token.kind == Kind::Name && !(i > 0 && isWord(tokens[i - 1], "COLLATE"))) {
+            rewrite.replace(i, serverName(sql.mid(token.start, token.end - token.start)));
+        } else if (isWord(token, "CSTR") && next && isOpen(sql, tokens[i + 1])) {
+            rewrite.replace(i, QStringLiteral("CAST"));
+            rewrite.before(matchingClose(sql, tokens, i + 1), QStringLiteral(" AS TEXT"));
+        } else if (isWord(token, "COLLATE") && next && isWord(tokens[i + 1], "NOCASE") && i > 0) {
+            rewrite.before(operandStart(sql, tokens, i - 1), QStringLiteral("lower("));
+            rewrite.replace(i, QStringLiteral(")"));
+            rewrite.replace(i + 1, QString());
+        } else if (isWord(token, "LIKE") && next && i > 0) {
+            const qsizetype left = isWord(tokens[i - 1], "NOT") ? i - 2 : i - 1;
+            if (left < 0)
+                continue;
+            lowerOperand(tokens, operandStart(sql, tokens, left), left, rewrite);
+            lowerOperand(tokens, i + 1, operandEnd(sql, tokens, i + 1), rewrite);
+        } else if (isWord(token, "IS") && next) {
+            // "x IS y" with a value: equal, or both NULL.
+            const bool negated = isWord(tokens[i + 1], "NOT");
+            const qsizetype value = negated ? i + 2 : i + 1;
+            if (value < tokens.size() && !isWord(tokens[value], "NULL")
+                && !isWord(tokens[value], "TRUE") && !isWord(tokens[value], "FALSE")
+                && !isWord(tokens[value], "DISTINCT")) {
+                rewrite.replace(i,
+                                negated ? QStringLiteral("IS DISTINCT FROM")
+                                        : QStringLiteral("IS NOT DISTINCT FROM"));
+                if (negated)
+                    rewrite.replace(i + 1, QString());
+            }
+        } else if (isWord(token, "ORDER") && next && isWord(tokens[i + 1], "BY")) {
+            placeNulls(sql, tokens, i, rewrite);
+        }
+    }
+    return rewrite.text();
+}
+
+namespace {
+
+// A table's definition on the server. Its integer key numbers the rows, which the grid reads
+// in order of that key with NULL first (as it does any column): the key gets an index in that
+// order too, as the primary key's own index cannot be made in it.
+QStringList serverTable(QString statement)
+{
+    static const QRegularExpression keyColumn(
+            QStringLiteral(
+                    "CREATE\\s+TABLE\\s+(\\w+)\\s*\\(\\s*(\\w+)\\s+INTEGER\\s+PRIMARY\\s+KEY"),
+            QRegularExpression::CaseInsensitiveOption);
+    QStringList statements;
+    const auto named = keyColumn.match(statement);
+    static const QRegularExpression key(
+            QStringLiteral("\\bINTEGER\\s+PRIMARY\\s+KEY(\\s+AUTOINCREMENT)?\\b"),
+            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression text(QStringLiteral("\\bTEXT\\b"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression integer(QStringLiteral("\\bINTEGER\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    statement.replace(key, QStringLiteral("BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
+    statement.replace(text, QStringLiteral("TEXT COLLATE \"C\""));
+    statement.replace(integer, QStringLiteral("BIGINT"));
+    statements << ServerStatement(statement);
+    if (named.hasMatch())
+        statements << QStringLiteral("CREATE UNIQUE INDEX %1_rows ON %1 (%2 NULLS FIRST)")
+                              .arg(named.captured(1), named.captured(2));
+    return statements;
+}
+
+// An index's columns keep NULL first, as the statements' ORDER BY terms ask.
+QString serverIndex(const QString &statement)
+{
+    const auto parsed = tokenize(statement);
+    if (!parsed)
+        return statement;
+    const QList<Token> &tokens = *parsed;
+    Rewrite rewrite(statement, tokens);
+    qsizetype open = 0;
+    while (open < tokens.size() && !isOpen(statement, tokens[open]))
+        ++open;
+    if (open == tokens.size())
+        return ServerStatement(statement);
+    const qsizetype close = matchingClose(statement, tokens, open);
+    for (qsizetype i = open + 1; i <= close; ++i)
+        if (tokens[i].depth == tokens[open].depth + 1 && isSymbol(statement, tokens[i], ','))
+            rewrite.before(i, QStringLiteral(" NULLS FIRST"));
+    rewrite.before(close, QStringLiteral(" NULLS FIRST"));
+    return ServerStatement(rewrite.text());
+}
+
+QString withoutComments(const QString &script)
+{
+    QStringList lines;
+    for (const QString &line : script.split(QLatin1Char('\n'))) {
+        const qsizetype comment = line.indexOf(QLatin1String("--"));
+        lines << (comment < 0 ? line : line.left(comment));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+QString ServerSchema(const QString &script)
+{
+    static const QRegularExpression version(
+            QStringLiteral("^PRAGMA\\s+user_version\\s*=\\s*(\\d+)$"),
+            QRegularExpression::CaseInsensitiveOption);
+    QStringList out;
+    for (const QString &part : withoutComments(script).split(QLatin1Char(';'))) {
+        const QString statement = part.trimmed();
+        const QString start = statement.section(QLatin1Char(' '), 0, 1).toUpper();
+        if (statement.isEmpty())
+            continue;
+        if (const auto match = version.match(statement); match.hasMatch()) {
+            out << QStringLiteral("CREATE TABLE %1 (version BIGINT NOT NULL)")
+                            .arg(QLatin1String(kVersionTable))
+                << QStringLiteral("INSERT INTO %1 (version) VALUES (%2)")
+                            .arg(QLatin1String(kVersionTable), match.captured(1));
+        } else if (start == QLatin1String("CREATE TABLE")) {
+            out << serverTable(statement);
+        } else if (start == QLatin1String("CREATE INDEX")
+                   || start == QLatin1String("CREATE UNIQUE")) {
+            out << serverIndex(statement);
+        } else {
+            out << ServerStatement(statement);
+        }
+    }
+    return out.join(QStringLiteral(";\n")) + QLatin1Char(';');
+}
+
+namespace {
+
+QHash<QString, QString> &declaredNames()
+{
+    static QHash<QString, QString> names;
+    return names;
+}
+
+} // namespace
+
+void LearnNames(const QString &script)
+{
+    static const QRegularExpression table(
+            QStringLiteral("CREATE\\s+TABLE\\s+(\\w+)\\s*\\(([^;]*)\\)"),
+            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression column(QStringLiteral("(?:^|,)\\s*\\[?(\\w+)\\]?\\s"));
+    const QString text = withoutComments(script);
+    for (auto tables = table.globalMatch(text); tables.hasNext();) {
+        const auto match = tables.next();
+        declaredNames().insert(match.captured(1).toLower(), match.captured(1));
+        for (auto columns = column.globalMatch(match.captured(2)); columns.hasNext();) {
+            const QString name = columns.next().captured(1);
+            declaredNames().insert(name.toLower(), name);
+        }
+    }
+}
+
+QString FieldName(const QSqlDatabase &database, const QString &sql, const QString &name)
+{
+    if (!OnServer(database))
+        return name;
+    const qsizetype at = sql.indexOf(name, 0, Qt::CaseInsensitive);
+    const auto isPart = [&](qsizetype i) {
+        return i >= 0 && i < sql.size() && (sql[i].isLetterOrNumber() || sql[i] == u'_');
+    };
+    for (qsizetype i = at; i >= 0; i = sql.indexOf(name, i + 1, Qt::CaseInsensitive)) {
+        if (!isPart(i - 1) && !isPart(i + name.size()))
+            return sql.mid(i, name.size());
+    }
+    return declaredNames().value(name, name);
+}
+
+TableFacts FactsOf(const QSqlDatabase &database, const QString &table)
+{
+    TableFacts facts;
+    if (!OnServer(database)) {
+        // Columns whose declared type gives them text affinity, the rule the engine applies.
+        QSqlQuery query = RunStatement(
+                database, QStringLiteral("SELECT name, upper(type) FROM pragma_table_info(?)"),
+                {table});
+        while (query.next()) {
+            const QString type = query.value(1).toString();
+            if (!type.contains(QLatin1String("INT"))
+                && (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB"))
+                    || type.contains(QLatin1String("TEXT"))))
+                facts.textColumns << query.value(0).toString();
+        }
+        facts.rowKey = QStringLiteral("rowid");
+        return facts;
+    }
+    QSqlQuery query = RunStatement(
+            database,
+            QStringLiteral("SELECT a.attname, a.atttypid IN ('text'::regtype, 'varchar'::regtype, "
+                           "'bpchar'::regtype), EXISTS (SELECT 1 FROM pg_index i WHERE "
+                           "i.indrelid = a.attrelid AND i.indisprimary AND i.indnatts = 1 AND "
+                           "i.indkey[0] = a.attnum AND a.atttypid IN ('int8'::regtype, "
+                           "'int4'::regtype)) FROM pg_attribute a WHERE a.attrelid = "
+                           "to_regclass(lower(?)) AND a.attnum > 0 AND NOT a.attisdropped "
+                           "ORDER BY a.attnum"),
+            {table});
+    while (query.next()) {
+        if (query.value(1).toBool())
+            facts.textColumns << query.value(0).toString();
+        if (query.value(2).toBool())
+            facts.rowKey = query.value(0).toString();
+    }
+    return facts;
+}
+
+} // namespace db
