@@ -34,12 +34,10 @@ run: build
 	if [ ! -f "$$db" ]; then $(BUILD)/corvina --create-database "$$db"; fi
 	$(BUILD)/corvina
 
-# The whole suite twice: on database files, then on a private database server (tests/server.sh).
 test: build
 	cd $(BUILD) && ctest --output-on-failure
-	tests/server.sh $(BUILD)
 
-# The suite on a database server only.
+# The whole suite again on a private database server (tests/server.sh).
 test-server: build
 	tests/server.sh $(BUILD)
 
