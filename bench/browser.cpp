@@ -7,7 +7,7 @@
 // rows defaults to 1000000. A catalogue file that exists is reused as it is (bench_grid makes
 // the same catalogue); one that does not is built there and kept.
 
-#include "BenchCatalogue.h"
+#include "BrowserSearch.h"
 #include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
 #include "catalogue/frmShow.h"
@@ -21,53 +21,6 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
-namespace {
-
-// The window answers a step when its grid has painted the rows on screen.
-Time step(frmShow &window, const std::function<void()> &action)
-{
-    return timed([&] {
-        action();
-        paint(*window.DataGrid1);
-    });
-}
-
-void choose(QComboBox *list, const QString &text, const std::function<void()> &click)
-{
-    list->setCurrentIndex(std::max(0, list->findText(text)));
-    click();
-}
-
-void searchEveryMode(frmShow &window, db::Connection &connection, const Names &names)
-{
-    const struct
-    {
-        const char *label;
-        const char *column;
-        QRadioButton *option;
-    } modes[] = {{"file name", "FileName", window.Option1},
-                 {"description", "FileDesc", window.Option2},
-                 {"web site name", "Websitename", window.Option3}};
-    for (const auto &mode : modes) {
-        mode.option->setChecked(true);
-        const QStringList typed = keystrokes(connection, QString::fromLatin1(mode.column));
-        for (const bool inGroup : {false, true}) {
-            choose(window.cboGrpList, inGroup ? names.groups[17] : QStringLiteral("[All Groups]"),
-                   [&] { window.cboGrpList_Click(); });
-            std::vector<Time> times;
-            for (const QString &text : typed)
-                times.push_back(step(window, [&] { window.txtSearch->setText(text); }));
-            const Spread spread = spreadOf(times);
-            report(QStringLiteral("keystroke: %1%2").arg(mode.label, inGroup ? ", in a group" : ""),
-                   spread, "target < 16 / < 50 ms",
-                   spread.median.wall < 16 && spread.p95.wall < 50);
-            window.txtSearch->clear();
-        }
-    }
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {

@@ -1,6 +1,6 @@
 // The catalogue search as the user types it, on a database file and on a database server in the
-// same run: each keystroke in the browser until its grid and count are updated, by file name and
-// by description, over the whole catalogue and within a group.
+// same run: each keystroke in the browser until its grid and count are updated, in each search
+// mode, over the whole catalogue and within a group.
 //
 //   build/bench_server_search [SERVER-URL [rows [catalogue-file]]]
 //
@@ -9,7 +9,7 @@
 // the file (rows defaults to 1000000); one filled by an earlier run is reused as it is, and so
 // is an existing catalogue file.
 
-#include "BenchCatalogue.h"
+#include "BrowserSearch.h"
 #include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
 #include "catalogue/frmShow.h"
@@ -54,36 +54,7 @@ void searchOn(const QString &engine, const QString &address, const Names &names)
     window.resize(1000, 760);
     window.show();
     paint(*window.DataGrid1);
-    const struct
-    {
-        const char *label;
-        const char *column;
-        QRadioButton *option;
-    } modes[] = {{"file name", "FileName", window.Option1},
-                 {"description", "FileDesc", window.Option2}};
-    for (const auto &mode : modes) {
-        mode.option->setChecked(true);
-        const QStringList typed = keystrokes(connection, QString::fromLatin1(mode.column));
-        for (const bool inGroup : {false, true}) {
-            window.cboGrpList->setCurrentIndex(
-                    std::max(0,
-                             window.cboGrpList->findText(
-                                     inGroup ? names.groups[17] : QStringLiteral("[All Groups]"))));
-            window.cboGrpList_Click();
-            std::vector<Time> times;
-            for (const QString &text : typed)
-                times.push_back(timed([&] {
-                    window.txtSearch->setText(text);
-                    paint(*window.DataGrid1);
-                }));
-            const Spread spread = spreadOf(times);
-            report(QStringLiteral("%1 keystroke: %2%3")
-                           .arg(engine, mode.label, inGroup ? ", in a group" : ""),
-                   spread, "target < 16 / < 50 ms",
-                   spread.median.wall < 16 && spread.p95.wall < 50);
-            window.txtSearch->clear();
-        }
-    }
+    searchEveryMode(window, connection, names, engine);
 }
 
 } // namespace

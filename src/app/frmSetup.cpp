@@ -65,6 +65,20 @@ void pairOfFields(QGroupBox *box, const QString &label1, QLineEdit *field1, cons
     grid->setColumnStretch(3, 1);
 }
 
+// Asks whether to make the program's tables at path and makes them; true when they were made.
+bool offerToCreate(const QString &path, const QString &question)
+{
+    if (MsgBox(question, vbYesNo + vbCritical, QStringLiteral("Create Database")) != vbYes)
+        return false;
+    try {
+        CreateDatabase(path);
+    } catch (const db::DbError &error) {
+        ErrorBox(error.description());
+        return false;
+    }
+    return true;
+}
+
 // A server's address is stored only without a password (the server's client library finds it in
 // its own password file, service file or environment), and only once the server answers; a
 // database there without the program's tables is offered them.
@@ -86,20 +100,11 @@ bool serverReady(const QString &address)
         ErrorBox(error.description());
         return false;
     }
-    if (!empty)
-        return true;
-    const QString question = QStringLiteral("The database %1 holds no tables of this program. Do "
+    return !empty
+            || offerToCreate(address,
+                             QStringLiteral("The database %1 holds no tables of this program. Do "
                                             "you want to create them there?")
-                                     .arg(address);
-    if (MsgBox(question, vbYesNo + vbCritical, QStringLiteral("Create Database")) != vbYes)
-        return false;
-    try {
-        CreateDatabase(address);
-    } catch (const db::DbError &error) {
-        ErrorBox(error.description());
-        return false;
-    }
-    return true;
+                                     .arg(address));
 }
 
 // On a first start the database named usually does not exist yet; rather than let the program
@@ -112,18 +117,10 @@ bool databaseReady(const QString &path)
         return serverReady(path);
     if (path.isEmpty() || QFileInfo::exists(path))
         return true;
-    const QString question = QStringLiteral("The database file %1 does not exist. Do you want to "
-                                            "create a new database there?")
-                                     .arg(QDir::toNativeSeparators(path));
-    if (MsgBox(question, vbYesNo + vbCritical, QStringLiteral("Create Database")) != vbYes)
-        return false;
-    try {
-        CreateDatabase(path);
-    } catch (const db::DbError &error) {
-        ErrorBox(error.description());
-        return false;
-    }
-    return true;
+    return offerToCreate(path,
+                         QStringLiteral("The database file %1 does not exist. Do you want "
+                                        "to create a new database there?")
+                                 .arg(QDir::toNativeSeparators(path)));
 }
 
 } // namespace

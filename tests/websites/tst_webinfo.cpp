@@ -64,7 +64,8 @@ QStringList row(Fixture &f, const QString &webid)
 {
     QStringList values;
     for (const QString &column : kColumns)
-        values << f.column(QString("select coalesce(CStr(%1), '<null>') from webname where webid = ?")
+        values << f.column(QString("select coalesce(CStr(%1), '<null>') from webname where webid = "
+                                   "?")
                                    .arg(column),
                            {webid})
                           .value(0);

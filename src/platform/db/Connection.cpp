@@ -92,9 +92,8 @@ PGconn *serverHandle(const QSqlDatabase &database)
     return handle.isValid() ? *static_cast<PGconn *const *>(handle.data()) : nullptr;
 }
 
-QString conninfoValue(const char *value)
+QString conninfoValue(QString text)
 {
-    QString text = QString::fromUtf8(value);
     text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
             .replace(QLatin1Char('\''), QStringLiteral("\\'"));
     return QLatin1Char('\'') + text + QLatin1Char('\'');
@@ -106,6 +105,24 @@ QString conninfoValue(const char *value)
 // connection speaks UTF-8 and gives up on an unreachable server after ten seconds.
 QString serverOptions(const QString &address)
 {
+    QStringList parts;
+    bool timeout = false;
+    for (const auto &[keyword, value] : ServerParameters(address)) {
+        if (keyword == QLatin1String("client_encoding"))
+            continue;
+        timeout = timeout || keyword == QLatin1String("connect_timeout");
+        parts << keyword + QLatin1Char('=') + conninfoValue(value);
+    }
+    parts << QStringLiteral("client_encoding='UTF8'");
+    if (!timeout)
+        parts << QStringLiteral("connect_timeout='10'");
+    return parts.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+QList<std::pair<QString, QString>> ServerParameters(const QString &address)
+{
     char *error = nullptr;
     PQconninfoOption *options = PQconninfoParse(address.trimmed().toUtf8().constData(), &error);
     if (!options) {
@@ -114,25 +131,15 @@ QString serverOptions(const QString &address)
         PQfreemem(error);
         throw DbError(text);
     }
-    QStringList parts;
-    bool timeout = false;
+    QList<std::pair<QString, QString>> parameters;
     for (const PQconninfoOption *option = options; option->keyword; ++option) {
-        if (!option->val || !*option->val)
-            continue;
-        const QString keyword = QString::fromLatin1(option->keyword);
-        if (keyword == QLatin1String("client_encoding"))
-            continue;
-        timeout = timeout || keyword == QLatin1String("connect_timeout");
-        parts << keyword + QLatin1Char('=') + conninfoValue(option->val);
+        if (option->val && *option->val)
+            parameters.append(
+                    {QString::fromLatin1(option->keyword), QString::fromUtf8(option->val)});
     }
     PQconninfoFree(options);
-    parts << QStringLiteral("client_encoding='UTF8'");
-    if (!timeout)
-        parts << QStringLiteral("connect_timeout='10'");
-    return parts.join(QLatin1Char(' '));
+    return parameters;
 }
-
-} // namespace
 
 sqlite3 *EngineHandle(const QSqlDatabase &database)
 {
@@ -277,13 +284,7 @@ void Connection::Open(const QString &connectString)
         }
     }
     database.setConnectOptions(options);
-    if (!database.open()) {
-        const QString text = Describe(database.lastError());
-        database = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name_);
-        throw DbError(text);
-    }
-    open_ = true;
+    openEngine(database);
     try {
         registerFunctions(database);
         // A file that is not a database fails here, on its first read, and is left as it is.
@@ -298,29 +299,31 @@ void Connection::Open(const QString &connectString)
     }
 }
 
+void Connection::forgetEngine(QSqlDatabase &database, const QString &why)
+{
+    database = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name_);
+    throw DbError(why);
+}
+
+void Connection::openEngine(QSqlDatabase &database)
+{
+    if (!database.open())
+        forgetEngine(database, Describe(database.lastError()));
+    open_ = true;
+}
+
 void Connection::openServer(const QString &address)
 {
+    // Read before the engine connection is made, so that a wrong address leaves nothing behind.
+    const QString options = serverOptions(address);
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
-    if (!database.isValid()) {
-        database = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name_);
-        throw DbError(QStringLiteral("This program was installed without its database server "
-                                     "driver."));
-    }
-    try {
-        database.setConnectOptions(serverOptions(address));
-    } catch (...) {
-        database = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name_);
-        throw;
-    }
-    if (!database.open()) {
-        const QString text = Describe(database.lastError());
-        database = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name_);
-        throw DbError(text);
-    }
-    open_ = true;
+    if (!database.isValid())
+        forgetEngine(database,
+                     QStringLiteral("This program was installed without its database "
+                                    "server driver."));
+    database.setConnectOptions(options);
+    openEngine(database);
     try {
         // The server's notes on what it did (a table dropped with its indexes) are no news.
         RunStatement(database, QStringLiteral("SET client_min_messages = warning"), {});
@@ -602,13 +605,14 @@ void CreateServerDatabase(const QString &address, const QString &schemaSql,
 
 bool HoldsPassword(const QString &address)
 {
-    PQconninfoOption *options = PQconninfoParse(address.trimmed().toUtf8().constData(), nullptr);
-    bool password = false;
-    for (const PQconninfoOption *option = options; option && option->keyword; ++option)
-        password = password
-                || (qstrcmp(option->keyword, "password") == 0 && option->val && *option->val);
-    PQconninfoFree(options);
-    return password;
+    try {
+        for (const auto &parameter : ServerParameters(address))
+            if (parameter.first == QLatin1String("password"))
+                return true;
+    } catch (const DbError &) {
+        // An address that cannot be read holds no password; opening it says what is wrong.
+    }
+    return false;
 }
 
 int StoredSchemaVersion(Connection &connection)

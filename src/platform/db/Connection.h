@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 class QSqlDatabase;
@@ -67,6 +68,9 @@ public:
 private:
     friend class Prepared;
     void openServer(const QString &address);
+    // Opens the engine connection, or lets it go and throws DbError with the engine's words.
+    void openEngine(QSqlDatabase &database);
+    [[noreturn]] void forgetEngine(QSqlDatabase &database, const QString &why);
 
     QString name_;
     bool open_ = false;
@@ -89,6 +93,9 @@ void CreateDatabaseFile(const QString &path, const QString &schemaSql,
 void CreateServerDatabase(const QString &address, const QString &schemaSql,
                           const std::function<void(Connection &)> &fill = {});
 
+// A server's address read into the client library's keywords and values (those it gives).
+// Throws DbError when the address cannot be read.
+QList<std::pair<QString, QString>> ServerParameters(const QString &address);
 // True when a server's address holds a password (which settings never keep).
 bool HoldsPassword(const QString &address);
 
