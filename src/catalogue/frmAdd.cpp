@@ -1153,7 +1153,8 @@ void frmAdd::HandleSaveClick()
             "fileindex, webaddress, websitename, author, email, drive, label, directory, FSize, "
             "Checksum)"
             "select filename, filedesc, filepath, filegroup, filedate, fileindex, webaddress, "
-            "websitename, author, email, drive, label, directory, FSize, Checksum from tempfile"));
+            "websitename, author, email, drive, label, directory, FSize, Checksum from tempfile "
+            "order by inum"));
 }
 
 void frmAdd::UpdateMasterTable()

@@ -1,4 +1,5 @@
 #include "catalogue/frmShow.h"
+#include "platform/db/DbError.h"
 
 #include "app/CUtils.h"
 #include "app/Version.h"
@@ -662,16 +663,19 @@ void frmShow::cmdUpdate_Click()
     try {
         const qint64 row = shownRow();
         ReopenConnection();
-        RunCommand(QStringLiteral("UPDATE fileprofile SET FileDate = ?, FileName = ?, FileDesc = "
-                                  "?, FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
-                                  "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
-                           + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
-                   {Trim(Label5->text()), Trim(txtFileName->text()), Trim(txtFileDesc->text()),
-                    Trim(cboGrpName->currentText()), Trim(cboWebName->currentText()),
-                    Trim(cboWebAddr->currentText()), Trim(txtAuthor->text()),
-                    Trim(txtEmail->text()), Trim(txtDrive->text()), Trim(txtLabel->text()),
-                    Trim(txtFilePath->text()), Trim(txtDir->text()), Trim(txtFilePath->text()),
-                    row});
+        const qint64 changed = RunCommand(
+                QStringLiteral("UPDATE fileprofile SET FileDate = ?, FileName = ?, FileDesc = "
+                               "?, FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
+                               "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
+                        + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
+                {Trim(Label5->text()), Trim(txtFileName->text()), Trim(txtFileDesc->text()),
+                 Trim(cboGrpName->currentText()), Trim(cboWebName->currentText()),
+                 Trim(cboWebAddr->currentText()), Trim(txtAuthor->text()), Trim(txtEmail->text()),
+                 Trim(txtDrive->text()), Trim(txtLabel->text()), Trim(txtFilePath->text()),
+                 Trim(txtDir->text()), Trim(txtFilePath->text()), row});
+        // Removed at another desk since it was shown: the change reached no row.
+        if (changed == 0)
+            throw db::DbError(QStringLiteral("The file is no longer in the catalogue."));
     } catch (const std::exception &) {
         MsgBox(QStringLiteral("Error - Cannot Update Master Database!"), vbCritical,
                QStringLiteral("Error!"));

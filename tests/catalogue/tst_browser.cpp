@@ -3,6 +3,7 @@
 #include "TestRegistry.h"
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
+#include "app/session.h"
 #include "catalogue/frmShow.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
@@ -21,6 +22,8 @@
 #include <QRadioButton>
 #include <QSqlQuery>
 #include <QTest>
+#include <QUrl>
+#include <QUrlQuery>
 
 namespace {
 
@@ -437,8 +440,68 @@ void TestBrowser::twoDesksShareOneCatalogue()
     save("Desk B");
     QCOMPARE(FirstColumn(other, authorSql), QStringList{"Desk B"});
     VERIFY_CLEAN(f);
+
+    // A row removed at the other desk since it was shown: the save says so and brings nothing
+    // back; the rest of the catalogue is as it was.
+    const QStringList everyAuthor =
+            FirstColumn(other,
+                        "select FileName || '=' || coalesce(Author, '') from fileprofile "
+                        "where FileName <> 'main.c' order by Inum");
+    showRow(window, "main.c");
+    other.Execute("delete from fileprofile where FileName = 'main.c'");
+    window.cmdUnLock->click();
+    window.txtAuthor->setText("Too late");
+    f.ui.answer(vbYes);
+    f.ui.answer(vbOK);
+    window.cmdUpdate->click();
+    QCOMPARE(f.ui.texts().last(), QStringLiteral("Error - Cannot Update Master Database!"));
+    QCOMPARE(FirstColumn(other, authorSql), QStringList());
+    QCOMPARE(FirstColumn(other,
+                         "select FileName || '=' || coalesce(Author, '') from fileprofile "
+                         "order by Inum"),
+             everyAuthor);
+    other.Execute("insert into fileprofile (FileName, FileGroup, FilePath, Directory, Author) "
+                  "values ('main.c', 'C', '/src/main.c', '/src/', 'Desk B')");
+    f.ui.answer(vbYes);
+    window.HandleRefreshClick();
     if (!f.onServer())
         return;
+
+    // A desk whose account may only read: its save is refused by the server, shown, and loses
+    // nothing; once it may write, the same save goes through.
+    const QString desk = QUrlQuery(QUrl(f.dbPath)).queryItemValue("application_name") + "_desk";
+    const auto dropDesk = qScopeGuard([&] {
+        other.Execute(QString("DROP OWNED BY %1").arg(desk));
+        other.Execute(QString("DROP ROLE %1").arg(desk));
+    });
+    for (const char *sql : {"CREATE ROLE %1 LOGIN", "GRANT USAGE ON SCHEMA %2 TO %1",
+                            "GRANT SELECT ON ALL TABLES IN SCHEMA %2 TO %1"})
+        other.Execute(QString(sql).arg(desk, desk.chopped(5)));
+    const QString ownConnection = ConnectString;
+    const auto restore = qScopeGuard([&] { ConnectString = ownConnection; });
+    ConnectString = db::ConnectStringFor(f.dbPath + "&user=" + desk);
+    {
+        frmShow reader;
+        reader.Form_Load();
+        QCOMPARE(reader.AdoFile->RecordCount(), before + 1);
+        showRow(reader, "main.c");
+        reader.cmdUnLock->click();
+        reader.txtAuthor->setText("Reader");
+        f.ui.answer(vbYes);
+        f.ui.answer(vbOK);
+        reader.cmdUpdate->click();
+        QCOMPARE(f.ui.texts().last(), QStringLiteral("Error - Cannot Update Master Database!"));
+        QCOMPARE(FirstColumn(other, authorSql), QStringList{"Desk B"});
+        other.Execute(QString("GRANT UPDATE ON fileprofile TO %1").arg(desk));
+        showRow(reader, "main.c");
+        reader.cmdUnLock->click();
+        reader.txtAuthor->setText("Reader");
+        f.ui.answer(vbYes);
+        reader.cmdUpdate->click();
+        QCOMPARE(FirstColumn(other, authorSql), QStringList{"Reader"});
+    }
+    ConnectString = ownConnection;
+    ReopenConnection();
 
     // The server drops the desk's connections, as when it restarts: the desk goes on.
     QVERIFY(!FirstColumn(other,

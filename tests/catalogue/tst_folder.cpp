@@ -272,30 +272,25 @@ void TestAddFolder::knownPathsLeftOut()
 void TestAddFolder::nothingStaged_data()
 {
     QTest::addColumn<QString>("group");
-    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QStringList>("failure");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("progress");
-    QTest::newRow("no group") << ""
-                              << ""
-                              << "Please Select a Group Name!" << 0;
+    QTest::newRow("no group") << "" << QStringList() << "Please Select a Group Name!" << 0;
     // One transaction: a failure deep in the tree takes back what was staged before it.
-    QTest::newRow("staging fails part-way")
-            << "Python"
-            << "create trigger refuse before insert on tempfile when new.FileName = 'd.txt' "
-               "begin select raise(abort, 'disk full'); end"
-            << "Error: disk full" << 1;
+    const QStringList failure =
+            RefusingTrigger("insert", "tempfile", "disk full", "new.FileName = 'd.txt'");
+    QTest::newRow("staging fails part-way") << "Python" << failure << "Error: disk full" << 1;
 }
 
 void TestAddFolder::nothingStaged()
 {
     QFETCH(QString, group);
-    QFETCH(QString, failure);
+    QFETCH(QStringList, failure);
     QFETCH(QString, message);
     QFETCH(int, progress);
     Fixture f;
     f.setUp();
-    if (!failure.isEmpty())
-        f.exec(failure);
+    f.exec(failure);
     auto window = open("*.txt", true);
     window->cboGrpName->setEditText(group);
     f.ui.answer(vbOK);

@@ -589,25 +589,25 @@ void TestImport::masterUpdate_data()
 {
     QTest::addColumn<int>("staged");
     QTest::addColumn<int>("answer");
-    QTest::addColumn<QString>("failure"); // a trigger that makes one step fail
+    QTest::addColumn<QStringList>("failure"); // a trigger that makes one step fail
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<int>("master");
     QTest::addColumn<int>("left");
     const QString question = "Continue to Update Master Table?";
     const QString failed = "ERROR - Master Table Update UnSuccessfull!";
-    QTest::newRow("three into ten") << 3 << int(vbYes) << "" << QStringList{question} << 13 << 0;
-    QTest::newRow("answered No") << 3 << int(vbNo) << "" << QStringList{question} << 10 << 3;
-    QTest::newRow("nothing staged") << 0 << int(vbOK) << "" << QStringList{kNoRecords} << 10 << 0;
+    QTest::newRow("three into ten")
+            << 3 << int(vbYes) << QStringList() << QStringList{question} << 13 << 0;
+    QTest::newRow("answered No") << 3 << int(vbNo) << QStringList() << QStringList{question} << 10
+                                 << 3;
+    QTest::newRow("nothing staged")
+            << 0 << int(vbOK) << QStringList() << QStringList{kNoRecords} << 10 << 0;
     QTest::newRow("copy fails half-way")
             << 3 << int(vbYes)
-            << "create trigger refuse before insert on fileprofile when new.FileName = 'two.c' "
-               "begin select raise(abort, 'disk full'); end"
+            << RefusingTrigger("insert", "fileprofile", "disk full", "new.FileName = 'two.c'")
             << QStringList{question, "Error: disk full", failed} << 10 << 3;
     // The copy is taken back with the emptying that failed: nothing is copied twice later.
     QTest::newRow("emptying fails")
-            << 3 << int(vbYes)
-            << "create trigger refuse before delete on tempfile "
-               "begin select raise(abort, 'staging locked'); end"
+            << 3 << int(vbYes) << RefusingTrigger("delete", "tempfile", "staging locked")
             << QStringList{question, "Error: staging locked", failed} << 10 << 3;
 }
 
@@ -615,7 +615,7 @@ void TestImport::masterUpdate()
 {
     QFETCH(int, staged);
     QFETCH(int, answer);
-    QFETCH(QString, failure);
+    QFETCH(QStringList, failure);
     QFETCH(QStringList, messages);
     QFETCH(int, master);
     QFETCH(int, left);
@@ -627,8 +627,7 @@ void TestImport::masterUpdate()
             stage(f, name, "C", "Site A", "label");
     }
     f.exec("update tempfile set FSize = '120' where FileName = 'one.c'");
-    if (!failure.isEmpty())
-        f.exec(failure);
+    f.exec(failure);
     auto window = open();
     for (int i = 0; i < messages.size(); ++i)
         f.ui.answer(i == 0 ? answer : vbOK);

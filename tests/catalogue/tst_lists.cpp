@@ -195,8 +195,7 @@ void TestLists::groupCascadeIsAllOrNothing()
     f.setUp();
     f.exec("insert into fileprofile (FileName, FileGroup) values ('a.sql', 'SQL')");
     f.exec("insert into source (Title, CodeType) values ('q', 'SQL')");
-    f.exec("create trigger refuse before update on fileprofile "
-           "begin select raise(abort, 'the catalogue is read-only'); end");
+    f.exec(RefusingTrigger("update", "fileprofile", "the catalogue is read-only"));
     frmGroups window;
     window.Form_Load();
     pick(window, "SQL");

@@ -196,9 +196,12 @@ void TestReader::textRows_data()
     QTest::newRow("64-bit number") << QVariant(qint64(1) << 40) << QByteArray("1099511627776");
     QTest::newRow("number") << QVariant(42) << QByteArray("42");
     QTest::newRow("fraction") << QVariant(1.5) << QByteArray("1.5");
-    QTest::newRow("true") << QVariant(true) << QByteArray("1");
+    // Each engine writes a truth value as its own text; a server's text holds no bytes.
+    const bool file = TestServer().isEmpty();
+    QTest::newRow("true") << QVariant(true) << QByteArray(file ? "1" : "true");
     QTest::newRow("null") << QVariant() << QByteArray();
-    QTest::newRow("bytes") << QVariant(QByteArray("a\0b", 3)) << QByteArray("a\0b", 3);
+    if (file)
+        QTest::newRow("bytes") << QVariant(QByteArray("a\0b", 3)) << QByteArray("a\0b", 3);
 }
 
 // Each row's columns come as the engine's UTF-8, the values bound as the layer binds them.

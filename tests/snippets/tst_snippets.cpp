@@ -326,13 +326,10 @@ void TestSnippets::saveTwiceAfterClearAll()
 // A change that fails part way leaves the snippet as it was.
 void TestSnippets::updateIsAllOrNothing()
 {
-    // The failure is made with a trigger in the file engine's own language.
-    SKIP_ON_SERVER();
     Fixture f;
     f.setUp();
     addSnippet(f, "kept", "C", "Beta", "old code");
-    f.exec("create trigger refuse before update of notes on source "
-           "begin select raise(abort, 'notes are read-only'); end");
+    f.exec(RefusingTrigger("update of notes", "source", "notes are read-only"));
     auto window = openNotebook();
     fill(*window, "changed", "new code", "new notes");
     f.ui.answer(vbOK);

@@ -135,6 +135,12 @@ void Fixture::exec(const QString &sql, const QVariantList &values)
     connection.Execute(sql, values);
 }
 
+void Fixture::exec(const QStringList &statements)
+{
+    for (const QString &statement : statements)
+        exec(statement);
+}
+
 QStringList Fixture::column(const QString &sql, const QVariantList &values)
 {
     db::Connection connection;
@@ -145,6 +151,27 @@ QStringList Fixture::column(const QString &sql, const QVariantList &values)
 QString Fixture::logText() const
 {
     return QString::fromUtf8(ReadFile(logPath));
+}
+
+QStringList RefusingTrigger(const QString &event, const QString &table, const QString &message,
+                            const QString &when)
+{
+    const QString name = QStringLiteral("refuse_") + table;
+    if (TestServer().isEmpty())
+        return {QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 %4 BEGIN SELECT "
+                               "RAISE(ABORT, '%5'); END")
+                        .arg(name, event, table,
+                             when.isEmpty() ? QString() : QStringLiteral("WHEN ") + when, message)};
+    const QString row = event.startsWith(QLatin1String("delete"), Qt::CaseInsensitive)
+            ? QStringLiteral("old")
+            : QStringLiteral("new");
+    QString body = QStringLiteral("BEGIN IF %1 THEN RAISE EXCEPTION '%2'; END IF; RETURN %3; END")
+                           .arg(when.isEmpty() ? QStringLiteral("true") : when, message, row);
+    body.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return {QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS '%2'")
+                    .arg(name, body),
+            QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %1()")
+                    .arg(name, event, table)};
 }
 
 QStringList FirstColumn(db::Connection &connection, const QString &sql, const QVariantList &values)

@@ -51,6 +51,7 @@ public:
     bool hasSetting(const QString &key) const;
     // Runs a statement on the test database directly (no window involved).
     void exec(const QString &sql, const QVariantList &values = {});
+    void exec(const QStringList &statements);
     // The first column of every row of a select.
     QStringList column(const QString &sql, const QVariantList &values = {});
     QString logText() const;
@@ -74,6 +75,11 @@ class Connection;
 // The first column of every row of a select, as text.
 QStringList FirstColumn(db::Connection &connection, const QString &sql,
                         const QVariantList &values = {});
+// The statements that make every event ("insert", "update of notes", ...) on table fail with
+// message, in the engine's own trigger language; when, if given, limits it to rows where that
+// condition over the row (named "new", or "old" for a delete) holds.
+QStringList RefusingTrigger(const QString &event, const QString &table, const QString &message,
+                            const QString &when = {});
 // A whole file's bytes (empty when it cannot be read), and a file written with exactly bytes.
 QByteArray ReadFile(const QString &path);
 bool WriteFile(const QString &path, const QByteArray &bytes);

@@ -415,9 +415,12 @@ void Connection::BeginTrans()
     // connection has written, and would fail half-way instead of waiting at the start. A server
     // locks rows, not the file, so its writers never wait at the start.
     const QSqlDatabase engine = database();
-    RunStatement(engine,
-                 OnServer(engine) ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"),
-                 {});
+    if (!OnServer(engine)) {
+        RunStatement(engine, QStringLiteral("BEGIN IMMEDIATE"), {});
+        return;
+    }
+    RunStatement(engine, QStringLiteral("BEGIN"), {});
+    serverTransaction_ = true;
 }
 
 void Connection::CommitTrans()
@@ -590,9 +593,11 @@ void CreateServerDatabase(const QString &address, const QString &schemaSql,
     }
     connection.BeginTrans();
     try {
+        // Already in the server's words: run as they are.
         for (const QString &statement : ServerSchema(schemaSql).split(QLatin1Char(';'))) {
-            if (!statement.trimmed().isEmpty())
-                connection.Execute(statement);
+            QSqlQuery query(connection.database());
+            if (!statement.trimmed().isEmpty() && !query.exec(statement))
+                StatementFailed(statement, query.lastError());
         }
         if (fill)
             fill(connection);

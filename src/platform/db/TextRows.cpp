@@ -4,6 +4,7 @@
 #include "platform/db/DbError.h"
 #include "platform/db/Dialect.h"
 #include "platform/db/Statement.h"
+#include "platform/db/Tokens.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -11,6 +12,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -56,10 +58,23 @@ int bind(sqlite3_stmt *statement, int position, const QVariant &value)
     }
 }
 
+[[noreturn]] void valueCountFailed(const QString &sql, qsizetype wanted, qsizetype given)
+{
+    StatementFailed(
+            sql, QStringLiteral("The statement takes %1 values, not %2.").arg(wanted).arg(given));
+}
+
 // A server's rows come through the toolkit's driver as values, made text here.
 qint64 serverRows(Connection &connection, const QString &sql, const QVariantList &values,
                   const std::function<void(std::span<const QByteArrayView>)> &visit)
 {
+    if (const auto tokens = tokens::tokenize(sql)) {
+        const auto marks = std::count_if(tokens->begin(), tokens->end(), [](const auto &token) {
+            return token.kind == tokens::Kind::Mark;
+        });
+        if (marks != values.size())
+            valueCountFailed(sql, marks, values.size());
+    }
     QSqlQuery query = RunStatement(connection.database(), sql, values);
     const int count = query.record().count();
     std::vector<QByteArray> texts(static_cast<size_t>(count));
@@ -96,10 +111,7 @@ qint64 ForEachTextRow(Connection &connection, const QString &sql, const QVariant
     if (!statement)
         return 0; // nothing but blanks or comments
     if (values.size() != sqlite3_bind_parameter_count(prepared))
-        StatementFailed(sql,
-                        QStringLiteral("The statement takes %1 values, not %2.")
-                                .arg(sqlite3_bind_parameter_count(prepared))
-                                .arg(values.size()));
+        valueCountFailed(sql, sqlite3_bind_parameter_count(prepared), values.size());
     for (int i = 0; i < values.size(); ++i) {
         if (bind(prepared, i + 1, values[i]) != SQLITE_OK)
             fail(sql, engine);
