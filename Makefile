@@ -34,10 +34,11 @@ run: build
 	if [ ! -f "$$db" ]; then $(BUILD)/corvina --create-database "$$db"; fi
 	$(BUILD)/corvina
 
+# The whole suite on database files, then again on a private database server (tests/server.sh).
 test: build
 	cd $(BUILD) && ctest --output-on-failure
+	tests/server.sh $(BUILD)
 
-# The whole suite again on a private database server (tests/server.sh).
 test-server: build
 	tests/server.sh $(BUILD)
 

@@ -110,8 +110,10 @@ void TestTransactions::transaction_ends()
     QFETCH(bool, kept);
     // A deferred check that fails only at commit, to make the engine refuse one.
     db_.Execute("CREATE TABLE parent (id INTEGER PRIMARY KEY)");
-    db_.Execute("CREATE TABLE child (pid REFERENCES parent (id) DEFERRABLE INITIALLY DEFERRED)");
-    db_.Execute("PRAGMA foreign_keys = ON");
+    db_.Execute("CREATE TABLE child (pid INTEGER REFERENCES parent (id) DEFERRABLE INITIALLY "
+                "DEFERRED)");
+    if (TestServer().isEmpty())
+        db_.Execute("PRAGMA foreign_keys = ON"); // a server always checks them
     const QStringList written = {"ann", "bob", "cy"};
     const auto write = [&](int rows) {
         db::Prepared insert(db_, kInsertUser);
@@ -236,10 +238,12 @@ void TestTransactions::prepared_failedExecutionLeavesItReusable_data()
 {
     QTest::addColumn<QVariantList>("bad");
     QTest::addColumn<QString>("error");
-    QTest::newRow("key already taken") << QVariantList{"ann", "x", "x"} << "UNIQUE";
-    QTest::newRow("required value missing") << QVariantList{QVariant(), "x", "x"} << "NOT NULL";
-    QTest::newRow("too few values") << QVariantList{"eve"} << "Parameter count";
-    QTest::newRow("too many values") << QVariantList{"eve", "x", "x", "x"} << "Parameter count";
+    // The engine's own words, in either engine's phrasing.
+    const QString count = "parameter count|number of parameters";
+    QTest::newRow("key already taken") << QVariantList{"ann", "x", "x"} << "unique";
+    QTest::newRow("required value missing") << QVariantList{QVariant(), "x", "x"} << "not.null";
+    QTest::newRow("too few values") << QVariantList{"eve"} << count;
+    QTest::newRow("too many values") << QVariantList{"eve", "x", "x", "x"} << count;
 }
 
 void TestTransactions::prepared_failedExecutionLeavesItReusable()
@@ -248,7 +252,9 @@ void TestTransactions::prepared_failedExecutionLeavesItReusable()
     QFETCH(QString, error);
     db::Prepared insert(db_, kInsertUser);
     QCOMPARE(insert.Execute({"ann", "Ann", "secret"}), 1);
-    QVERIFY2(failureOf([&] { insert.Execute(bad); }).contains(error), qPrintable(error));
+    const QString failure = failureOf([&] { insert.Execute(bad); });
+    QVERIFY2(failure.contains(QRegularExpression(error, QRegularExpression::CaseInsensitiveOption)),
+             qPrintable(failure));
     QCOMPARE(insert.Execute({"bob", "Bob", QVariant()}), 1);
     QCOMPARE(users(), (QStringList{"ann", "bob"}));
     // Nothing of the failed values, nor of the earlier ones, stayed bound.
