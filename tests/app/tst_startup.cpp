@@ -259,6 +259,33 @@ void TestStartup::setupStoresOnOk()
     VERIFY_CLEAN(f);
 }
 
+namespace {
+
+// Types database into the setup window and presses OK, answering the question asked (answer 0:
+// none expected) and then the message shown, if any; the texts shown start as expected.
+void pressOk(Fixture &f, frmSetup &setup, const QString &database, int answer,
+             const QString &question, const QString &message)
+{
+    setup.show();
+    setup.txtDB->setText(database);
+    QStringList expected;
+    if (answer != 0) {
+        f.ui.answer(answer);
+        expected << question;
+    }
+    if (!message.isEmpty()) {
+        f.ui.answer(vbOK);
+        expected << message;
+    }
+    setup.cmdUpdate->click();
+    const QStringList texts = f.ui.texts();
+    QCOMPARE(texts.size(), expected.size());
+    for (int i = 0; i < texts.size(); ++i)
+        QVERIFY2(texts[i].startsWith(expected[i]), qPrintable(texts[i]));
+}
+
+} // namespace
+
 void TestStartup::setupOffersNewDatabase_data()
 {
     // path is relative to the test's folder unless absolute; answer 0 means no question asked.
@@ -290,24 +317,12 @@ void TestStartup::setupOffersNewDatabase()
         path = QDir(f.dir()).filePath(path);
     const bool existed = QFileInfo::exists(path);
     frmSetup setup;
-    setup.show();
-    setup.txtDB->setText(path);
-    QStringList expected;
-    if (answer != 0) {
-        f.ui.answer(answer);
-        expected << "The database file " + QDir::toNativeSeparators(path)
-                        + " does not exist. Do you want to create a new database there?";
-    }
-    if (!error.isEmpty()) {
-        f.ui.answer(vbOK);
-        expected << error;
-    }
-    setup.cmdUpdate->click();
-
-    const QStringList texts = f.ui.texts();
-    QCOMPARE(texts.size(), expected.size());
-    for (int i = 0; i < texts.size(); ++i)
-        QVERIFY2(texts[i].startsWith(expected[i]), qPrintable(texts[i]));
+    pressOk(f, setup, path, answer,
+            "The database file " + QDir::toNativeSeparators(path)
+                    + " does not exist. Do you want to create a new database there?",
+            error);
+    if (QTest::currentTestFailed())
+        return;
     if (answer != 0) {
         QCOMPARE(f.ui.messages[0].title, QStringLiteral("Create Database"));
         QCOMPARE(f.ui.messages[0].style, vbYesNo + vbCritical);
@@ -362,24 +377,12 @@ void TestStartup::setupChecksServerAddress()
     else if (address == "empty")
         address = empty.address;
     frmSetup setup;
-    setup.show();
-    setup.txtDB->setText(address);
-    QStringList expected;
-    if (answer != 0) {
-        f.ui.answer(answer);
-        expected << "The database " + address
-                        + " holds no tables of this program. Do you want to create them there?";
-    }
-    if (!message.isEmpty()) {
-        f.ui.answer(vbOK);
-        expected << message;
-    }
-    setup.cmdUpdate->click();
-
-    const QStringList texts = f.ui.texts();
-    QCOMPARE(texts.size(), expected.size());
-    for (int i = 0; i < texts.size(); ++i)
-        QVERIFY2(texts[i].startsWith(expected[i]), qPrintable(texts[i]));
+    pressOk(f, setup, address, answer,
+            "The database " + address
+                    + " holds no tables of this program. Do you want to create them there?",
+            message);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(setup.isVisible(), !stored);
     QCOMPARE(f.hasSetting("COMPLETE"), stored);
     if (stored)
