@@ -388,12 +388,14 @@ void frmSnippet::fillWebList(QComboBox *box, const QString &sql)
 
 void frmSnippet::LoadWebName()
 {
-    fillWebList(cboWebName, QStringLiteral("select distinct webname from webname"));
+    fillWebList(cboWebName,
+                QStringLiteral("select distinct webname from webname order by webname"));
 }
 
 void frmSnippet::LoadWebAddress()
 {
-    fillWebList(cboWebAddr, QStringLiteral("select distinct webaddress from webname"));
+    fillWebList(cboWebAddr,
+                QStringLiteral("select distinct webaddress from webname order by webaddress"));
 }
 
 void frmSnippet::cboWebName_Click()
