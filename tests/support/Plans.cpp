@@ -66,6 +66,13 @@ bool Plan::sorts() const
     return false;
 }
 
+bool Plan::indexOnly() const
+{
+    const QString plan = lines.join('\n');
+    return server ? plan.contains("Index Only Scan") && !plan.contains("Heap Scan")
+                  : plan.contains("COVERING INDEX");
+}
+
 bool Plan::uses(const QString &index) const
 {
     return lines.join('\n').contains(index, Qt::CaseInsensitive);

@@ -19,6 +19,8 @@ struct Plan
     bool scans(const QString &table) const;
     bool sorts() const;
     bool uses(const QString &index) const;
+    // Answered from an index alone, without reading the table's rows.
+    bool indexOnly() const;
     QString shown(const QString &sql) const { return sql + "\n  " + lines.join("\n  "); }
 };
 

@@ -293,7 +293,9 @@ QStringList serverTable(QString statement)
     return statements;
 }
 
-// An index's columns keep NULL first, as the statements' ORDER BY terms ask.
+// An index's columns keep NULL first, as the statements' ORDER BY terms ask. An index over a
+// column without case also carries the column itself: the server then counts the matches of a
+// search in the index alone, without reading each matching row.
 QString serverIndex(const QString &statement)
 {
     const auto parsed = tokenize(statement);
@@ -307,10 +309,20 @@ QString serverIndex(const QString &statement)
     if (open == tokens.size())
         return translate(statement);
     const qsizetype close = matchingClose(statement, tokens, open);
-    for (qsizetype i = open + 1; i <= close; ++i)
-        if (tokens[i].depth == tokens[open].depth + 1 && isSymbol(statement, tokens[i], ','))
+    QStringList caseless;
+    qsizetype term = open + 1;
+    for (qsizetype i = open + 1; i <= close; ++i) {
+        if (isWord(tokens[i], "NOCASE") && tokens[term].kind == Kind::Word)
+            caseless << statement.mid(tokens[term].start, tokens[term].end - tokens[term].start);
+        if (i == close
+            || (tokens[i].depth == tokens[open].depth + 1 && isSymbol(statement, tokens[i], ','))) {
             rewrite.before(i, QStringLiteral(" NULLS FIRST"));
-    rewrite.before(close, QStringLiteral(" NULLS FIRST"));
+            term = i + 1;
+        }
+    }
+    if (!caseless.isEmpty())
+        rewrite.after(close,
+                      QStringLiteral(" INCLUDE (%1)").arg(caseless.join(QStringLiteral(", "))));
     return translate(rewrite.text());
 }
 
