@@ -59,6 +59,8 @@ private slots:
     void boundValues_roundTrip();
     void dialect_data();
     void dialect();
+    void serverSession_data();
+    void serverSession();
     void insert_givesFreshRowNumber();
     void failedStatements_areTold_data();
     void failedStatements_areTold();
@@ -356,6 +358,31 @@ void TestDb::dialect()
     QFETCH(QVariantList, values);
     QFETCH(QStringList, expected);
     QCOMPARE(FirstColumn(db_, sql, values), expected);
+}
+
+void TestDb::serverSession_data()
+{
+    // options: what the address asks of the session, besides the test's schema.
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QString>("workers");
+    QTest::newRow("no helper processes for a keystroke") << ""
+                                                         << "0";
+    QTest::newRow("unless the address asks for them") << "-cmax_parallel_workers_per_gather%3D3%20"
+                                                      << "3";
+}
+
+void TestDb::serverSession()
+{
+    QFETCH(QString, options);
+    QFETCH(QString, workers);
+    if (TestServer().isEmpty())
+        QSKIP("a test of a server's session");
+    QString address = database_->address;
+    address.replace("options=", "options=" + options);
+    db::Connection session;
+    session.Open(db::ConnectStringFor(address));
+    QCOMPARE(FirstColumn(session, "SHOW max_parallel_workers_per_gather"), QStringList{workers});
+    QCOMPARE(FirstColumn(session, "SELECT count(*) FROM tblusers").size(), 1);
 }
 
 void TestDb::insert_givesFreshRowNumber()

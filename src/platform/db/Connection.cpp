@@ -327,6 +327,12 @@ void Connection::openServer(const QString &address)
     try {
         // The server's notes on what it did (a table dropped with its indexes) are no news.
         RunStatement(database, QStringLiteral("SET client_min_messages = warning"), {});
+        // The windows' statements are short and run at each keystroke: starting helper
+        // processes for them costs more than it saves, and takes the processors of a server
+        // that every desk shares. An address may still ask for them in its options.
+        const QLatin1String workers("max_parallel_workers_per_gather");
+        if (!options.contains(workers) && !qEnvironmentVariable("PGOPTIONS").contains(workers))
+            RunStatement(database, QStringLiteral("SET max_parallel_workers_per_gather = 0"), {});
         if (ReadOnly)
             RunStatement(database, QStringLiteral("SET default_transaction_read_only = on"), {});
     } catch (...) {

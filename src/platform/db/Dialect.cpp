@@ -293,9 +293,10 @@ QStringList serverTable(QString statement)
     return statements;
 }
 
-// An index's columns keep NULL first, as the statements' ORDER BY terms ask. An index over a
-// column without case also carries the column itself: the server then counts the matches of a
-// search in the index alone, without reading each matching row.
+// An index's columns keep NULL first, as the statements' ORDER BY terms ask. An index whose
+// terms take a column without case also carries the first such column itself: the server then
+// counts the matches of a search on it in the index alone, without reading each matching row.
+// (A later caseless term only orders the rows, which are read anyway.)
 QString serverIndex(const QString &statement)
 {
     const auto parsed = tokenize(statement);
@@ -309,11 +310,11 @@ QString serverIndex(const QString &statement)
     if (open == tokens.size())
         return translate(statement);
     const qsizetype close = matchingClose(statement, tokens, open);
-    QStringList caseless;
+    QString caseless;
     qsizetype term = open + 1;
     for (qsizetype i = open + 1; i <= close; ++i) {
-        if (isWord(tokens[i], "NOCASE") && tokens[term].kind == Kind::Word)
-            caseless << statement.mid(tokens[term].start, tokens[term].end - tokens[term].start);
+        if (isWord(tokens[i], "NOCASE") && tokens[term].kind == Kind::Word && caseless.isEmpty())
+            caseless = statement.mid(tokens[term].start, tokens[term].end - tokens[term].start);
         if (i == close
             || (tokens[i].depth == tokens[open].depth + 1 && isSymbol(statement, tokens[i], ','))) {
             rewrite.before(i, QStringLiteral(" NULLS FIRST"));
@@ -321,8 +322,7 @@ QString serverIndex(const QString &statement)
         }
     }
     if (!caseless.isEmpty())
-        rewrite.after(close,
-                      QStringLiteral(" INCLUDE (%1)").arg(caseless.join(QStringLiteral(", "))));
+        rewrite.after(close, QStringLiteral(" INCLUDE (%1)").arg(caseless));
     return translate(rewrite.text());
 }
 
