@@ -9,6 +9,7 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 
+#include <functional>
 #include <vector>
 
 namespace db {
@@ -205,65 +206,60 @@ bool OnServer(const QSqlDriver *driver)
 
 namespace {
 
-// The statement in the server's words: names, functions, comparisons and order.
-QString translate(const QString &sql)
+// A statement with the edits made to its tokens; one the tokenizer does not read stays as it is.
+QString rewritten(const QString &sql,
+                  const std::function<void(const QList<Token> &, Rewrite &)> &edit)
 {
     const auto parsed = tokenize(sql);
     if (!parsed)
         return sql;
-    const QList<Token> &tokens = *parsed;
-    Rewrite rewrite(sql, tokens);
-    for (qsizetype i = 0; i < tokens.size(); ++i) {
-        const Token &token = tokens[i];
-        const bool next = i + 1 < tokens.size();
-        if (token.kind == Kind::Name && !(i > 0 && isWord(tokens[i - 1], "COLLATE"))) {
-            rewrite.replace(i, serverName(sql.mid(token.start, token.end - token.start)));
-        } else if (isWord(token, "CSTR") && next && isOpen(sql, tokens[i + 1])) {
-            rewrite.replace(i, QStringLiteral("CAST"));
-            rewrite.before(matchingClose(sql, tokens, i + 1), QStringLiteral(" AS TEXT"));
-        } else if (isWord(token, "COLLATE") && next && isWord(tokens[i + 1], "NOCASE") && i > 0) {
-            rewrite.before(operandStart(sql, tokens, i - 1), QStringLiteral("lower("));
-            rewrite.replace(i, QStringLiteral(")"));
-            rewrite.replace(i + 1, QString());
-        } else if (isWord(token, "LIKE") && next && i > 0) {
-            const qsizetype left = isWord(tokens[i - 1], "NOT") ? i - 2 : i - 1;
-            if (left < 0)
-                continue;
-            lowerOperand(tokens, operandStart(sql, tokens, left), left, rewrite);
-            lowerOperand(tokens, i + 1, operandEnd(sql, tokens, i + 1), rewrite);
-        } else if (isWord(token, "IS") && next) {
-            // "x IS y" with a value: equal, or both NULL.
-            const bool negated = isWord(tokens[i + 1], "NOT");
-            const qsizetype value = negated ? i + 2 : i + 1;
-            if (value < tokens.size() && !isWord(tokens[value], "NULL")
-                && !isWord(tokens[value], "TRUE") && !isWord(tokens[value], "FALSE")
-                && !isWord(tokens[value], "DISTINCT")) {
-                rewrite.replace(i,
-                                negated ? QStringLiteral("IS DISTINCT FROM")
-                                        : QStringLiteral("IS NOT DISTINCT FROM"));
-                if (negated)
-                    rewrite.replace(i + 1, QString());
-            }
-        } else if (isWord(token, "ORDER") && next && isWord(tokens[i + 1], "BY")) {
-            placeNulls(sql, tokens, i, rewrite);
-        }
-    }
+    Rewrite rewrite(sql, *parsed);
+    edit(*parsed, rewrite);
     return rewrite.text();
 }
 
-} // namespace
-
-QString ServerStatement(const QString &sql)
+// The statement in the server's words: names, functions, comparisons and order.
+QString translate(const QString &sql)
 {
-    // A table or an index made by a statement of its own is made as the table script makes it.
-    static const QRegularExpression create(QStringLiteral("^\\s*CREATE\\s+(TABLE|INDEX|UNIQUE)\\s"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    if (create.match(sql).hasMatch())
-        return ServerSchema(sql).chopped(1);
-    return translate(sql);
+    return rewritten(sql, [&sql](const QList<Token> &tokens, Rewrite &rewrite) {
+        for (qsizetype i = 0; i < tokens.size(); ++i) {
+            const Token &token = tokens[i];
+            const bool next = i + 1 < tokens.size();
+            if (token.kind == Kind::Name && !(i > 0 && isWord(tokens[i - 1], "COLLATE"))) {
+                rewrite.replace(i, serverName(sql.mid(token.start, token.end - token.start)));
+            } else if (isWord(token, "CSTR") && next && isOpen(sql, tokens[i + 1])) {
+                rewrite.replace(i, QStringLiteral("CAST"));
+                rewrite.before(matchingClose(sql, tokens, i + 1), QStringLiteral(" AS TEXT"));
+            } else if (isWord(token, "COLLATE") && next && isWord(tokens[i + 1], "NOCASE")
+                       && i > 0) {
+                rewrite.before(operandStart(sql, tokens, i - 1), QStringLiteral("lower("));
+                rewrite.replace(i, QStringLiteral(")"));
+                rewrite.replace(i + 1, QString());
+            } else if (isWord(token, "LIKE") && next && i > 0) {
+                const qsizetype left = isWord(tokens[i - 1], "NOT") ? i - 2 : i - 1;
+                if (left < 0)
+                    continue;
+                lowerOperand(tokens, operandStart(sql, tokens, left), left, rewrite);
+                lowerOperand(tokens, i + 1, operandEnd(sql, tokens, i + 1), rewrite);
+            } else if (isWord(token, "IS") && next) {
+                // "x IS y" with a value: equal, or both NULL.
+                const bool negated = isWord(tokens[i + 1], "NOT");
+                const qsizetype value = negated ? i + 2 : i + 1;
+                if (value < tokens.size() && !isWord(tokens[value], "NULL")
+                    && !isWord(tokens[value], "TRUE") && !isWord(tokens[value], "FALSE")
+                    && !isWord(tokens[value], "DISTINCT")) {
+                    rewrite.replace(i,
+                                    negated ? QStringLiteral("IS DISTINCT FROM")
+                                            : QStringLiteral("IS NOT DISTINCT FROM"));
+                    if (negated)
+                        rewrite.replace(i + 1, QString());
+                }
+            } else if (isWord(token, "ORDER") && next && isWord(tokens[i + 1], "BY")) {
+                placeNulls(sql, tokens, i, rewrite);
+            }
+        }
+    });
 }
-
-namespace {
 
 // A table's definition on the server. Its integer key numbers the rows, which the grid reads
 // in order of that key with NULL first (as it does any column): the key gets an index in that
@@ -299,31 +295,58 @@ QStringList serverTable(QString statement)
 // (A later caseless term only orders the rows, which are read anyway.)
 QString serverIndex(const QString &statement)
 {
-    const auto parsed = tokenize(statement);
-    if (!parsed)
-        return statement;
-    const QList<Token> &tokens = *parsed;
-    Rewrite rewrite(statement, tokens);
-    qsizetype open = 0;
-    while (open < tokens.size() && !isOpen(statement, tokens[open]))
-        ++open;
-    if (open == tokens.size())
-        return translate(statement);
-    const qsizetype close = matchingClose(statement, tokens, open);
-    QString caseless;
-    qsizetype term = open + 1;
-    for (qsizetype i = open + 1; i <= close; ++i) {
-        if (isWord(tokens[i], "NOCASE") && tokens[term].kind == Kind::Word && caseless.isEmpty())
-            caseless = statement.mid(tokens[term].start, tokens[term].end - tokens[term].start);
-        if (i == close
-            || (tokens[i].depth == tokens[open].depth + 1 && isSymbol(statement, tokens[i], ','))) {
-            rewrite.before(i, QStringLiteral(" NULLS FIRST"));
-            term = i + 1;
-        }
+    return translate(
+            rewritten(statement, [&statement](const QList<Token> &tokens, Rewrite &rewrite) {
+                qsizetype open = 0;
+                while (open < tokens.size() && !isOpen(statement, tokens[open]))
+                    ++open;
+                if (open == tokens.size())
+                    return;
+                const qsizetype close = matchingClose(statement, tokens, open);
+                QString caseless;
+                qsizetype term = open + 1;
+                for (qsizetype i = open + 1; i <= close; ++i) {
+                    if (isWord(tokens[i], "NOCASE") && tokens[term].kind == Kind::Word
+                        && caseless.isEmpty())
+                        caseless = statement.mid(tokens[term].start,
+                                                 tokens[term].end - tokens[term].start);
+                    if (i == close
+                        || (tokens[i].depth == tokens[open].depth + 1
+                            && isSymbol(statement, tokens[i], ','))) {
+                        rewrite.before(i, QStringLiteral(" NULLS FIRST"));
+                        term = i + 1;
+                    }
+                }
+                if (!caseless.isEmpty())
+                    rewrite.after(close, QStringLiteral(" INCLUDE (%1)").arg(caseless));
+            }));
+}
+
+// A statement that makes a table or an index, as the table script has them.
+enum class Definition { None, Table, Index };
+
+Definition definitionOf(const QString &statement)
+{
+    const QString start = statement.trimmed().section(QLatin1Char(' '), 0, 1).toUpper();
+    if (start == QLatin1String("CREATE TABLE"))
+        return Definition::Table;
+    if (start == QLatin1String("CREATE INDEX") || start == QLatin1String("CREATE UNIQUE"))
+        return Definition::Index;
+    return Definition::None;
+}
+
+// One statement in the server's words; a table's definition may take two.
+QStringList serverStatements(const QString &statement)
+{
+    switch (definitionOf(statement)) {
+    case Definition::Table:
+        return serverTable(statement);
+    case Definition::Index:
+        return {serverIndex(statement)};
+    case Definition::None:
+        break;
     }
-    if (!caseless.isEmpty())
-        rewrite.after(close, QStringLiteral(" INCLUDE (%1)").arg(caseless));
-    return translate(rewrite.text());
+    return {translate(statement)};
 }
 
 QString withoutComments(const QString &script)
@@ -338,6 +361,12 @@ QString withoutComments(const QString &script)
 
 } // namespace
 
+QString ServerStatement(const QString &sql)
+{
+    // A table or an index made by a statement of its own is made as the table script makes it.
+    return serverStatements(sql).join(QStringLiteral(";\n"));
+}
+
 QString ServerSchema(const QString &script)
 {
     static const QRegularExpression version(
@@ -346,7 +375,6 @@ QString ServerSchema(const QString &script)
     QStringList out;
     for (const QString &part : withoutComments(script).split(QLatin1Char(';'))) {
         const QString statement = part.trimmed();
-        const QString start = statement.section(QLatin1Char(' '), 0, 1).toUpper();
         if (statement.isEmpty())
             continue;
         if (const auto match = version.match(statement); match.hasMatch()) {
@@ -354,13 +382,8 @@ QString ServerSchema(const QString &script)
                             .arg(QLatin1String(kVersionTable))
                 << QStringLiteral("INSERT INTO %1 (version) VALUES (%2)")
                             .arg(QLatin1String(kVersionTable), match.captured(1));
-        } else if (start == QLatin1String("CREATE TABLE")) {
-            out << serverTable(statement);
-        } else if (start == QLatin1String("CREATE INDEX")
-                   || start == QLatin1String("CREATE UNIQUE")) {
-            out << serverIndex(statement);
         } else {
-            out << translate(statement);
+            out << serverStatements(statement);
         }
     }
     return out.join(QStringLiteral(";\n")) + QLatin1Char(';');
