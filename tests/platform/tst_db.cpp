@@ -105,7 +105,8 @@ void TestDb::init()
         db_.Execute("INSERT INTO fileprofile (FileName, FileGroup) VALUES (?, ?)",
                     {files[i], groups[i]});
     db_.Execute("INSERT INTO webname (webname) VALUES ('Alpha'), ('Beta')");
-    db_.Execute("INSERT INTO tblusers (userid, username) VALUES ('smith', '  John Smith  ')");
+    db_.Execute("INSERT INTO tblusers (userid, username) VALUES ('smith', '  John Smith  '), "
+                "('eric', 'Éric Durand')");
     db_.Execute("INSERT INTO source ([datetime], title) VALUES (?, 'Second'), (?, 'First')",
                 {"2024-01-02 10:00", "2024-01-01 09:00"});
 }
@@ -340,6 +341,16 @@ void TestDb::dialect_data()
     QTest::newRow("LIKE with escape, qualified")
             << "select f.FileName from fileprofile f where f.FileName like ? escape '\\'"
             << QVariantList{"%\\%%"} << QStringList{"report 100%.pdf"};
+    // Case is ignored for ASCII letters alone, whatever collation the server was made with.
+    QTest::newRow("LIKE keeps other letters' case, column")
+            << "select userid from tblusers where username like ? order by userid"
+            << QVariantList{"ÉRIC%"} << QStringList{"eric"};
+    QTest::newRow("LIKE keeps other letters' case, value")
+            << "select userid from tblusers where username like ?" << QVariantList{"éric%"}
+            << QStringList{};
+    QTest::newRow("LIKE keeps other letters' case, literal")
+            << "select userid from tblusers where 'ÉCLAIR' like ?" << QVariantList{"écl%"}
+            << QStringList{};
     QTest::newRow("NULL first ascending")
             << "select coalesce(FileGroup, '-') from fileprofile order by FileGroup, Inum"
             << QVariantList{} << QStringList{"-", "C++", "Docs", "Docs", "Shell", "docs"};

@@ -177,12 +177,22 @@ void placeNulls(const QString &sql, const QList<Token> &tokens, qsizetype at, Re
     }
 }
 
-void lowerOperand(const QList<Token> &tokens, qsizetype first, qsizetype last, Rewrite &rewrite)
+// An operand of LIKE without its case. The server's lower() folds the letters of the text's
+// collation: the tables' columns fold ASCII letters alone, as the file's engine does, and any
+// other operand (a value, a literal, a function's result) is taken in the same collation, so
+// that "É" still finds "Éclair" on a server whose own collation would fold it to "é".
+void lowerOperand(const QString &sql, const QList<Token> &tokens, qsizetype first, qsizetype last,
+                  Rewrite &rewrite)
 {
+    bool column = true;
+    for (qsizetype i = first; i <= last; ++i)
+        column = column && (isNameLike(tokens[i]) || isSymbol(sql, tokens[i], '.'));
     rewrite.before(first, QStringLiteral("lower("));
+    const bool mark = tokens[first].kind == Kind::Mark && first == last;
     rewrite.after(last,
-                  tokens[first].kind == Kind::Mark && first == last ? QStringLiteral("::text)")
-                                                                    : QStringLiteral(")"));
+                  column ? QStringLiteral(")")
+                         : (mark ? QStringLiteral("::text") : QString())
+                                  + QStringLiteral(" COLLATE \"C\")"));
 }
 
 } // namespace
@@ -239,8 +249,8 @@ QString translate(const QString &sql)
                 const qsizetype left = isWord(tokens[i - 1], "NOT") ? i - 2 : i - 1;
                 if (left < 0)
                     continue;
-                lowerOperand(tokens, operandStart(sql, tokens, left), left, rewrite);
-                lowerOperand(tokens, i + 1, operandEnd(sql, tokens, i + 1), rewrite);
+                lowerOperand(sql, tokens, operandStart(sql, tokens, left), left, rewrite);
+                lowerOperand(sql, tokens, i + 1, operandEnd(sql, tokens, i + 1), rewrite);
             } else if (isWord(token, "IS") && next) {
                 // "x IS y" with a value: equal, or both NULL.
                 const bool negated = isWord(tokens[i + 1], "NOT");
