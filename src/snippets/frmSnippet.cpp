@@ -646,8 +646,11 @@ void frmSnippet::updateSnippet(qint64 id)
     };
     ReopenConnection();
     db::Transaction transaction(SharedConnection());
-    for (const auto &[sql, value] : columns)
-        RunCommand(QString::fromLatin1(sql), {value, id});
+    for (const auto &[sql, value] : columns) {
+        // Removed at another desk since it was shown: the change reaches no row.
+        if (RunCommand(QString::fromLatin1(sql), {value, id}) == 0)
+            throw db::DbError(QStringLiteral("The snippet is no longer in the database."));
+    }
     transaction.Commit();
 }
 

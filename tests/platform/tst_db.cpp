@@ -61,8 +61,6 @@ private slots:
     void dialect();
     void serverSession_data();
     void serverSession();
-    void serverIndexStatistics_data();
-    void serverIndexStatistics();
     void insert_givesFreshRowNumber();
     void failedStatements_areTold_data();
     void failedStatements_areTold();
@@ -396,31 +394,6 @@ void TestDb::serverSession()
     session.Open(db::ConnectStringFor(address));
     QCOMPARE(FirstColumn(session, "SHOW max_parallel_workers_per_gather"), QStringList{workers});
     QCOMPARE(FirstColumn(session, "SELECT count(*) FROM tblusers").size(), 1);
-}
-
-void TestDb::serverIndexStatistics_data()
-{
-    // How finely the server samples an index column for its estimates (-1: its usual way).
-    QTest::addColumn<QString>("index");
-    QTest::addColumn<int>("column");
-    QTest::addColumn<QString>("target");
-    QTest::newRow("a caseless first term") << "fileprofile_sitetext" << 1 << "1000";
-    QTest::newRow("a caseless later term") << "fileprofile_group_sitetext" << 2 << "1000";
-    QTest::newRow("a column as it is") << "fileprofile_group_sitetext" << 1 << "-1";
-}
-
-void TestDb::serverIndexStatistics()
-{
-    QFETCH(QString, index);
-    QFETCH(int, column);
-    QFETCH(QString, target);
-    if (TestServer().isEmpty())
-        QSKIP("a test of a server's indexes");
-    QCOMPARE(FirstColumn(db_,
-                         "SELECT attstattarget FROM pg_attribute WHERE attrelid = "
-                         "to_regclass(?) AND attnum = ?",
-                         {index, column}),
-             QStringList{target});
 }
 
 void TestDb::insert_givesFreshRowNumber()

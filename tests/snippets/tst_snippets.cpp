@@ -113,6 +113,7 @@ private slots:
     void filters();
     void saveTwiceAfterClearAll_data();
     void saveTwiceAfterClearAll();
+    void updateIsAllOrNothing_data();
     void updateIsAllOrNothing();
     void pickedTitleIsShown_data();
     void pickedTitleIsShown();
@@ -324,19 +325,35 @@ void TestSnippets::saveTwiceAfterClearAll()
 }
 
 // A change that fails part way leaves the snippet as it was.
+void TestSnippets::updateIsAllOrNothing_data()
+{
+    // meanwhile: what happens to the table between showing the snippet and saving it.
+    QTest::addColumn<QStringList>("meanwhile");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("stored");
+    QTest::newRow("a column refused")
+            << RefusingTrigger("update of notes", "source", "notes are read-only")
+            << "Error: notes are read-only" << QStringList{"kept|old code|2026-01-02 03:04:05"};
+    QTest::newRow("removed at another desk")
+            << QStringList{"DELETE FROM source"}
+            << "Error: The snippet is no longer in the database." << QStringList{};
+}
+
 void TestSnippets::updateIsAllOrNothing()
 {
+    QFETCH(QStringList, meanwhile);
+    QFETCH(QString, message);
+    QFETCH(QStringList, stored);
     Fixture f;
     f.setUp();
     addSnippet(f, "kept", "C", "Beta", "old code");
-    f.exec(RefusingTrigger("update of notes", "source", "notes are read-only"));
     auto window = openNotebook();
+    f.exec(meanwhile);
     fill(*window, "changed", "new code", "new notes");
     f.ui.answer(vbOK);
     window->mnuSave->trigger();
-    QCOMPARE(f.ui.texts(), QStringList{"Error: notes are read-only"});
-    QCOMPARE(f.column("select title || '|' || code from source"), QStringList{"kept|old code"});
-    QCOMPARE(f.column("select [datetime] from source"), QStringList{"2026-01-02 03:04:05"});
+    QCOMPARE(f.ui.texts(), QStringList{message});
+    QCOMPARE(f.column("select title || '|' || code || '|' || [datetime] from source"), stored);
     // The fields keep what was typed, to be saved again.
     QCOMPARE(window->txtTitle->text(), QStringLiteral("changed"));
 }

@@ -303,57 +303,33 @@ QStringList serverTable(QString statement)
 // terms take a column without case also carries the first such column itself: the server then
 // counts the matches of a search on it in the index alone, without reading each matching row.
 // (A later caseless term only orders the rows, which are read anyway.)
-//
-// The server estimates how many rows a prefix matches from a sample of each caseless term's
-// values, kept with the index. Its usual sample is too coarse for a column of a few thousand
-// values over a million rows: any prefix of one value counts as 1% of the rows, and a search by
-// web site name is then answered by walking the file name index past tens of thousands of rows
-// (50 ms) instead of sorting the thousand rows that match (5 ms). Those terms keep a finer one.
-constexpr int kCaselessStatistics = 1000; // ten times the server's usual sample
-
-QStringList serverIndex(const QString &statement)
+QString serverIndex(const QString &statement)
 {
-    QString name;
-    QList<int> caselessTerms;
-    const QString index = rewritten(statement, [&](const QList<Token> &tokens, Rewrite &rewrite) {
-        qsizetype open = 0;
-        while (open < tokens.size() && !isOpen(statement, tokens[open])) {
-            if (isWord(tokens[open], "ON") && open > 0)
-                name = statement.mid(tokens[open - 1].start,
-                                     tokens[open - 1].end - tokens[open - 1].start);
-            ++open;
-        }
-        if (open == tokens.size())
-            return;
-        const qsizetype close = matchingClose(statement, tokens, open);
-        QString caseless;
-        qsizetype term = open + 1;
-        int position = 1;
-        for (qsizetype i = open + 1; i <= close; ++i) {
-            if (isWord(tokens[i], "NOCASE") && tokens[term].kind == Kind::Word) {
-                caselessTerms << position;
-                if (caseless.isEmpty())
-                    caseless = statement.mid(tokens[term].start,
-                                             tokens[term].end - tokens[term].start);
-            }
-            if (i == close
-                || (tokens[i].depth == tokens[open].depth + 1
-                    && isSymbol(statement, tokens[i], ','))) {
-                rewrite.before(i, QStringLiteral(" NULLS FIRST"));
-                term = i + 1;
-                ++position;
-            }
-        }
-        if (!caseless.isEmpty())
-            rewrite.after(close, QStringLiteral(" INCLUDE (%1)").arg(caseless));
-    });
-    QStringList statements{translate(index)};
-    for (const int position : caselessTerms)
-        statements << translate(QStringLiteral("ALTER INDEX %1 ALTER COLUMN %2 SET STATISTICS %3")
-                                        .arg(name)
-                                        .arg(position)
-                                        .arg(kCaselessStatistics));
-    return statements;
+    return translate(
+            rewritten(statement, [&statement](const QList<Token> &tokens, Rewrite &rewrite) {
+                qsizetype open = 0;
+                while (open < tokens.size() && !isOpen(statement, tokens[open]))
+                    ++open;
+                if (open == tokens.size())
+                    return;
+                const qsizetype close = matchingClose(statement, tokens, open);
+                QString caseless;
+                qsizetype term = open + 1;
+                for (qsizetype i = open + 1; i <= close; ++i) {
+                    if (isWord(tokens[i], "NOCASE") && tokens[term].kind == Kind::Word
+                        && caseless.isEmpty())
+                        caseless = statement.mid(tokens[term].start,
+                                                 tokens[term].end - tokens[term].start);
+                    if (i == close
+                        || (tokens[i].depth == tokens[open].depth + 1
+                            && isSymbol(statement, tokens[i], ','))) {
+                        rewrite.before(i, QStringLiteral(" NULLS FIRST"));
+                        term = i + 1;
+                    }
+                }
+                if (!caseless.isEmpty())
+                    rewrite.after(close, QStringLiteral(" INCLUDE (%1)").arg(caseless));
+            }));
 }
 
 // A statement that makes a table or an index, as the table script has them.
@@ -376,7 +352,7 @@ QStringList serverStatements(const QString &statement)
     case Definition::Table:
         return serverTable(statement);
     case Definition::Index:
-        return serverIndex(statement);
+        return {serverIndex(statement)};
     case Definition::None:
         break;
     }
