@@ -40,6 +40,8 @@ const QString kAllGroupsRow = QStringLiteral("[All Groups]");
 // How [datetime] is written, and how the window shows it.
 const QString kStoredFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 const QString kShownFormat = QStringLiteral("MM/dd/yyyy");
+// Said of a snippet removed at another desk since it was listed.
+const QString kSnippetGone = QStringLiteral("The snippet is no longer in the database.");
 
 const QString kTitleColumns = QStringLiteral(
         "SELECT id, title, codetype, webaddress, websitename, author, email FROM source ");
@@ -483,7 +485,7 @@ void frmSnippet::showSnippet(qint64 id)
     db::Recordset &rs = SharedRecordset();
     RunOn(rs, QStringLiteral("SELECT * FROM source WHERE id = ?"), {id});
     if (rs.AtEnd())
-        throw db::DbError(QStringLiteral("The snippet is no longer in the database."));
+        throw db::DbError(kSnippetGone);
     rtbCodeWindow->setText(TextOf(rs.Fields(QStringLiteral("code"))));
     const QString group = TextOf(rs.Fields(QStringLiteral("codetype")));
     txtTitle->setText(TextOf(rs.Fields(QStringLiteral("title"))));
@@ -649,7 +651,7 @@ void frmSnippet::updateSnippet(qint64 id)
     for (const auto &[sql, value] : columns) {
         // Removed at another desk since it was shown: the change reaches no row.
         if (RunCommand(QString::fromLatin1(sql), {value, id}) == 0)
-            throw db::DbError(QStringLiteral("The snippet is no longer in the database."));
+            throw db::DbError(kSnippetGone);
     }
     transaction.Commit();
 }

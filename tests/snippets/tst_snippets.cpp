@@ -324,7 +324,6 @@ void TestSnippets::saveTwiceAfterClearAll()
     QCOMPARE(f.column("select title from source order by id"), stored);
 }
 
-// A change that fails part way leaves the snippet as it was.
 void TestSnippets::updateIsAllOrNothing_data()
 {
     // meanwhile: what happens to the table between showing the snippet and saving it.
@@ -339,6 +338,7 @@ void TestSnippets::updateIsAllOrNothing_data()
             << "Error: The snippet is no longer in the database." << QStringList{};
 }
 
+// A change that fails part way, or finds the snippet gone, leaves the table as it was.
 void TestSnippets::updateIsAllOrNothing()
 {
     QFETCH(QStringList, meanwhile);

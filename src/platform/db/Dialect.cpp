@@ -181,14 +181,12 @@ void placeNulls(const QString &sql, const QList<Token> &tokens, qsizetype at, Re
 // collation: the tables' columns fold ASCII letters alone, as the file's engine does, and any
 // other operand (a value, a literal, a function's result) is taken in the same collation, so
 // that "É" still finds "Éclair" on a server whose own collation would fold it to "é".
-void lowerOperand(const QString &sql, const QList<Token> &tokens, qsizetype first, qsizetype last,
-                  Rewrite &rewrite)
+void lowerOperand(const QList<Token> &tokens, qsizetype first, qsizetype last, Rewrite &rewrite)
 {
-    bool column = true;
-    for (qsizetype i = first; i <= last; ++i)
-        column = column && (isNameLike(tokens[i]) || isSymbol(sql, tokens[i], '.'));
+    // An operand ending in a name is a (qualified) column.
+    const bool column = isNameLike(tokens[last]);
+    const bool mark = first == last && tokens[first].kind == Kind::Mark;
     rewrite.before(first, QStringLiteral("lower("));
-    const bool mark = tokens[first].kind == Kind::Mark && first == last;
     rewrite.after(last,
                   column ? QStringLiteral(")")
                          : (mark ? QStringLiteral("::text") : QString())
@@ -249,8 +247,8 @@ QString translate(const QString &sql)
                 const qsizetype left = isWord(tokens[i - 1], "NOT") ? i - 2 : i - 1;
                 if (left < 0)
                     continue;
-                lowerOperand(sql, tokens, operandStart(sql, tokens, left), left, rewrite);
-                lowerOperand(sql, tokens, i + 1, operandEnd(sql, tokens, i + 1), rewrite);
+                lowerOperand(tokens, operandStart(sql, tokens, left), left, rewrite);
+                lowerOperand(tokens, i + 1, operandEnd(sql, tokens, i + 1), rewrite);
             } else if (isWord(token, "IS") && next) {
                 // "x IS y" with a value: equal, or both NULL.
                 const bool negated = isWord(tokens[i + 1], "NOT");
