@@ -1,7 +1,5 @@
 #include "catalogue/DiskWalk.h"
 
-#include "app/CUtils.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
