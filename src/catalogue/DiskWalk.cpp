@@ -1,7 +1,5 @@
 #include "catalogue/DiskWalk.h"
 
-#include "app/CUtils.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -47,6 +45,42 @@ QString UnreadableDescription(const QStringList &unreadable)
     return text;
 }
 
+QString LeftOutDescription(const QStringList &leftOut)
+{
+    if (leftOut.isEmpty())
+        return {};
+    if (leftOut.size() == 1)
+        return QStringLiteral("Left out a name that is not valid text: ") + leftOut.first();
+    constexpr qsizetype kNamed = 3;
+    QString text = QStringLiteral("Left out %1 names that are not valid text: ").arg(leftOut.size())
+            + leftOut.mid(0, kNamed).join(QStringLiteral(", "));
+    if (leftOut.size() > kNamed)
+        text += QStringLiteral(", ...");
+    return text;
+}
+
+QStringList LeftOutPaths(const fs::WalkResult &result,
+                         const std::function<bool(const QString &shownAs)> &wanted)
+{
+    QStringList paths;
+    for (const fs::LeftOut &entry : result.leftOut)
+        if (entry.directory || wanted(entry.shownAs))
+            paths << entry.path;
+    return paths;
+}
+
+QString WalkProblems(const fs::WalkResult &result,
+                     const std::function<bool(const QString &shownAs)> &wanted)
+{
+    QStringList lines;
+    if (!result.unreadable.isEmpty())
+        lines << UnreadableDescription(result.unreadable);
+    const QStringList leftOut = LeftOutPaths(result, wanted);
+    if (!leftOut.isEmpty())
+        lines << LeftOutDescription(leftOut);
+    return lines.join(QLatin1Char('\n'));
+}
+
 QString FolderText(const QString &folder)
 {
     const QString separator = QDir::separator();
@@ -57,7 +91,8 @@ namespace {
 
 QString comparable(const QString &directory)
 {
-    QString path = QDir::cleanPath(QDir::fromNativeSeparators(Trim(directory)));
+    // Untrimmed: a folder's name may end in a blank, and is then another folder.
+    QString path = QDir::cleanPath(QDir::fromNativeSeparators(directory));
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     return path;

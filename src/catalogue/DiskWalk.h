@@ -27,9 +27,20 @@ fs::WalkResult DiskWalk(const QString &root, const fs::VisitDirectory &visit,
 
 // The description of directories a walk could not read; empty when it read them all.
 QString UnreadableDescription(const QStringList &unreadable);
+// The description of entries left out for names that are not valid text, by their escaped
+// names; empty when there are none.
+QString LeftOutDescription(const QStringList &leftOut);
+// The escaped paths of the entries a walk left out that the caller would have taken: folders
+// always (what lies below them went unseen), files when wanted says so of the name as it reads.
+QStringList LeftOutPaths(const fs::WalkResult &result,
+                         const std::function<bool(const QString &shownAs)> &wanted);
+// What a walk could not take, one description a line (folders not read, names left out); empty
+// when it took everything.
+QString WalkProblems(const fs::WalkResult &result,
+                     const std::function<bool(const QString &shownAs)> &wanted);
 
 // A folder's path with exactly one separator at its end, as the catalogue keeps directories.
 QString FolderText(const QString &folder);
 // True when two directory texts name the same folder: separators, doubled or trailing
-// separators and blanks at the ends do not count, letter case counts as the platform's names do.
+// separators do not count; blanks and letter case count as the platform's names do.
 bool SameDirectory(const QString &a, const QString &b);

@@ -121,6 +121,9 @@ FolderImportResult StageFolder(db::Connection &connection, const FolderImport &i
             },
             options);
     result.unreadable = walk.unreadable;
+    for (const fs::LeftOut &entry : walk.leftOut)
+        if (entry.directory ? import.subfolders : MatchesPattern(entry.shownAs, import.pattern))
+            result.leftOut << entry.path;
     result.cancelled = progress.Cancelled();
     transaction.Commit();
     return result;

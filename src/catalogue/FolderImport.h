@@ -32,6 +32,9 @@ struct FolderImportResult
     // Files whose path was staged or catalogued already, and so not staged again.
     qint64 known = 0;
     QStringList unreadable;
+    // Files that fit the pattern, and folders, left out for names that are not valid text; by
+    // their escaped paths.
+    QStringList leftOut;
     // Files staged without a checksum because their contents could not be read.
     QStringList unsummed;
     bool cancelled = false;

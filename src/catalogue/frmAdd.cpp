@@ -90,6 +90,16 @@ QString textOf(const QLabel *caption)
     return Stored(Trim(caption->text()));
 }
 
+// The first few of a list of paths for a report, then ", ..." when there are more.
+QString someOf(const QStringList &paths)
+{
+    constexpr qsizetype kNamed = 3;
+    QString text = paths.mid(0, kNamed).join(QStringLiteral(", "));
+    if (paths.size() > kNamed)
+        text += QStringLiteral(", ...");
+    return text;
+}
+
 // Back to the first, empty entry; a combo box without entries is just emptied.
 void clearCombo(QComboBox *combo)
 {
@@ -1087,7 +1097,13 @@ void frmAdd::cmdAddFolder_Click()
     if (result.known > 0)
         report << QStringLiteral("Already Staged or in Database: %1").arg(result.known);
     if (!result.unreadable.isEmpty())
-        report << QStringLiteral("Folders Not Read: %1").arg(result.unreadable.size());
+        report << QStringLiteral("Folders Not Read: %1 (%2)")
+                          .arg(result.unreadable.size())
+                          .arg(someOf(result.unreadable));
+    if (!result.leftOut.isEmpty())
+        report << QStringLiteral("Names Not Valid Text, Left Out: %1 (%2)")
+                          .arg(result.leftOut.size())
+                          .arg(someOf(result.leftOut));
     if (!result.unsummed.isEmpty())
         report << QStringLiteral("Files Not Read, Added Without Checksum: %1")
                           .arg(result.unsummed.size());

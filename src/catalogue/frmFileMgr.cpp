@@ -26,31 +26,12 @@ namespace {
 
 const QString kNotFoundInCatalogue = QStringLiteral("File Not Found in Database!");
 
-// The folder a found file lies in, as the catalogue keeps directories.
-QString directoryOf(const QString &path)
-{
-    return FolderText(QDir::toNativeSeparators(QFileInfo(path).path()));
-}
-
 // A new name stays a plain name in the same folder: no separator, no way up, no name that
 // would stand for anything but the one file.
 bool plainName(const QString &name)
 {
     return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
             && !name.contains(QStringLiteral("..")) && name != QLatin1String(".");
-}
-
-// True when path is taken: by another file, or by the renamed one itself under the same name. A
-// name that differs only in letter case names the same file where the disk ignores case.
-bool takenByAnother(const QString &path, const QString &renamed)
-{
-    if (path == renamed)
-        return true; // a file cannot be renamed to its own name
-    const QFileInfo target(path);
-    if (!target.exists() && !target.isSymLink())
-        return false;
-    const QString canonical = target.canonicalFilePath();
-    return canonical.isEmpty() || canonical != QFileInfo(renamed).canonicalFilePath();
 }
 
 } // namespace
@@ -190,7 +171,9 @@ void frmFileMgr::showEvent(QShowEvent *event)
 void frmFileMgr::Form_Activate()
 {
     activated_ = true;
-    Text1->setText(Trim(SelectedFileName));
+    // The name exactly as the row holds it: a blank at its end is part of a file's name, and
+    // the file without it is another file.
+    Text1->setText(SelectedFileName);
     FindFile();
 }
 
@@ -213,40 +196,53 @@ void frmFileMgr::FindFile()
     setSearching(true);
     List1->clear();
     pending_.clear();
+    found_.clear();
+    shown_ = -1;
     Label4->setText(QStringLiteral("0"));
     txtpath->clear();
     txtFileName->clear();
     cancel_ = false;
     try {
-        const QString name = Trim(Text1->text());
-        QString lastFound;
+        const QString name = Text1->text();
+        const QString root = Dir1->Path();
         DiskWalkOptions options;
         options.cancel = &cancel_;
         options.yieldEveryMs = yieldEveryMs;
-        options.showFound = [this, &lastFound] {
+        options.showFound = [this] {
             if (pending_.isEmpty())
                 return;
-            List1->addItems(pending_);
+            QStringList paths;
+            for (const fs::ListedFile &file : std::as_const(pending_))
+                paths << fs::PathOf(file.directory, file.name);
+            found_ << pending_;
             pending_.clear();
-            showFile(lastFound);
+            List1->addItems(paths);
+            showFile(found_.size() - 1);
         };
         // Nothing has an empty name; there is nothing to walk for.
         const fs::WalkResult result = name.isEmpty()
                 ? fs::WalkResult{}
                 : DiskWalk(
-                        Dir1->Path(),
+                        root,
                         [&](const QString &directory, const QStringList &files) {
                             for (const QString &file : files) {
-                                if (file.compare(name, Qt::CaseInsensitive) == 0) {
-                                    lastFound = fs::PathOf(directory, file);
-                                    pending_ << lastFound;
-                                }
+                                if (file.compare(name, Qt::CaseInsensitive) != 0)
+                                    continue;
+                                // What the file is on disk now, so that Rename and Delete act
+                                // on it alone. One that cannot be reached without a link is
+                                // not listed.
+                                const fs::ListedFile listed = fs::Locate(root, directory, file);
+                                if (listed.located())
+                                    pending_ << listed;
                             }
                             return true;
                         },
                         options);
-        if (!result.unreadable.isEmpty())
-            ErrorBox(UnreadableDescription(result.unreadable));
+        const QString problems = WalkProblems(result, [&](const QString &shownAs) {
+            return shownAs.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        if (!problems.isEmpty())
+            ErrorBox(problems);
     } catch (const std::exception &error) {
         ErrorBox(QString::fromUtf8(error.what()));
     }
@@ -261,17 +257,29 @@ void frmFileMgr::FindFile()
     }
 }
 
-void frmFileMgr::showFile(const QString &path)
+void frmFileMgr::showFile(qsizetype row)
 {
-    txtpath->setText(path);
-    txtFileName->setText(QFileInfo(path).fileName());
+    if (row < 0 || row >= found_.size())
+        return;
+    shown_ = row;
+    const fs::ListedFile &file = found_.at(row);
+    txtpath->setText(fs::PathOf(file.directory, file.name));
+    txtFileName->setText(file.name);
 }
 
 void frmFileMgr::List1_Click()
 {
     const QList<QListWidgetItem *> selected = List1->selectedItems();
     if (!selected.isEmpty())
-        showFile(selected.first()->text());
+        showFile(List1->row(selected.first()));
+}
+
+void frmFileMgr::replaced(const QString &path, const QString &what)
+{
+    ErrorBox(path
+             + QStringLiteral(" is not the file that was found: the file or a folder on its way "
+                              "was replaced since the search. Nothing was ")
+             + what + QStringLiteral("; please search again."));
 }
 
 void frmFileMgr::refuse(const QString &newName)
@@ -282,7 +290,7 @@ void frmFileMgr::refuse(const QString &newName)
 
 void frmFileMgr::cmdRename_Click()
 {
-    if (txtFileName->text().isEmpty()) {
+    if (txtFileName->text().isEmpty() || shown_ < 0) {
         MsgBox(QStringLiteral("File Not Found!"), vbCritical, QStringLiteral("Not Found."));
         return;
     }
@@ -291,26 +299,36 @@ void frmFileMgr::cmdRename_Click()
         != vbYes)
         return;
     // The file shown under File Path: the last one found, or the one picked in the list.
+    const fs::ListedFile file = found_.at(shown_);
     const QString oldPath = txtpath->text();
-    const QString oldName = txtFileName->text();
-    const QString directory = directoryOf(oldPath);
+    const QString directory = FolderText(file.directory);
+    // A name being given, not one looked for: blanks typed around it are not meant.
     const QString newName =
             Trim(InputBox(QStringLiteral("Enter a new file name:"), AppTitle(), Text1->text()));
     if (newName.isEmpty())
         return;
-    // A name ends in a dot and three characters, and names a file not there yet in the same
-    // folder: a rename never moves a file elsewhere or writes over another.
-    const QString newPath = directory + newName;
-    if (!newName.right(4).startsWith(QLatin1Char('.')) || !plainName(newName)
-        || takenByAnother(newPath, oldPath)) {
+    // A name ends in a dot and three characters and stays in the same folder: a rename never
+    // moves a file elsewhere.
+    if (!newName.right(4).startsWith(QLatin1Char('.')) || !plainName(newName)) {
+        refuse(newName);
+        return;
+    }
+    const fs::ActResult renamed = fs::RenameListed(file, newName);
+    if (renamed.outcome == fs::Outcome::Replaced) {
+        replaced(oldPath, QStringLiteral("renamed"));
+        return;
+    }
+    // Never over another file, nor onto its own name.
+    if (renamed.outcome == fs::Outcome::Taken) {
         refuse(newName);
         return;
     }
     try {
-        if (!QFile::rename(oldPath, newPath))
+        if (renamed.outcome != fs::Outcome::Done)
             throw std::runtime_error("rename");
+        const QString newPath = directory + newName;
         const Catalogued catalogued = changeCatalogue(
-                oldName, directory, QStringLiteral("Update "),
+                file.name, directory, QStringLiteral("Update "),
                 [&](const QList<CatalogueRow> &rows) { UpdateDbFile(rows, newName, newPath); });
         if (catalogued == Catalogued::NotFound)
             MsgBox(kNotFoundInCatalogue, vbCritical, QStringLiteral("Error!"));
@@ -324,32 +342,34 @@ void frmFileMgr::cmdRename_Click()
 
 void frmFileMgr::cmdErase_Click()
 {
-    if (txtpath->text().isEmpty()) {
+    if (txtpath->text().isEmpty() || shown_ < 0) {
         MsgBox(QStringLiteral("File Not Found!"), vbCritical, QStringLiteral("Not Found."));
         return;
     }
+    const fs::ListedFile file = found_.at(shown_);
     const QString path = txtpath->text();
     if (MsgBox(QStringLiteral("Delete ") + path + QStringLiteral("? Continue?"),
                vbYesNo + vbCritical, QStringLiteral("Delete Confirmation"))
         != vbYes)
         return;
-    const QString oldName = txtFileName->text();
-    const QString directory = directoryOf(path);
-    QFile file(path);
-    const bool deleted = file.remove();
-    if (!deleted) {
-        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
-            MsgBox(QStringLiteral("File Not Found?"), vbCritical, QStringLiteral("File Error"));
-        else
-            ErrorBox(file.errorString());
+    const fs::ActResult erased = fs::RemoveListed(file);
+    if (erased.outcome == fs::Outcome::Replaced) {
+        // Its row is left as well: the file it describes may still be there, elsewhere.
+        replaced(path, QStringLiteral("deleted"));
+        return;
     }
+    const bool deleted = erased.outcome == fs::Outcome::Done;
+    if (erased.outcome == fs::Outcome::Gone)
+        MsgBox(QStringLiteral("File Not Found?"), vbCritical, QStringLiteral("File Error"));
+    else if (!deleted)
+        ErrorBox(erased.error);
     // A file that was already gone may still have its row; the row can go on its own.
     if (MsgBox(QStringLiteral("Continue to delete ") + path
                        + QStringLiteral(" from Master Database?"),
                vbYesNo + vbExclamation, QStringLiteral("Are you sure?"))
         == vbYes) {
         const Catalogued catalogued =
-                changeCatalogue(oldName, directory, QStringLiteral("Update "),
+                changeCatalogue(file.name, FolderText(file.directory), QStringLiteral("Update "),
                                 [this](const QList<CatalogueRow> &rows) { DeleteDBFile(rows); });
         if (catalogued == Catalogued::NotFound)
             MsgBox(kNotFoundInCatalogue, vbCritical, QStringLiteral("Error!"));
@@ -392,17 +412,17 @@ QList<frmFileMgr::CatalogueRow> frmFileMgr::FindInCatalogue(const QString &name,
 {
     ReopenConnection();
     db::Recordset &rs = SharedRecordset();
-    // Only rows of that name (blanks and letter case aside, as the search found it) are read.
+    // The name exactly as the folder holds it: "a.txt" is not "A.txt", nor "a.txt " (a row of
+    // each describes another file).
     RunOn(rs,
           QStringLiteral("select inum, filename, directory from fileprofile "
-                         "where lower(trim(filename)) = lower(?) order by filename"),
-          {Trim(name)});
+                         "where filename = ? order by filename"),
+          {name});
     QList<CatalogueRow> rows;
     for (rs.MoveFirst(); !rs.AtEnd(); rs.MoveNext()) {
         const CatalogueRow row{TextOf(rs.Fields(QStringLiteral("filename"))),
                                TextOf(rs.Fields(QStringLiteral("directory")))};
-        if (Trim(row.fileName).compare(Trim(name), Qt::CaseInsensitive) != 0
-            || !SameDirectory(row.directory, directory))
+        if (row.fileName != name || !SameDirectory(row.directory, directory))
             continue;
         bool known = false;
         for (const CatalogueRow &seen : rows)
@@ -421,7 +441,7 @@ void frmFileMgr::UpdateDbFile(const QList<CatalogueRow> &rows, const QString &ne
     for (const CatalogueRow &row : rows)
         RunCommand(QStringLiteral("UPDATE fileprofile SET filename=?, filepath=? "
                                   "WHERE filename=? and Directory=?"),
-                   {Trim(newName), Trim(newPath), row.fileName, row.directory});
+                   {newName, newPath, row.fileName, row.directory});
     transaction.Commit();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/fs/Listed.h"
 #include "platform/ui/Form.h"
 
 #include <QList>
@@ -80,12 +81,17 @@ private:
     Catalogued changeCatalogue(const QString &name, const QString &directory, const QString &what,
                                const std::function<void(const QList<CatalogueRow> &)> &change);
     void setSearching(bool on);
-    void showFile(const QString &path);
+    // Makes the found file at row the one Rename and Delete act on.
+    void showFile(qsizetype row);
     void refuse(const QString &newName);
+    // Tells the user that what was found is no longer there as found.
+    void replaced(const QString &path, const QString &what);
 
     bool activated_ = false;
     bool searching_ = false;
     bool closeWhenDone_ = false;
     std::atomic_bool cancel_ = false;
-    QStringList pending_; // paths found since the list was last brought up to date
+    QList<fs::ListedFile> pending_; // found since the list was last brought up to date
+    QList<fs::ListedFile> found_; // one for each row of List1
+    qsizetype shown_ = -1; // the row of found_ under File Path
 };

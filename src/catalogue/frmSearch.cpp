@@ -190,9 +190,11 @@ void frmSearch::runSearch()
                 return true;
             },
             options);
-    // The walk went on past what it could not read; say so once it is over.
-    if (!result.unreadable.isEmpty())
-        ErrorBox(UnreadableDescription(result.unreadable));
+    // The walk went on past what it could not read or name; say so once it is over.
+    const QString problems = WalkProblems(
+            result, [&mask](const QString &shownAs) { return fs::MatchesWildcard(shownAs, mask); });
+    if (!problems.isEmpty())
+        ErrorBox(problems);
 }
 
 qint64 frmSearch::filesFound() const

@@ -20,7 +20,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -88,6 +94,43 @@ QStringList catalogueRows(Fixture &f, const QString &root)
     return rows;
 }
 
+#ifdef Q_OS_UNIX
+// Makes a file whose name is given as bytes, which need not be valid text.
+bool makeRaw(const QString &folder, const QByteArray &name, const QByteArray &contents)
+{
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    const int handle = ::open(path.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    if (handle < 0)
+        return false;
+    const bool written = ::write(handle, contents.constData(), contents.size()) == contents.size();
+    ::close(handle);
+    return written;
+}
+
+// What a file named by bytes holds; "-" when there is none.
+QByteArray readRaw(const QString &folder, const QByteArray &name)
+{
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    const int handle = ::open(path.constData(), O_RDONLY);
+    if (handle < 0)
+        return "-";
+    char buffer[100];
+    const ssize_t read = ::read(handle, buffer, sizeof buffer);
+    ::close(handle);
+    return QByteArray(buffer, read > 0 ? read : 0);
+}
+#endif
+
+// The files of a folder as "name|contents", in byte order of their names.
+QStringList filesIn(const QString &folder)
+{
+    QStringList files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::System))
+        files << name + "|" + QString::fromUtf8(ReadFile(QDir(folder).filePath(name)));
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 const QString kRenameQuestion =
         "Rename Confirmation: Renaming this file will update the master database. Continue?";
 const QString kRenamed = "Corvina: Rename Completed Successfully!";
@@ -114,6 +157,12 @@ private slots:
     void rename();
     void erase_data();
     void erase();
+    void exactNames_data();
+    void exactNames();
+    void undecodableNames_data();
+    void undecodableNames();
+    void swappedSinceTheSearch_data();
+    void swappedSinceTheSearch();
     void catalogueDirectories_data();
     void catalogueDirectories();
     void helpAndClose_data();
@@ -299,7 +348,9 @@ void TestFileWalks::managerFinds_data()
     QTest::addColumn<QStringList>("expected");
     const QStringList readme{"~/readme.txt", "~/Alpha/README.TXT", "~/Alpha/sub/readme.txt"};
     QTest::newRow("in several directories, the start directory first") << "readme.txt" << readme;
-    QTest::newRow("blanks around the name") << "  readme.txt " << readme;
+    // A blank is part of a name: only a file whose name holds it is found.
+    QTest::newRow("blanks around the name") << "  readme.txt " << QStringList{};
+    QTest::newRow("a blank at the end") << "readme.txt " << QStringList{"~/beta/readme.txt "};
     QTest::newRow("letter case aside") << "ReadMe.Txt" << readme;
     QTest::newRow("one place") << "notes.txt" << QStringList{"~/beta/notes.txt"};
     QTest::newRow("quote") << "it's.txt" << QStringList{"~/beta/it's.txt"};
@@ -317,9 +368,9 @@ void TestFileWalks::managerFinds()
     const QString root = f.dir() + "/files";
     make(root,
          {"readme.txt", "readme.txt.bak", "Alpha/README.TXT", "Alpha/sub/readme.txt",
-          "beta/notes.txt", "beta/it's.txt", "gamma/"});
+          "beta/notes.txt", "beta/it's.txt", "beta/readme.txt ", "gamma/"});
     auto window = openManager(name, root);
-    QCOMPARE(window->Text1->text(), Trim(name));
+    QCOMPARE(window->Text1->text(), name);
     QCOMPARE(lines(window->List1, root), expected);
     QCOMPARE(window->Label4->text(), QString::number(expected.size()));
     // The last one found is the one Rename and Delete act on.
@@ -568,6 +619,223 @@ void TestFileWalks::erase()
     VERIFY_CLEAN(f);
 }
 
+// Names that differ only in letter case or in a blank at their end are other files, each with
+// rows of its own: Rename and Delete change the one file and the one row.
+void TestFileWalks::exactNames_data()
+{
+    QTest::addColumn<QStringList>("files"); // in one folder, each catalogued
+    QTest::addColumn<QString>("name"); // of the row the file manager is opened for
+    QTest::addColumn<QString>("action"); // "rename" (to new.txt) or "erase"
+    QTest::addColumn<QStringList>("left"); // files afterwards, "name|contents"
+    QTest::addColumn<QStringList>("rows"); // catalogued names afterwards
+    const QStringList cases{"a.txt", "A.txt"};
+    const QStringList blanks{"b.txt", "b.txt "};
+    QTest::newRow("letter case, rename") << cases << "a.txt"
+                                         << "rename" << QStringList{"A.txt|A.txt", "new.txt|a.txt"}
+                                         << QStringList{"A.txt", "new.txt"};
+    QTest::newRow("letter case, erase")
+            << cases << "a.txt"
+            << "erase" << QStringList{"A.txt|A.txt"} << QStringList{"A.txt"};
+    QTest::newRow("other letter case, erase")
+            << cases << "A.txt"
+            << "erase" << QStringList{"a.txt|a.txt"} << QStringList{"a.txt"};
+    QTest::newRow("blank at the end, rename")
+            << blanks << "b.txt "
+            << "rename" << QStringList{"b.txt|b.txt", "new.txt|b.txt "}
+            << QStringList{"b.txt", "new.txt"};
+    QTest::newRow("blank at the end, erase")
+            << blanks << "b.txt "
+            << "erase" << QStringList{"b.txt|b.txt"} << QStringList{"b.txt"};
+    QTest::newRow("without the blank, erase")
+            << blanks << "b.txt"
+            << "erase" << QStringList{"b.txt |b.txt "} << QStringList{"b.txt "};
+}
+
+void TestFileWalks::exactNames()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, name);
+    QFETCH(QString, action);
+    QFETCH(QStringList, left);
+    QFETCH(QStringList, rows);
+    Fixture f;
+    f.setUp();
+    const QString root = f.dir() + "/names";
+    make(root, files);
+    for (const QString &file : files)
+        catalogue(f, root, file);
+    auto window = openManager(name, root);
+    // The search ignores letter case; the file acted on is the one of exactly this name.
+    const int row = lines(window->List1, root).indexOf("~/" + name);
+    QVERIFY(row >= 0);
+    window->List1->setCurrentRow(row);
+    QCOMPARE(window->txtFileName->text(), name);
+    f.ui.answer(vbYes);
+    if (action == "rename") {
+        f.ui.input("new.txt");
+        f.ui.answer(vbOK);
+        window->cmdRename->click();
+        QCOMPARE(shown(f, root).last(), kRenamed);
+    } else {
+        f.ui.answer(vbYes);
+        f.ui.answer(vbOK);
+        window->cmdErase->click();
+        QCOMPARE(shown(f, root).last(), kDeleted);
+    }
+    QCOMPARE(filesIn(root), left);
+    QStringList expected;
+    for (const QString &kept : rows)
+        expected << "~/|" + kept + "|~/" + kept;
+    QStringList catalogued = catalogueRows(f, root);
+    std::sort(catalogued.begin(), catalogued.end());
+    QCOMPARE(catalogued, expected);
+    VERIFY_CLEAN(f);
+}
+
+// A name whose bytes are not valid text reads like the name whose replacement character
+// stands in their place; it is left out and told, and the look-alike alone is acted on.
+void TestFileWalks::undecodableNames_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("disk file search") << "search";
+    QTest::newRow("file manager, erase") << "erase";
+    QTest::newRow("file manager, rename") << "rename";
+}
+
+void TestFileWalks::undecodableNames()
+{
+    QFETCH(QString, action);
+#ifndef Q_OS_UNIX
+    QSKIP("names here are always valid text");
+#else
+    Fixture f;
+    f.setUp();
+    const QString root = f.dir() + "/odd";
+    QVERIFY(QDir().mkpath(root));
+    const QByteArray bad("bad\xff.txt");
+    const QByteArray lookAlike("bad\xEF\xBF\xBD.txt");
+    if (!makeRaw(root, bad, "bad"))
+        QSKIP("this file system takes only names that are valid text");
+    QVERIFY(makeRaw(root, lookAlike, "look-alike"));
+    const QString shownName = QString::fromUtf8(lookAlike);
+    const QString told = "Corvina: Error: Left out a name that is not valid text: ~/bad\\xFF.txt";
+    f.ui.answer(vbOK);
+    if (action == "search") {
+        frmSearch window;
+        window.Form_Load();
+        window.Text1->setText("*.txt");
+        QVERIFY(window.Dir1->setPath(root));
+        window.cmdFind_Click();
+        QCOMPARE(lines(window.List1, root), QStringList({"=> ~", "     " + shownName}));
+        QCOMPARE(window.Label4->text(), QStringLiteral("1"));
+        QCOMPARE(shown(f, root), QStringList{told});
+        VERIFY_CLEAN(f);
+        return;
+    }
+    catalogue(f, root, shownName);
+    auto window = openManager(shownName, root);
+    QCOMPARE(lines(window->List1, root), QStringList{"~/" + shownName});
+    QCOMPARE(shown(f, root), QStringList{told});
+    f.ui.answer(vbYes);
+    if (action == "erase") {
+        f.ui.answer(vbYes);
+        f.ui.answer(vbOK);
+        window->cmdErase->click();
+        QCOMPARE(shown(f, root).last(), kDeleted);
+        QCOMPARE(readRaw(root, lookAlike), QByteArray("-"));
+        QCOMPARE(catalogueRows(f, root), QStringList{});
+    } else {
+        f.ui.input("good.txt");
+        f.ui.answer(vbOK);
+        window->cmdRename->click();
+        QCOMPARE(shown(f, root).last(), kRenamed);
+        QCOMPARE(readRaw(root, "good.txt"), QByteArray("look-alike"));
+        QCOMPARE(catalogueRows(f, root), QStringList{"~/|good.txt|~/good.txt"});
+    }
+    QCOMPARE(readRaw(root, bad), QByteArray("bad"));
+    VERIFY_CLEAN(f);
+#endif
+}
+
+// Between the search and the act, the file's folder, the start folder or the file itself is
+// replaced: nothing is touched, neither there nor where a link now leads, and the user is told.
+void TestFileWalks::swappedSinceTheSearch_data()
+{
+    QTest::addColumn<QString>("action"); // "erase", or "rename" to notes.txt
+    QTest::addColumn<QString>("swap"); // what is replaced
+    QTest::newRow("folder a link, erase") << "erase"
+                                          << "folder";
+    QTest::newRow("folder a link, rename") << "rename"
+                                           << "folder";
+    QTest::newRow("start folder a link, erase") << "erase"
+                                                << "start";
+    QTest::newRow("start folder a link, rename") << "rename"
+                                                 << "start";
+    QTest::newRow("another file of its name, erase") << "erase"
+                                                     << "file";
+    QTest::newRow("a link of its name, rename") << "rename"
+                                                << "link";
+}
+
+void TestFileWalks::swappedSinceTheSearch()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, swap);
+#ifndef Q_OS_UNIX
+    QSKIP("symbolic links to directories need a Unix file system here");
+#endif
+    Fixture f;
+    f.setUp();
+    const QString root = f.dir() + "/files";
+    const QString other = f.dir() + "/other";
+    make(root, {"sub/readme.txt"});
+    make(other, {"readme.txt", "sub/readme.txt"});
+    catalogue(f, root + "/sub", "readme.txt");
+    const QStringList before = catalogueRows(f, root);
+    auto window = openManager("readme.txt", root);
+    QCOMPARE(lines(window->List1, root), QStringList{"~/sub/readme.txt"});
+    if (swap == "folder") {
+        QVERIFY(QDir().rename(root + "/sub", root + "/sub.old"));
+        QVERIFY(QFile::link(other, root + "/sub"));
+    } else if (swap == "start") {
+        QVERIFY(QDir().rename(root, root + ".old"));
+        QVERIFY(QFile::link(other, root));
+    } else {
+        // As an editor saves: a new file, or a link, put in the old one's place.
+        const QString next = root + "/sub/readme.next";
+        QVERIFY(swap == "file" ? WriteFile(next, "new") : QFile::link(other + "/readme.txt", next));
+        QVERIFY(::rename(QFile::encodeName(next), QFile::encodeName(root + "/sub/readme.txt"))
+                == 0);
+    }
+    f.ui.answer(vbYes);
+    if (action == "rename")
+        f.ui.input("notes.txt");
+    f.ui.answer(vbOK);
+    if (action == "rename")
+        window->cmdRename->click();
+    else
+        window->cmdErase->click();
+    const QString nothing = action == "rename" ? "renamed" : "deleted";
+    QCOMPARE(shown(f, root).last(),
+             "Corvina: Error: ~/sub/readme.txt is not the file that was found: the file or a "
+             "folder on its way was replaced since the search. Nothing was "
+                     + nothing + "; please search again.");
+    QCOMPARE(f.ui.messages.size(), 2);
+    QCOMPARE(filesIn(other), QStringList{"readme.txt|readme.txt"});
+    QCOMPARE(filesIn(other + "/sub"), QStringList{"readme.txt|sub/readme.txt"});
+    if (swap == "folder")
+        QCOMPARE(filesIn(root + "/sub.old"), QStringList{"readme.txt|sub/readme.txt"});
+    else if (swap == "start")
+        QCOMPARE(filesIn(root + ".old/sub"), QStringList{"readme.txt|sub/readme.txt"});
+    else
+        QCOMPARE(filesIn(root + "/sub"),
+                 QStringList{swap == "file" ? "readme.txt|new" : "readme.txt|readme.txt"});
+    QCOMPARE(catalogueRows(f, root), before);
+    QVERIFY(!CatalogueChanged);
+    QVERIFY(window->result() != QDialog::Accepted);
+    VERIFY_CLEAN(f);
+}
+
 // The catalogue keeps a file's directory with a separator at its end; the root of a volume is
 // that separator alone, and a row kept with it doubled is still the same directory.
 void TestFileWalks::catalogueDirectories_data()
@@ -578,7 +846,8 @@ void TestFileWalks::catalogueDirectories_data()
     QTest::newRow("root") << "/" << FolderText("/") << true;
     QTest::newRow("root, doubled") << "//" << FolderText("/") << true;
     QTest::newRow("folder") << "/home/ann/" << FolderText("/home/ann") << true;
-    QTest::newRow("blanks") << "  /home/ann/ " << FolderText("/home/ann") << true;
+    QTest::newRow("blanks are part of a name")
+            << "  /home/ann/ " << FolderText("/home/ann") << false;
     QTest::newRow("doubled separator") << "/home/ann//" << FolderText("/home/ann") << true;
     QTest::newRow("longer name") << "/home/anna/" << FolderText("/home/ann") << false;
     QTest::newRow("below") << "/home/ann/sub/" << FolderText("/home/ann") << false;

@@ -21,6 +21,8 @@
 #include <memory>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -172,7 +174,15 @@ void TestAddFolder::walksTheTree_data()
                                 << kAdded.arg(5);
 #ifdef Q_OS_UNIX
     QTest::newRow("unreadable folder") << "*.txt" << true << "locked" << QStringList{a, subA, d}
-                                       << kAdded.arg(3) + "\nFolders Not Read: 1";
+                                       << kAdded.arg(3) + "\nFolders Not Read: 1 (~/locked)";
+    // A name that is not valid text reads like the one with a replacement character, which is
+    // staged; the other is left out and told by its escaped name, the folder's too.
+    const QString lookAlike = QStringLiteral("~/bad\uFFFD.txt|bad\uFFFD.txt|~/|30/11/2023|10");
+    QTest::newRow("names not valid text")
+            << "*.txt" << true << "undecodable" << QStringList{a, lookAlike, subA, d}
+            << kAdded.arg(4) + "\nNames Not Valid Text, Left Out: 2 (~/bad\\xFF.txt, ~/sub\\xFE)";
+    QTest::newRow("names not valid text, the pattern left aside")
+            << "*.md" << false << "undecodable" << QStringList{b} << kAdded.arg(1);
     QTest::newRow("link cycle") << "*.txt" << true << "loop" << QStringList{a, subA, d}
                                 << kAdded.arg(3);
 #endif
@@ -191,6 +201,16 @@ void TestAddFolder::walksTheTree()
             QSKIP("every folder is readable to root");
         file("locked/e.txt", "e", QDate(2023, 11, 30));
         QVERIFY(QFile::setPermissions(dir_->filePath("root/locked"), QFile::WriteOwner));
+    } else if (special == "undecodable") {
+        file(QStringLiteral("bad\uFFFD.txt"), "look-alike", QDate(2023, 11, 30));
+        const QByteArray top = QFile::encodeName(dir_->filePath("root"));
+        const int handle = ::open((top + "/bad\xff.txt").constData(), O_CREAT | O_WRONLY, 0600);
+        if (handle < 0)
+            QSKIP("this file system takes only names that are valid text");
+        ::close(handle);
+        QCOMPARE(::mkdir((top + "/sub\xfe").constData(), 0700), 0);
+        QVERIFY(::close(::open((top + "/sub\xfe/e.txt").constData(), O_CREAT | O_WRONLY, 0600))
+                == 0);
     } else if (special == "loop") {
         QVERIFY(QFile::link("..", dir_->filePath("root/sub/deep/up")));
         QVERIFY(QFile::link(dir_->filePath("root"), dir_->filePath("root/sub/again")));
@@ -201,7 +221,7 @@ void TestAddFolder::walksTheTree()
     auto window = open(pattern, subfolders);
     f.ui.answer(vbOK);
     window->cmdAddFolder->click();
-    QCOMPARE(f.ui.texts(), QStringList{message});
+    QCOMPARE(f.ui.texts(), QStringList{QString(message).replace("~/", at(""))});
     QCOMPARE(f.ui.messages[0].title, QStringLiteral("Add Folder"));
     const QString drive = DriveText(DriveListBox::volumeOf(at("")));
     QStringList expected;

@@ -7,6 +7,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 void touch(const QString &path)
@@ -67,6 +73,8 @@ private slots:
     void fileList_choosing();
     void fileList_missingFolderIsEmpty();
     void fileList_largeFolder();
+    void lists_leaveOutNamesNotText_data();
+    void lists_leaveOutNamesNotText();
 };
 
 // ---- drives ----
@@ -472,6 +480,69 @@ void TestFileLists::fileList_largeFolder()
     QCOMPARE(files.ListCount(), kFiles);
     QCOMPARE(files.List(0), "f000000.dat");
     QCOMPARE(files.FileName(), "f004999.dat");
+}
+
+// A name whose bytes are not valid text reads like its look-alike with a replacement character,
+// and choosing either would reach the look-alike: such names are not listed but told, escaped.
+void TestFileLists::lists_leaveOutNamesNotText_data()
+{
+    QTest::addColumn<QString>("pattern"); // empty for the folder list
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QStringList>("leftOut");
+    const QString lookAlike = QStringLiteral("bad\uFFFD.txt");
+    QTest::newRow("every file") << "*.*" << QStringList{lookAlike, "other.txt"}
+                                << QStringList{"bad\\xFF.txt", "solo\\xFF.md"};
+    QTest::newRow("a pattern both fit")
+            << "*.txt" << QStringList{lookAlike, "other.txt"} << QStringList{"bad\\xFF.txt"};
+    QTest::newRow("no look-alike") << "*.md" << QStringList{} << QStringList{"solo\\xFF.md"};
+    QTest::newRow("folders") << "" << QStringList{QStringLiteral("d\uFFFD")}
+                             << QStringList{"d\\xFE"};
+}
+
+void TestFileLists::lists_leaveOutNamesNotText()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QStringList, listed);
+    QFETCH(QStringList, leftOut);
+#ifndef Q_OS_UNIX
+    QSKIP("names here are always valid text");
+#else
+    QTemporaryDir temp;
+    const QByteArray top = QFile::encodeName(temp.path());
+    const auto made = [&](const char *name, bool folder) {
+        const QByteArray path = top + '/' + name;
+        if (folder)
+            return ::mkdir(path.constData(), 0700) == 0;
+        const int handle = ::open(path.constData(), O_CREAT | O_WRONLY, 0600);
+        return handle >= 0 && ::close(handle) == 0;
+    };
+    if (!made("bad\xff.txt", false))
+        QSKIP("this file system takes only names that are valid text");
+    for (const char *name : {"bad\xEF\xBF\xBD.txt", "other.txt", "solo\xff.md"})
+        QVERIFY(made(name, false));
+    for (const char *name : {"d\xfe", "d\xEF\xBF\xBD"})
+        QVERIFY(made(name, true));
+    QWidget *list = nullptr;
+    std::unique_ptr<QWidget> owner;
+    if (pattern.isEmpty()) {
+        auto *dirs = new DirListBox;
+        owner.reset(dirs);
+        QVERIFY(dirs->setPath(temp.path()));
+        QCOMPARE(texts(*dirs, chainLength(temp.path())), listed);
+        QCOMPARE(dirs->LeftOut(), leftOut);
+        list = dirs;
+    } else {
+        auto *files = new FileListBox;
+        owner.reset(files);
+        files->setPattern(pattern);
+        files->setPath(temp.path());
+        QCOMPARE(texts(*files), listed);
+        QCOMPARE(files->LeftOut(), leftOut);
+        list = files;
+    }
+    for (const QString &name : leftOut)
+        QVERIFY(list->toolTip().contains(name));
+#endif
 }
 
 REGISTER_TEST(TestFileLists)

@@ -10,7 +10,9 @@
 #include <memory>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -41,6 +43,10 @@ private slots:
     void walk_skipsUnreadable();
     void walk_stops_data();
     void walk_stops();
+
+    void walk_leavesOutNamesNotText();
+    void escapedName_data();
+    void escapedName();
 
     void matchesWildcard_data();
     void matchesWildcard();
@@ -111,6 +117,63 @@ const Visits kWholeTree = {".: A.TXT, b.txt, c.doc",
                            "Alpha/sub: readme.txt",
                            "beta: ",
                            "zeta: Notes.md, readme.txt"};
+
+// A name whose bytes are not valid text would read like its look-alike with a replacement
+// character; such entries are left out, files and folders alike, and told by escaped name.
+void TestWalker::walk_leavesOutNamesNotText()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("names here are always valid text");
+#else
+    const QByteArray top = QFile::encodeName(at("odd"));
+    QVERIFY(QDir().mkpath(at("odd")));
+    const auto made = [&](const QByteArray &below, bool folder) {
+        const QByteArray path = top + '/' + below;
+        if (folder)
+            return ::mkdir(path.constData(), 0700) == 0;
+        const int handle = ::open(path.constData(), O_CREAT | O_WRONLY, 0600);
+        return handle >= 0 && ::close(handle) == 0;
+    };
+    if (!made("bad\xff.txt", false))
+        QSKIP("this file system takes only names that are valid text");
+    QVERIFY(made("bad\xEF\xBF\xBD.txt", false));
+    QVERIFY(made("d\xfe", true) && made("d\xfe/hidden.txt", false));
+    QVERIFY(made("d\xEF\xBF\xBD", true) && made("d\xEF\xBF\xBD/y.txt", false));
+    fs::WalkResult result;
+    const QString lookAlike = QStringLiteral("bad\uFFFD.txt");
+    QCOMPARE(walk(at("odd"), {}, &result),
+             Visits({".: " + lookAlike, QStringLiteral("d\uFFFD: y.txt")}));
+    QStringList leftOut;
+    for (const fs::LeftOut &entry : result.leftOut)
+        leftOut << QDir(at("odd")).relativeFilePath(entry.path) + (entry.directory ? "/" : "")
+                        + " reads " + entry.shownAs;
+    QCOMPARE(leftOut,
+             QStringList(
+                     {"bad\\xFF.txt reads " + lookAlike, QStringLiteral("d\\xFE/ reads d\uFFFD")}));
+    QVERIFY(result.unreadable.isEmpty());
+#endif
+}
+
+void TestWalker::escapedName_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("escaped");
+    QTest::newRow("a byte that starts nothing") << QByteArray("bad\xff.txt") << "bad\\xFF.txt";
+    QTest::newRow("valid letters kept")
+            << QByteArray("caf\xC3\xA9\x80") << QStringLiteral("caf\u00E9\\x80");
+    QTest::newRow("cut short") << QByteArray("a\xE2\x82") << "a\\xE2\\x82";
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << "\\xC0\\xAF";
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << "\\xED\\xA0\\x80";
+    QTest::newRow("control character") << QByteArray("tab\there") << "tab\\x09here";
+    QTest::newRow("four bytes") << QByteArray("\xF0\x9F\x98\x80") << QStringLiteral("\U0001F600");
+}
+
+void TestWalker::escapedName()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, escaped);
+    QCOMPARE(fs::EscapedName(bytes), escaped);
+}
 
 void TestWalker::walk_visits_data()
 {

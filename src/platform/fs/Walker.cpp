@@ -20,12 +20,6 @@ namespace fs {
 
 namespace {
 
-struct Listing
-{
-    QStringList files;
-    QStringList directories;
-};
-
 bool sameChar(QChar a, QChar b, Qt::CaseSensitivity cs)
 {
     return a == b || (cs == Qt::CaseInsensitive && a.toCaseFolded() == b.toCaseFolded());
@@ -129,16 +123,17 @@ bool readDirectory(const QString &path, bool isRoot, Listing &out)
     while (const dirent *entry = ::readdir(directory)) {
         if (isDotOrDotDot(entry->d_name))
             continue;
-        switch (kindOf(handle, *entry)) {
-        case Kind::File:
-            out.files << QFile::decodeName(entry->d_name);
-            break;
-        case Kind::Directory:
-            out.directories << QFile::decodeName(entry->d_name);
-            break;
-        case Kind::Other:
-            break;
+        const Kind kind = kindOf(handle, *entry);
+        if (kind == Kind::Other)
+            continue;
+        const QByteArray bytes(entry->d_name);
+        const QString name = QFile::decodeName(bytes);
+        // Only a name that encodes back to its own bytes reaches the same entry again.
+        if (QFile::encodeName(name) != bytes) {
+            out.leftOut.append({PathOf(path, EscapedName(bytes)), name, kind == Kind::Directory});
+            continue;
         }
+        (kind == Kind::File ? out.files : out.directories) << name;
     }
     ::closedir(directory);
     return true;
@@ -157,7 +152,65 @@ QString rootPath(const QString &root)
     return QDir::toNativeSeparators(QDir::cleanPath(root));
 }
 
+// How many bytes of a valid UTF-8 sequence start at at; 0 when none does.
+qsizetype utf8Length(const QByteArray &bytes, qsizetype at)
+{
+    const auto byte = [&](qsizetype i) {
+        return static_cast<unsigned char>(bytes[i]);
+    };
+    const unsigned char lead = byte(at);
+    qsizetype length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80; // no overlong forms
+        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF; // nothing past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (at + length > bytes.size())
+        return 0;
+    if (byte(at + 1) < low || byte(at + 1) > high)
+        return 0;
+    for (qsizetype i = 2; i < length; ++i)
+        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF)
+            return 0;
+    return length;
+}
+
 } // namespace
+
+QString EscapedName(const QByteArray &name)
+{
+    QString text;
+    for (qsizetype at = 0; at < name.size();) {
+        const auto byte = static_cast<unsigned char>(name[at]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            text += QLatin1Char(char(byte));
+            ++at;
+        } else if (const qsizetype length = byte >= 0x80 ? utf8Length(name, at) : 0) {
+            text += QString::fromUtf8(name.mid(at, length));
+            at += length;
+        } else {
+            text += QStringLiteral("\\x")
+                    + QString::number(byte, 16).rightJustified(2, u'0').toUpper();
+            ++at;
+        }
+    }
+    return text;
+}
+
+bool ReadListing(const QString &directory, Listing &listing)
+{
+    return readDirectory(rootPath(directory), true, listing);
+}
 
 bool MatchesWildcard(QStringView name, QStringView mask, Qt::CaseSensitivity cs)
 {
@@ -225,6 +278,7 @@ WalkResult Walk(const QString &root, const VisitDirectory &visit, const WalkOpti
             result.unreadable << directory;
             continue;
         }
+        result.leftOut << listing.leftOut;
         sortByName(listing.files);
         if (!visit(directory, listing.files)) {
             result.stopped = true;

@@ -46,11 +46,37 @@ struct WalkOptions
     const std::atomic_bool *cancel = nullptr;
 };
 
+// An entry whose name is not valid text in the file system's encoding. Decoding would turn its
+// odd bytes into replacement characters, so its text could name another entry, or none: it is
+// left out of listings and reported by its escaped name instead.
+struct LeftOut
+{
+    QString path; // the directory, a separator and the escaped name, e.g. "/tmp/bad\xFF.txt"
+    QString shownAs; // the name as decoding reads it, for matching a pattern
+    bool directory = false;
+};
+
+// A name's bytes as text: valid UTF-8 as it reads, every other byte (and control characters)
+// as \xHH, so a name that cannot be decoded can still be told to a person.
+QString EscapedName(const QByteArray &name);
+
 struct WalkResult
 {
     bool stopped = false; // cancelled, or the visitor asked to stop
     QStringList unreadable; // directories that could not be read and were skipped
+    QList<LeftOut> leftOut; // entries of the directories read whose names are not valid text
 };
+
+// One directory's entries, read as the walk reads them: files (regular files and links to
+// them), directories (not links), and the entries left out for their names, in the order read.
+// False when the directory cannot be read. A link given as the directory itself is followed.
+struct Listing
+{
+    QStringList files;
+    QStringList directories;
+    QList<LeftOut> leftOut;
+};
+bool ReadListing(const QString &directory, Listing &listing);
 
 // Walks the tree under root depth first, subdirectories in name order. Entry types come from
 // the directory read itself; symbolic links to directories are never followed, so a walk

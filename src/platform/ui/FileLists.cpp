@@ -1,5 +1,7 @@
 #include "platform/ui/FileLists.h"
 
+#include "platform/fs/Walker.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -10,6 +12,7 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -152,6 +155,45 @@ QStringList nameFilters(const QString &pattern)
         masks.append(mask);
     }
     return masks;
+}
+
+// QDir reads names as text, where bytes that are not valid text become replacement characters:
+// two entries may then read alike, and the one name reaches only one of them. So the folder is
+// read again by bytes. Entries whose names are not valid text are left out (their escaped
+// names go to leftOut when fits takes the name as it reads); a listed name with a replacement
+// character stays, once, only when an entry really holds it.
+QStringList genuineNames(const QString &folder, const QStringList &names, bool directories,
+                         const std::function<bool(const QString &)> &fits, QStringList &leftOut)
+{
+    leftOut.clear();
+    fs::Listing listing;
+    if (folder.isEmpty() || !fs::ReadListing(folder, listing) || listing.leftOut.isEmpty())
+        return names;
+    for (const fs::LeftOut &entry : std::as_const(listing.leftOut))
+        if (entry.directory == directories && fits(entry.shownAs))
+            leftOut << QFileInfo(entry.path).fileName();
+    const QStringList &held = directories ? listing.directories : listing.files;
+    const QSet<QString> genuine(held.begin(), held.end());
+    QSet<QString> kept;
+    QStringList result;
+    result.reserve(names.size());
+    for (const QString &name : names) {
+        if (name.contains(QChar::ReplacementCharacter)) {
+            if (!genuine.contains(name) || kept.contains(name))
+                continue;
+            kept.insert(name);
+        }
+        result.append(name);
+    }
+    return result;
+}
+
+// Says which entries a list leaves out, where the pointer rests on it.
+void tellLeftOut(QWidget *list, const QStringList &leftOut)
+{
+    list->setToolTip(leftOut.isEmpty() ? QString()
+                                       : QStringLiteral("Not listed, names not valid text: ")
+                                     + leftOut.join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -344,8 +386,12 @@ void DirListBox::fill()
     }
     // An unreadable folder yields no names, which leaves just the chain.
     const QDir dir(path_);
-    const QStringList names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                                            QDir::Name | QDir::IgnoreCase);
+    const QStringList names = genuineNames(
+            path_,
+            dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                          QDir::Name | QDir::IgnoreCase),
+            true, [](const QString &) { return true; }, leftOut_);
+    tellLeftOut(this, leftOut_);
     for (const QString &name : names)
         addItem(dirItem(closedIcon, name, QDir::cleanPath(dir.absoluteFilePath(name)), depth));
     setCurrentRow(depth - 1);
@@ -465,10 +511,20 @@ void FileListBox::fill(const QString &keep)
 {
     // One read of the folder, already filtered and sorted, and one batch insert.
     QStringList names;
+    const QStringList masks = nameFilters(pattern_);
     if (!path_.isEmpty())
-        names = QDir(path_).entryList(nameFilters(pattern_),
-                                      QDir::Files | QDir::Hidden | QDir::System,
+        names = QDir(path_).entryList(masks, QDir::Files | QDir::Hidden | QDir::System,
                                       QDir::Name | QDir::IgnoreCase);
+    names = genuineNames(
+            path_, names, false,
+            [&masks](const QString &name) {
+                return masks.isEmpty()
+                        || std::any_of(masks.begin(), masks.end(), [&](const QString &mask) {
+                               return fs::MatchesWildcard(name, mask, Qt::CaseInsensitive);
+                           });
+            },
+            leftOut_);
+    tellLeftOut(this, leftOut_);
     {
         const QSignalBlocker blocker(this);
         clear();

@@ -56,6 +56,8 @@ public:
     bool setPath(const QString &path);
     // Reads the folder again; if it has gone, its nearest existing ancestor becomes current.
     void Refresh();
+    // The subfolders not listed because their names are not valid text, escaped ("bad\xFF").
+    QStringList LeftOut() const { return leftOut_; }
 
 signals:
     void pathChanged(const QString &path);
@@ -68,6 +70,7 @@ private:
     void open(const QModelIndex &index);
 
     QString path_; // absolute and clean, '/' separators
+    QStringList leftOut_;
 };
 
 // The files of a folder that match a pattern, by name.
@@ -92,6 +95,9 @@ public:
     QString List(int index) const;
     // Reads the folder again, keeping the selected file selected if it is still listed.
     void Refresh();
+    // The files that fit the pattern but are not listed because their names are not valid
+    // text, escaped ("bad\xFF.txt"). No name in the list could reach them.
+    QStringList LeftOut() const { return leftOut_; }
 
 signals:
     void fileChosen(const QString &name);
@@ -107,4 +113,5 @@ private:
     QString path_; // absolute and clean, '/' separators
     QString pattern_ = QStringLiteral("*.*");
     QString lastSelected_;
+    QStringList leftOut_;
 };
