@@ -53,14 +53,13 @@ Outcome find(const QString &catalogue, const QString &prefix)
     QFile sink(QProcess::nullDevice());
     if (!sink.open(QIODevice::WriteOnly))
         qFatal("cannot write to the null device");
-    QTextStream out(&sink);
     QString messages;
     QTextStream err(&messages);
     int status = 0;
     const Time time = timed([&] {
         status = catalogue::RunFind({QStringLiteral("corvina"), QStringLiteral("--find"), prefix,
                                      QStringLiteral("--database"), catalogue},
-                                    out, err);
+                                    sink, err);
     });
     if (status == 2)
         qFatal("search failed: %s", qPrintable(messages));

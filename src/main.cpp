@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QTextStream>
 
 #include <optional>
@@ -96,9 +97,14 @@ std::optional<int> describeProgram(QCoreApplication &app)
                                      "otherwise.")});
     catalogue::AddFindOptions(parser);
     if (searches(app.arguments())) {
-        QTextStream out(stdout);
+        // Matches go out as bytes: with --null exactly as stored.
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly))
+            return 2;
         QTextStream err(stderr);
-        return catalogue::RunFind(app.arguments(), out, err);
+        const int status = catalogue::RunFind(app.arguments(), out, err);
+        out.close();
+        return status;
     }
     parser.process(app);
     if (parser.isSet(QStringLiteral("create-database"))

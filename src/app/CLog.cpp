@@ -15,11 +15,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <deque>
 #include <functional>
 #include <limits>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
 
 void CLogEntry::Initialize(const QDateTime &pdtDate, qint16 piType, const QString &psMsg)
 {
@@ -30,8 +39,10 @@ void CLogEntry::Initialize(const QDateTime &pdtDate, qint16 piType, const QStrin
 
 namespace {
 
+#ifdef Q_OS_WIN
 // The log tells who did what when: a new one is for its owner's eyes only.
 const QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+#endif
 
 QString quoted(const QString &text)
 {
@@ -326,6 +337,60 @@ QList<CLogEntry> readEntries(QIODevice &device, const QString &start,
     return entries;
 }
 
+// How much of a log is read, before a line is added to it, to see that it is one.
+constexpr qint64 kLogHeadBytes = 64 * 1024;
+
+// Why the open file does not read as a log; empty when it does. An empty file is a log. Before
+// the file is emptied, every line up to kLogReadLimit must read. Before a line is added, only the
+// first entry is read, within the first kLogHeadBytes, so that each line still costs one short
+// read; an entry longer than that counts when it begins as an entry does.
+QString notALog(QFile &file, bool whole)
+{
+    if (file.size() == 0)
+        return {};
+    if (!file.seek(0))
+        return file.errorString();
+    if (whole) {
+        qint64 firstBad = 0;
+        readEntries(file, {}, [&firstBad](qint64 bad) {
+            if (firstBad == 0)
+                firstBad = bad;
+        });
+        if (file.error() != QFileDevice::NoError)
+            return file.errorString();
+        return firstBad > 0 ? QStringLiteral("line %1 is not a log line").arg(firstBad) : QString();
+    }
+    QByteArray head = file.read(kLogHeadBytes);
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    const bool cut = file.size() > head.size();
+    QBuffer buffer(&head);
+    buffer.open(QIODevice::ReadOnly);
+    LogReader reader(buffer);
+    QStringList fields;
+    qint64 line = 0;
+    bool ok = false;
+    if (!reader.next(fields, line, ok))
+        return cut ? QStringLiteral("it does not begin with a log line") : QString();
+    Stamps stamps;
+    CLogEntry entry;
+    if (ok && toEntry(fields, stamps, entry))
+        return {};
+    static const QRegularExpression kEntryStart(QStringLiteral(R"(^"\d{8}","\d{6}",-?\d+,")"));
+    if (cut && line == 1 && kEntryStart.match(QString::fromLatin1(head.left(32))).hasMatch())
+        return {};
+    return QStringLiteral("line %1 is not a log line").arg(line);
+}
+
+#ifndef Q_OS_WIN
+bool sameFile(const struct stat &opened, const QString &path)
+{
+    struct stat other;
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &other) == 0
+            && other.st_dev == opened.st_dev && other.st_ino == opened.st_ino;
+}
+#endif
+
 } // namespace
 
 QList<CLogEntry> ReadLogEntries(const QString &text, const QString &start, QStringList &badLines)
@@ -404,12 +469,9 @@ bool CLog::addEntry(qint16 piType, const QString &psMsg)
     }
     const QString path = Parm().getRParm(SettingKey::LogFile, QString());
     MakePrivateFolder(QFileInfo(path).absolutePath());
-    QFile file(path);
-    // Unbuffered: a line that failed to go out must not go out later, when the file closes.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered, kOwnerOnly)) {
-        failOn(file);
+    QFile file;
+    if (!openLog(path, file, LogUse::Append))
         return false;
-    }
     const qint64 before = file.size();
     const QByteArray line = formatLine(Now(), piType, psMsg);
     if (file.write(line) != line.size() || !file.flush()) {
@@ -484,12 +546,87 @@ void CLog::clearContents()
         fail(QStringLiteral("No log file is set up."));
         return;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate, kOwnerOnly)) {
-        failOn(file);
+    QFile file;
+    if (!openLog(path, file, LogUse::Clear))
         return;
-    }
+    if (!file.resize(0))
+        failOn(file);
     file.close();
+}
+
+bool CLog::openLog(const QString &path, QFile &file, LogUse use)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    const QString refused = use == LogUse::Append ? QStringLiteral("nothing is written to it")
+                                                  : QStringLiteral("it is not cleared");
+    const auto refuse = [&](const QString &why) {
+        fail(QStringLiteral("%1 %2, so %3.").arg(shown, why, refused));
+        return false;
+    };
+    const QString database = Parm().getRParm(SettingKey::Database, QString());
+#ifdef Q_OS_WIN
+    const QFileInfo info(path);
+    if (info.isSymLink() || info.isJunction())
+        return refuse(QStringLiteral("is a link to another file"));
+    if (info.exists() && !info.isFile())
+        return refuse(QStringLiteral("is not a plain file"));
+    if (!database.isEmpty() && info.exists() && QFileInfo(database).exists()
+        && info.canonicalFilePath() == QFileInfo(database).canonicalFilePath())
+        return refuse(QStringLiteral("is the database file"));
+    file.setFileName(path);
+    // Unbuffered: a line that failed to go out must not go out later, when the file closes.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered, kOwnerOnly)) {
+        failOn(file);
+        return false;
+    }
+#else
+    // The path comes from the settings, not from this program: a link at its end is never
+    // followed, and a device or a pipe is never opened (opening some has effects of its own).
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info;
+    if (::lstat(name.constData(), &info) == 0) {
+        if (S_ISLNK(info.st_mode))
+            return refuse(QStringLiteral("is a link to another file"));
+        if (!S_ISREG(info.st_mode))
+            return refuse(QStringLiteral("is not a plain file"));
+    }
+    // What was looked at may have been swapped since: the file opened is checked again. A new
+    // log tells who did what when, so it is for its owner's eyes only.
+    const int fd =
+            ::open(name.constData(),
+                   O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC,
+                   S_IRUSR | S_IWUSR);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ELOOP)
+            return refuse(QStringLiteral("is a link to another file"));
+        fail(qt_error_string(error) + QStringLiteral(": ") + path);
+        return false;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return refuse(QStringLiteral("is not a plain file"));
+    }
+    if (sameFile(info, database) || sameFile(info, DatabasePath)) {
+        ::close(fd);
+        return refuse(QStringLiteral("is the database file"));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file.setFileName(path);
+    // Unbuffered: a line that failed to go out must not go out later, when the file closes.
+    if (!file.open(fd, QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered,
+                   QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        failOn(file);
+        return false;
+    }
+#endif
+    const QString why = notALog(file, use == LogUse::Clear);
+    if (!why.isEmpty()) {
+        file.close();
+        return refuse(QStringLiteral("does not read as this program's log (%1)").arg(why));
+    }
+    return true;
 }
 
 void ReportError(qint16 type, const QString &text, const QString &message, int style)

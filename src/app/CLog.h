@@ -40,12 +40,16 @@ public:
     bool anyInfo() const { return bInfoSeen; }
     bool anyWarning() const { return bWarningSeen; }
     bool anyError() const { return bErrorSeen; }
-    // False when the line could not be written (the reason then comes from isError).
+    // False when the line could not be written (the reason then comes from isError). A file that
+    // is not a plain one (a link, a device, a pipe), the database file, or one that does not
+    // begin with a log entry is never written to.
     bool addEntry(qint16 piType, const QString &psMsg);
     // The entries stamped at or after pvStart (a date-time; null for all), in file order. Lines
     // that cannot be read are skipped and named through isError. A device, a pipe or a file over
     // kLogReadLimit is not read at all.
     QList<CLogEntry> getEntries(const QVariant &pvStart = QVariant());
+    // Empties the log, refusing as addEntry does; besides, every line up to kLogReadLimit must
+    // read as an entry, or the file is left as it is.
     void clearContents();
 
     // Back to the state of a new object (flags and the last failure).
@@ -57,9 +61,15 @@ public:
     static QByteArray formatLine(const QDateTime &when, qint16 type, const QString &message);
 
 private:
+    enum class LogUse { Append, Clear };
+
     void fail(const QString &description);
     void failOn(const QFile &file);
     bool openToRead(QFile &file);
+    // Opens the log at path to add a line or to empty it, making it when it is missing. Only a
+    // plain file that reads as a log is opened: never a link (it is not followed), a device, a
+    // pipe, a folder or the database file; the reason of a refusal goes to isError.
+    bool openLog(const QString &path, QFile &file, LogUse use);
 
     bool bInfoSeen = false;
     bool bWarningSeen = false;

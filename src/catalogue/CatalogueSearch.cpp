@@ -11,6 +11,7 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QTextStream>
 
 #include <optional>
@@ -71,6 +72,7 @@ const QString kField = QStringLiteral("field");
 const QString kGroup = QStringLiteral("group");
 const QString kSite = QStringLiteral("site");
 const QString kDatabase = QStringLiteral("database");
+const QString kNull = QStringLiteral("null");
 
 // The searched column by the name --field takes; nothing for an unknown name.
 std::optional<SearchMode> modeNamed(const QString &name)
@@ -103,19 +105,139 @@ QString databasePath(const QCommandLineParser &parser)
     return path;
 }
 
+// The length of the well-formed UTF-8 sequence at text[at] and its code point in point; 0 when
+// the bytes there are not one.
+int utf8Sequence(QByteArrayView text, qsizetype at, char32_t &point)
+{
+    const auto byte = [&](qsizetype i) {
+        return static_cast<uchar>(text[i]);
+    };
+    const uchar lead = byte(at);
+    int length = 0;
+    uchar low = 0x80; // the range of the second byte, narrowed against overlong forms,
+    uchar high = 0xbf; // surrogates and points beyond U+10FFFF
+    if (lead >= 0xc2 && lead <= 0xdf) {
+        length = 2;
+        point = lead & 0x1f;
+    } else if (lead >= 0xe0 && lead <= 0xef) {
+        length = 3;
+        point = lead & 0x0f;
+        low = lead == 0xe0 ? 0xa0 : 0x80;
+        high = lead == 0xed ? 0x9f : 0xbf;
+    } else if (lead >= 0xf0 && lead <= 0xf4) {
+        length = 4;
+        point = lead & 0x07;
+        low = lead == 0xf0 ? 0x90 : 0x80;
+        high = lead == 0xf4 ? 0x8f : 0xbf;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size())
+        return 0;
+    for (int i = 1; i < length; ++i) {
+        const uchar next = byte(at + i);
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xbf))
+            return 0;
+        point = (point << 6) | (next & 0x3f);
+    }
+    return length;
+}
+
+void appendHex(QByteArray &line, const char *prefix, char32_t value, int digits)
+{
+    static const char kDigits[] = "0123456789abcdef";
+    line += prefix;
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        line += kDigits[(value >> shift) & 0xf];
+}
+
+// Runs without anything to escape are copied whole, as most values hold none.
+void appendEscaped(QByteArray &line, QByteArrayView text)
+{
+    qsizetype copied = 0;
+    const auto escape = [&](qsizetype at, qsizetype length) {
+        line.append(text.data() + copied, at - copied);
+        copied = at + length;
+    };
+    for (qsizetype at = 0; at < text.size();) {
+        const uchar c = static_cast<uchar>(text[at]);
+        if (c >= 0x20 && c < 0x7f && c != '\\') {
+            ++at;
+            continue;
+        }
+        if (c < 0x80) {
+            escape(at, 1);
+            switch (c) {
+            case '\\':
+                line += "\\\\";
+                break;
+            case '\n':
+                line += "\\n";
+                break;
+            case '\r':
+                line += "\\r";
+                break;
+            case '\t':
+                line += "\\t";
+                break;
+            default:
+                appendHex(line, "\\x", c, 2);
+            }
+            ++at;
+            continue;
+        }
+        char32_t point = 0;
+        const int length = utf8Sequence(text, at, point);
+        if (length == 0) {
+            // A byte that is not UTF-8 is shown as the byte it is.
+            escape(at, 1);
+            appendHex(line, "\\x", c, 2);
+            ++at;
+        } else if (point <= 0x9f || point == 0x2028 || point == 0x2029) {
+            escape(at, length);
+            appendHex(line, "\\u", point, 4);
+            at += length;
+        } else {
+            at += length;
+        }
+    }
+    line.append(text.data() + copied, text.size() - copied);
+}
+
 // Writes the matches as the engine reads them, so that a search matching most of a large
-// catalogue holds one row in memory; returns how many there were.
-qint64 writeMatches(const QString &path, const BrowserStatement &statement, QTextStream &out)
+// catalogue holds one row in memory; returns how many there were. raw writes each field as it
+// is stored and ends it with a NUL; otherwise each match is a line whose fields cannot end it,
+// move the cursor or drive the terminal.
+qint64 writeMatches(const QString &path, const BrowserStatement &statement, bool raw,
+                    QIODevice &out, QTextStream &err)
 {
     db::Connection connection;
     connection.Open(db::ConnectStringFor(path));
-    const qint64 matches = db::ForEachTextRow(connection, statement.sql, statement.values,
-                                              [&out](std::span<const QByteArrayView> row) {
-                                                  out << QString::fromUtf8(row[0]) << '\t'
-                                                      << QString::fromUtf8(row[1]) << '\n';
-                                              });
+    QByteArray record;
+    const auto writeRow = [&](std::span<const QByteArrayView> row) {
+        record.clear();
+        if (!raw) {
+            appendEscaped(record, row[0]);
+            record += '\t';
+            appendEscaped(record, row[1]);
+            record += '\n';
+        } else if (row[0].contains('\0') || row[1].contains('\0')) {
+            // A NUL inside a field would split the record in two for every reader.
+            QByteArray shown;
+            appendEscaped(shown, row[0]);
+            err << "corvina: left out " << QString::fromUtf8(shown)
+                << ": it holds a NUL, which --null cannot show\n";
+            return;
+        } else {
+            record.append(row[0].data(), row[0].size()).append('\0');
+            record.append(row[1].data(), row[1].size()).append('\0');
+        }
+        out.write(record);
+    };
+    const qint64 matches =
+            db::ForEachTextRow(connection, statement.sql, statement.values, writeRow);
     connection.Close();
-    out.flush();
+    err.flush();
     return matches;
 }
 
@@ -151,7 +273,11 @@ void AddFindOptions(QCommandLineParser &parser)
     parser.addOption({kFind,
                       QStringLiteral("Print the full path and the description of each catalogued "
                                      "file whose name (or --field) begins with <text>, a line "
-                                     "each; exit status 1 when none does."),
+                                     "each with a tab between them; exit status 1 when none "
+                                     "does. In them a backslash is written \\\\, a line feed "
+                                     "\\n, a carriage return \\r, a tab \\t, other control "
+                                     "characters and bytes that are not UTF-8 \\xHH, C1 controls "
+                                     "and the line and paragraph separators \\uHHHH."),
                       QStringLiteral("text")});
     parser.addOption({kField,
                       QStringLiteral("With --find: the field searched, name (the default), "
@@ -165,9 +291,15 @@ void AddFindOptions(QCommandLineParser &parser)
                       QStringLiteral("With --find: search the database file at <path> instead "
                                      "of the one the program is set up with."),
                       QStringLiteral("path")});
+    parser.addOption({{QStringLiteral("0"), kNull},
+                      QStringLiteral("With --find: print each match as its full path, a NUL, its "
+                                     "description and a NUL, both as stored, nothing escaped "
+                                     "(two NUL-ended fields per match, as find -print0 ends "
+                                     "names). A match with a NUL in a field is left out and "
+                                     "named on the error stream.")});
 }
 
-int RunFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
+int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err)
 {
     try {
         QCommandLineParser parser;
@@ -190,7 +322,7 @@ int RunFind(const QStringList &arguments, QTextStream &out, QTextStream &err)
                 FindStatement(*mode, Trim(parser.value(kFind)),
                               parser.isSet(kGroup) ? parser.value(kGroup) : kAllGroups,
                               parser.isSet(kSite) ? parser.value(kSite) : kAllSites);
-        return writeMatches(path, statement, out) > 0 ? 0 : 1;
+        return writeMatches(path, statement, parser.isSet(kNull), out, err) > 0 ? 0 : 1;
     } catch (const FindError &error) {
         err << "corvina: " << error.message << '\n';
     } catch (const db::DbError &error) {

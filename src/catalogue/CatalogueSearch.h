@@ -5,6 +5,7 @@
 #include <QVariantList>
 
 class QCommandLineParser;
+class QIODevice;
 class QTextStream;
 
 // A statement of the catalogue with its bound values.
@@ -40,9 +41,11 @@ BrowserStatement FindStatement(SearchMode mode, const QString &text, const QStri
 void AddFindOptions(QCommandLineParser &parser);
 
 // `corvina --find TEXT [--field name|description|site] [--group NAME] [--site NAME]
-// [--database PATH]`: writes the full path and the description, a tab between them, of each
-// match to out, a line each. arguments are the program's, its name first. Returns 0 when
+// [--database PATH] [-0|--null]`: writes the full path and the description, a tab between them,
+// of each match to out, a line each, with backslashes and control characters in them escaped
+// (so a stored value can neither forge a line nor drive a terminal); with --null each field as
+// stored and ended by a NUL instead. arguments are the program's, its name first. Returns 0 when
 // something matched, 1 when nothing did, 2 on an error, with its message on err.
-int RunFind(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err);
 
 } // namespace catalogue

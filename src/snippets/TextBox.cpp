@@ -1,5 +1,7 @@
 #include "snippets/TextBox.h"
 
+#include "snippets/LineEnds.h"
+
 #include <QDropEvent>
 #include <QFontMetricsF>
 #include <QMimeData>
@@ -23,10 +25,7 @@ QString TextBox::text() const
     if (!document()->isModified())
         return given_;
     // The raw text keeps non-breaking spaces, which the plain text would turn into blanks.
-    QString text = document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return text;
+    return KeepLineEnds(given_, document()->toRawText());
 }
 
 void TextBox::setTabWidth(int characters)

@@ -8,7 +8,9 @@ class QMimeData;
 
 // A text box for long plain text (a snippet's code or notes). The text it is given is kept
 // exactly, line ends, tabs and trailing blanks included, until the user edits it by hand; edited
-// text comes back with "\n" between its lines. What is dropped onto it from outside goes to the
+// text comes back with the line ends it was given wherever its lines were there before, and the
+// given text's usual line end ("\n" for a text without any) after the lines the user added (see
+// KeepLineEnds). What is dropped onto it from outside goes to the
 // drop handler instead of being inserted where it falls; a drag inside the box moves text as
 // usual.
 class TextBox : public QTextEdit

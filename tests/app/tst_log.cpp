@@ -1,8 +1,10 @@
 #include "Fixture.h"
 #include "TestRegistry.h"
 #include "app/CLog.h"
+#include "app/CreateDatabase.h"
 #include "app/Paths.h"
 #include "app/frmLog.h"
+#include "app/frmMenu.h"
 #include "app/modGlobals.h"
 #include "platform/Clock.h"
 #include "platform/ui/ToolBar.h"
@@ -14,7 +16,9 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -54,6 +58,8 @@ private slots:
     void manyBadLinesAreNamedBriefly();
     void logsThatAreNotReadAreRefused_data();
     void logsThatAreNotReadAreRefused();
+    void onlyALogIsWrittenOrCleared_data();
+    void onlyALogIsWrittenOrCleared();
     void viewerListsEntries();
     void viewerShowsReadFailure();
     void viewerSortsByTimeOnHeaderClick();
@@ -261,6 +267,139 @@ void TestLog::logsThatAreNotReadAreRefused()
     viewer.Form_Load();
     QCOMPARE(rowsOf(viewer), 0);
     QCOMPARE(f.ui.texts(), QStringList{error});
+    VERIFY_CLEAN(f);
+}
+
+void TestLog::onlyALogIsWrittenOrCleared_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason"); // why the log is refused; empty: it is a log
+    QTest::addColumn<bool>("appends");
+    const QString notALine = "does not read as this program's log (line 1 is not a log line)";
+    QTest::newRow("a log") << "log"
+                           << "" << true;
+    QTest::newRow("an empty file") << "empty"
+                                   << "" << true;
+    QTest::newRow("a log with a long first entry") << "long log"
+                                                   << "" << true;
+    QTest::newRow("the database file") << "database"
+                                       << "is the database file" << false;
+    QTest::newRow("a hard link to the database file") << "hard link"
+                                                      << "is the database file" << false;
+    QTest::newRow("another database file") << "other database" << notALine << false;
+    QTest::newRow("a link to a log") << "link to log"
+                                     << "is a link to another file" << false;
+    QTest::newRow("a link to a text file") << "link"
+                                           << "is a link to another file" << false;
+    QTest::newRow("a link to nothing") << "dangling"
+                                       << "is a link to another file" << false;
+    QTest::newRow("a text file") << "text" << notALine << false;
+    QTest::newRow("a pipe") << "pipe"
+                            << "is not a plain file" << false;
+    // A log with a line spoiled is still added to, but emptied only by hand.
+    QTest::newRow("a log, then other lines")
+            << "log then text"
+            << "does not read as this program's log (line 2 is not a log line)" << true;
+}
+
+// The log path comes from the settings: whatever it names that is not this program's log keeps
+// its bytes when a line is logged or the log is cleared, and the user is told why.
+void TestLog::onlyALogIsWrittenOrCleared()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QFETCH(bool, appends);
+    Fixture f;
+    f.setUp();
+    const QString path = f.dir() + "/odd.log";
+    QString target = path; // the file whose bytes must not change
+    const QByteArray logLine = "\"20261207\",\"134512\",0,\"old\"\r\n";
+    if (kind == "log" || kind == "link to log")
+        QVERIFY(WriteFile(target, logLine));
+    if (kind == "empty")
+        QVERIFY(WriteFile(target, ""));
+    if (kind == "long log")
+        QVERIFY(WriteFile(target, CLog::formatLine(Fixture::kNow, LogInfo, QString(70000, 'x'))));
+    if (kind == "log then text")
+        QVERIFY(WriteFile(target, logLine + "not a log line\r\n"));
+    if (kind == "text" || kind == "link" || kind == "dangling")
+        QVERIFY(WriteFile(target, "notes\r\n"));
+    if (kind == "database" || kind == "other database")
+        CreateDatabase(path);
+    if (kind == "database")
+        f.setting("TARNU", path);
+    if (kind == "hard link") {
+        target = f.dir() + "/data.mdb";
+        CreateDatabase(target);
+        f.setting("TARNU", target);
+        QCOMPARE(::link(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()),
+                 0);
+    }
+    if (kind.startsWith("link") || kind == "dangling") {
+        target = f.dir() + "/target.txt";
+        QVERIFY(QFile::rename(path, target));
+        QVERIFY(QFile::link(target, path));
+        if (kind == "dangling")
+            QVERIFY(QFile::remove(target));
+    }
+    int reader = -1;
+    if (kind == "pipe") {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        // Whatever reached the pipe would wait here to be read.
+        reader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+    }
+    const auto bytes = [&]() -> QByteArray {
+        if (reader >= 0) {
+            char buffer[256];
+            const ssize_t got = ::read(reader, buffer, sizeof buffer);
+            return got > 0 ? QByteArray(buffer, got) : QByteArray();
+        }
+        return QFileInfo::exists(target) ? ReadFile(target) : QByteArray("(none)");
+    };
+    const QByteArray before = bytes();
+    f.setting("LOGFILE", path);
+    QString error;
+
+    // A line logged, quietly and through the error report.
+    QCOMPARE(Log().addEntry(LogError, QStringLiteral("new")), appends);
+    if (!appends) {
+        QVERIFY(Log().isError(error));
+        QCOMPARE(error,
+                 QDir::toNativeSeparators(path) + " " + reason + ", so nothing is written to it.");
+        f.ui.answer(vbOK);
+    }
+    ReportError(LogError, QStringLiteral("reported"));
+    if (appends) {
+        QVERIFY(bytes().startsWith(before));
+        QVERIFY(bytes().endsWith("\"reported\"\r\n"));
+        QVERIFY(f.ui.messages.isEmpty());
+    } else {
+        QCOMPARE(bytes(), before);
+        QCOMPARE(f.ui.texts(), QStringList{"Error: " + error});
+    }
+
+    // Clear Log, open to every user.
+    const QByteArray beforeClear = bytes();
+    const bool clears = reason.isEmpty();
+    frmMenu menu;
+    f.ui.answer(vbOK);
+    menu.mnuClearLog_Click();
+    if (clears) {
+        QCOMPARE(f.ui.texts().last(), QStringLiteral("Log File has been cleared."));
+        QCOMPARE(bytes(), QByteArray());
+    } else {
+        QCOMPARE(f.ui.texts().last(),
+                 "Error: " + QDir::toNativeSeparators(path) + " " + reason
+                         + ", so it is not cleared.");
+        QCOMPARE(bytes(), beforeClear);
+    }
+    if (reader >= 0) {
+        ::close(reader);
+        QVERIFY(!QFileInfo(path).isFile());
+    }
+    if (kind == "dangling")
+        QVERIFY(!QFileInfo::exists(target));
     VERIFY_CLEAN(f);
 }
 

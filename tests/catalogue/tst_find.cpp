@@ -7,6 +7,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Statement.h"
 
+#include <QBuffer>
 #include <QTest>
 #include <QTextStream>
 
@@ -37,14 +38,17 @@ struct Run
     int status;
     QString out;
     QString err;
+    QByteArray bytes; // out as written
 };
 
 Run find(const QStringList &arguments)
 {
     Run run{};
-    QTextStream out(&run.out);
+    QBuffer out(&run.bytes);
+    out.open(QIODevice::WriteOnly);
     QTextStream err(&run.err);
     run.status = catalogue::RunFind(QStringList{"corvina"} + arguments, out, err);
+    run.out = QString::fromUtf8(run.bytes);
     return run;
 }
 
@@ -64,6 +68,8 @@ private slots:
     void matches();
     void errors_data();
     void errors();
+    void controlCharactersEscapedOrRaw_data();
+    void controlCharactersEscapedOrRaw();
     void namedDatabase();
     void nameSearchReadsOneIndex();
 };
@@ -90,9 +96,9 @@ void TestFind::matches_data()
     QTest::newRow("underscore in place of a character")
             << QStringList{"--find", "100_"} << QString();
     QTest::newRow("backslash") << QStringList{"--find", "back\\s"}
-                               << line("back\\slash.txt", "Escape");
+                               << line("back\\\\slash.txt", "Escape");
     QTest::newRow("backslash not an escape")
-            << QStringList{"--find", "back\\"} << line("back\\slash.txt", "Escape");
+            << QStringList{"--find", "back\\"} << line("back\\\\slash.txt", "Escape");
     QTest::newRow("description") << QStringList{"--find", "quarterly", "--field", "description"}
                                  << report;
     QTest::newRow("site, ordered by name") << QStringList{"--find", "al", "--field", "site"}
@@ -157,6 +163,63 @@ void TestFind::errors()
     QCOMPARE(run.err, "corvina: " + message + "\n");
     QCOMPARE(run.out, QString());
     QCOMPARE(run.status, 2);
+}
+
+void TestFind::controlCharactersEscapedOrRaw_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("description");
+    QTest::addColumn<QByteArray>("escaped"); // name and description as the line shows them
+    QTest::newRow("forged line") << QByteArray("x.txt") << QByteArray("ok\n/etc/passwd\tforged\r\n")
+                                 << QByteArray("x.txt\tok\\n/etc/passwd\\tforged\\r\\n");
+    QTest::newRow("terminal escape") << QByteArray("x\x1b[2J.txt") << QByteArray("\x1b]0;t\x07\x7f")
+                                     << QByteArray("x\\x1b[2J.txt\t\\x1b]0;t\\x07\\x7f");
+    QTest::newRow("C1 and separators") << QByteArray("x.txt")
+                                       << QByteArray("a\xc2\x9b"
+                                                     "1m\xe2\x80\xa8"
+                                                     "b\xe2\x80\xa9")
+                                       << QByteArray("x.txt\ta\\u009b1m\\u2028b\\u2029");
+    QTest::newRow("backslash that looks like an escape")
+            << QByteArray("x.txt") << QByteArray("C:\\new\\x41")
+            << QByteArray("x.txt\tC:\\\\new\\\\x41");
+    QTest::newRow("not UTF-8") << QByteArray("x.txt") << QByteArray("\x9b\xff\xe2\x80")
+                               << QByteArray("x.txt\t\\x9b\\xff\\xe2\\x80");
+    QTest::newRow("printable kept")
+            << QByteArray("x.txt") << QByteArray("caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x98\x80 ~")
+            << QByteArray("x.txt\tcaf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x98\x80 ~");
+}
+
+// The line form escapes whatever could end a line, move the cursor or drive a terminal, so a
+// description cannot forge a result; -0 and --null give the fields as stored, each NUL-ended.
+void TestFind::controlCharactersEscapedOrRaw()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, description);
+    QFETCH(QByteArray, escaped);
+    Fixture f;
+    f.setUp();
+    const QString text = QString::fromUtf8(description);
+    if (text.toUtf8() == description) {
+        f.exec("insert into fileprofile (FileName, FileDesc, FilePath) values (?, ?, ?)",
+               {QString::fromUtf8(name), text, QString::fromUtf8("/d/" + name)});
+    } else {
+        // Only a file can hold text that is not UTF-8, stored there by some other program.
+        if (f.onServer())
+            QSKIP("A server keeps UTF-8 text only.");
+        f.exec("insert into fileprofile (FileName, FileDesc, FilePath) "
+               "values (?, CAST(? AS TEXT), ?)",
+               {QString::fromUtf8(name), description, QString::fromUtf8("/d/" + name)});
+    }
+    f.exec("insert into fileprofile (FileName, FileDesc, FilePath) values ('y.txt', 'y', '/d/y')");
+    Run run = find({"--find", ""});
+    QCOMPARE(run.bytes, "/d/" + escaped + "\n/d/y\ty\n");
+    QCOMPARE(run.status, 0);
+    for (const char *option : {"-0", "--null"}) {
+        run = find({"--find", "", option});
+        QCOMPARE(run.bytes, "/d/" + name + '\0' + description + '\0' + QByteArray("/d/y\0y\0", 7));
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.status, 0);
+    }
 }
 
 // --database searches the file it names instead of the one the program is set up with.

@@ -69,6 +69,8 @@ private slots:
     void savePdf_holdsTitleRowsAndPages();
     void exportCsv_quotes_data();
     void exportCsv_quotes();
+    void exportCsv_formulasShowAsText_data();
+    void exportCsv_formulasShowAsText();
     void exportCsv_oneColumn_data();
     void exportCsv_oneColumn();
     void exportCsv_manyRows();
@@ -349,6 +351,38 @@ void TestReport::exportCsv_quotes()
     rows.Open(kAllItems, connection_);
     report::ExportCsv(definition, rows, path);
     QCOMPARE(ReadFile(path), "Name,\"Notes, long\",City\r\nn," + field + ",c\r\n");
+}
+
+void TestReport::exportCsv_formulasShowAsText_data()
+{
+    QTest::addColumn<QString>("notes");
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("equals") << "=HYPERLINK(\"http://x\",\"y\")"
+                            << QByteArray("\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\"");
+    QTest::newRow("plus") << "+1+2" << QByteArray("\"'+1+2\"");
+    QTest::newRow("minus") << "-2+3" << QByteArray("\"'-2+3\"");
+    QTest::newRow("at") << "@SUM(A1)" << QByteArray("\"'@SUM(A1)\"");
+    QTest::newRow("tab") << "\t=1" << QByteArray("\"'\t=1\"");
+    QTest::newRow("carriage return") << "\r=1" << QByteArray("\"'\r=1\"");
+    QTest::newRow("comma after equals") << "=1,2" << QByteArray("\"'=1,2\"");
+    QTest::newRow("lone sign") << "-" << QByteArray("\"'-\"");
+    QTest::newRow("sign inside") << "a=1-2" << QByteArray("a=1-2");
+    QTest::newRow("blank first") << " =1" << QByteArray(" =1");
+    QTest::newRow("quote first stays") << "'=1" << QByteArray("'=1");
+}
+
+// A cell that a spreadsheet would run as a formula shows as its text: quoted, one single quote
+// before it, the value otherwise as it is.
+void TestReport::exportCsv_formulasShowAsText()
+{
+    QFETCH(QString, notes);
+    QFETCH(QByteArray, field);
+    connection_.Execute("INSERT INTO items (name, notes, city) VALUES ('=n', ?, 'c')", {notes});
+    const QString path = f_->dir() + "/items.csv";
+    db::Reader rows;
+    rows.Open(kAllItems, connection_);
+    report::ExportCsv(kItems, rows, path);
+    QCOMPARE(ReadFile(path), "Name,Notes,City\r\n\"'=n\"," + field + ",c\r\n");
 }
 
 // A row of one empty field must not read as a blank line, which CSV readers drop.

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTreeWidget>
 #include <QUrl>
@@ -107,6 +108,8 @@ private slots:
     void savedAndShownExactly_data();
     void savedAndShownExactly();
     void typedTextKeepsItsBlanks();
+    void editKeepsLineEnds_data();
+    void editKeepsLineEnds();
     void validation_data();
     void validation();
     void filters_data();
@@ -209,6 +212,79 @@ void TestSnippets::typedTextKeepsItsBlanks()
     window->mnuSave->trigger();
     QCOMPARE(f.column("select code from source"),
              QStringList{QString::fromUtf8("\tx = 1;  \n\n\u00a0y\t")});
+}
+
+void TestSnippets::editKeepsLineEnds_data()
+{
+    QTest::addColumn<QString>("field"); // code or notes
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("find"); // the text the user selects and types over; none: no edit
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    const QString mixed = QString::fromUtf8("one\r\ntwo\rthree\u2028four\nfive\u2029six\r\n");
+    QTest::newRow("CRLF, one letter") << "code"
+                                      << "int a;\r\nint b;\r\nint c;\r\n"
+                                      << "b"
+                                      << "x"
+                                      << "int a;\r\nint x;\r\nint c;\r\n";
+    QTest::newRow("lone CR, one letter") << "code"
+                                         << "one\rtwo\rthree"
+                                         << "w"
+                                         << "W"
+                                         << "one\rtWo\rthree";
+    QTest::newRow("line separators, one letter")
+            << "code" << QString::fromUtf8("a1\u2028b2\u2028c3\u2028") << "b"
+            << "B" << QString::fromUtf8("a1\u2028B2\u2028c3\u2028");
+    QTest::newRow("mixed, one letter")
+            << "code" << mixed << "hr"
+            << "Hr" << QString::fromUtf8("one\r\ntwo\rtHree\u2028four\nfive\u2029six\r\n");
+    QTest::newRow("mixed, letter retyped as it was") << "code" << mixed << "f"
+                                                     << "f" << mixed;
+    QTest::newRow("mixed, not edited") << "code" << mixed << ""
+                                       << "" << mixed;
+    QTest::newRow("mixed, a line taken out")
+            << "code" << mixed << QString::fromUtf8("three\u2028") << ""
+            << QString::fromUtf8("one\r\ntwo\rfour\nfive\u2029six\r\n");
+    QTest::newRow("CRLF, a line added takes CRLF") << "code"
+                                                   << "a\r\nb\nc\r\n"
+                                                   << "b"
+                                                   << "b\nnew"
+                                                   << "a\r\nb\nnew\r\nc\r\n";
+    QTest::newRow("notes, CRLF and CR, one letter") << "notes"
+                                                    << "see\r\nalso\rthis"
+                                                    << "also"
+                                                    << "alsO"
+                                                    << "see\r\nalsO\rthis";
+}
+
+// A snippet whose line ends are of several kinds, edited in one place and saved, is stored
+// changed in that place alone: every other line keeps its own line end.
+void TestSnippets::editKeepsLineEnds()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, stored);
+    QFETCH(QString, find);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    Fixture f;
+    f.setUp();
+    const bool code = field == "code";
+    f.exec("insert into source (title, codetype, websitename, code, notes, [datetime]) "
+           "values ('ends', 'C', '', ?, ?, '2026-01-02 03:04:05')",
+           {code ? stored : QString("x\r\n"), code ? QString("x\r\n") : stored});
+    auto window = openNotebook();
+    TextBox *box = code ? window->rtbCodeWindow : window->rtbNotes;
+    QCOMPARE(box->text(), stored);
+    if (!find.isEmpty()) {
+        QTextCursor cursor = box->document()->find(find);
+        QVERIFY2(!cursor.isNull(), qPrintable(find));
+        cursor.insertText(typed);
+    }
+    window->toolBar->click("kSave");
+    VERIFY_CLEAN(f);
+    QCOMPARE(f.column("select " + field + " from source"), QStringList{saved});
+    QCOMPARE(f.column("select " + QString(code ? "notes" : "code") + " from source"),
+             QStringList{"x\r\n"});
 }
 
 void TestSnippets::validation_data()

@@ -21,6 +21,12 @@ void appendQuoted(QByteArray &line, const QString &value)
 
 } // namespace
 
+bool RunsAsFormula(const QString &value)
+{
+    static const QString kFormulaStart = QStringLiteral("=+-@\t\r");
+    return !value.isEmpty() && kFormulaStart.contains(value.front());
+}
+
 void AppendCsvLine(QByteArray &buffer, const QStringList &fields)
 {
     if (fields.size() == 1 && fields[0].isEmpty()) {
@@ -30,7 +36,9 @@ void AppendCsvLine(QByteArray &buffer, const QStringList &fields)
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
             buffer += ',';
-        if (needsQuotes(fields[i]))
+        if (RunsAsFormula(fields[i]))
+            appendQuoted(buffer, QLatin1Char('\'') + fields[i]);
+        else if (needsQuotes(fields[i]))
             appendQuoted(buffer, fields[i]);
         else
             buffer += fields[i].toUtf8();
