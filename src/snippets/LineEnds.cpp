@@ -70,7 +70,7 @@ QString dominant(const Lines &text)
 }
 
 // Above this many cells the middle of two texts is paired line by line, without the table of
-// the longest common run.
+// the longest common subsequence.
 constexpr size_t kMostCells = size_t(2) << 20;
 
 // Pairs the lines of a[aFrom, aTo) with those of b[bFrom, bTo) as they stand: the first with the
@@ -85,7 +85,7 @@ void pairInOrder(qsizetype aFrom, qsizetype aTo, qsizetype bFrom, qsizetype bTo,
 }
 
 // The lines a and b share in their middles a[aFrom, aTo) and b[bFrom, bTo), as the longest common
-// run of lines, with the changed lines between them paired in order.
+// subsequence of lines, with the changed lines between them paired in order.
 void matchMiddle(const QList<QStringView> &a, qsizetype aFrom, qsizetype aTo,
                  const QList<QStringView> &b, qsizetype bFrom, qsizetype bTo,
                  std::vector<qsizetype> &source)
@@ -96,7 +96,8 @@ void matchMiddle(const QList<QStringView> &a, qsizetype aFrom, qsizetype aTo,
         pairInOrder(aFrom, aTo, bFrom, bTo, source);
         return;
     }
-    // common[i][j]: the longest common run of a[aFrom + i, aTo) and b[bFrom + j, bTo).
+    // common[i][j]: the length of the longest common subsequence of a[aFrom + i, aTo) and b[bFrom +
+    // j, bTo).
     using Count = std::uint32_t;
     std::vector<Count> common(rows * columns, 0);
     const auto at = [&](size_t i, size_t j) -> Count & {

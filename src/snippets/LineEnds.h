@@ -8,8 +8,8 @@
 
 // edited (the box's text: any line ends, such as U+2029 between paragraphs) with the line ends of
 // original wherever its lines come from original's: the lines both hold unchanged are matched
-// (longest common run of lines), and a changed line between two matched ones keeps the end of
-// the line it took the place of. A line the user added ends with the line end original uses
+// (the longest common subsequence of lines), and a changed line between two matched ones keeps the
+// end of the line it took the place of. A line the user added ends with the line end original uses
 // most ("\n" when it has none).
 // An edited text with the same lines as original gives original back unchanged.
 QString KeepLineEnds(const QString &original, const QString &edited);

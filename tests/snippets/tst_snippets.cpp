@@ -2,6 +2,7 @@
 #include "TestRegistry.h"
 #include "app/modGlobals.h"
 #include "platform/ui/ToolBar.h"
+#include "snippets/LineEnds.h"
 #include "snippets/PrintSource.h"
 #include "snippets/TextBox.h"
 #include "snippets/frmSnippet.h"
@@ -110,6 +111,8 @@ private slots:
     void typedTextKeepsItsBlanks();
     void editKeepsLineEnds_data();
     void editKeepsLineEnds();
+    void lineEndsFollowTheirLines_data();
+    void lineEndsFollowTheirLines();
     void validation_data();
     void validation();
     void filters_data();
@@ -285,6 +288,32 @@ void TestSnippets::editKeepsLineEnds()
     QCOMPARE(f.column("select " + field + " from source"), QStringList{saved});
     QCOMPARE(f.column("select " + QString(code ? "notes" : "code") + " from source"),
              QStringList{"x\r\n"});
+}
+
+void TestSnippets::lineEndsFollowTheirLines_data()
+{
+    QTest::addColumn<QString>("original");
+    QTest::addColumn<QString>("edited"); // as a text box gives it back: U+2029 between lines
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("a line added above, one changed below")
+            << "a\r\nb\rc\nd" << QString::fromUtf8("new\u2029a\u2029b\u2029c\u2029D")
+            << "new\r\na\r\nb\rc\nD";
+    QTest::newRow("lines swapped") << "a\rb\nc\r\n"
+                                   << QString::fromUtf8("b\u2029a\u2029c\u2029") << "b\na\rc\r\n";
+    QTest::newRow("all taken out") << "a\r\nb"
+                                   << ""
+                                   << "";
+    QTest::newRow("a line end added after the last line")
+            << "a\rb\rc" << QString::fromUtf8("a\u2029b\u2029c\u2029") << "a\rb\rc\r";
+}
+
+// Matched by their text, lines keep their own ends wherever the edit moved them.
+void TestSnippets::lineEndsFollowTheirLines()
+{
+    QFETCH(QString, original);
+    QFETCH(QString, edited);
+    QFETCH(QString, kept);
+    QCOMPARE(KeepLineEnds(original, edited), kept);
 }
 
 void TestSnippets::validation_data()
