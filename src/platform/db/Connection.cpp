@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QSet>
@@ -812,6 +813,80 @@ QStringList ColumnsOf(Connection &connection, const QString &table)
     while (query.next())
         columns << query.value(0).toString();
     return columns;
+}
+
+namespace {
+
+// The tables and columns that a table script makes, as the engine reads it ("table.column",
+// in lower case, to the names as the script spells them).
+QHash<QString, QString> columnsMadeBy(const QString &schemaSql)
+{
+    QHash<QString, QString> columns;
+    sqlite3 *raw = nullptr;
+    if (sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr)
+                == SQLITE_OK
+        && sqlite3_exec(raw, schemaSql.toUtf8().constData(), nullptr, nullptr, nullptr)
+                == SQLITE_OK) {
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(raw,
+                               "SELECT m.name || '.' || c.name FROM sqlite_schema AS m JOIN "
+                               "pragma_table_info(m.name) AS c WHERE m.type = 'table'",
+                               -1, &statement, nullptr)
+            == SQLITE_OK) {
+            while (sqlite3_step(statement) == SQLITE_ROW) {
+                const QString name = QString::fromUtf8(
+                        reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+                columns.insert(name.toLower(), name);
+            }
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(raw);
+    if (columns.isEmpty())
+        throw DbError(QStringLiteral("The table definitions cannot be read."));
+    return columns;
+}
+
+} // namespace
+
+QStringList LackingColumns(Connection &connection, const QString &schemaSql,
+                           const QStringList &added)
+{
+    const QSqlDatabase database = connection.database();
+    if (OnServer(database))
+        return {};
+    static QMutex madeMutex;
+    static QHash<QString, QHash<QString, QString>> made;
+    QHash<QString, QString> expected;
+    {
+        const QMutexLocker lock(&madeMutex);
+        auto known = made.find(schemaSql);
+        if (known == made.end())
+            known = made.insert(schemaSql, columnsMadeBy(schemaSql));
+        expected = *known;
+    }
+    QSet<QString> held;
+    QSet<QString> tables;
+    QSqlQuery query = RunStatement(
+            database,
+            QStringLiteral("SELECT lower(m.name), lower(c.name) FROM sqlite_schema AS m JOIN "
+                           "pragma_table_info(m.name) AS c WHERE m.type = 'table'"),
+            {});
+    while (query.next()) {
+        tables.insert(query.value(0).toString());
+        held.insert(query.value(0).toString() + QLatin1Char('.') + query.value(1).toString());
+    }
+    QSet<QString> later;
+    for (const QString &column : added)
+        later.insert(column.toLower());
+    QStringList lacking;
+    for (auto column = expected.cbegin(); column != expected.cend(); ++column) {
+        if (tables.contains(column.key().section(QLatin1Char('.'), 0, 0))
+            && !held.contains(column.key()) && !later.contains(column.key()))
+            lacking << column.value();
+    }
+    lacking.sort();
+    return lacking;
 }
 
 } // namespace db

@@ -121,5 +121,11 @@ int StoredSchemaVersion(Connection &connection);
 void StoreSchemaVersion(Connection &connection, int version);
 // The names of a table's columns, in their order; none when the database has no such table.
 QStringList ColumnsOf(Connection &connection, const QString &table);
+// The columns of schemaSql's tables that a database file holds those tables without, as
+// "table.column" spelt as schemaSql spells them; those named in added (which an upgrade adds)
+// and the tables the file lacks altogether are left aside. None on a server, whose tables the
+// program made itself.
+QStringList LackingColumns(Connection &connection, const QString &schemaSql,
+                           const QStringList &added);
 
 } // namespace db
