@@ -319,6 +319,10 @@ void TestDb::open_refusesWhatItDidNotMake()
     if (refused.isEmpty()) {
         QCOMPARE(error, QString());
         QVERIFY(!failureOf([&] { connection.Execute("DELETE FROM tblusers"); }).isEmpty());
+        // Even then, the file's definitions are not trusted, nor its engine tables writable.
+        QCOMPARE(FirstColumn(connection, "PRAGMA trusted_schema"), QStringList{"0"});
+        connection.Execute("PRAGMA writable_schema = ON");
+        QCOMPARE(FirstColumn(connection, "PRAGMA writable_schema"), QStringList{"0"});
         return;
     }
     QCOMPARE(error, "The database holds a " + refused + " It is not opened.");

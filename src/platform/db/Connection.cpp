@@ -131,9 +131,9 @@ bool trusted(const QString &name)
     return trustedObjects().contains(name.toLower());
 }
 
-// Before anything is read from the file: its definitions may not change the engine's own
-// tables nor call functions that the program registers, and it may hold no views (the program
-// makes none).
+// Before anything is read from the file: no statement may write the engine's own tables
+// (defensive mode), the file's definitions may call only the engine's harmless functions, never
+// those the program registers, and views, which the program never makes, do not run.
 void distrust(sqlite3 *raw)
 {
     sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
