@@ -96,7 +96,16 @@ int SchemaVersion(db::Connection &connection)
 
 void UpgradeDatabase(db::Connection &connection)
 {
-    schemaText();
+    // A file whose tables lack columns that no upgrade adds was not made by this program.
+    QStringList later;
+    for (const AddedColumn &added : kAddedColumns)
+        later << QStringLiteral("%1.%2").arg(QLatin1String(added.table),
+                                             QLatin1String(added.column));
+    const QStringList lacking = db::LackingColumns(connection, schemaText(), later);
+    if (!lacking.isEmpty())
+        throw db::DbError(QStringLiteral("The database lacks the column %1 that this program "
+                                         "uses. It is not opened.")
+                                  .arg(lacking.constFirst()));
     QList<const AddedColumn *> missing;
     for (const AddedColumn &added : kAddedColumns) {
         if (lacksColumn(connection, added))

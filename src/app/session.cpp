@@ -24,7 +24,13 @@ void ReopenConnection()
     if (SharedConnection().State() == 1)
         SharedConnection().Close();
     SharedConnection().Open(ConnectString);
-    UpgradeDatabase(SharedConnection());
+    try {
+        UpgradeDatabase(SharedConnection());
+    } catch (...) {
+        // A file refused here is not left open for the next statement.
+        SharedConnection().Close();
+        throw;
+    }
 }
 
 void RunOn(db::Recordset &recordset, const QString &sql, const QVariantList &values)

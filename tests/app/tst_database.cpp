@@ -4,16 +4,20 @@
 #include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "catalogue/CatalogueSearch.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
 #include "platform/db/DbError.h"
 #include "security/Password.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTest>
+#include <QTextStream>
 
+#include <sqlite3.h>
 #include <unistd.h>
 
 class TestDatabase : public QObject
@@ -29,6 +33,8 @@ private slots:
     void olderFileGainsTheNewColumns_data();
     void olderFileGainsTheNewColumns();
     void olderReadOnlyFileOpensAsItIs();
+    void fileFromSomeoneElseIsRefused_data();
+    void fileFromSomeoneElseIsRefused();
 };
 
 namespace {
@@ -289,6 +295,74 @@ void TestDatabase::olderReadOnlyFileOpensAsItIs()
                      .contains("Checksum"));
     SharedConnection().Close();
     QCOMPARE(ReadFile(path), before);
+}
+
+void TestDatabase::fileFromSomeoneElseIsRefused_data()
+{
+    QTest::addColumn<QStringList>("planted");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<bool>("searchRefused");
+    QTest::newRow("catalogue as a recursive view")
+            << QStringList{"DROP TABLE fileprofile",
+                           "CREATE VIEW fileprofile AS WITH RECURSIVE r(n) AS (SELECT 1 UNION "
+                           "SELECT n + 1 FROM r) SELECT n AS Inum, 'a' || hex(randomblob(800)) "
+                           "AS FileName, '' AS FilePath, '' AS FileDesc, '' AS FileGroup, "
+                           "'' AS WebSiteName FROM r"}
+            << "holds a view that this program did not make: fileprofile" << true;
+    QTest::newRow("trigger on the user's saves")
+            << QStringList{"CREATE TRIGGER planted AFTER INSERT ON CodeTypes BEGIN DELETE FROM "
+                           "fileprofile; END"}
+            << "holds a trigger that this program did not make: planted" << true;
+    // The search reads no staging table; the session does.
+    QTest::newRow("staging table of other columns")
+            << QStringList{"DROP TABLE tempfile",
+                           "CREATE TABLE tempfile (Inum INTEGER PRIMARY KEY, FileName TEXT)"}
+            << "lacks the column tempfile.Author that this program uses" << false;
+}
+
+// A database file made by someone else, searched from the command line or opened by the login,
+// is refused at once with what it holds; nothing in it runs.
+void TestDatabase::fileFromSomeoneElseIsRefused()
+{
+    SKIP_ON_SERVER();
+    QFETCH(QStringList, planted);
+    QFETCH(QString, refusal);
+    QFETCH(bool, searchRefused);
+    Fixture f;
+    const QString path = f.dir() + "/someone-else.mdb";
+    CreateDatabase(path);
+    sqlite3 *raw = nullptr;
+    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+    for (const QString &statement : planted)
+        QCOMPARE(sqlite3_exec(raw, statement.toUtf8().constData(), nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+    sqlite3_close(raw);
+    const QString message = "The database " + refusal + ". It is not opened.";
+
+    QElapsedTimer timer;
+    timer.start();
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const int status = catalogue::RunFind({"corvina", "--find", "a", "--database", path}, outStream,
+                                          errStream);
+    QCOMPARE(status, searchRefused ? 2 : 1);
+    QCOMPARE(out, QString());
+    QCOMPARE(err, searchRefused ? "corvina: " + message + "\n" : QString());
+
+    ConnectString = db::ConnectStringFor(path);
+    QString opened;
+    try {
+        ReopenConnection();
+    } catch (const db::DbError &error) {
+        opened = error.description();
+    }
+    QCOMPARE(opened, message);
+    QCOMPARE(SharedConnection().State(), 0);
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+
+    VERIFY_CLEAN(f);
 }
 
 REGISTER_TEST(TestDatabase)

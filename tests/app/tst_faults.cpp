@@ -61,6 +61,9 @@ public:
                 QFile::remove(f_.dbPath + QLatin1String(suffix));
             break;
         case Fault::Locked:
+            // The save waits a short while for the lock, not the five seconds a desk waits.
+            savedWait_ = db::LockWait();
+            db::SetLockWait(200);
             holder_ = std::make_unique<db::Connection>();
             holder_->Open(db::ConnectStringFor(f_.dbPath));
             holder_->Execute("BEGIN EXCLUSIVE");
@@ -96,6 +99,7 @@ public:
             break;
         case Fault::Locked:
             holder_.reset();
+            db::SetLockWait(savedWait_);
             break;
         case Fault::ReadOnly:
             SharedConnection().ReadOnly = false;
@@ -123,6 +127,7 @@ private:
     Fault fault_;
     QByteArray saved_;
     std::unique_ptr<db::Connection> holder_;
+    int savedWait_ = 0;
     bool started_ = false;
 };
 
@@ -164,7 +169,8 @@ void TestFaults::databaseFaultWhileSaving_data()
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<QString>("reason");
     QTest::newRow("deleted") << Fault::Deleted << "Could not find file";
-    QTest::newRow("locked by another program") << Fault::Locked << "database is locked";
+    QTest::newRow("locked by another program")
+            << Fault::Locked << db::kBusyElsewhere + " (database is locked)";
     QTest::newRow("made read-only") << Fault::ReadOnly << "readonly database";
     QTest::newRow("corrupted") << Fault::Corrupted << "not a database";
     QTest::newRow("disk full") << Fault::DiskFull << "database or disk is full";

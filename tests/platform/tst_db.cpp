@@ -9,10 +9,13 @@
 #include "platform/db/Reader.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Statement.h"
+#include "platform/db/TemporarySpace.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,6 +54,12 @@ private slots:
     void open_fails();
     void open_readOnly_data();
     void open_readOnly();
+    void open_readerFollowsWriters_data();
+    void open_readerFollowsWriters();
+    void open_refusesWhatItDidNotMake_data();
+    void open_refusesWhatItDidNotMake();
+    void temporarySpace_isBounded_data();
+    void temporarySpace_isBounded();
     void open_runsInWal_data();
     void open_runsInWal();
     void open_stateCloseReopen();
@@ -211,6 +220,156 @@ void TestDb::open_readOnly()
     connection.Open(cs());
     connection.Execute("INSERT INTO fileprofile (FileName) VALUES ('new.txt')");
     QCOMPARE(FirstColumn(connection, "SELECT count(*) FROM fileprofile"), QStringList{"7"});
+}
+
+void TestDb::open_readerFollowsWriters_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("writerFirst");
+    QTest::newRow("asked to read, nobody else has it open") << "asked" << false;
+    QTest::newRow("asked to read, a writer has it open") << "asked" << true;
+    QTest::newRow("file only others may write") << "file" << true;
+}
+
+// A desk that may only read sees what the others write, at its next statement, for as long as
+// it stays open: the engine is not told that nobody changes the file.
+void TestDb::open_readerFollowsWriters()
+{
+    SKIP_ON_SERVER();
+    QFETCH(QString, how);
+    QFETCH(bool, writerFirst);
+    if (how == "file" && geteuid() == 0)
+        QSKIP("Permissions do not stop the superuser from writing.");
+    if (!writerFirst)
+        db_.Close(); // the side files go with the last connection
+    const auto restore = qScopeGuard(
+            [&] { QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner); });
+    // The writer keeps the handle it opened with; the group may write, this user not.
+    if (how == "file")
+        QVERIFY(QFile::setPermissions(path_,
+                                      QFile::ReadOwner | QFile::ReadGroup | QFile::WriteGroup));
+    db::Connection reader;
+    reader.ReadOnly = how == "asked";
+    reader.Open(cs());
+    QVERIFY(!reader.Writable());
+    QCOMPARE(FirstColumn(reader, "SELECT count(*) FROM fileprofile"), QStringList{"6"});
+    if (!writerFirst)
+        db_.Open(cs());
+    for (int i = 1; i <= 3; ++i) {
+        db_.Execute("INSERT INTO fileprofile (FileName) VALUES (?)", {QString("new%1").arg(i)});
+        db_.Execute("UPDATE fileprofile SET FileDesc = ? WHERE FileName = 'main.cpp'",
+                    {QString("change %1").arg(i)});
+        QCOMPARE(FirstColumn(reader, "SELECT count(*) FROM fileprofile"),
+                 QStringList{QString::number(6 + i)});
+        QCOMPARE(FirstColumn(reader, "SELECT FileDesc FROM fileprofile WHERE FileName = ?",
+                             {"main.cpp"}),
+                 QStringList{QString("change %1").arg(i)});
+    }
+}
+
+void TestDb::open_refusesWhatItDidNotMake_data()
+{
+    QTest::addColumn<QStringList>("planted");
+    QTest::addColumn<QString>("refused");
+    QTest::newRow("catalogue as a recursive view")
+            << QStringList{"DROP TABLE fileprofile",
+                           "CREATE VIEW fileprofile AS WITH RECURSIVE r(n) AS (SELECT 1 UNION "
+                           "SELECT n + 1 FROM r) SELECT n AS Inum, hex(randomblob(500)) AS "
+                           "FileName FROM r"}
+            << "view that this program did not make: fileprofile.";
+    QTest::newRow("trigger on the user's saves")
+            << QStringList{"CREATE TRIGGER planted AFTER INSERT ON CodeTypes BEGIN DELETE FROM "
+                           "fileprofile; END"}
+            << "trigger that this program did not make: planted.";
+    QTest::newRow("virtual table") << QStringList{"CREATE VIRTUAL TABLE notes USING fts5(body)"}
+                                   << "virtual table that this program did not make: notes.";
+    QTest::newRow("computed column")
+            << QStringList{"CREATE TABLE extra (a INTEGER, b TEXT GENERATED ALWAYS AS "
+                           "(printf('%.*c', 100000000, 'x')) VIRTUAL)"}
+            << "computed column that this program did not make: extra.b.";
+    db::TrustSchemaObject("trusted_by_the_test");
+    QTest::newRow("trigger a test planted")
+            << QStringList{"CREATE TRIGGER trusted_by_the_test BEFORE DELETE ON tblusers BEGIN "
+                           "SELECT RAISE(ABORT, 'kept'); END"}
+            << "";
+}
+
+// A database file from someone else opens only when it holds nothing that runs of itself, and
+// is refused at once, before anything is read from its tables or written to the file.
+void TestDb::open_refusesWhatItDidNotMake()
+{
+    SKIP_ON_SERVER();
+    QFETCH(QStringList, planted);
+    QFETCH(QString, refused);
+    db_.Close();
+    sqlite3 *raw = nullptr;
+    QCOMPARE(sqlite3_open(path_.toUtf8().constData(), &raw), SQLITE_OK);
+    for (const QString &statement : planted)
+        QVERIFY2(sqlite3_exec(raw, statement.toUtf8().constData(), nullptr, nullptr, nullptr)
+                         == SQLITE_OK,
+                 sqlite3_errmsg(raw));
+    sqlite3_close(raw);
+    const QByteArray before = ReadFile(path_);
+
+    db::Connection connection;
+    QElapsedTimer timer;
+    timer.start();
+    const QString error = failureOf([&] { connection.Open(cs()); });
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+    if (refused.isEmpty()) {
+        QCOMPARE(error, QString());
+        QVERIFY(!failureOf([&] { connection.Execute("DELETE FROM tblusers"); }).isEmpty());
+        // Even then, the file's definitions are not trusted, nor its engine tables writable.
+        QCOMPARE(FirstColumn(connection, "PRAGMA trusted_schema"), QStringList{"0"});
+        connection.Execute("PRAGMA writable_schema = ON");
+        const QString rewrite = failureOf([&] {
+            connection.Execute("UPDATE sqlite_schema SET sql = 'x' WHERE type = 'trigger'");
+        });
+        QVERIFY2(rewrite.contains("may not be modified"), qPrintable(rewrite));
+        return;
+    }
+    QCOMPARE(error, "The database holds a " + refused + " It is not opened.");
+    QCOMPARE(connection.State(), 0);
+    QCOMPARE(ReadFile(path_), before);
+}
+
+void TestDb::temporarySpace_isBounded_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("rows made from nothing")
+            << "WITH RECURSIVE r(n) AS (SELECT 1 UNION SELECT n + 1 FROM r) "
+               "SELECT count(*) FROM r"
+            << false;
+    QTest::newRow("every row of the database sorted")
+            << "SELECT count(*) FROM (SELECT FileName FROM tempfile ORDER BY random())" << true;
+}
+
+// The temporary files of a statement may outgrow the database only so far: a statement that
+// makes rows without end stops instead of filling the disk, and one that sorts the database's
+// own rows is never stopped.
+void TestDb::temporarySpace_isBounded()
+{
+    SKIP_ON_SERVER();
+    QFETCH(QString, sql);
+    QFETCH(bool, fits);
+    db_.Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                "INSERT INTO tempfile (FileName) SELECT printf('%0400d', i) FROM n");
+    const qint64 floor = db::TemporarySpaceFloor();
+    db::SetTemporarySpaceFloor(qint64(1) << 20);
+    const auto restore = qScopeGuard([floor] { db::SetTemporarySpaceFloor(floor); });
+    QElapsedTimer timer;
+    timer.start();
+    const QString error = failureOf([&] { FirstColumn(db_, sql); });
+    QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
+    if (fits) {
+        QCOMPARE(error, QString());
+    } else {
+        QVERIFY2(error.startsWith("The statement was stopped: it needed more temporary space")
+                         && error.contains("database or disk is full"),
+                 qPrintable(error));
+    }
+    QCOMPARE(FirstColumn(db_, "SELECT count(*) FROM fileprofile"), QStringList{"6"});
 }
 
 void TestDb::open_runsInWal_data()

@@ -8,7 +8,9 @@
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,6 +49,9 @@ private slots:
     void transaction_ends();
     void transaction_misuse_data();
     void transaction_misuse();
+
+    void lockWait_boundedAndTold_data();
+    void lockWait_boundedAndTold();
 
     void prepared_reusedForManyRows();
     void prepared_failedExecutionLeavesItReusable_data();
@@ -201,6 +206,55 @@ void TestTransactions::transaction_misuse()
     if (begun)
         db_.CommitTrans();
     QCOMPARE(committedUsers(), QStringList{"ann"});
+}
+
+void TestTransactions::lockWait_boundedAndTold_data()
+{
+    QTest::addColumn<bool>("inTransaction");
+    QTest::newRow("a statement") << false;
+    QTest::newRow("a transaction") << true;
+}
+
+// A write that finds another desk holding the lock waits its time, then fails in words a user
+// understands, the engine's own words kept; once the lock is gone the same write succeeds.
+void TestTransactions::lockWait_boundedAndTold()
+{
+    QFETCH(bool, inTransaction);
+    const int saved = db::LockWait();
+    db::SetLockWait(300);
+    const auto restore = qScopeGuard([saved] { db::SetLockWait(saved); });
+    db_.Execute(kInsertUser, {"held", "Held", "x"});
+    const QString update = "UPDATE tblusers SET username = ? WHERE userid = 'held'";
+    db::Connection holder;
+    holder.Open(db::ConnectStringFor(path_));
+    db::Connection waiter;
+    waiter.Open(db::ConnectStringFor(path_));
+    holder.BeginTrans();
+    holder.Execute(update, {"Holder"});
+
+    const auto write = [&] {
+        if (!inTransaction) {
+            waiter.Execute(update, {"Waiter"});
+            return;
+        }
+        db::Transaction transaction(waiter);
+        waiter.Execute(update, {"Waiter"});
+        transaction.Commit();
+    };
+    QElapsedTimer timer;
+    timer.start();
+    const QString error = failureOf(write);
+    const qint64 waited = timer.elapsed();
+    const QString engine = TestServer().isEmpty() ? "(database is locked)"
+                                                  : "(canceling statement due to lock timeout)";
+    QCOMPARE(error, db::kBusyElsewhere + " " + engine);
+    QVERIFY2(waited >= 250 && waited < 3000, qPrintable(QString::number(waited)));
+    QVERIFY(!waiter.InTransaction());
+
+    holder.CommitTrans();
+    QCOMPARE(failureOf(write), QString());
+    QCOMPARE(FirstColumn(db_, "SELECT username FROM tblusers WHERE userid = 'held'"),
+             QStringList{"Waiter"});
 }
 
 void TestTransactions::prepared_reusedForManyRows()

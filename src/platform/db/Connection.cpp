@@ -5,22 +5,29 @@
 #include "platform/db/Prepared.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Statement.h"
+#include "platform/db/TemporarySpace.h"
 
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStorageInfo>
 #include <QTemporaryFile>
 #include <QUrl>
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
+
+#include <atomic>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -75,12 +82,105 @@ bool hasSideFiles(const QFileInfo &file)
 }
 
 // Tells the engine that nobody changes the file while it is open, so it reads the file as it
-// stands, without locks or side files.
+// stands, without locks or side files. Only true of a file that nobody may write: told so of a
+// file that another desk writes, the engine reads pages of two versions and calls the file
+// malformed.
 QString immutableUri(const QFileInfo &file)
 {
     QUrl uri = QUrl::fromLocalFile(file.absoluteFilePath());
     uri.setQuery(QStringLiteral("immutable=1"));
     return uri.toString(QUrl::FullyEncoded);
+}
+
+bool cannotChange(const QFileInfo &file)
+{
+    const QFile::Permissions writers = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return (file.permissions() & writers) == 0 || QStorageInfo(file.absolutePath()).isReadOnly();
+}
+
+// The file's header says it keeps a write-ahead journal, which a reader follows through the
+// side files.
+bool keepsJournal(const QFileInfo &file)
+{
+    QFile bytes(file.absoluteFilePath());
+    if (!bytes.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = bytes.read(20);
+    return header.size() == 20 && header.startsWith(QByteArrayLiteral("SQLite format 3\0"))
+            && header[18] == 2;
+}
+
+const QString kCannotFollow = QStringLiteral(
+        "The database cannot be read from this desk just now: it may not write in the "
+        "database's folder, where a reader keeps track of what other desks write. It can read "
+        "the database while another desk has it open, or once the file is made read-only for "
+        "everyone.");
+
+std::atomic<int> lockWait{5000};
+
+QMutex trustedMutex;
+QSet<QString> &trustedObjects()
+{
+    static QSet<QString> names;
+    return names;
+}
+
+bool trusted(const QString &name)
+{
+    const QMutexLocker lock(&trustedMutex);
+    return trustedObjects().contains(name.toLower());
+}
+
+// Before anything is read from the file: no statement may write the engine's own tables
+// (defensive mode), the file's definitions may call only the engine's harmless functions, never
+// those the program registers, and views, which the program never makes, do not run.
+void distrust(sqlite3 *raw)
+{
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+}
+
+// Refuses a file that holds what would run when its tables are read or written: views and
+// triggers run statements of their own (a recursive view fills the disk, a trigger changes
+// rows on the user's saves), virtual tables run code of the engine's modules, computed columns
+// run an expression on every read. The program makes none of them. The first read of the
+// file: one that is not a database fails here.
+void refuseForeignObjects(const QSqlDatabase &database)
+{
+    QSqlQuery query = RunStatement(
+            database,
+            QStringLiteral(
+                    "SELECT type, name FROM sqlite_schema WHERE type IN ('view', 'trigger') "
+                    "OR (type = 'table' AND rootpage = 0) "
+                    "UNION ALL SELECT 'column', m.name || '.' || c.name FROM sqlite_schema AS m "
+                    "JOIN pragma_table_xinfo(m.name) AS c WHERE m.type = 'table' AND "
+                    "m.rootpage <> 0 AND c.hidden IN (2, 3)"),
+            {});
+    while (query.next()) {
+        const QString type = query.value(0).toString();
+        const QString name = query.value(1).toString();
+        if (type == QLatin1String("trigger") && trusted(name))
+            continue;
+        const QString kind = type == QLatin1String("table") ? QStringLiteral("virtual table")
+                : type == QLatin1String("column")           ? QStringLiteral("computed column")
+                                                            : type;
+        throw DbError(QStringLiteral("The database holds a %1 that this program did not make: "
+                                     "%2. It is not opened.")
+                              .arg(kind, name));
+    }
+}
+
+// A lock waited for in vain, in the engine's codes: the file's SQLITE_BUSY (with its extended
+// codes) or the server's lock_not_available.
+bool waitedInVain(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    bool number = false;
+    const int value = code.toInt(&number);
+    return number ? (value & 0xff) == SQLITE_BUSY : code == QLatin1String("55P03");
 }
 
 // The server connection under a database of the layer, null for a file's.
@@ -120,6 +220,22 @@ QString serverOptions(const QString &address)
 }
 
 } // namespace
+
+void SetLockWait(int milliseconds)
+{
+    lockWait = milliseconds;
+}
+
+int LockWait()
+{
+    return lockWait;
+}
+
+void TrustSchemaObject(const QString &name)
+{
+    const QMutexLocker lock(&trustedMutex);
+    trustedObjects().insert(name.toLower());
+}
 
 QList<std::pair<QString, QString>> ServerParameters(const QString &address)
 {
@@ -162,6 +278,9 @@ QString Describe(const QSqlError &error)
     static const QRegularExpression severity(QStringLiteral("^(ERROR|FATAL|PANIC):\\s+"));
     if (text.contains(severity))
         text = text.remove(severity).section(QLatin1Char('\n'), 0, 0).trimmed();
+    // The engine's words stay, for a message that names them.
+    if (waitedInVain(error))
+        text = kBusyElsewhere + QStringLiteral(" (") + text + QLatin1Char(')');
     return text;
 }
 
@@ -178,8 +297,13 @@ void SetFailureListener(FailureListener listener)
     failureListener() = std::move(listener);
 }
 
-void StatementFailed(const QString &sql, const QString &description)
+void StatementFailed(const QString &sql, const QString &engineDescription)
 {
+    QString description = engineDescription;
+    if (TemporarySpaceRanOut())
+        description = QStringLiteral("The statement was stopped: it needed more temporary space "
+                                     "than a database of this size can call for (%1).")
+                              .arg(engineDescription);
     if (failureListener())
         failureListener()(sql, description);
     throw DbError(description);
@@ -272,26 +396,36 @@ void Connection::Open(const QString &connectString)
     if (!file.isFile() || file.size() == 0)
         throw DbError(QStringLiteral("Could not find file '%1'.").arg(path));
 
+    BoundTemporarySpace();
     const bool readOnly = ReadOnly || !writable(file);
+    const bool immutable = readOnly && cannotChange(file);
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
     database.setDatabaseName(path);
-    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
-    if (readOnly) {
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(LockWait());
+    if (readOnly)
         options += QStringLiteral(";QSQLITE_OPEN_READONLY");
-        if (!hasSideFiles(file)) {
-            options += QStringLiteral(";QSQLITE_OPEN_URI");
-            database.setDatabaseName(immutableUri(file));
-        }
+    if (immutable) {
+        options += QStringLiteral(";QSQLITE_OPEN_URI");
+        database.setDatabaseName(immutableUri(file));
     }
     database.setConnectOptions(options);
     openEngine(database);
     try {
+        distrust(EngineHandle(database));
         registerFunctions(database);
-        // A file that is not a database fails here, on its first read, and is left as it is.
-        RunStatement(database,
-                     readOnly ? QStringLiteral("PRAGMA schema_version")
-                              : QStringLiteral("PRAGMA journal_mode=WAL"),
-                     {});
+        try {
+            // A file that is not a database, or holds what the program does not make, fails
+            // here and is left as it is.
+            refuseForeignObjects(database);
+        } catch (const DbError &) {
+            // A reader that may not make the journal's side files cannot follow the writers.
+            if (readOnly && !immutable && !hasSideFiles(file)
+                && !QFileInfo(file.absolutePath()).isWritable() && keepsJournal(file))
+                throw DbError(kCannotFollow);
+            throw;
+        }
+        if (!readOnly)
+            RunStatement(database, QStringLiteral("PRAGMA journal_mode=WAL"), {});
     } catch (...) {
         database = QSqlDatabase(); // Close removes the connection, which must be unused by then
         Close();
@@ -333,6 +467,12 @@ void Connection::openServer(const QString &address)
         const QLatin1String workers("max_parallel_workers_per_gather");
         if (!options.contains(workers) && !qEnvironmentVariable("PGOPTIONS").contains(workers))
             RunStatement(database, QStringLiteral("SET max_parallel_workers_per_gather = 0"), {});
+        // A write waits for another desk's lock as long as on a file, then says so.
+        const QLatin1String lockTimeout("lock_timeout");
+        if (!options.contains(lockTimeout)
+            && !qEnvironmentVariable("PGOPTIONS").contains(lockTimeout))
+            RunStatement(database, QStringLiteral("SET lock_timeout = %1").arg(qMax(1, LockWait())),
+                         {});
         if (ReadOnly)
             RunStatement(database, QStringLiteral("SET default_transaction_read_only = on"), {});
     } catch (...) {
@@ -673,6 +813,80 @@ QStringList ColumnsOf(Connection &connection, const QString &table)
     while (query.next())
         columns << query.value(0).toString();
     return columns;
+}
+
+namespace {
+
+// The tables and columns that a table script makes, as the engine reads it ("table.column",
+// in lower case, to the names as the script spells them).
+QHash<QString, QString> columnsMadeBy(const QString &schemaSql)
+{
+    QHash<QString, QString> columns;
+    sqlite3 *raw = nullptr;
+    if (sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr)
+                == SQLITE_OK
+        && sqlite3_exec(raw, schemaSql.toUtf8().constData(), nullptr, nullptr, nullptr)
+                == SQLITE_OK) {
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(raw,
+                               "SELECT m.name || '.' || c.name FROM sqlite_schema AS m JOIN "
+                               "pragma_table_info(m.name) AS c WHERE m.type = 'table'",
+                               -1, &statement, nullptr)
+            == SQLITE_OK) {
+            while (sqlite3_step(statement) == SQLITE_ROW) {
+                const QString name = QString::fromUtf8(
+                        reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+                columns.insert(name.toLower(), name);
+            }
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(raw);
+    if (columns.isEmpty())
+        throw DbError(QStringLiteral("The table definitions cannot be read."));
+    return columns;
+}
+
+} // namespace
+
+QStringList LackingColumns(Connection &connection, const QString &schemaSql,
+                           const QStringList &added)
+{
+    const QSqlDatabase database = connection.database();
+    if (OnServer(database))
+        return {};
+    static QMutex madeMutex;
+    static QHash<QString, QHash<QString, QString>> made;
+    QHash<QString, QString> expected;
+    {
+        const QMutexLocker lock(&madeMutex);
+        auto known = made.find(schemaSql);
+        if (known == made.end())
+            known = made.insert(schemaSql, columnsMadeBy(schemaSql));
+        expected = *known;
+    }
+    QSet<QString> held;
+    QSet<QString> tables;
+    QSqlQuery query = RunStatement(
+            database,
+            QStringLiteral("SELECT lower(m.name), lower(c.name) FROM sqlite_schema AS m JOIN "
+                           "pragma_table_info(m.name) AS c WHERE m.type = 'table'"),
+            {});
+    while (query.next()) {
+        tables.insert(query.value(0).toString());
+        held.insert(query.value(0).toString() + QLatin1Char('.') + query.value(1).toString());
+    }
+    QSet<QString> later;
+    for (const QString &column : added)
+        later.insert(column.toLower());
+    QStringList lacking;
+    for (auto column = expected.cbegin(); column != expected.cend(); ++column) {
+        if (tables.contains(column.key().section(QLatin1Char('.'), 0, 0))
+            && !held.contains(column.key()) && !later.contains(column.key()))
+            lacking << column.value();
+    }
+    lacking.sort();
+    return lacking;
 }
 
 } // namespace db

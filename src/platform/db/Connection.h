@@ -21,7 +21,14 @@ class Recordset;
 // missing file nor changes one that is not a database; it runs the file in WAL mode and
 // registers the functions the statements use. A file that this user cannot write, or whose
 // folder he cannot write, opens for reading only: the first write fails with the engine's
-// "attempt to write a readonly database".
+// "attempt to write a readonly database". Such a reader still follows what other desks write:
+// only a file that nobody may write (no write permission for anyone, or on a read-only volume)
+// is read as it stands, without the journal's side files.
+// A database file may come from someone else, so the engine trusts nothing in it: the file
+// cannot change the engine's own tables nor call the program's functions from its definitions,
+// and a file that holds a view, a trigger, a virtual table or a computed column (the program
+// makes none) is refused on opening, before anything in it runs. A write waits LockWait() for
+// another connection's lock, then fails with kBusyElsewhere before the engine's words.
 class Connection
 {
 public:
@@ -93,6 +100,16 @@ void CreateDatabaseFile(const QString &path, const QString &schemaSql,
 void CreateServerDatabase(const QString &address, const QString &schemaSql,
                           const std::function<void(Connection &)> &fill = {});
 
+// How long a write waits for another desk's lock, in milliseconds: 5000 unless set (tests set a
+// short wait). On a server the wait is its lock_timeout, unless the address or PGOPTIONS sets
+// one. Connections opened afterwards wait so long.
+void SetLockWait(int milliseconds);
+int LockWait();
+
+// The tests plant triggers that make a write fail, to see the program report the failure; they
+// name them here so that opening a file does not refuse it for them. The program names none.
+void TrustSchemaObject(const QString &name);
+
 // A server's address read into the client library's keywords and values (those it gives).
 // Throws DbError when the address cannot be read.
 QList<std::pair<QString, QString>> ServerParameters(const QString &address);
@@ -104,5 +121,11 @@ int StoredSchemaVersion(Connection &connection);
 void StoreSchemaVersion(Connection &connection, int version);
 // The names of a table's columns, in their order; none when the database has no such table.
 QStringList ColumnsOf(Connection &connection, const QString &table);
+// The columns of schemaSql's tables that a database file holds those tables without, as
+// "table.column" spelt as schemaSql spells them; those named in added (which an upgrade adds)
+// and the tables the file lacks altogether are left aside. None on a server, whose tables the
+// program made itself.
+QStringList LackingColumns(Connection &connection, const QString &schemaSql,
+                           const QStringList &added);
 
 } // namespace db

@@ -22,6 +22,10 @@ inline const QString kTransactionOpen =
         QStringLiteral("A transaction is already open on this connection; commit or roll it back "
                        "before beginning another.");
 inline const QString kNoTransaction = QStringLiteral("No transaction is open on this connection.");
+// Put before the engine's own words ("database is locked", "canceling statement due to lock
+// timeout") when a write waited its time for another connection's lock in vain.
+inline const QString kBusyElsewhere =
+        QStringLiteral("The database is busy at another desk; try again in a moment.");
 
 class DbError : public std::runtime_error
 {
