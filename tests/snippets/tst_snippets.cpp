@@ -334,8 +334,8 @@ void TestSnippets::updateIsAllOrNothing_data()
             << RefusingTrigger("update of notes", "source", "notes are read-only")
             << "Error: notes are read-only" << QStringList{"kept|old code|2026-01-02 03:04:05"};
     QTest::newRow("removed at another desk")
-            << QStringList{"DELETE FROM source"}
-            << "Error: The snippet is no longer in the database." << QStringList{};
+            << QStringList{"DELETE FROM source"} << "Error: " + db::kRemovedAtAnotherDesk
+            << QStringList{};
 }
 
 // A change that fails part way, or finds the snippet gone, leaves the table as it was.
