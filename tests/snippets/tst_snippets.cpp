@@ -1,6 +1,7 @@
 #include "Fixture.h"
 #include "TestRegistry.h"
 #include "app/modGlobals.h"
+#include "platform/db/RowAsRead.h"
 #include "platform/ui/ToolBar.h"
 #include "snippets/PrintSource.h"
 #include "snippets/TextBox.h"

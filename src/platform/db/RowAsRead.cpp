@@ -27,15 +27,6 @@ void RowAsRead::read(const QString &column, const QVariant &value)
     columns_.append({column, value});
 }
 
-QVariant RowAsRead::value(const QString &column) const
-{
-    for (const auto &[name, held] : columns_) {
-        if (name.compare(column, Qt::CaseInsensitive) == 0)
-            return held;
-    }
-    return {};
-}
-
 QString RowAsRead::guarded(const QString &update) const
 {
     QString sql = update.trimmed();

@@ -53,7 +53,6 @@ public:
     QVariant key() const { return key_; }
     // Records a column's value as read, or as the window last wrote it.
     void read(const QString &column, const QVariant &value);
-    QVariant value(const QString &column) const;
 
     // update ends in the WHERE condition that finds this row, its values bound in order, with no
     // OR outside parentheses. Adds that each column read still holds its value ("IS", which
