@@ -49,6 +49,12 @@ qint64 RunCommand(const QString &sql, const QVariantList &values)
     return SharedConnection().Execute(SqlText, values);
 }
 
+qint64 RunUpdateAsRead(const db::RowAsRead &row, const QString &sql, const QVariantList &values)
+{
+    SqlText = row.guarded(sql);
+    return row.Update(SharedConnection(), sql, values);
+}
+
 void CloseSession()
 {
     for (int which = 0; which < 3; ++which)

@@ -2,6 +2,7 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
+#include "platform/db/RowAsRead.h"
 
 #include <QVariantList>
 
@@ -31,5 +32,10 @@ void RunOn(db::Recordset &recordset, const QString &sql, const QVariantList &val
 // Puts sql into SqlText and runs it on the shared connection, for statements without rows;
 // returns the number of rows changed. Throws db::DbError.
 qint64 RunCommand(const QString &sql, const QVariantList &values = {});
+// RunCommand for an update of a row a window showed: it writes only while the row is as it was
+// read, and otherwise throws db::RowChangedError, which says whether another desk changed or
+// removed it. sql ends in the WHERE condition that finds the row (see db::RowAsRead).
+qint64 RunUpdateAsRead(const db::RowAsRead &row, const QString &sql,
+                       const QVariantList &values = {});
 // Closes every shared object, as when the program ends.
 void CloseSession();

@@ -137,6 +137,7 @@ void ListWindow::ClearTextBox()
 {
     PName->clear();
     txtIndex->clear();
+    picked_.clear();
 }
 
 void ListWindow::HandleExitClick()
@@ -149,8 +150,12 @@ void ListWindow::DataGrid1_DblClick()
     if (Adodc1->CurrentRow() < 0)
         return;
     ErrorTrap([this] {
-        PName->setText(TextOf(Adodc1->Fields(definition_.column)));
-        txtIndex->setText(TextOf(Adodc1->Fields(QStringLiteral("Inum"))));
+        const QVariant name = Adodc1->Fields(definition_.column);
+        const QVariant row = Adodc1->Fields(QStringLiteral("Inum"));
+        PName->setText(TextOf(name));
+        txtIndex->setText(TextOf(row));
+        picked_ = db::RowAsRead(definition_.table, QStringLiteral("Inum"), row);
+        picked_.read(definition_.column, name);
         switchButton(kNewButton, false);
     });
 }
@@ -229,9 +234,22 @@ void ListWindow::insertName(const QString &name)
 
 void ListWindow::updatePickedName(const QString &name)
 {
-    RunCommand(QStringLiteral("UPDATE %1 SET %2 = ? WHERE Inum = ?")
-                       .arg(definition_.table, definition_.column),
-               {name, pickedRow()});
+    const qint64 row = pickedRow();
+    const db::RowAsRead asRead = !picked_.isEmpty() && picked_.key().toLongLong() == row
+            ? picked_
+            : db::RowAsRead(definition_.table, QStringLiteral("Inum"), row);
+    try {
+        RunUpdateAsRead(asRead,
+                        QStringLiteral("UPDATE %1 SET %2 = ? WHERE Inum = ?")
+                                .arg(definition_.table, definition_.column),
+                        {name, row});
+    } catch (const db::RowChangedError &) {
+        // The fields keep what was typed; the grid shows what the other desk left.
+        try {
+            Adodc1->Refresh();
+        } catch (const std::exception &) { }
+        throw;
+    }
 }
 
 void ListWindow::deletePickedRow()

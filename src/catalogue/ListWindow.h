@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/db/RowAsRead.h"
 #include "platform/ui/Form.h"
 
 #include <QVariantList>
@@ -85,7 +86,9 @@ protected:
     // Switches a tool bar button, found by its position as the buttons stand.
     void switchButton(int position, bool on);
     // Adds a row holding name; changes or removes the picked row's name; then shows the whole
-    // list again. Throws db::DbError.
+    // list again. A change is made only while the picked row holds the name it held when it
+    // was picked; otherwise the grid shows the row as it now is and db::RowChangedError is
+    // thrown. Throws db::DbError.
     void insertName(const QString &name);
     void updatePickedName(const QString &name);
     void deletePickedRow();
@@ -96,6 +99,9 @@ protected:
 
 private:
     void restoreList();
+
+    // The row picked in the grid, as it was read.
+    db::RowAsRead picked_;
 };
 
 // Tool bar positions that the list windows switch.

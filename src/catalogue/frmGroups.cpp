@@ -94,11 +94,17 @@ void frmGroups::ConfirmUpdate()
         return;
     // The files and snippets get the name as the group's own row keeps it: trimmed.
     sNewGroup = typedName();
-    ErrorTrap([this] {
+    bool renamed = false;
+    ErrorTrap([this, &renamed] {
         renameCascade();
+        renamed = true;
         ShowRecordPosition();
         ClearTextBox();
     });
+    // A rename that did not go through keeps the picked group and the typed name, to be tried
+    // again from the same group.
+    if (!renamed)
+        return;
     sOldGroup.clear();
     sNewGroup.clear();
     switchButton(kNewButton, true);

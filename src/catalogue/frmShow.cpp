@@ -36,6 +36,13 @@ namespace {
 using catalogue::kAllGroups;
 using catalogue::kAllSites;
 const QString kWholeCatalogue = QStringLiteral("Select * from FileProfile");
+// The columns an update writes, in the order of its statement; another desk's change to any of
+// them since the row was shown refuses the update.
+const QStringList kWrittenColumns = {
+        QStringLiteral("FileDate"),  QStringLiteral("FileName"),    QStringLiteral("FileDesc"),
+        QStringLiteral("FileGroup"), QStringLiteral("WebSiteName"), QStringLiteral("WebAddress"),
+        QStringLiteral("Author"),    QStringLiteral("Email"),       QStringLiteral("Drive"),
+        QStringLiteral("Label"),     QStringLiteral("FilePath"),    QStringLiteral("Directory")};
 // The grid shows these columns, under these captions, this wide (the last takes the rest).
 struct GridColumn
 {
@@ -529,6 +536,10 @@ void frmShow::DataGrid1_DblClick()
         show("Drive", [this](const QString &v) { txtDrive->setText(v); });
         show("Label", [this](const QString &v) { txtLabel->setText(v); });
         show("FSize", [this](const QString &v) { txtFSize->setText(v); });
+        shown_ = db::RowAsRead(QStringLiteral("fileprofile"), QStringLiteral("Inum"),
+                               AdoFile->Fields(QStringLiteral("Inum")));
+        for (const QString &column : kWrittenColumns)
+            shown_.read(column, AdoFile->Fields(column));
         enableRowButtons(true);
     });
 }
@@ -614,6 +625,7 @@ void frmShow::cmdClear2_Click()
                            txtEmail, txtDrive, txtLabel, txtFSize})
         box->clear();
     Label5->clear();
+    shown_.clear();
     for (QComboBox *list : {cboWebName, cboWebAddr, cboGrpName}) {
         // A list whose table is empty has no empty entry to select; its text is cleared instead.
         if (list->count() > 0)
@@ -660,10 +672,17 @@ void frmShow::cmdUpdate_Click()
                vbYesNo + vbCritical, QStringLiteral("Update Confirmation"))
         != vbYes)
         return;
+    // A save that fails keeps what was typed, to be saved again or compared with the row as
+    // it now stands.
     try {
         const qint64 row = shownRow();
+        // A panel filled other than from the grid guards only against the row's removal.
+        const db::RowAsRead asRead = !shown_.isEmpty() && shown_.key().toLongLong() == row
+                ? shown_
+                : db::RowAsRead(QStringLiteral("fileprofile"), QStringLiteral("Inum"), row);
         ReopenConnection();
-        const qint64 changed = RunCommand(
+        RunUpdateAsRead(
+                asRead,
                 QStringLiteral("UPDATE fileprofile SET FileDate = ?, FileName = ?, FileDesc = "
                                "?, FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
                                "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
@@ -673,13 +692,18 @@ void frmShow::cmdUpdate_Click()
                  Trim(cboWebAddr->currentText()), Trim(txtAuthor->text()), Trim(txtEmail->text()),
                  Trim(txtDrive->text()), Trim(txtLabel->text()), Trim(txtFilePath->text()),
                  Trim(txtDir->text()), Trim(txtFilePath->text()), row});
-        // Removed at another desk since it was shown: the change reached no row.
-        if (changed == 0)
-            throw db::DbError(QStringLiteral("The file is no longer in the catalogue."));
+    } catch (const db::RowChangedError &refused) {
+        ErrorBox(refused.description());
+        LockMyControls();
+        // The grid shows the row as the other desk left it, to be shown again.
+        try {
+            AdoFile->Refresh();
+            showCount();
+        } catch (const std::exception &) { }
+        return;
     } catch (const std::exception &) {
         MsgBox(QStringLiteral("Error - Cannot Update Master Database!"), vbCritical,
                QStringLiteral("Error!"));
-        cmdClear2_Click();
         LockMyControls();
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/CatalogueSearch.h"
+#include "platform/db/RowAsRead.h"
 #include "platform/ui/Form.h"
 
 class DataControlBar;
@@ -155,4 +156,7 @@ private:
 
     int gridHeight_ = 0;
     bool loadingLists_ = false;
+    // The catalogue row the detail panel shows, as it was read: an update writes it only while
+    // it is still so.
+    db::RowAsRead shown_;
 };

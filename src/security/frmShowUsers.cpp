@@ -37,8 +37,12 @@ bool frmShowUsers::LoadUsers()
     db::Recordset &rs = SharedRecordset();
     RunOn(rs, QStringLiteral("SELECT userid, username, usergroup FROM tblusers order by userid"));
     const bool any = !rs.AtEnd();
-    for (; !rs.AtEnd(); rs.MoveNext())
-        addRow({Trim(TextOf(rs.Fields(0))), TextOf(rs.Fields(1)), TextOf(rs.Fields(2))});
+    for (; !rs.AtEnd(); rs.MoveNext()) {
+        QTreeWidgetItem *row =
+                addRow({Trim(TextOf(rs.Fields(0))), TextOf(rs.Fields(1)), TextOf(rs.Fields(2))});
+        // The row as stored, its user ID untrimmed and its nulls kept.
+        row->setData(0, Qt::UserRole, QVariantList{rs.Fields(0), rs.Fields(1), rs.Fields(2)});
+    }
     rs.Close();
     return any;
 }
@@ -54,10 +58,18 @@ void frmShowUsers::Pick(QTreeWidgetItem *selected)
     PickedUserID.clear();
     PickedUserName.clear();
     PickedUserGroup.clear();
+    PickedAccount.clear();
     if (!selected)
         return;
     PickedUserID = selected->text(0);
     PickedUserName = selected->text(1);
     PickedUserGroup = selected->text(2);
     UserPicked = true;
+    const QVariantList stored = selected->data(0, Qt::UserRole).toList();
+    if (stored.size() == 3) {
+        PickedAccount =
+                db::RowAsRead(QStringLiteral("tblusers"), QStringLiteral("userid"), stored[0]);
+        PickedAccount.read(QStringLiteral("username"), stored[1]);
+        PickedAccount.read(QStringLiteral("usergroup"), stored[2]);
+    }
 }

@@ -164,8 +164,9 @@ void frmUser::Form_Load()
 void frmUser::tbrMain_ButtonClick(const QString &key)
 {
     if (key == QLatin1String("kFinish")) {
-        AddEditUser();
-        ClearAllFields();
+        // A save that did not go through keeps what was typed.
+        if (AddEditUser())
+            ClearAllFields();
     } else if (key == QLatin1String("kSave")) {
         AddEditUser();
     } else if (key == QLatin1String("kCancel")) {
@@ -193,11 +194,14 @@ void frmUser::cmdPwdReset_Click()
 void frmUser::cmdShowUsers_Click()
 {
     UserPicked = false;
+    db::RowAsRead picked;
     {
         frmShowUsers picker(this);
         ShowModal(&picker, this);
+        picked = picker.PickedAccount;
     }
     if (UserPicked) {
+        shown_ = picked;
         txtUserID->setText(PickedUserID);
         txtUserName->setText(PickedUserName);
         cboUserGroup->setEditText(PickedUserGroup);
@@ -215,9 +219,10 @@ void frmUser::ClearAllFields()
     txtActivationDate->setText(ActivationDateText());
     txtExpirationDate->setText(ExpirationDateText());
     txtPassword->clear();
+    shown_.clear();
 }
 
-void frmUser::AddEditUser()
+bool frmUser::AddEditUser()
 {
     try {
         bUserFound = false;
@@ -229,15 +234,23 @@ void frmUser::AddEditUser()
         const QString group = cboUserGroup->currentText();
         if (id.isEmpty() || name.isEmpty() || group.isEmpty()) {
             refuse(QStringLiteral("Please enter all information!"));
-            return;
+            return false;
         }
-        const std::optional<QString> stored = findAccount(id);
+        // The account shown is saved only while it is as it was read; one changed or removed
+        // at another desk since is refused, never saved over nor added again. An account whose
+        // ID was typed, not shown, is looked up.
+        const bool shown = !shown_.isEmpty() && Trim(TextOf(shown_.key())) == id;
+        const std::optional<QString> stored =
+                shown ? std::optional<QString>(TextOf(shown_.key())) : findAccount(id);
         bUserFound = stored.has_value();
         if (bUserFound) {
             // Name and group only: the password and the dates stay as they are.
-            RunCommand(QStringLiteral("update tblusers set usergroup = ?,username = ? where "
-                                      "userid = ? "),
-                       {group, name, *stored});
+            const QString update = QStringLiteral("update tblusers set usergroup = ?,username = ? "
+                                                  "where userid = ? ");
+            if (shown)
+                RunUpdateAsRead(shown_, update, {group, name, *stored});
+            else
+                RunCommand(update, {group, name, *stored});
             Log().addEntry(LogInfo, QStringLiteral("User Updated in Database!"));
         } else {
             // No password yet: the account picks one at its first login.
@@ -248,8 +261,15 @@ void frmUser::AddEditUser()
             Log().addEntry(LogInfo, QStringLiteral("User Added to Database!"));
         }
         Log().resetStat();
+        // What this desk saved is what it last knew of the account, for a save after it.
+        shown_ = db::RowAsRead(QStringLiteral("tblusers"), QStringLiteral("userid"),
+                               stored.value_or(id));
+        shown_.read(QStringLiteral("username"), name);
+        shown_.read(QStringLiteral("usergroup"), group);
+        return true;
     } catch (const std::exception &error) {
         ErrorBox(QString::fromUtf8(error.what()));
+        return false;
     }
 }
 

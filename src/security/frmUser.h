@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/db/RowAsRead.h"
 #include "platform/ui/Form.h"
 
 class KeyedToolBar;
@@ -34,7 +35,13 @@ public:
     void cmdPwdReset_Click();
     void cmdShowUsers_Click();
     void ClearAllFields();
-    void AddEditUser();
+    // True when the account was saved.
+    bool AddEditUser();
     void DeleteUser();
     void RestUserPassword();
+
+private:
+    // The account the fields show, as it was read or last saved here: a save changes its name
+    // and group only while they are still so.
+    db::RowAsRead shown_;
 };

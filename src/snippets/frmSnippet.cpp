@@ -505,6 +505,12 @@ void frmSnippet::showSnippet(qint64 id)
     cmbType->setCurrentIndex(found);
     if (found < 0)
         cmbType->setEditText(group);
+    shown_ = db::RowAsRead(QStringLiteral("source"), QStringLiteral("id"), id);
+    for (const char *name : {"title", "code", "codetype", "websitename", "webaddress", "author",
+                             "email", "datetime", "notes"}) {
+        const QString column = QString::fromLatin1(name);
+        shown_.read(column, rs.Fields(column));
+    }
     shownId_ = id;
     NewSnippet = false;
 }
@@ -582,6 +588,7 @@ void frmSnippet::mnuNew_Click()
     txtEmail->clear();
     Label5->clear();
     shownId_ = -1;
+    shown_.clear();
     NewSnippet = true;
     txtTitle->setFocus();
 }
@@ -646,12 +653,20 @@ void frmSnippet::updateSnippet(qint64 id)
             {"UPDATE source SET [datetime] = ? WHERE id = ?", Now().toString(kStoredFormat)},
             {"UPDATE source SET notes = ? WHERE id = ?", rtbNotes->text()},
     };
+    const db::RowAsRead asRead = !shown_.isEmpty() && shown_.key().toLongLong() == id
+            ? shown_
+            : db::RowAsRead(QStringLiteral("source"), QStringLiteral("id"), id);
     ReopenConnection();
     db::Transaction transaction(SharedConnection());
+    // The first change goes through only while the snippet is as it was shown, changed or
+    // removed at no other desk since; the rest follow it while the transaction holds the row.
+    bool first = true;
     for (const auto &[sql, value] : columns) {
-        // Removed at another desk since it was shown: the change reaches no row.
-        if (RunCommand(QString::fromLatin1(sql), {value, id}) == 0)
-            throw db::DbError(kSnippetGone);
+        if (first)
+            RunUpdateAsRead(asRead, QString::fromLatin1(sql), {value, id});
+        else
+            RunCommand(QString::fromLatin1(sql), {value, id});
+        first = false;
     }
     transaction.Commit();
 }

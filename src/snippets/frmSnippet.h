@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/db/RowAsRead.h"
 #include "platform/ui/Form.h"
 
 class KeyedToolBar;
@@ -102,6 +103,8 @@ private:
 
     // The stored snippet the fields show, which saving changes; -1 while they hold a new one.
     qint64 shownId_ = -1;
+    // That snippet as it was read: saving changes it only while it is still so.
+    db::RowAsRead shown_;
     int sortColumn_ = 0;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     bool sorted_ = false;

@@ -285,6 +285,9 @@ void frmWebInfo::SelectFromWebName()
         rs.Requery();
         if (rs.AtEnd())
             return;
+        shown_ = db::RowAsRead(QStringLiteral("webname"), QStringLiteral("webid"), rs.Fields(0));
+        for (int i = 1; i < rs.FieldCount(); ++i)
+            shown_.read(rs.FieldName(i), rs.Fields(i));
         const QList<QLineEdit *> boxes = lineFields();
         for (int i = 0; i < boxes.size(); ++i) {
             const QString value = TextOf(rs.Fields(i));
@@ -302,6 +305,7 @@ void frmWebInfo::ClearAllFields()
     for (QLineEdit *box : lineFields())
         box->clear();
     txtNotes->clear();
+    shown_.clear();
 }
 
 bool frmWebInfo::AddEditWebName()
@@ -317,16 +321,25 @@ bool frmWebInfo::AddEditWebName()
                    QStringLiteral("Error!"));
             return false;
         }
+        QVariantList values;
+        for (QLineEdit *box : lineFields().mid(1))
+            values << box->text();
+        values << txtNotes->toPlainText();
+        // The site shown is written only while it is as it was read; one changed or removed at
+        // another desk since is refused, never saved over nor added again.
+        if (!shown_.isEmpty() && !id.isEmpty() && Trim(TextOf(shown_.key())) == id) {
+            WebFound = true;
+            RunUpdateAsRead(shown_, QString::fromLatin1(kUpdateSite), values << id);
+            Log().addEntry(LogInfo, QStringLiteral("Record Updated in Database!"));
+            Log().resetStat();
+            return true;
+        }
         QString foundId;
         WebFound = false;
         for (; !rs.AtEnd() && !WebFound; rs.MoveNext()) {
             foundId = Trim(TextOf(rs.Fields(0)));
             WebFound = !id.isEmpty() && foundId == id;
         }
-        QVariantList values;
-        for (QLineEdit *box : lineFields().mid(1))
-            values << box->text();
-        values << txtNotes->toPlainText();
         if (WebFound) {
             RunCommand(QString::fromLatin1(kUpdateSite), values << foundId);
             Log().addEntry(LogInfo, QStringLiteral("Record Updated in Database!"));

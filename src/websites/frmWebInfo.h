@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/db/RowAsRead.h"
 #include "platform/ui/Form.h"
 
 #include <functional>
@@ -93,4 +94,7 @@ private:
     void startLinkCheck(const QString &address, const QString &site);
     void listLink(const LinkResult &result);
     QString shownKey() const;
+
+    // The site the fields show, as it was read: a save changes it only while it is still so.
+    db::RowAsRead shown_;
 };

@@ -438,8 +438,9 @@ void TestBrowser::twoDesksShareOneCatalogue()
     QCOMPARE(window.AdoFile->RecordCount(), before + 1);
     QVERIFY(listed(window).contains("other.c"));
     // Saves main.c's author at a desk; meanwhile, if given, happens once the row is shown. A
-    // refused save shows the browser's failure.
-    const auto saveAt = [&](frmShow &desk, const QString &author, bool refused,
+    // refused save shows the message refusal and keeps the typed author.
+    const QString failed = QStringLiteral("Error - Cannot Update Master Database!");
+    const auto saveAt = [&](frmShow &desk, const QString &author, const QString &refusal,
                             const std::function<void()> &meanwhile = {}) {
         showRow(desk, "main.c");
         if (meanwhile)
@@ -447,14 +448,16 @@ void TestBrowser::twoDesksShareOneCatalogue()
         desk.cmdUnLock->click();
         desk.txtAuthor->setText(author);
         f.ui.answer(vbYes);
-        if (refused)
+        if (!refusal.isEmpty())
             f.ui.answer(vbOK);
         desk.cmdUpdate->click();
-        if (refused)
-            QCOMPARE(f.ui.texts().last(), QStringLiteral("Error - Cannot Update Master Database!"));
+        if (!refusal.isEmpty()) {
+            QCOMPARE(f.ui.texts().last(), refusal);
+            QCOMPARE(desk.txtAuthor->text(), author);
+        }
     };
     const auto save = [&](const QString &author) {
-        saveAt(window, author, false);
+        saveAt(window, author, {});
     };
     const QString authorSql = "select Author from fileprofile where FileName = 'main.c'";
     save("Desk B");
@@ -467,7 +470,7 @@ void TestBrowser::twoDesksShareOneCatalogue()
             FirstColumn(other,
                         "select FileName || '=' || coalesce(Author, '') from fileprofile "
                         "where FileName <> 'main.c' order by Inum");
-    saveAt(window, "Too late", true,
+    saveAt(window, "Too late", "Error: " + db::kRemovedAtAnotherDesk,
            [&] { other.Execute("delete from fileprofile where FileName = 'main.c'"); });
     QCOMPARE(FirstColumn(other, authorSql), QStringList());
     QCOMPARE(FirstColumn(other,
@@ -500,10 +503,10 @@ void TestBrowser::twoDesksShareOneCatalogue()
         frmShow reader;
         reader.Form_Load();
         QCOMPARE(reader.AdoFile->RecordCount(), before + 1);
-        saveAt(reader, "Reader", true);
+        saveAt(reader, "Reader", failed);
         QCOMPARE(FirstColumn(other, authorSql), QStringList{"Desk B"});
         other.Execute(QString("GRANT UPDATE ON fileprofile TO %1").arg(desk));
-        saveAt(reader, "Reader", false);
+        saveAt(reader, "Reader", {});
         QCOMPARE(FirstColumn(other, authorSql), QStringList{"Reader"});
     }
     ConnectString = ownConnection;

@@ -1,6 +1,7 @@
 #include "Fixture.h"
 #include "TestRegistry.h"
 #include "app/modGlobals.h"
+#include "platform/db/RowAsRead.h"
 #include "platform/ui/ToolBar.h"
 #include "snippets/LineEnds.h"
 #include "snippets/PrintSource.h"
@@ -439,8 +440,8 @@ void TestSnippets::updateIsAllOrNothing_data()
             << RefusingTrigger("update of notes", "source", "notes are read-only")
             << "Error: notes are read-only" << QStringList{"kept|old code|2026-01-02 03:04:05"};
     QTest::newRow("removed at another desk")
-            << QStringList{"DELETE FROM source"}
-            << "Error: The snippet is no longer in the database." << QStringList{};
+            << QStringList{"DELETE FROM source"} << "Error: " + db::kRemovedAtAnotherDesk
+            << QStringList{};
 }
 
 // A change that fails part way, or finds the snippet gone, leaves the table as it was.

@@ -70,11 +70,12 @@ void PickerWindow::lstParms_ColumnClick(int column)
     lstParms->sortItems(column, lstParms->header()->sortIndicatorOrder());
 }
 
-void PickerWindow::addRow(const QStringList &columns)
+QTreeWidgetItem *PickerWindow::addRow(const QStringList &columns)
 {
     auto *row = new QTreeWidgetItem(lstParms, columns);
     if (!lstParms->currentItem())
         lstParms->setCurrentItem(row);
+    return row;
 }
 
 void PickerWindow::finish()

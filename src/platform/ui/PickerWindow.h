@@ -29,7 +29,7 @@ protected:
 
     // Takes the selected row, or nothing when none is selected.
     virtual void Pick(QTreeWidgetItem *selected) = 0;
-    void addRow(const QStringList &columns);
+    QTreeWidgetItem *addRow(const QStringList &columns);
 
 private:
     void finish();
