@@ -1,6 +1,7 @@
 #include "platform/db/Transaction.h"
 
 #include "platform/db/Dialect.h"
+#include "platform/db/Recordset.h"
 
 #include <QSqlDatabase>
 
@@ -27,6 +28,29 @@ void Transaction::Commit()
 {
     done_ = true;
     connection_.CommitTrans();
+}
+
+LargeWrite::LargeWrite(Connection &connection)
+    : connection_(connection)
+{
+    if (OnServer(connection_.database()))
+        return;
+    Recordset cache;
+    cache.Open(QStringLiteral("PRAGMA cache_size"), connection_);
+    usual_ = cache.Fields(0);
+    cache.Close();
+    connection_.Execute(QStringLiteral("PRAGMA cache_size = -262144"));
+}
+
+LargeWrite::~LargeWrite()
+{
+    if (usual_.isNull() || connection_.State() != 1)
+        return;
+    try {
+        connection_.Execute(QStringLiteral("PRAGMA cache_size = %1").arg(usual_.toLongLong()));
+    } catch (const DbError &) {
+        // The cache is the connection's own: it goes with it at the latest.
+    }
 }
 
 namespace {

@@ -25,6 +25,24 @@ private:
     bool done_ = false;
 };
 
+// For work that rewrites a large share of a table's rows, and so of its indexes' entries, in one
+// transaction: on a file, the engine keeps up to 256 MB of pages in memory while it lives (it
+// takes only what the work touches), so that each index page is read and changed once rather
+// than pushed out and read again for row after row, and dirty pages are not spilled into the
+// log half-way. Its usual cache returns when it goes. A server keeps its own cache.
+class LargeWrite
+{
+public:
+    explicit LargeWrite(Connection &connection);
+    ~LargeWrite();
+    LargeWrite(const LargeWrite &) = delete;
+    LargeWrite &operator=(const LargeWrite &) = delete;
+
+private:
+    Connection &connection_;
+    QVariant usual_;
+};
+
 // Within the open transaction: waits until no other connection's transaction holds the work
 // named name, and holds it until this transaction ends, so that two desks' runs of that work
 // follow one another instead of interleaving. A file's transaction holds the file's one write
