@@ -66,10 +66,6 @@ Contents readContents(const QString &path, const QString &shown, qint64 added, q
     return {sum.hex, sum.bytes};
 }
 
-} // namespace
-
-namespace {
-
 // One file read and ready to be staged, with what the import's result says of it.
 struct ReadFile
 {
