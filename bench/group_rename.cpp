@@ -26,14 +26,15 @@ void fill(db::Connection &connection)
     // Names, descriptions and sites spread as a real catalogue's: the group's index entries for
     // them lie all over their indexes.
     connection.Execute(
-            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                           "WHERE i < ?) INSERT INTO fileprofile (FileName, FileDesc, FilePath, "
-                           "FileGroup, FileDate, FileIndex, WebSiteName, Drive, Directory, FSize) "
-                           "SELECT 'doc' || ((i * 7919) % 1000003) || '.pdf', 'about ' || "
-                           "((i * 104729) % 999983), '/archive/' || (i / 50) || '/doc' || i || "
-                           "'.pdf', CASE WHEN i <= ? THEN 'Python' ELSE 'Group ' || (i % 40) END, "
-                           "'01/01/2020', 2, 'Site ' || ((i * 31) % 2000), '/', '/archive/' || "
-                           "(i / 50) || '/', i FROM n"),
+            QStringLiteral(
+                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                    "WHERE i < ?) INSERT INTO fileprofile (FileName, FileDesc, FilePath, "
+                    "FileGroup, FileDate, FileIndex, WebSiteName, Drive, Directory, FSize) "
+                    "SELECT 'doc' || (((i % 100003) * 7919) % 1000003) || '.pdf', 'about ' || "
+                    "(((i % 10007) * 104729) % 999983), '/archive/' || (i / 50) || '/doc' || i || "
+                    "'.pdf', CASE WHEN i <= ? THEN 'Python' ELSE 'Group ' || (i % 40) END, "
+                    "'01/01/2020', 2, 'Site ' || ((i * 31) % 2000), '/', '/archive/' || "
+                    "(i / 50) || '/', i FROM n"),
             {kFiles, kInGroup});
     connection.Execute(
             QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
@@ -59,8 +60,7 @@ int main(int argc, char **argv)
     window.Form_Load();
     for (qint64 row = 0; row < window.Adodc1->RecordCount(); ++row) {
         window.Adodc1->setCurrentRow(row);
-        if (window.Adodc1->Fields(QStringLiteral("CodeType")).toString()
-            == QLatin1String("Python"))
+        if (window.Adodc1->Fields(QStringLiteral("CodeType")).toString() == QLatin1String("Python"))
             break;
     }
     window.DataGrid1_DblClick();
