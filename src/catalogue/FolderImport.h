@@ -45,11 +45,15 @@ struct FolderImportResult
 inline const QString kChecksumOfSamePath =
         QStringLiteral("Checksum = CASE WHEN FilePath IS ? THEN Checksum END");
 
-// Walks the folder and stages its files in tempfile, each with its own date and size, in one
-// transaction with one prepared statement. A path that tempfile or fileprofile holds already is
-// left out. The progress window shows the count after each folder; Cancel keeps what is staged
-// by then. A failure stages nothing. With checksums, the progress window also names each file
-// as it is read, and Cancel stops in the middle of a large one; that file is not staged.
-// Throws db::DbError.
+// Walks the folder and stages its files in tempfile, each with its own date and size, through
+// one prepared statement. A path that tempfile or fileprofile holds already is left out. Each
+// folder's files (and their checksums) are read first, outside any transaction; then the rows of
+// whole folders are written in a short transaction, so that another desk never waits long to
+// write, and an import that is cancelled, fails or is killed part-way keeps the folders
+// written by then whole, never part of one. Only a folder of more than 20,000 files is written
+// in slices of that many. The progress window shows the count after each folder; Cancel keeps
+// the folders read whole by then. With checksums, the progress window also names each file as
+// it is read, and Cancel stops in the middle of a large one; its folder is not staged. Throws
+// db::DbError.
 FolderImportResult StageFolder(db::Connection &connection, const FolderImport &import,
                                ProgressBox &progress);

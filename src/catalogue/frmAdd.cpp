@@ -1090,6 +1090,7 @@ void frmAdd::cmdAddFolder_Click()
         result = StageFolder(SharedConnection(), import, progress);
     } catch (const std::exception &error) {
         ErrorBox(described(error));
+        SelectFromTempFile(); // the folders staged before the failure stay
         return;
     }
     SelectFromTempFile();
@@ -1163,14 +1164,18 @@ void frmAdd::CountFileProfile2()
 
 void frmAdd::HandleSaveClick()
 {
-    // Every column the staging row holds, the label typed with it included.
-    RunCommand(QStringLiteral(
-            "insert into fileprofile (filename, filedesc, filepath, filegroup, filedate, "
-            "fileindex, webaddress, websitename, author, email, drive, label, directory, FSize, "
-            "Checksum)"
-            "select filename, filedesc, filepath, filegroup, filedate, fileindex, webaddress, "
-            "websitename, author, email, drive, label, directory, FSize, Checksum from tempfile "
-            "order by inum"));
+    // Every column the staging row holds, the label typed with it included. The staged rows
+    // are taken out of tempfile as they are copied, so that the rows emptied are the rows
+    // copied even while other desks stage more; the caller's transaction puts them back unless
+    // the count shows that the master table grew.
+    db::MoveRows(
+            SharedConnection(), QStringLiteral("tempfile"), QStringLiteral("fileprofile"),
+            {QStringLiteral("filename"), QStringLiteral("filedesc"), QStringLiteral("filepath"),
+             QStringLiteral("filegroup"), QStringLiteral("filedate"), QStringLiteral("fileindex"),
+             QStringLiteral("webaddress"), QStringLiteral("websitename"), QStringLiteral("author"),
+             QStringLiteral("email"), QStringLiteral("drive"), QStringLiteral("label"),
+             QStringLiteral("directory"), QStringLiteral("FSize"), QStringLiteral("Checksum")},
+            QStringLiteral("inum"));
 }
 
 void frmAdd::UpdateMasterTable()
@@ -1187,16 +1192,18 @@ void frmAdd::UpdateMasterTable()
     MasterCount = 0;
     MasterCountAfter = 0;
     // The copy and the emptying of the staging table stand or fall together: a failure, or the
-    // program ending, between them can neither lose the staged rows nor copy them twice.
+    // program ending, between them can neither lose the staged rows nor copy them twice. Two
+    // desks saving at once save one after the other; the second finds only what was staged
+    // since the first copied.
     bool saved = false;
     try {
         ReopenConnection();
         db::Transaction transaction(SharedConnection());
+        db::Serialise(SharedConnection(), QStringLiteral("tempfile"));
         CountFileProfile();
         HandleSaveClick();
         CountFileProfile2();
         if (MasterCountAfter > MasterCount) {
-            RunCommand(QStringLiteral("delete from tempfile"));
             transaction.Commit();
             saved = true;
         }

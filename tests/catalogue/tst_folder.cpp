@@ -3,6 +3,8 @@
 #include "app/SettingKeys.h"
 #include "catalogue/FilePanel.h"
 #include "catalogue/frmAdd.h"
+#include "platform/db/ConnectString.h"
+#include "platform/db/Connection.h"
 #include "platform/db/DataControl.h"
 #include "platform/fs/Checksum.h"
 #include "platform/ui/FileLists.h"
@@ -58,6 +60,10 @@ private slots:
     void cancelStopsReading_data();
     void cancelStopsReading();
     void checksumChoiceRemembered();
+    void interruptedImportKeepsWholeFolders_data();
+    void interruptedImportKeepsWholeFolders();
+    void anotherDeskSavesDuringImport_data();
+    void anotherDeskSavesDuringImport();
 
 private:
     QString at(const QString &below) const { return native(dir_->filePath("root/" + below)); }
@@ -296,7 +302,8 @@ void TestAddFolder::nothingStaged_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("progress");
     QTest::newRow("no group") << "" << QStringList() << "Please Select a Group Name!" << 0;
-    // One transaction: a failure deep in the tree takes back what was staged before it.
+    // The folders of this small tree are written together: a failure in the last takes back
+    // all of them.
     const QStringList failure =
             RefusingTrigger("insert", "tempfile", "disk full", "new.FileName = 'd.txt'");
     QTest::newRow("staging fails part-way") << "Python" << failure << "Error: disk full" << 1;
@@ -403,10 +410,11 @@ void TestAddFolder::cancelStopsReading_data()
     QTest::addColumn<int>("update");
     QTest::addColumn<QStringList>("staged");
     QTest::newRow("before the first file") << "a.txt" << 1 << QStringList();
-    QTest::newRow("before the second file") << "b.md" << 1 << QStringList{"a.txt|3|A"};
-    // The large file is read a chunk at a time, and Cancel is served between the chunks: the
-    // file read part-way is not staged, and nothing after it is read.
-    QTest::newRow("inside a large file") << "big.bin" << 2 << QStringList{"a.txt|3|A", "b.md|5|B"};
+    // A folder is staged whole or not at all: the files read before Cancel are left out too.
+    QTest::newRow("before the second file") << "b.md" << 1 << QStringList();
+    // The large file is read a chunk at a time, and Cancel is served between the chunks: nothing
+    // after it is read.
+    QTest::newRow("inside a large file") << "big.bin" << 2 << QStringList();
 }
 
 void TestAddFolder::cancelStopsReading()
@@ -450,6 +458,98 @@ void TestAddFolder::checksumChoiceRemembered()
         states << f.setting(SettingKey::FolderChecksums);
     }
     QCOMPARE(states, QStringList({"off", "1", "on", "0", "off", "1"}));
+}
+
+void TestAddFolder::interruptedImportKeepsWholeFolders_data()
+{
+    QTest::addColumn<QStringList>("failure");
+    QTest::addColumn<QString>("cancelAt");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("kept"); // besides the 2,000 files of "bulk"
+    // "bulk" is written once read, being large; the folders after it fail with "sub/deep".
+    QTest::newRow("writing fails")
+            << RefusingTrigger("insert", "tempfile", "disk full", "new.FileName = 'd.txt'") << ""
+            << "Error: disk full" << QStringList{"a.txt", "b.md", "c.bin"};
+    // Cancelled while reading "sub": its first file, read already, is left out with the rest.
+    QTest::newRow("cancelled in a folder")
+            << QStringList() << "e.txt"
+            << kAdded.arg(2003) + "\nCancelled; the files added so far are kept."
+            << QStringList{"a.txt", "b.md", "c.bin"};
+}
+
+// An import that stops part-way keeps the folders it wrote whole, and never part of one.
+void TestAddFolder::interruptedImportKeepsWholeFolders()
+{
+    QFETCH(QStringList, failure);
+    QFETCH(QString, cancelAt);
+    QFETCH(QString, message);
+    QFETCH(QStringList, kept);
+    QVERIFY(QDir().mkpath(dir_->filePath("root/bulk")));
+    for (int i = 0; i < 2000; ++i)
+        QVERIFY(WriteFile(dir_->filePath(QString("root/bulk/f%1.txt").arg(i, 4, 10, QChar('0'))),
+                          "f"));
+    QVERIFY(WriteFile(at("sub/e.txt"), "e"));
+    Fixture f;
+    f.setUp();
+    f.exec(failure);
+    auto window = open("*.*", true);
+    window->chkChecksums->setChecked(true);
+    f.ui.onProgress([&](ProgressBox &box) {
+        if (!cancelAt.isEmpty() && box.Text().endsWith("Reading: " + cancelAt))
+            box.Cancel();
+    });
+    f.ui.answer(vbOK);
+    window->cmdAddFolder_Click();
+    QCOMPARE(f.ui.texts(), QStringList{message});
+    QCOMPARE(f.column("select count(*) from tempfile where Directory = ?",
+                      {DirectoryText(at("bulk"))}),
+             QStringList{"2000"});
+    QCOMPARE(f.column("select FileName from tempfile where Directory <> ? order by FilePath",
+                      {DirectoryText(at("bulk"))}),
+             kept);
+    QCOMPARE(window->AdoFile->RecordCount(), qint64(2000 + kept.size()));
+}
+
+void TestAddFolder::anotherDeskSavesDuringImport_data()
+{
+    QTest::addColumn<bool>("checksums");
+    QTest::newRow("names and sizes") << false;
+    QTest::newRow("with checksums") << true;
+}
+
+// While a folder is imported, another desk saves a catalogue row and stages a row at every
+// step the progress window shows, waiting at most a moment for a lock: each save goes through.
+void TestAddFolder::anotherDeskSavesDuringImport()
+{
+    QFETCH(bool, checksums);
+    Fixture f;
+    f.setUp();
+    f.exec("insert into fileprofile (FileName, FilePath) values ('kept.c', '/kept.c')");
+    db::Connection desk;
+    desk.Open(db::ConnectStringFor(f.dbPath));
+    desk.Execute(f.onServer() ? "SET lock_timeout = '100ms'" : "PRAGMA busy_timeout = 100");
+    QStringList failures;
+    int saves = 0;
+    f.ui.onProgress([&](ProgressBox &) {
+        try {
+            ++saves;
+            desk.Execute("update fileprofile set Author = ? where FileName = 'kept.c'",
+                         {QString("desk B %1").arg(saves)});
+            desk.Execute("insert into tempfile (FileName, FilePath, FileGroup) values (?, ?, 'C')",
+                         {QString("b%1.c").arg(saves), QString("/b/%1.c").arg(saves)});
+        } catch (const std::exception &error) {
+            failures << QString::fromUtf8(error.what());
+        }
+    });
+    auto window = open("*.*", true);
+    window->chkChecksums->setChecked(checksums);
+    f.ui.answer(vbOK);
+    window->cmdAddFolder_Click();
+    QCOMPARE(failures, QStringList());
+    QVERIFY(saves >= 3);
+    QCOMPARE(f.ui.texts(), QStringList{kAdded.arg(5)});
+    QCOMPARE(f.column("select count(*) from tempfile where FileGroup = 'C'"),
+             QStringList{QString::number(saves)});
 }
 
 REGISTER_TEST(TestAddFolder)

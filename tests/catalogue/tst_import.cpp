@@ -2,10 +2,14 @@
 #include "TestRegistry.h"
 #include "app/SettingKeys.h"
 #include "app/modGlobals.h"
+#include "app/session.h"
 #include "catalogue/FilePanel.h"
 #include "catalogue/frmAdd.h"
 #include "catalogue/frmGet.h"
+#include "platform/db/ConnectString.h"
+#include "platform/db/Connection.h"
 #include "platform/db/DataControl.h"
+#include "platform/db/Transaction.h"
 #include "platform/ui/DataGrid.h"
 #include "platform/ui/FileLists.h"
 #include "platform/ui/ToolBar.h"
@@ -20,6 +24,11 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -84,6 +93,30 @@ void doubleClick(frmAdd &window, int row)
     emit window.DataGrid1->doubleClicked(window.DataGrid1->model()->index(row, 1));
 }
 
+// Another desk's connection, which waits only a moment for a lock that this desk holds.
+void openImpatient(db::Connection &desk, const Fixture &f)
+{
+    desk.Open(db::ConnectStringFor(f.dbPath));
+    desk.Execute(f.onServer() ? "SET lock_timeout = '100ms'" : "PRAGMA busy_timeout = 100");
+}
+
+// Runs whenever the window lets pending events run while its save's transaction is open: the
+// yields before its counts, one before the copy and one after it.
+struct DuringSave
+{
+    explicit DuringSave(std::function<void(int)> step)
+    {
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [this, step] {
+            if (SharedConnection().State() == 1 && SharedConnection().InTransaction())
+                step(++yields);
+        });
+        timer.start();
+    }
+    QTimer timer;
+    int yields = 0;
+};
+
 } // namespace
 
 class TestImport : public QObject
@@ -109,6 +142,8 @@ private slots:
     void pinnedDirectory();
     void masterUpdate_data();
     void masterUpdate();
+    void saveWhileAnotherDeskStages();
+    void twoDesksSaveAtOnce();
     void printImportTable_data();
     void printImportTable();
     void editPathThroughPicker();
@@ -652,6 +687,106 @@ void TestImport::masterUpdate()
         QCOMPARE(window->cboSiteList->count(), 0);
         QCOMPARE(caption(*window), QString());
     }
+}
+
+// Another desk stages a row at each yield of this desk's save, and before and after it: every
+// row ends up once, copied or still staged; none is lost in between, none is copied twice.
+void TestImport::saveWhileAnotherDeskStages()
+{
+    Fixture f;
+    f.setUp();
+    catalogue(f, 10);
+    for (const char *name : {"one.c", "two.c", "three.c"})
+        stage(f, name, "C");
+    db::Connection desk;
+    openImpatient(desk, f);
+    QStringList stagedThere;
+    int attempts = 0;
+    QTimer timer;
+    timer.setInterval(0);
+    connect(&timer, &QTimer::timeout, [&] {
+        const QString name = QString("b%1.c").arg(++attempts);
+        try {
+            desk.Execute("insert into tempfile (FileName, FilePath, FileGroup, FileIndex) "
+                         "values (?, ?, 'C', 2)",
+                         {name, "/b/" + name});
+            stagedThere << name;
+        } catch (const std::exception &) {
+            // A file has one writer at a time: the desk stages once this one has saved.
+        }
+    });
+    DuringSave during([](int) {});
+    auto window = open();
+    f.ui.answer(vbYes);
+    timer.start();
+    window->Toolbar1->click("kSave");
+    timer.stop();
+    QCOMPARE(f.ui.texts(), QStringList{"Continue to Update Master Table?"});
+    QCOMPARE(during.yields, 2);
+    QStringList expected = stagedThere;
+    expected << "one.c"
+             << "two.c"
+             << "three.c";
+    expected.sort();
+    QStringList found = f.column("select FileName from fileprofile where Inum > 10 union all "
+                                 "select FileName from tempfile");
+    found.sort();
+    QCOMPARE(found, expected);
+    QCOMPARE(f.column("select count(*) from tempfile where FileName not like 'b%'"),
+             QStringList{"0"});
+    // On a server nothing waits: rows were staged while the save ran, before its copy and after.
+    if (f.onServer())
+        QVERIFY(stagedThere.size() >= 3);
+}
+
+// What another desk's save does, on a connection of its own: the moved rows, or -1 on failure.
+static qint64 saveAtAnotherDesk(const QString &address)
+{
+    try {
+        db::Connection desk;
+        desk.Open(db::ConnectStringFor(address));
+        db::Transaction transaction(desk);
+        db::Serialise(desk, "tempfile");
+        const qint64 moved = db::MoveRows(desk, "tempfile", "fileprofile",
+                                          {"FileName", "FilePath", "FileGroup"}, "inum");
+        transaction.Commit();
+        return moved;
+    } catch (const std::exception &) {
+        return -1;
+    }
+}
+
+// Another desk saves while this desk's save has copied and not yet committed: the other waits
+// for it and then finds nothing to copy. Every staged row is copied once.
+void TestImport::twoDesksSaveAtOnce()
+{
+    Fixture f;
+    f.setUp();
+    catalogue(f, 10);
+    for (const char *name : {"one.c", "two.c", "three.c"})
+        stage(f, name, "C");
+    std::atomic<qint64> movedThere{-2};
+    std::thread other;
+    DuringSave during([&](int yield) {
+        if (yield != 2)
+            return;
+        other = std::thread([&, address = f.dbPath] { movedThere = saveAtAnotherDesk(address); });
+        // Time for the other desk to finish, were it let through.
+        for (int i = 0; i < 60 && movedThere == -2; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    });
+    auto window = open();
+    f.ui.answer(vbYes);
+    window->Toolbar1->click("kSave");
+    during.timer.stop();
+    QVERIFY(other.joinable());
+    other.join();
+    QCOMPARE(f.ui.texts(), QStringList{"Continue to Update Master Table?"});
+    QCOMPARE(qint64(movedThere), qint64(0));
+    QCOMPARE(count(f, "fileprofile"), 13);
+    QCOMPARE(count(f, "tempfile"), 0);
+    QCOMPARE(f.column("select count(distinct FileName) from fileprofile where Inum > 10"),
+             QStringList{"3"});
 }
 
 void TestImport::printImportTable_data()

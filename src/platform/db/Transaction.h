@@ -2,6 +2,8 @@
 
 #include "platform/db/Connection.h"
 
+#include <QStringList>
+
 namespace db {
 
 // A transaction for one block of work: begun on construction, rolled back when the block is
@@ -22,5 +24,40 @@ private:
     Connection &connection_;
     bool done_ = false;
 };
+
+// For work that rewrites a large share of a table's rows, and so of its indexes' entries, in one
+// transaction: on a file, the engine keeps up to 256 MB of pages in memory while it lives (it
+// takes only what the work touches), so that each index page is read and changed once rather
+// than pushed out and read again for row after row, and dirty pages are not spilled into the
+// log half-way. Its usual cache returns when it goes. A server keeps its own cache.
+class LargeWrite
+{
+public:
+    explicit LargeWrite(Connection &connection);
+    ~LargeWrite();
+    LargeWrite(const LargeWrite &) = delete;
+    LargeWrite &operator=(const LargeWrite &) = delete;
+
+private:
+    Connection &connection_;
+    QVariant usual_;
+};
+
+// Within the open transaction: waits until no other connection's transaction holds the work
+// named name, and holds it until this transaction ends, so that two desks' runs of that work
+// follow one another instead of interleaving. A file's transaction holds the file's one write
+// lock from its start, which does this already. A server locks rows, not tables: there the
+// name is a lock of its own that only this work takes, so that the desks writing rows into the
+// same tables meanwhile never wait for it.
+void Serialise(Connection &connection, const QString &name);
+
+// Within the open transaction: moves every row of from into to, the columns given copied in
+// the order of orderBy, and returns the number of rows moved. The rows copied and the rows
+// removed are the same rows, whatever other connections add to from meanwhile: a file's
+// transaction lets no other writer in; on a server one statement removes the rows and copies
+// what it removed. A row that another connection's move took first is left to that one.
+// Throws DbError; the transaction then is to be rolled back.
+qint64 MoveRows(Connection &connection, const QString &from, const QString &to,
+                const QStringList &columns, const QString &orderBy);
 
 } // namespace db
