@@ -10,6 +10,7 @@
 #include "platform/db/DbError.h"
 #include "security/Password.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -341,14 +342,14 @@ void TestDatabase::fileFromSomeoneElseIsRefused()
 
     QElapsedTimer timer;
     timer.start();
-    QString out;
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
     QString err;
-    QTextStream outStream(&out);
     QTextStream errStream(&err);
-    const int status = catalogue::RunFind({"corvina", "--find", "a", "--database", path}, outStream,
-                                          errStream);
+    const int status =
+            catalogue::RunFind({"corvina", "--find", "a", "--database", path}, out, errStream);
     QCOMPARE(status, searchRefused ? 2 : 1);
-    QCOMPARE(out, QString());
+    QCOMPARE(out.data(), QByteArray());
     QCOMPARE(err, searchRefused ? "corvina: " + message + "\n" : QString());
 
     ConnectString = db::ConnectStringFor(path);
