@@ -90,6 +90,13 @@ QString textOf(const QLabel *caption)
     return Stored(Trim(caption->text()));
 }
 
+// A file's name, path or folder as the disk keeps them: a blank at either end is part of the
+// name, and trimmed it would name another file.
+QString onDisk(const QLineEdit *box)
+{
+    return Stored(box->text());
+}
+
 // The first few of a list of paths for a report, then ", ..." when there are more.
 QString someOf(const QStringList &paths)
 {
@@ -768,10 +775,10 @@ void frmAdd::cmdAdd_Click()
                                   "WebSiteName, WebAddress, Author, Email, Drive, Label, FilePath, "
                                   "Directory, FileIndex) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
                                   "?, ?)"),
-                   {Now().toString(kDateFormat), textOf(txtFileName), textOf(txtFileDesc),
+                   {Now().toString(kDateFormat), onDisk(txtFileName), textOf(txtFileDesc),
                     textOf(cboGrpName), textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor),
-                    textOf(txtEmail), textOf(txtDrive), textOf(txtLabel), textOf(txtFilePath),
-                    textOf(txtDir), 2});
+                    textOf(txtEmail), textOf(txtDrive), textOf(txtLabel), onDisk(txtFilePath),
+                    onDisk(txtDir), 2});
     } catch (const std::exception &error) {
         ErrorBox(described(error));
         return;
@@ -786,10 +793,12 @@ void frmAdd::DataGrid1_DblClick()
     if (TempCount == 0 || AdoFile->CurrentRow() < 0)
         return;
     try {
-        // A column that is empty leaves its box as it was.
-        const auto take = [this](const char *field,
-                                 const std::function<void(const QString &)> &put) {
-            const QString value = Trim(TextOf(AdoFile->Fields(QString::fromLatin1(field))));
+        // A column that is empty leaves its box as it was. A file's name, path and folder are
+        // shown as the disk keeps them.
+        const auto take = [this](const char *field, const std::function<void(const QString &)> &put,
+                                 bool exact = false) {
+            const QString text = TextOf(AdoFile->Fields(QString::fromLatin1(field)));
+            const QString value = exact ? text : Trim(text);
             if (!value.isEmpty())
                 put(value);
         };
@@ -803,10 +812,10 @@ void frmAdd::DataGrid1_DblClick()
                 combo->setEditText(value);
             };
         };
-        take("FileName", into(txtFileName));
+        take("FileName", into(txtFileName), true);
         take("FileDate", [this](const QString &value) { Label5->setText(value); });
-        take("FilePath", into(txtFilePath));
-        take("Directory", into(txtDir));
+        take("FilePath", into(txtFilePath), true);
+        take("Directory", into(txtDir), true);
         take("FileDesc", into(txtFileDesc));
         take("Inum", into(TxtIndex));
         take("WebSiteName", intoCombo(cboWebName));
@@ -845,10 +854,10 @@ void frmAdd::cmdUpdate_Click()
                                   "FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
                                   "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
                            + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
-                   {textOf(Label5), textOf(txtFileName), textOf(txtFileDesc), textOf(cboGrpName),
+                   {textOf(Label5), onDisk(txtFileName), textOf(txtFileDesc), textOf(cboGrpName),
                     textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor), textOf(txtEmail),
-                    textOf(txtDrive), textOf(txtLabel), textOf(txtFilePath), textOf(txtDir),
-                    textOf(txtFilePath), rowNumber(TxtIndex->text())});
+                    textOf(txtDrive), textOf(txtLabel), onDisk(txtFilePath), onDisk(txtDir),
+                    onDisk(txtFilePath), rowNumber(TxtIndex->text())});
     } catch (const std::exception &error) {
         ErrorBox(described(error));
         return;

@@ -187,31 +187,36 @@ void TestImport::take(frmAdd &window, const QString &name)
 void TestImport::takingAFile_data()
 {
     QTest::addColumn<bool>("root");
-    QTest::newRow("folder") << false;
+    QTest::addColumn<QString>("name");
+    QTest::newRow("folder") << false << "a.txt";
     // The directory keeps the separator it is given one more, the full path has one.
-    QTest::newRow("volume root") << true;
+    QTest::newRow("volume root") << true << "a.txt";
+    // The blanks are part of the file's name: trimmed, the row would name the other file.
+    QTest::newRow("blanks around the name") << false << " b.txt ";
 }
 
 void TestImport::takingAFile()
 {
     QFETCH(bool, root);
+    QFETCH(QString, name);
     Fixture f;
     f.setUp();
+    QVERIFY(root || WriteFile(dir_->filePath(name), "x"));
     auto window = open();
     QCOMPARE(window->lblStatus->text(),
              QStringLiteral("Double on record in data grid to Edit or Delete file."));
     QCOMPARE(window->lblDate->text(), QStringLiteral("07/12/2026"));
     if (root) {
         window->Dir1->setPath(QDir::rootPath());
-        window->Text1->setText("a.txt");
+        window->Text1->setText(name);
         window->cmdOK_Click();
     } else {
-        take(*window, "a.txt");
+        take(*window, name);
     }
     const QString sep = QDir::separator();
     const QString where = root ? native(QDir::rootPath()) : folder();
-    const QString path = root ? where + "a.txt" : where + sep + "a.txt";
-    QCOMPARE(window->txtFileName->text(), QStringLiteral("a.txt"));
+    const QString path = root ? where + name : where + sep + name;
+    QCOMPARE(window->txtFileName->text(), name);
     QCOMPARE(window->txtFilePath->text(), path);
     QCOMPARE(window->txtDir->text(), where + sep);
     QCOMPARE(window->txtDrive->text(), DriveText(DriveListBox::volumeOf(where)));
@@ -228,9 +233,9 @@ void TestImport::takingAFile()
                       "|| '|' || FileIndex || '|' || Author || '|' || Label || '|' || FilePath || "
                       "'|' || Directory || '|' || Drive || '|' || coalesce(FSize, 'none') "
                       "from tempfile"),
-             QStringList{"a.txt|first file|Python|07/12/2026|2|Ada|disk 1|" + path + "|" + where
+             QStringList{name + "|first file|Python|07/12/2026|2|Ada|disk 1|" + path + "|" + where
                          + sep + "|" + drive + "|none"});
-    QCOMPARE(gridNames(*window), QStringList{"a.txt"});
+    QCOMPARE(gridNames(*window), QStringList{name});
     QCOMPARE(caption(*window), QStringLiteral("1 of 1"));
     QCOMPARE(items(window->cboGrpList), QStringList({"[All Groups]", "Python"}));
     QVERIFY(window->txtFileName->text().isEmpty());
@@ -352,17 +357,18 @@ void TestImport::editTheDoubleClickedRow()
     Fixture f;
     f.setUp();
     stage(f, "one.c", "C", "Site A", "L1");
-    stage(f, "two.c", "C", "Site B", "L2");
+    // The blank ends the file's name on disk: it stays through the edit.
+    stage(f, "two.c ", "C", "Site B", "L2");
     stage(f, "three.c", "C");
     auto window = open();
     QVERIFY(!window->cmdUpdate->isEnabled() && window->cmdAdd->isEnabled());
     doubleClick(*window, 1);
-    QCOMPARE(window->txtFileName->text(), QStringLiteral("two.c"));
+    QCOMPARE(window->txtFileName->text(), QStringLiteral("two.c "));
     QCOMPARE(window->Label5->text(), QStringLiteral("01/02/2026"));
     QCOMPARE(window->txtFileDesc->text(), QStringLiteral("about two.c"));
     QCOMPARE(window->cboWebName->currentText(), QStringLiteral("Site B"));
     QCOMPARE(window->txtLabel->text(), QStringLiteral("L2"));
-    const QString inum = f.column("select Inum from tempfile where FileName = 'two.c'").value(0);
+    const QString inum = f.column("select Inum from tempfile where FileName = 'two.c '").value(0);
     QCOMPARE(window->TxtIndex->text(), inum);
     QVERIFY(window->cmdUpdate->isEnabled() && window->cmdDel->isEnabled());
     QVERIFY(!window->cmdAdd->isEnabled());
@@ -381,13 +387,13 @@ void TestImport::editTheDoubleClickedRow()
                      "'|' || FileIndex || '|' || FileDate from tempfile order by Inum");
     if (answer == vbYes) {
         QCOMPARE(rows,
-                 QStringList({"one.c|about one.c|C|2|01/02/2026", "two.c|changed|C++|2|01/02/2026",
+                 QStringList({"one.c|about one.c|C|2|01/02/2026", "two.c |changed|C++|2|01/02/2026",
                               "three.c|about three.c|C|2|01/02/2026"}));
         QVERIFY(window->txtFileName->text().isEmpty());
         QVERIFY(!window->cmdUpdate->isEnabled() && window->cmdAdd->isEnabled());
         QCOMPARE(items(window->cboGrpList), QStringList({"[All Groups]", "C", "C++"}));
     } else {
-        QCOMPARE(rows.value(1), QStringLiteral("two.c|about two.c|C|2|01/02/2026"));
+        QCOMPARE(rows.value(1), QStringLiteral("two.c |about two.c |C|2|01/02/2026"));
         QCOMPARE(window->txtFileDesc->text(), QStringLiteral(" changed "));
     }
 }
