@@ -1,6 +1,7 @@
 #include "catalogue/frmGroups.h"
 
 #include "app/CUtils.h"
+#include "app/modGlobals.h"
 #include "app/session.h"
 #include "platform/db/Transaction.h"
 #include "platform/ui/Dialogs.h"
@@ -34,14 +35,18 @@ const ListDefinition &groupList()
 }
 
 // Files and snippets that name the group from are moved to the group to. A group may hold
-// most of a catalogue: each file's row changes in four indexes, which the engine's usual cache
-// cannot hold, and rereading their pages row after row made a rename of 500,000 files take
-// minutes. The caller's transaction runs within a db::LargeWrite for that.
+// most of a catalogue: each file's row would change in four indexes, which the engine's usual
+// cache cannot hold, and rereading their pages row after row made a rename of 500,000 files
+// take minutes. The layer builds those indexes again instead when the group holds a large share
+// of the rows, and the caller's transaction runs within a db::LargeWrite for the rest.
 void carryIntoFilesAndSnippets(const QString &from, const QString &to)
 {
-    RunCommand(QStringLiteral("UPDATE source SET codetype = ? WHERE codetype = ?"), {to, from});
-    RunCommand(QStringLiteral("UPDATE fileprofile SET filegroup = ? WHERE filegroup = ?"),
-               {to, from});
+    const auto carry = [&](const QString &table, const QString &column) {
+        SqlText = QStringLiteral("UPDATE %1 SET %2 = ? WHERE %2 = ?").arg(table, column);
+        db::RewriteColumn(SharedConnection(), table, column, SqlText, to, from);
+    };
+    carry(QStringLiteral("source"), QStringLiteral("codetype"));
+    carry(QStringLiteral("fileprofile"), QStringLiteral("filegroup"));
 }
 
 } // namespace

@@ -118,6 +118,15 @@ void TestLists::groupAdd()
     QCOMPARE(window.PName->text().isEmpty(), answer == vbYes || typed.isEmpty());
 }
 
+// A file's indexes as it defines them. A cascade over most of the rows builds the group's
+// indexes again; they must come back as they were, also when it fails.
+static QStringList fileIndexes(Fixture &f)
+{
+    return f.onServer() ? QStringList()
+                        : f.column("select name || ': ' || sql from sqlite_schema "
+                                   "where type = 'index' and sql is not null order by name");
+}
+
 void TestLists::groupRenameCarriesIntoFilesAndSnippets()
 {
     Fixture f;
@@ -125,6 +134,7 @@ void TestLists::groupRenameCarriesIntoFilesAndSnippets()
     for (const char *group : {"C", "C", "C++"})
         f.exec("insert into fileprofile (FileName, FileGroup) values ('a.c', ?)", {group});
     f.exec("insert into source (Title, CodeType) values ('hello', 'C')");
+    const QStringList indexes = fileIndexes(f);
     frmGroups window;
     window.Form_Load();
     pick(window, "C");
@@ -143,6 +153,7 @@ void TestLists::groupRenameCarriesIntoFilesAndSnippets()
     QCOMPARE(f.column("select FileGroup from fileprofile order by Inum"),
              QStringList({"C11", "C11", "C++"}));
     QCOMPARE(f.column("select CodeType from source"), QStringList{"C11"});
+    QCOMPARE(fileIndexes(f), indexes);
     QVERIFY(window.sOldGroup.isEmpty());
     QVERIFY(newSwitchedOn(window));
     QVERIFY(window.PName->text().isEmpty());
@@ -196,6 +207,7 @@ void TestLists::groupCascadeIsAllOrNothing()
     f.exec("insert into fileprofile (FileName, FileGroup) values ('a.sql', 'SQL')");
     f.exec("insert into source (Title, CodeType) values ('q', 'SQL')");
     f.exec(RefusingTrigger("update", "fileprofile", "the catalogue is read-only"));
+    const QStringList indexes = fileIndexes(f);
     frmGroups window;
     window.Form_Load();
     pick(window, "SQL");
@@ -209,6 +221,7 @@ void TestLists::groupCascadeIsAllOrNothing()
     QCOMPARE(groups(f).size(), 9);
     QCOMPARE(f.column("select FileGroup from fileprofile"), QStringList{"SQL"});
     QCOMPARE(f.column("select CodeType from source"), QStringList{"SQL"});
+    QCOMPARE(fileIndexes(f), indexes);
 }
 
 void TestLists::groupNeedsAPickedRow_data()

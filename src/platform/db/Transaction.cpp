@@ -63,6 +63,62 @@ void requireTransaction(const Connection &connection)
 
 } // namespace
 
+namespace {
+
+// Below this share of a table's rows, moving their index entries costs less than building the
+// indexes again.
+constexpr qint64 kRebuildShare = 5; // one row in five
+
+// The definitions of a file's indexes on table that take column, as the file keeps them.
+QStringList indexesTaking(Connection &connection, const QString &table, const QString &column)
+{
+    Recordset indexes;
+    indexes.Open(QStringLiteral("SELECT name, sql FROM sqlite_schema WHERE type = 'index' AND "
+                                "tbl_name = ? AND sql IS NOT NULL"),
+                 connection, {table});
+    QStringList taking;
+    for (; !indexes.AtEnd(); indexes.MoveNext()) {
+        Recordset columns;
+        columns.Open(QStringLiteral("SELECT 1 FROM pragma_index_info(?) WHERE name = ? "
+                                    "COLLATE NOCASE"),
+                     connection, {indexes.Fields(0), column});
+        if (!columns.AtEnd())
+            taking << indexes.Fields(0).toString() << indexes.Fields(1).toString();
+    }
+    return taking;
+}
+
+qint64 countOf(Connection &connection, const QString &sql, const QVariantList &values)
+{
+    Recordset count;
+    count.Open(sql, connection, values);
+    return count.Fields(0).toLongLong();
+}
+
+} // namespace
+
+qint64 RewriteColumn(Connection &connection, const QString &table, const QString &column,
+                     const QString &sql, const QVariant &to, const QVariant &value)
+{
+    requireTransaction(connection);
+    QStringList aside;
+    if (!OnServer(connection.database())) {
+        const qint64 rows = countOf(
+                connection,
+                QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ?").arg(table, column), {value});
+        const qint64 all =
+                countOf(connection, QStringLiteral("SELECT count(*) FROM %1").arg(table), {});
+        if (rows > 0 && rows * kRebuildShare >= all)
+            aside = indexesTaking(connection, table, column);
+    }
+    for (qsizetype i = 0; i < aside.size(); i += 2)
+        connection.Execute(QStringLiteral("DROP INDEX \"%1\"").arg(aside[i]));
+    const qint64 changed = connection.Execute(sql, {to, value});
+    for (qsizetype i = 1; i < aside.size(); i += 2)
+        connection.Execute(aside[i]);
+    return changed;
+}
+
 void Serialise(Connection &connection, const QString &name)
 {
     requireTransaction(connection);
