@@ -681,17 +681,19 @@ void frmShow::cmdUpdate_Click()
                 ? shown_
                 : db::RowAsRead(QStringLiteral("fileprofile"), QStringLiteral("Inum"), row);
         ReopenConnection();
+        // A file's name, path and folder are kept as the disk keeps them: trimmed of a blank
+        // at either end, they would name another file.
         RunUpdateAsRead(
                 asRead,
                 QStringLiteral("UPDATE fileprofile SET FileDate = ?, FileName = ?, FileDesc = "
                                "?, FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
                                "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
                         + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
-                {Trim(Label5->text()), Trim(txtFileName->text()), Trim(txtFileDesc->text()),
+                {Trim(Label5->text()), txtFileName->text(), Trim(txtFileDesc->text()),
                  Trim(cboGrpName->currentText()), Trim(cboWebName->currentText()),
                  Trim(cboWebAddr->currentText()), Trim(txtAuthor->text()), Trim(txtEmail->text()),
-                 Trim(txtDrive->text()), Trim(txtLabel->text()), Trim(txtFilePath->text()),
-                 Trim(txtDir->text()), Trim(txtFilePath->text()), row});
+                 Trim(txtDrive->text()), Trim(txtLabel->text()), txtFilePath->text(),
+                 txtDir->text(), txtFilePath->text(), row});
     } catch (const db::RowChangedError &refused) {
         ErrorBox(refused.description());
         LockMyControls();

@@ -157,9 +157,10 @@ std::map<QString, Plan> plans()
                      [](QWidget *window) -> QVariantList {
                          return {static_cast<frmShow *>(window)->txtIndex->text().toLongLong()};
                      },
-                     {{"txtFileName", "FileName", true},
-                      {"txtFilePath", "FilePath", true},
-                      {"txtDir", "Directory", true},
+                     // A file's name, path and folder keep their blanks, as the disk does.
+                     {{"txtFileName", "FileName", false},
+                      {"txtFilePath", "FilePath", false},
+                      {"txtDir", "Directory", false},
                       {"txtFileDesc", "FileDesc", true},
                       {"cboWebName", "WebSiteName", true},
                       {"cboWebAddr", "WebAddress", true},
@@ -180,7 +181,7 @@ std::map<QString, Plan> plans()
             {},
             Readback{QStringLiteral("SELECT %1 FROM fileprofile ORDER BY Inum DESC LIMIT 1"),
                      noKey,
-                     {{"txtDir", "Directory", true},
+                     {{"txtDir", "Directory", false},
                       {"txtFileDesc", "FileDesc", true},
                       {"cboGrpName", "FileGroup", true},
                       {"cboWebName", "WebSiteName", true},
