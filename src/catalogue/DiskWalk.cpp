@@ -31,32 +31,34 @@ fs::WalkResult DiskWalk(const QString &root, const fs::VisitDirectory &visit,
     return result;
 }
 
-QString UnreadableDescription(const QStringList &unreadable)
+namespace {
+
+// One name in full, or how many there are and the first few of them.
+QString namedList(const QString &one, const QString &many, const QStringList &names)
 {
-    if (unreadable.isEmpty())
+    if (names.isEmpty())
         return {};
-    if (unreadable.size() == 1)
-        return QStringLiteral("Cannot read the directory ") + unreadable.first();
+    if (names.size() == 1)
+        return one + names.first();
     constexpr qsizetype kNamed = 3;
-    QString text = QStringLiteral("Cannot read %1 directories: ").arg(unreadable.size())
-            + unreadable.mid(0, kNamed).join(QStringLiteral(", "));
-    if (unreadable.size() > kNamed)
+    QString text = many.arg(names.size()) + names.mid(0, kNamed).join(QStringLiteral(", "));
+    if (names.size() > kNamed)
         text += QStringLiteral(", ...");
     return text;
 }
 
+} // namespace
+
+QString UnreadableDescription(const QStringList &unreadable)
+{
+    return namedList(QStringLiteral("Cannot read the directory "),
+                     QStringLiteral("Cannot read %1 directories: "), unreadable);
+}
+
 QString LeftOutDescription(const QStringList &leftOut)
 {
-    if (leftOut.isEmpty())
-        return {};
-    if (leftOut.size() == 1)
-        return QStringLiteral("Left out a name that is not valid text: ") + leftOut.first();
-    constexpr qsizetype kNamed = 3;
-    QString text = QStringLiteral("Left out %1 names that are not valid text: ").arg(leftOut.size())
-            + leftOut.mid(0, kNamed).join(QStringLiteral(", "));
-    if (leftOut.size() > kNamed)
-        text += QStringLiteral(", ...");
-    return text;
+    return namedList(QStringLiteral("Left out a name that is not valid text: "),
+                     QStringLiteral("Left out %1 names that are not valid text: "), leftOut);
 }
 
 QStringList LeftOutPaths(const fs::WalkResult &result,

@@ -98,13 +98,7 @@ QStringList catalogueRows(Fixture &f, const QString &root)
 // Makes a file whose name is given as bytes, which need not be valid text.
 bool makeRaw(const QString &folder, const QByteArray &name, const QByteArray &contents)
 {
-    const QByteArray path = QFile::encodeName(folder) + '/' + name;
-    const int handle = ::open(path.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-    if (handle < 0)
-        return false;
-    const bool written = ::write(handle, contents.constData(), contents.size()) == contents.size();
-    ::close(handle);
-    return written;
+    return MakeByBytes(QFile::encodeName(folder) + '/' + name, false, contents);
 }
 
 // What a file named by bytes holds; "-" when there is none.

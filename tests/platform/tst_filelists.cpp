@@ -1,3 +1,4 @@
+#include "Fixture.h"
 #include "TestRegistry.h"
 #include "platform/ui/FileLists.h"
 
@@ -511,10 +512,7 @@ void TestFileLists::lists_leaveOutNamesNotText()
     const QByteArray top = QFile::encodeName(temp.path());
     const auto made = [&](const char *name, bool folder) {
         const QByteArray path = top + '/' + name;
-        if (folder)
-            return ::mkdir(path.constData(), 0700) == 0;
-        const int handle = ::open(path.constData(), O_CREAT | O_WRONLY, 0600);
-        return handle >= 0 && ::close(handle) == 0;
+        return MakeByBytes(path, folder);
     };
     if (!made("bad\xff.txt", false))
         QSKIP("this file system takes only names that are valid text");

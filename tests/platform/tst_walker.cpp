@@ -129,10 +129,7 @@ void TestWalker::walk_leavesOutNamesNotText()
     QVERIFY(QDir().mkpath(at("odd")));
     const auto made = [&](const QByteArray &below, bool folder) {
         const QByteArray path = top + '/' + below;
-        if (folder)
-            return ::mkdir(path.constData(), 0700) == 0;
-        const int handle = ::open(path.constData(), O_CREAT | O_WRONLY, 0600);
-        return handle >= 0 && ::close(handle) == 0;
+        return MakeByBytes(path, folder);
     };
     if (!made("bad\xff.txt", false))
         QSKIP("this file system takes only names that are valid text");

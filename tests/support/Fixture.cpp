@@ -18,6 +18,12 @@
 #include <QTest>
 #include <QWidget>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 const QDateTime Fixture::kNow(QDate(2026, 12, 7), QTime(13, 45, 12));
 
 QString TestServer()
@@ -197,4 +203,22 @@ bool WriteFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
             && file.write(bytes) == bytes.size();
+}
+
+bool MakeByBytes(const QByteArray &path, bool folder, const QByteArray &contents)
+{
+#ifdef Q_OS_UNIX
+    if (folder)
+        return ::mkdir(path.constData(), 0700) == 0;
+    const int handle = ::open(path.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    if (handle < 0)
+        return false;
+    const bool written = ::write(handle, contents.constData(), contents.size()) == contents.size();
+    return ::close(handle) == 0 && written;
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(folder);
+    Q_UNUSED(contents);
+    return false;
+#endif
 }

@@ -83,6 +83,9 @@ QStringList RefusingTrigger(const QString &event, const QString &table, const QS
 // A whole file's bytes (empty when it cannot be read), and a file written with exactly bytes.
 QByteArray ReadFile(const QString &path);
 bool WriteFile(const QString &path, const QByteArray &bytes);
+// A file holding contents, or a folder, at a path given as bytes, which need not be valid text
+// (where the system's names are bytes).
+bool MakeByBytes(const QByteArray &path, bool folder, const QByteArray &contents = {});
 
 // For tests of what only a database file can do (be deleted, locked, made read-only).
 #define SKIP_ON_SERVER() \
