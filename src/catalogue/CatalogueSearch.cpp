@@ -31,17 +31,12 @@ QString likePrefix(const QString &text)
 }
 
 // The filter conditions, and their values, for a group and a site ("[All ...]" for none).
-void addFilters(const QString &group, const QString &site, QStringList &conditions,
-                QVariantList &values)
+void addFilters(const QString &group, const QString &site, db::Select &select)
 {
-    if (site != kAllSites) {
-        conditions << QStringLiteral("Websitename = ?");
-        values << site;
-    }
-    if (group != kAllGroups) {
-        conditions << QStringLiteral("FileGroup = ?");
-        values << group;
-    }
+    if (site != kAllSites)
+        select.Where(QStringLiteral("Websitename = ?"), {site});
+    if (group != kAllGroups)
+        select.Where(QStringLiteral("FileGroup = ?"), {group});
 }
 
 // The column a search looks in, and the one its matches are listed by.
@@ -56,14 +51,16 @@ const char *orderColumn(SearchMode mode)
 }
 
 BrowserStatement searchOrderedBy(SearchMode mode, const QString &text, const QString &group,
-                                 const QString &site, const QString &columns, const QString &order)
+                                 const QString &site, const QStringList &columns,
+                                 const QStringList &order)
 {
-    BrowserStatement statement{{}, {likePrefix(text)}};
-    QStringList conditions{QString::fromLatin1(searchColumn(mode))
-                           + QStringLiteral(" Like ? ESCAPE '\\'")};
-    addFilters(group, site, conditions, statement.values);
-    statement.sql = QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM FileProfile WHERE ")
-            + conditions.join(QStringLiteral(" and ")) + QStringLiteral(" ORDER BY ") + order;
+    auto statement = db::Select::From(QStringLiteral("FileProfile"), columns)
+                             .Where(QString::fromLatin1(searchColumn(mode))
+                                            + QStringLiteral(" Like ? ESCAPE '\\'"),
+                                    {likePrefix(text)});
+    addFilters(group, site, statement);
+    for (const QString &term : order)
+        statement.OrderBy(term);
     return statement;
 }
 
@@ -235,7 +232,7 @@ qint64 writeMatches(const QString &path, const BrowserStatement &statement, bool
         out.write(record);
     };
     const qint64 matches =
-            db::ForEachTextRow(connection, statement.sql, statement.values, writeRow);
+            db::ForEachTextRow(connection, statement.Text(), statement.values, writeRow);
     connection.Close();
     err.flush();
     return matches;
@@ -245,27 +242,25 @@ qint64 writeMatches(const QString &path, const BrowserStatement &statement, bool
 
 BrowserStatement FilterStatement(const QString &group, const QString &site)
 {
-    BrowserStatement statement{QStringLiteral("Select * from fileprofile"), {}};
-    QStringList conditions;
-    addFilters(group, site, conditions, statement.values);
-    if (!conditions.isEmpty())
-        statement.sql += QStringLiteral(" where ") + conditions.join(QStringLiteral(" and "));
+    auto statement = db::Select::From(QStringLiteral("fileprofile"));
+    addFilters(group, site, statement);
     return statement;
 }
 
 BrowserStatement SearchStatement(SearchMode mode, const QString &text, const QString &group,
-                                 const QString &site, const QString &columns)
+                                 const QString &site, const QStringList &columns)
 {
     return searchOrderedBy(mode, text, group, site, columns,
-                           QString::fromLatin1(orderColumn(mode)));
+                           {QString::fromLatin1(orderColumn(mode))});
 }
 
 BrowserStatement FindStatement(SearchMode mode, const QString &text, const QString &group,
                                const QString &site)
 {
-    return searchOrderedBy(mode, text, group, site, QStringLiteral("FilePath, FileDesc"),
-                           QString::fromLatin1(orderColumn(mode))
-                                   + QStringLiteral(" COLLATE NOCASE, FilePath"));
+    return searchOrderedBy(
+            mode, text, group, site, {QStringLiteral("FilePath"), QStringLiteral("FileDesc")},
+            {QString::fromLatin1(orderColumn(mode)) + QStringLiteral(" COLLATE NOCASE"),
+             QStringLiteral("FilePath")});
 }
 
 void AddFindOptions(QCommandLineParser &parser)

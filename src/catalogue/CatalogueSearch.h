@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/db/Select.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -8,12 +10,8 @@ class QCommandLineParser;
 class QIODevice;
 class QTextStream;
 
-// A statement of the catalogue with its bound values.
-struct BrowserStatement
-{
-    QString sql;
-    QVariantList values;
-};
+// A statement of the catalogue, built as its parts with its bound values.
+using BrowserStatement = db::Select;
 
 // How the catalogue is searched, wherever it is searched from: the browser's grid as the user
 // types and `corvina --find` on a terminal build their statements here, so both match alike.
@@ -31,7 +29,8 @@ inline const QString kAllSites = QStringLiteral("[All Sites]");
 // regard to case. columns is the select list.
 BrowserStatement FilterStatement(const QString &group, const QString &site);
 BrowserStatement SearchStatement(SearchMode mode, const QString &text, const QString &group,
-                                 const QString &site, const QString &columns = QStringLiteral("*"));
+                                 const QString &site,
+                                 const QStringList &columns = {QStringLiteral("*")});
 // The same search for a terminal: path and description of each match, listed by the searched
 // name (without regard to case) and then by path, as an index delivers them.
 BrowserStatement FindStatement(SearchMode mode, const QString &text, const QString &group,

@@ -92,7 +92,7 @@ void ListWindow::Form_Load()
     CentreWindow(this);
     ErrorTrap([this] {
         Adodc1->ConnectionString = ConnectString;
-        Adodc1->setRecordSource(definition_.listSql, definition_.listValues);
+        Adodc1->setRecordSource(definition_.list);
         Adodc1->Refresh();
         Adodc1->setColumnCaption(definition_.column, definition_.columnCaption);
     });
@@ -162,7 +162,7 @@ void ListWindow::DataGrid1_DblClick()
 
 void ListWindow::restoreList()
 {
-    Adodc1->setRecordSource(definition_.listSql, definition_.listValues);
+    Adodc1->setRecordSource(definition_.list);
     ShowRecordPosition();
 }
 
@@ -181,7 +181,7 @@ void ListWindow::SelectFromList()
 {
     ReopenConnection();
     db::Recordset &rs = SharedRecordset();
-    RunOn(rs, definition_.listSql, definition_.listValues);
+    RunOn(rs, definition_.list.Text(), definition_.list.values);
     rs.Requery();
     restoreList();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/db/Select.h"
+
 #include "platform/db/RowAsRead.h"
 #include "platform/ui/Form.h"
 
@@ -28,8 +30,7 @@ struct ListDefinition
     QString columnCaption;
     QString fieldLabel;
     // The grid's rows, in the order the grid lists them.
-    QString listSql;
-    QVariantList listValues;
+    db::Select list;
     QString helpText;
     // The printed list: the question before it, its rows (in the order they were added) and the
     // report layout.

@@ -42,7 +42,7 @@ namespace {
 
 const QString kAllGroups = QStringLiteral("[All Groups]");
 const QString kAllSites = QStringLiteral("[All Sites]");
-const QString kAllStaged = QStringLiteral("SELECT * FROM tempfile");
+const db::Select kAllStaged = db::Select::From(QStringLiteral("tempfile"));
 const QString kNoRecords = QStringLiteral("ERROR - No Records Found!");
 const QString kNeedGroup = QStringLiteral("Please Select a Group Name!");
 const QString kDateFormat = QStringLiteral("dd/MM/yyyy");
@@ -645,18 +645,12 @@ void frmAdd::applyFilters(const QString &groupFilter, const QString &siteFilter)
     const bool allGroups = group == kAllGroups;
     const bool allSites = site == kAllSites;
     try {
-        if (allGroups && allSites)
-            AdoFile->setRecordSource(QStringLiteral("Select * from tempfile"));
-        else if (allSites)
-            AdoFile->setRecordSource(QStringLiteral("Select * from tempfile where FileGroup=?"),
-                                     {group});
-        else if (allGroups)
-            AdoFile->setRecordSource(QStringLiteral("Select * from tempfile where Websitename =?"),
-                                     {site});
-        else
-            AdoFile->setRecordSource(
-                    QStringLiteral("Select * from tempfile where Websitename =? and FileGroup=?"),
-                    {site, group});
+        db::Select staged = kAllStaged;
+        if (!allSites)
+            staged.Where(QStringLiteral("Websitename = ?"), {site});
+        if (!allGroups)
+            staged.Where(QStringLiteral("FileGroup = ?"), {group});
+        AdoFile->setRecordSource(staged);
         refreshGrid();
     } catch (const std::exception &error) {
         ErrorBox(described(error));

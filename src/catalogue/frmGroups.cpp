@@ -23,8 +23,9 @@ const ListDefinition &groupList()
             QStringLiteral("Groups"),
             QStringLiteral("Group"),
             QStringLiteral("&File Group:"),
-            QStringLiteral("select * from CodeTypes where codetype <> ? order by CodeType"),
-            {kAllGroups},
+            db::Select::From(QStringLiteral("CodeTypes"))
+                    .Where(QStringLiteral("codetype <> ?"), {kAllGroups})
+                    .OrderBy(QStringLiteral("CodeType")),
             QStringLiteral("Please enter group, for an example, SQL or Visual Basic"),
             QStringLiteral("Print File Groups?"),
             QStringLiteral("SELECT codetype FROM codetypes where codetype <> ? ORDER BY inum"),

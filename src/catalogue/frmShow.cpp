@@ -35,7 +35,9 @@ namespace {
 
 using catalogue::kAllGroups;
 using catalogue::kAllSites;
-const QString kWholeCatalogue = QStringLiteral("Select * from FileProfile");
+const db::Select kWholeCatalogue = db::Select::From(QStringLiteral("FileProfile"));
+const db::Select kWholeCatalogueByName =
+        db::Select::From(QStringLiteral("FileProfile")).OrderBy(QStringLiteral("filename"));
 // The columns an update writes, in the order of its statement; another desk's change to any of
 // them since the row was shown refuses the update.
 const QStringList kWrittenColumns = {
@@ -282,8 +284,8 @@ void frmShow::Form_Load()
     gridHeight_ = DataGrid1->minimumHeight();
     LockMyControls();
     try {
-        showStatement({QStringLiteral("SELECT * FROM FileProfile order by filename"), {}});
-        Adodc1->setRecordSource(QStringLiteral("select * from tempprint"));
+        showStatement(kWholeCatalogueByName);
+        Adodc1->setRecordSource(db::Select::From(QStringLiteral("tempprint")));
         Adodc1->Refresh();
     } catch (const std::exception &error) {
         ErrorBox(QString::fromUtf8(error.what()));
@@ -307,7 +309,7 @@ void frmShow::Form_Activate()
     if (!CatalogueChanged)
         return;
     try {
-        showStatement({QStringLiteral("Select * from fileprofile order by filename"), {}});
+        showStatement(kWholeCatalogueByName);
         cmdClear2_Click();
     } catch (const std::exception &error) {
         ErrorBox(QString::fromUtf8(error.what()));
@@ -416,7 +418,7 @@ void frmShow::LoadWebAddress()
 // A new statement starts the grid at its first row.
 void frmShow::showStatement(const BrowserStatement &statement)
 {
-    AdoFile->setRecordSource(statement.sql, statement.values);
+    AdoFile->setRecordSource(statement);
     AdoFile->Refresh();
     if (AdoFile->RecordCount() > 0)
         AdoFile->setCurrentRow(0);
@@ -891,7 +893,7 @@ void frmShow::GoToRow(qint64 row)
                 if (filter->count() > 0)
                     filter->setCurrentIndex(0);
             }
-            showStatement({QStringLiteral("SELECT * FROM FileProfile order by filename"), {}});
+            showStatement(kWholeCatalogueByName);
             at = AdoFile->model()->rowOf(row);
         }
         if (at < 0) {

@@ -243,7 +243,7 @@ void TestBrowser::statementsUseIndexes()
             : frmShow::SearchStatement(frmShow::SearchMode(mode), "re", group, site);
     db::Connection connection;
     connection.Open(db::ConnectStringFor(f.dbPath));
-    const db::GridQuery query(connection.database(), statement.sql, statement.values);
+    const db::GridQuery query(connection.database(), statement);
     QVERIFY(query.keyed());
     for (const db::BoundStatement &read : {query.count(), query.rows(0, 64)}) {
         const Plan plan = PlanOf(connection, read.sql, read.values);

@@ -251,10 +251,10 @@ void TestFind::nameSearchReadsOneIndex()
             catalogue::ByFileName, "sa", catalogue::kAllGroups, catalogue::kAllSites);
     db::Connection connection;
     connection.Open(db::ConnectStringFor(f.dbPath));
-    const Plan plan = PlanOf(connection, statement.sql, statement.values);
+    const Plan plan = PlanOf(connection, statement.Text(), statement.values);
     if (plan.server) {
         QVERIFY2(plan.uses("fileprofile_name_paths") && !plan.scans("fileprofile"),
-                 qPrintable(plan.shown(statement.sql)));
+                 qPrintable(plan.shown(statement.Text())));
         return;
     }
     QCOMPARE(plan.lines,

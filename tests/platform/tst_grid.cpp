@@ -10,7 +10,7 @@
 #include "platform/db/DistinctValues.h"
 #include "platform/db/GridQuery.h"
 #include "platform/db/Recordset.h"
-#include "platform/db/SimpleSelect.h"
+#include "platform/db/Select.h"
 #include "platform/db/Statement.h"
 
 #include <QAccessible>
@@ -49,6 +49,8 @@ private slots:
     void countStatement();
     void model_readsRowsInOrder_data();
     void model_readsRowsInOrder();
+    void select_readsItsParts_data();
+    void select_readsItsParts();
     void model_headersForViewsAndScreenReaders();
     void model_failedRefreshKeepsRows();
     void dataControl_addNewBecomesCurrent_data();
@@ -220,6 +222,57 @@ void TestGrid::model_readsRowsInOrder()
                  qPrintable(QString("row %1: %2, expected %3").arg(row).arg(shown, rows[row])));
     }
     QVERIFY(model->heldRows() <= 64 * 6);
+}
+
+// A statement built of parts reads what its parts say, each condition holding on its own,
+// and the grid pages it with statements of its own, forward and back.
+void TestGrid::select_readsItsParts_data()
+{
+    QTest::addColumn<QStringList>("conditions");
+    QTest::addColumn<QVariantList>("values"); // each condition's in turn
+    QTest::addColumn<QStringList>("order");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("an OR beside another condition")
+            << QStringList{"FileGroup = ? or FileGroup = ?", "FileName Like ?"}
+            << QVariantList{"G1", "G2", "file1%"} << QStringList{"FileName"}
+            << "SELECT Inum FROM fileprofile WHERE FileGroup IN ('G1', 'G2') AND FileName "
+               "LIKE 'file1%' ORDER BY FileName COLLATE NOCASE, Inum";
+    QTest::newRow("no condition, two terms")
+            << QStringList{} << QVariantList{} << QStringList{"FileGroup", "FileDesc"}
+            << "SELECT Inum FROM fileprofile ORDER BY FileGroup COLLATE NOCASE, FileDesc COLLATE "
+               "NOCASE, Inum";
+}
+
+void TestGrid::select_readsItsParts()
+{
+    QFETCH(QStringList, conditions);
+    QFETCH(QVariantList, values);
+    QFETCH(QStringList, order);
+    QFETCH(QString, expected);
+    fillCatalogue(db_, 1000);
+    auto select = db::Select::From("fileprofile", {"Inum", "FileName"});
+    qsizetype used = 0;
+    for (const QString &condition : conditions) {
+        const qsizetype marks = condition.count('?');
+        select.Where(condition, values.mid(used, marks));
+        used += marks;
+    }
+    for (const QString &term : order)
+        select.OrderBy(term);
+    const QStringList rows = FirstColumn(db_, expected);
+    QCOMPARE(FirstColumn(db_, select.CountText(), select.values),
+             QStringList{QString::number(rows.size())});
+
+    db::DataControl grid;
+    grid.ConnectionString = cs();
+    grid.model()->setPaging(16, 4);
+    grid.setRecordSource(select);
+    grid.Refresh();
+    QCOMPARE(grid.RecordCount(), rows.size());
+    QStringList shown;
+    for (qint64 row = rows.size() - 1; row >= 0; --row)
+        shown.prepend(grid.model()->index(static_cast<int>(row), 0).data().toString());
+    QCOMPARE(shown, rows);
 }
 
 void TestGrid::model_headersForViewsAndScreenReaders()
@@ -455,7 +508,9 @@ void TestGrid::browserStatements_useIndexes()
     QFETCH(QString, sql);
     QFETCH(QVariantList, values);
     QFETCH(bool, sorts);
-    const db::GridQuery query(db_.database(), sql, values);
+    const auto select = db::ParseSimpleSelect(sql, values);
+    QVERIFY(select);
+    const db::GridQuery query(db_.database(), *select);
     QVERIFY(query.keyed());
     QVariantList keys(query.hiddenColumns(), "m");
     keys.back() = 100;

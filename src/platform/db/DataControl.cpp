@@ -18,8 +18,16 @@ DataControl::~DataControl()
     Close();
 }
 
+void DataControl::setRecordSource(const Select &select)
+{
+    select_ = select;
+    sql_.clear();
+    values_.clear();
+}
+
 void DataControl::setRecordSource(const QString &sql, const QVariantList &values)
 {
+    select_.reset();
     sql_ = sql;
     values_ = values;
 }
@@ -40,7 +48,10 @@ void DataControl::Refresh()
     ensureOpen();
     // The model finishes every read it makes, so nothing holds this connection on an old
     // snapshot: the count and the rows see what other connections wrote up to now.
-    model_->load(connection_, sql_, values_, current_);
+    if (select_)
+        model_->load(connection_, *select_, current_);
+    else
+        model_->load(connection_, sql_, values_, current_);
     const qint64 count = model_->count();
     current_ = count == 0 ? -1 : std::clamp<qint64>(current_ < 0 ? 0 : current_, 0, count - 1);
     emit refreshed();

@@ -2,11 +2,13 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/GridModel.h"
+#include "platform/db/Select.h"
 
 #include <QObject>
 #include <QVariantMap>
 
 #include <memory>
+#include <optional>
 
 namespace db {
 
@@ -22,8 +24,11 @@ public:
 
     QString ConnectionString;
 
+    // The rows to show: a Select the window built, or a statement given as text, which the grid
+    // reads as written unless it has the form of a Select.
+    void setRecordSource(const Select &select);
     void setRecordSource(const QString &sql, const QVariantList &values = {});
-    QString RecordSource() const { return sql_; }
+    QString RecordSource() const { return select_ ? select_->Text() : sql_; }
     // Runs the record source again (opening the connection first); keeps the current row
     // where it still exists. Throws DbError.
     void Refresh();
@@ -61,6 +66,7 @@ private:
 
     Connection connection_;
     std::unique_ptr<GridModel> model_;
+    std::optional<Select> select_;
     QString sql_;
     QVariantList values_;
     QString table_;

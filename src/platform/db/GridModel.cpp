@@ -216,12 +216,12 @@ GridModel::GridModel(QObject *parent)
 
 GridModel::~GridModel() = default;
 
-std::unique_ptr<GridModel::Source> GridModel::open(const Connection &connection, const QString &sql,
-                                                   const QVariantList &values, bool keyed,
-                                                   qint64 row) const
+std::unique_ptr<GridModel::Source>
+GridModel::open(const Connection &connection, std::unique_ptr<GridQuery> query, qint64 row) const
 {
-    auto query = std::make_unique<GridQuery>(connection.database(), sql, values, keyed);
     const BoundStatement count = query->count();
+    const QString sql = query->statement();
+    const QVariantList values = query->values();
     auto source = std::make_unique<Source>(connection, std::move(query), sql, values, pageRows_,
                                            cachedPages_);
     source->count = countOf(connection, count);
@@ -229,19 +229,36 @@ std::unique_ptr<GridModel::Source> GridModel::open(const Connection &connection,
     return source;
 }
 
-void GridModel::load(const Connection &connection, const QString &sql, const QVariantList &values,
-                     qint64 row)
+void GridModel::load(const Connection &connection, const Select &select, qint64 row)
 {
     std::unique_ptr<Source> source;
     try {
-        source = open(connection, sql, values, true, row);
+        source = open(connection, std::make_unique<GridQuery>(connection.database(), select), row);
     } catch (const DbError &) {
-        // A source that looked simple but that the grid's own statements cannot read (a view
-        // has no rowid, an ORDER BY names a column alias) is read as written.
-        if (!ParseSimpleSelect(sql))
-            throw;
-        source = open(connection, sql, values, false, row);
+        // A server that dropped the connection (it restarted) fails the first statement after;
+        // the connection is asked again at the next one, and the grid's reads are safe to run
+        // again, so a refresh goes on instead of showing the loss.
+        source = open(connection, std::make_unique<GridQuery>(connection.database(), select), row);
     }
+    adopt(std::move(source));
+}
+
+void GridModel::load(const Connection &connection, const QString &sql, const QVariantList &values,
+                     qint64 row)
+{
+    const auto select = ParseSimpleSelect(sql, values);
+    std::unique_ptr<Source> source;
+    if (select) {
+        try {
+            source = open(connection, std::make_unique<GridQuery>(connection.database(), *select),
+                          row);
+        } catch (const DbError &) {
+            // A text that looked like a Select but that the grid's own statements cannot read
+            // (an ORDER BY names a column alias) is read as written.
+        }
+    }
+    if (!source)
+        source = open(connection, std::make_unique<GridQuery>(sql, values), row);
     adopt(std::move(source));
 }
 

@@ -12,6 +12,7 @@ namespace db {
 
 class Connection;
 class GridQuery;
+struct Select;
 
 // The rows of a record source for a QTableView: the row count comes from a count statement,
 // so the scroll bar spans every row from the start, and rows are read a page at a time, only
@@ -24,9 +25,12 @@ public:
     explicit GridModel(QObject *parent = nullptr);
     ~GridModel() override;
 
-    // Counts the rows of sql over connection and reads the page holding `row`. What the grid
+    // Counts the rows of select over connection and reads the page holding `row`. What the grid
     // showed stays until both succeeded. Loading the same statement again keeps the views'
     // place; another statement starts them afresh. Throws DbError.
+    void load(const Connection &connection, const Select &select, qint64 row);
+    // The same for a record source given as text: taken apart once into a Select when it has
+    // that form, else read as written.
     void load(const Connection &connection, const QString &sql, const QVariantList &values,
               qint64 row);
     void clear();
@@ -59,8 +63,8 @@ public:
 private:
     class Source;
     void adopt(std::unique_ptr<Source> source);
-    std::unique_ptr<Source> open(const Connection &connection, const QString &sql,
-                                 const QVariantList &values, bool keyed, qint64 row) const;
+    std::unique_ptr<Source> open(const Connection &connection, std::unique_ptr<GridQuery> query,
+                                 qint64 row) const;
 
     std::unique_ptr<Source> source_;
     QHash<QString, QString> captions_; // by lower-case field name

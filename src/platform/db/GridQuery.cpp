@@ -18,21 +18,16 @@ QString operand(const QString &expression, const QString &rowKey)
 
 } // namespace
 
-GridQuery::GridQuery(const QSqlDatabase &database, const QString &sql, const QVariantList &values,
-                     bool keyed)
-    : sql_(WithoutStatementEnd(sql))
-    , values_(values)
+GridQuery::GridQuery(const QSqlDatabase &database, const Select &select)
+    : sql_(select.Text())
+    , count_(select.CountText())
+    , values_(select.values)
 {
-    if (keyed)
-        select_ = ParseSimpleSelect(sql_);
-    if (!select_)
-        return;
-    const TableFacts facts = FactsOf(database, select_->tableName);
+    const TableFacts facts = FactsOf(database, select.tableName);
     // A table without a column that numbers its rows is read through the wrapping subquery.
-    if (facts.rowKey.isEmpty()) {
-        select_.reset();
+    if (facts.rowKey.isEmpty())
         return;
-    }
+    select_ = select;
     rowKey_ = facts.rowKey;
     const QStringList &textColumns = facts.textColumns;
     for (const OrderTerm &term : select_->order) {
@@ -44,6 +39,12 @@ GridQuery::GridQuery(const QSqlDatabase &database, const QString &sql, const QVa
     }
     order_.push_back({rowKey_, false});
 }
+
+GridQuery::GridQuery(const QString &sql, const QVariantList &values)
+    : sql_(WithoutStatementEnd(sql))
+    , count_(CountStatement(sql_))
+    , values_(values)
+{ }
 
 QString GridQuery::orderClause(bool backward) const
 {
@@ -65,8 +66,8 @@ QString GridQuery::hiddenList() const
 QString GridQuery::where(const QStringList &conditions) const
 {
     QStringList all;
-    if (!select_->condition.isEmpty())
-        all << QLatin1Char('(') + select_->condition + QLatin1Char(')');
+    if (!select_->conditions.isEmpty())
+        all << QLatin1Char('(') + select_->Condition() + QLatin1Char(')');
     all << conditions;
     return all.isEmpty() ? QString()
                          : QStringLiteral(" WHERE ") + all.join(QStringLiteral(" AND "));
@@ -107,7 +108,7 @@ QString GridQuery::afterCondition(const QVariantList &keys, bool backward,
 
 BoundStatement GridQuery::count() const
 {
-    return {CountStatement(sql_), values_};
+    return {count_, values_};
 }
 
 BoundStatement GridQuery::rows(qint64 skip, qint64 limit, bool backward,
@@ -122,7 +123,7 @@ BoundStatement GridQuery::rows(qint64 skip, qint64 limit, bool backward,
         conditions << afterCondition(after, backward, values);
     values << limit << skip;
     const QString order = orderClause(backward);
-    const QString columns = select_->columns + QStringLiteral(", ") + hiddenList();
+    const QString columns = select_->ColumnList() + QStringLiteral(", ") + hiddenList();
     if (skip <= kShortSkip)
         return {QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT ? OFFSET ?")
                         .arg(columns, select_->table, where(conditions), order),

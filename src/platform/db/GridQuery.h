@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/db/SimpleSelect.h"
+#include "platform/db/Select.h"
 
 #include <QSqlDatabase>
 #include <QVariantList>
@@ -19,12 +19,11 @@ struct BoundStatement
 // The statements through which a grid counts a record source and reads a run of its rows by
 // position, each a short read of its own, so no read is ever left open between two of them.
 //
-// A record source of the simple form ("select <columns> from <table> [where ...]
-// [order by ...]") is read "keyed": its order gets the row's rowid as the final term, which
-// makes it total, and every row read carries its order values and rowid in hidden columns
-// after the source's own. A run of rows is then found from the nearest row already known:
-// "after these keys" (or "before", reading in reverse order) narrows the index range to start
-// right there, and only the rows between are skipped with OFFSET. Measured on a catalogue of
+// A record source built as a Select (see Select.h) is read "keyed": its order gets the row's rowid
+// as the final term, which makes it total, and every row read carries its order values and rowid in
+// hidden columns after the source's own. A run of rows is then found from the nearest row already
+// known: "after these keys" (or "before", reading in reverse order) narrows the index range to
+// start right there, and only the rows between are skipped with OFFSET. Measured on a catalogue of
 // 1,000,000 rows: 256 rows next to a known row read in about 0.5 ms at any depth, whereas
 // a plain OFFSET costs about 40 ms at depth 500,000 (190 ms with a cold cache). A skip longer
 // than a few pages (a jump of the scroll bar to the middle) selects only rowids in the inner
@@ -32,7 +31,8 @@ struct BoundStatement
 // twice as fast warm and five times cold. Reading backwards from the end makes the last page
 // as cheap as the first.
 //
-// Any other record source (joins, DISTINCT, GROUP BY, compounds, LIMIT) is read through
+// A record source given as text (joins, DISTINCT, GROUP BY, compounds, LIMIT), or a Select of a
+// table with no column that numbers its rows, is read through
 // "SELECT * FROM (<source>) LIMIT ? OFFSET ?", from the start only.
 //
 // Text columns named bare in the ORDER BY sort without regard to case (COLLATE NOCASE), the way
@@ -41,12 +41,15 @@ struct BoundStatement
 class GridQuery
 {
 public:
-    // Reads the text columns of the source's table from database. keyed = false reads the
-    // source through the wrapping subquery even when it could be keyed.
-    GridQuery(const QSqlDatabase &database, const QString &sql, const QVariantList &values,
-              bool keyed = true);
+    // Reads the text columns of the select's table and its row key from database.
+    GridQuery(const QSqlDatabase &database, const Select &select);
+    // A record source read as written, through the wrapping subquery.
+    GridQuery(const QString &sql, const QVariantList &values);
 
     bool keyed() const { return select_.has_value(); }
+    // The record source as a statement, and its values.
+    const QString &statement() const { return sql_; }
+    const QVariantList &values() const { return values_; }
     // The column whose values the keyed statements take as a row's number.
     const QString &rowKey() const { return rowKey_; }
     // Columns that read statements put after the source's own: the order values and the rowid.
@@ -79,8 +82,9 @@ private:
     QString afterCondition(const QVariantList &keys, bool backward, QVariantList &values) const;
 
     QString sql_;
+    QString count_;
     QVariantList values_;
-    std::optional<SimpleSelect> select_;
+    std::optional<Select> select_; // when keyed
     std::vector<Term> order_; // the source's order, then the rowid
     QString rowKey_; // the column that numbers the table's rows: rowid, or the key on a server
 };

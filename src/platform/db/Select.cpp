@@ -1,4 +1,4 @@
-#include "platform/db/SimpleSelect.h"
+#include "platform/db/Select.h"
 
 #include "platform/db/Tokens.h"
 
@@ -96,6 +96,21 @@ std::optional<QList<OrderTerm>> parseOrder(const QString &sql, const QList<Token
     return terms;
 }
 
+// The select list, one entry per column or expression, each as written.
+QStringList columnsOf(const QString &sql, const QList<Token> &tokens, qsizetype first,
+                      qsizetype last)
+{
+    QStringList columns;
+    qsizetype start = first;
+    for (qsizetype i = first; i <= last; ++i) {
+        if (i < last && !(tokens[i].depth == 0 && isSymbol(sql, tokens[i], ',')))
+            continue;
+        columns << textOf(sql, tokens, start, i);
+        start = i + 1;
+    }
+    return columns;
+}
+
 qsizetype findTopLevelWord(const QList<Token> &tokens, qsizetype from, const char *word)
 {
     for (qsizetype i = from; i < tokens.size(); ++i)
@@ -120,7 +135,7 @@ QString Subquery(const QString &sql)
     return QStringLiteral("(%1\n) AS grid_rows").arg(WithoutStatementEnd(sql));
 }
 
-std::optional<SimpleSelect> ParseSimpleSelect(const QString &sql)
+std::optional<Select> ParseSimpleSelect(const QString &sql, const QVariantList &values)
 {
     const QString text = WithoutStatementEnd(sql);
     const auto parsed = tokenize(text);
@@ -138,8 +153,9 @@ std::optional<SimpleSelect> ParseSimpleSelect(const QString &sql)
     const qsizetype from = findTopLevelWord(tokens, 1, "FROM");
     if (from < 2 || from + 1 >= tokens.size() || hasMark(tokens, 1, from))
         return std::nullopt;
-    SimpleSelect select;
-    select.columns = textOf(text, tokens, 1, from);
+    Select select;
+    select.values = values;
+    select.columns = columnsOf(text, tokens, 1, from);
     const Token &table = tokens[from + 1];
     if (table.kind != Kind::Name && (table.kind != Kind::Word || endsSimpleForm(table)))
         return std::nullopt;
@@ -160,7 +176,7 @@ std::optional<SimpleSelect> ParseSimpleSelect(const QString &sql)
         for (qsizetype i = at + 1; i < orderAt; ++i)
             if (endsSimpleForm(tokens[i]))
                 return std::nullopt;
-        select.condition = textOf(text, tokens, at + 1, orderAt);
+        select.conditions << textOf(text, tokens, at + 1, orderAt);
         at = orderAt;
     }
     if (at != orderAt)
@@ -177,11 +193,61 @@ std::optional<SimpleSelect> ParseSimpleSelect(const QString &sql)
 QString CountStatement(const QString &sql)
 {
     const auto select = ParseSimpleSelect(sql);
-    if (!select)
-        return QStringLiteral("SELECT count(*) FROM %1").arg(Subquery(sql));
-    QString count = QStringLiteral("SELECT count(*) FROM ") + select->table;
-    if (!select->condition.isEmpty())
-        count += QStringLiteral(" WHERE ") + select->condition;
+    return select ? select->CountText()
+                  : QStringLiteral("SELECT count(*) FROM %1").arg(Subquery(sql));
+}
+
+Select Select::From(const QString &table, const QStringList &columns)
+{
+    Select select;
+    select.table = table;
+    select.tableName = table;
+    select.columns = columns;
+    return select;
+}
+
+Select &Select::Where(const QString &condition, const QVariantList &moreValues)
+{
+    conditions << condition;
+    values << moreValues;
+    return *this;
+}
+
+QString Select::Condition() const
+{
+    if (conditions.size() < 2)
+        return conditions.value(0);
+    // Each keeps its own meaning whatever operators another holds.
+    return QLatin1Char('(') + conditions.join(QStringLiteral(") AND (")) + QLatin1Char(')');
+}
+
+Select &Select::OrderBy(const QString &expression, bool descending)
+{
+    const auto tokens = tokenize(expression);
+    const bool bare = tokens && tokens->size() == 1
+            && (tokens->front().kind == Kind::Word || tokens->front().kind == Kind::Name);
+    order << OrderTerm{expression, descending, bare ? unquoted(expression) : QString()};
+    return *this;
+}
+
+QString Select::Text() const
+{
+    QString text = QStringLiteral("SELECT %1 FROM %2").arg(ColumnList(), table);
+    if (!conditions.isEmpty())
+        text += QStringLiteral(" WHERE ") + Condition();
+    QStringList terms;
+    for (const OrderTerm &term : order)
+        terms << (term.descending ? term.expression + QStringLiteral(" DESC") : term.expression);
+    if (!terms.isEmpty())
+        text += QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
+    return text;
+}
+
+QString Select::CountText() const
+{
+    QString count = QStringLiteral("SELECT count(*) FROM ") + table;
+    if (!conditions.isEmpty())
+        count += QStringLiteral(" WHERE ") + Condition();
     return count;
 }
 
