@@ -5,7 +5,7 @@
 set(RUN_BUILT ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0)
 
 # The icon theme gets the program's own drawing, and pictures of it at the common sizes.
-add_executable(corvina-icon tools/icon.cpp)
+add_executable(corvina-icon EXCLUDE_FROM_ALL tools/icon.cpp)
 target_link_libraries(corvina-icon PRIVATE corvina_app)
 set(ICON_SIZES 48 256)
 set(ICON_FILES)
@@ -34,7 +34,11 @@ add_custom_command(OUTPUT ${MANUAL}.gz
                    COMMAND ${GZIP} -9nf ${MANUAL}
                    DEPENDS corvina
                    VERBATIM)
-add_custom_target(corvina-desktop-files ALL DEPENDS ${ICON_FILES} ${MANUAL}.gz)
+# Made in the package's build folder; a development build makes them only when asked by name.
+if(CORVINA_PACKAGE_BUILD)
+    set(DESKTOP_FILES_IN_ALL ALL)
+endif()
+add_custom_target(corvina-desktop-files ${DESKTOP_FILES_IN_ALL} DEPENDS ${ICON_FILES} ${MANUAL}.gz)
 
 include(GNUInstallDirs)
 install(TARGETS corvina RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -1,13 +1,20 @@
+#include "accessories/Windows.h"
 #include "app/AppIcon.h"
 #include "app/CreateDatabase.h"
 #include "app/MMain.h"
 #include "app/Paths.h"
 #include "app/Version.h"
+#include "app/Windows.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
 #include "catalogue/CatalogueSearch.h"
+#include "catalogue/Windows.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/Dialogs.h"
+#include "reports/Windows.h"
+#include "security/Windows.h"
+#include "snippets/Windows.h"
+#include "websites/Windows.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -18,6 +25,18 @@
 #include <optional>
 
 namespace {
+
+// Every window of the program, before anything can open one by name.
+void registerWindows()
+{
+    RegisterAppWindows();
+    RegisterReportsWindows();
+    RegisterSecurityWindows();
+    RegisterAccessoriesWindows();
+    RegisterCatalogueWindows();
+    RegisterSnippetsWindows();
+    RegisterWebsitesWindows();
+}
 
 // Options for setting a machine up; none of them opens a window.
 int runCommandLine(const QCommandLineParser &parser)
@@ -128,6 +147,7 @@ int main(int argc, char *argv[])
     // The main menu decides when the session ends, not the closing of some window.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    registerWindows();
     Main();
     int result = 0;
     if (!ProgramEnded() && MainMenu())

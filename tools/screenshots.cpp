@@ -1,9 +1,10 @@
 // Saves a picture of every window in the program's window catalogue under the folder given on
 // the command line, so that each can be looked at as a user sees it. Runs on the offscreen
-// platform with a scratch database; each window shows the sample content it registered.
+// platform with a scratch database; each window shows its sample content (tests/support/samples).
 
 #include "Fixture.h"
 #include "SampleData.h"
+#include "Samples.h"
 #include "platform/ui/WindowCatalogue.h"
 #include "reports/ShowReport.h"
 
@@ -34,10 +35,11 @@ void shoot(const WindowEntry &entry)
 {
     std::unique_ptr<QWidget> window = CreateWindow(entry.name);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
-    if (entry.stage)
-        entry.stage(window.get());
+    const WindowSample sample = SampleOf(entry.name);
+    if (sample.stage)
+        sample.stage(window.get());
     save(window.get(), entry.name);
-    for (const WindowEntry::View &view : entry.views) {
+    for (const WindowSample::View &view : sample.views) {
         view.step(window.get());
         save(window.get(), entry.name + QLatin1Char('-') + view.suffix);
     }

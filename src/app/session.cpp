@@ -2,6 +2,7 @@
 
 #include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
+#include "platform/db/Connection.h"
 
 #include <QCoreApplication>
 

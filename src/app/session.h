@@ -1,10 +1,15 @@
 #pragma once
 
-#include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/RowAsRead.h"
 
 #include <QVariantList>
+
+// Only named here: a file that works the shared connection itself includes its header, so that
+// a change to the connection rebuilds those files and not every window.
+namespace db {
+class Connection;
+} // namespace db
 
 // The database session shared by the windows: one connection and three record sets.
 db::Connection &SharedConnection();

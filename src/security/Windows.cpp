@@ -1,6 +1,7 @@
 // The windows of users and security, in the program's window catalogue.
 
-#include "app/modGlobals.h"
+#include "security/Windows.h"
+
 #include "platform/ui/WindowCatalogue.h"
 #include "security/frmChangePass.h"
 #include "security/frmLogin.h"
@@ -8,82 +9,13 @@
 #include "security/frmUser.h"
 #include "security/frmVerify.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QTreeWidget>
-
-namespace {
-
-void typedUserId(QWidget *window)
+void RegisterSecurityWindows()
 {
-    static_cast<frmLogin *>(window)->txtUID->setText(QStringLiteral("admin"));
-}
-
-void typedAtLogin(QWidget *)
-{
-    CurrentPassword = QStringLiteral("secret");
-}
-
-void newPasswordTyped(QWidget *window)
-{
-    CurrentUserID = QStringLiteral("admin");
-    CurrentPassword = QStringLiteral("rowan");
-    auto *change = static_cast<frmChangePass *>(window);
-    change->ensureLoaded();
-    change->txtNewPwd->setText(QStringLiteral("Heron2027"));
-    change->txtNewPwd2->setText(QStringLiteral("Heron2027"));
-}
-
-void passwordChanged(QWidget *window)
-{
-    auto *change = static_cast<frmChangePass *>(window);
-    change->txtActivationDate->setText(QStringLiteral("12/07/2026"));
-    change->txtExpirationDate->setText(QStringLiteral("01/06/2027"));
-}
-
-void accountTyped(QWidget *window)
-{
-    auto *user = static_cast<frmUser *>(window);
-    user->ensureLoaded();
-    user->txtUserID->setText(QStringLiteral("mgarner"));
-    user->txtUserName->setText(QStringLiteral("Mara Garner"));
-    user->cboUserGroup->setEditText(QStringLiteral("Billing"));
-}
-
-void passwordReset(QWidget *window)
-{
-    auto *user = static_cast<frmUser *>(window);
-    user->ClearAllFields();
-    user->txtPassword->setText(QStringLiteral("quintave"));
-}
-
-void someAccounts(QWidget *window)
-{
-    auto *picker = static_cast<frmShowUsers *>(window);
-    picker->ensureLoaded();
-    const QStringList accounts[] = {
-            {QStringLiteral("bquill"), QStringLiteral("Bram Quill"), QStringLiteral("Payroll")},
-            {QStringLiteral("jsorrel"), QStringLiteral("Juno Sorrel"), QStringLiteral("User")},
-            {QStringLiteral("mgarner"), QStringLiteral("Mara Garner"), QStringLiteral("Billing")},
-            {QStringLiteral("tvance"), QStringLiteral("Tamsin Vance"),
-             QStringLiteral("Accountant")},
-    };
-    for (const QStringList &account : accounts)
-        new QTreeWidgetItem(picker->lstParms, account);
-}
-
-} // namespace
-
-// Named to the linker by the build, so that every program linking this folder registers these.
-extern "C" {
-extern const int corvina_windows_security;
-const int corvina_windows_security = RegisterWindows({
-        WindowOf<frmLogin>(QStringLiteral("frmLogin"), typedUserId),
-        WindowOf<frmVerify>(QStringLiteral("frmVerify"), typedAtLogin),
-        WindowOf<frmChangePass>(QStringLiteral("frmChangePass"), newPasswordTyped,
-                                {{QStringLiteral("changed"), passwordChanged}}),
-        WindowOf<frmUser>(QStringLiteral("frmUser"), accountTyped,
-                          {{QStringLiteral("reset"), passwordReset}}),
-        WindowOf<frmShowUsers>(QStringLiteral("frmShowUsers"), someAccounts),
-});
+    RegisterWindows({
+            WindowOf<frmLogin>(QStringLiteral("frmLogin")),
+            WindowOf<frmVerify>(QStringLiteral("frmVerify")),
+            WindowOf<frmChangePass>(QStringLiteral("frmChangePass")),
+            WindowOf<frmUser>(QStringLiteral("frmUser")),
+            WindowOf<frmShowUsers>(QStringLiteral("frmShowUsers")),
+    });
 }

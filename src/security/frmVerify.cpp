@@ -4,6 +4,7 @@
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "platform/db/Connection.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "security/Password.h"

@@ -5,9 +5,10 @@
 
 #include "Fixture.h"
 #include "SampleData.h"
+#include "SampleTree.h"
+#include "Samples.h"
 #include "TestRegistry.h"
 #include "app/CUtils.h"
-#include "catalogue/SampleTree.h"
 #include "catalogue/frmAdd.h"
 #include "catalogue/frmShow.h"
 #include "platform/Settings.h"
@@ -112,9 +113,9 @@ QVariantList noKey(QWidget *)
     return {};
 }
 
-WindowEntry::Step stageOf(const QString &name)
+WindowSample::Step stageOf(const QString &name)
 {
-    return FindWindow(name)->stage;
+    return SampleOf(name).stage;
 }
 
 // The windows that save or search; every other window only has its fields typed into.
@@ -461,13 +462,12 @@ void TestHostile::everyWindowTakesHostileInput()
         QDir::setCurrent(home_);
     });
 
-    const WindowEntry *entry = FindWindow(window);
     std::unique_ptr<QWidget> form = CreateWindow(window);
     form->setAttribute(Qt::WA_DeleteOnClose, false);
     // Every question is answered, so that every path a value takes is walked.
     f.ui.answerEverything(QString());
-    if (entry->stage)
-        entry->stage(form.get());
+    if (const WindowSample::Step stage = SampleOf(window).stage)
+        stage(form.get());
     keepWalksSmall(form.get(), f);
     form->show();
     QCoreApplication::processEvents();

@@ -1,5 +1,7 @@
 #include "Fixture.h"
 
+#include "LinkedWindows.h"
+
 #include "app/CreateDatabase.h"
 #include "app/frmMenu.h"
 #include "app/modGlobals.h"
@@ -81,6 +83,9 @@ ScratchDatabase::~ScratchDatabase()
 Fixture::Fixture()
     : database_(dir_.path())
 {
+    // A program over the fixture sees the windows of what it links, as the program's start-up
+    // registers them; registering again changes nothing.
+    RegisterLinkedWindows();
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.filePath("settings"));
     settings::RemoveAll();
     ResetGlobals();

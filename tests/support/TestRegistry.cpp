@@ -1,6 +1,8 @@
 #include "TestRegistry.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -30,6 +32,22 @@ int RunAll(int argc, char **argv)
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
+    // ctest runs the classes of one program side by side, each in a process of its own: the
+    // default data folder (where the default log and database go) is the process's own, and
+    // goes when it ends.
+    QCoreApplication::setApplicationName(
+            QStringLiteral("%1-%2").arg(QCoreApplication::applicationName(),
+                                        QString::number(QCoreApplication::applicationPid())));
+    const auto removeDataFolders = qScopeGuard([] {
+        for (const auto location :
+             {QStandardPaths::AppDataLocation, QStandardPaths::AppConfigLocation,
+              QStandardPaths::CacheLocation}) {
+            // Only a folder named for this process; never the working folder of an empty path.
+            const QString folder = QStandardPaths::writableLocation(location);
+            if (!folder.isEmpty() && folder.endsWith(QCoreApplication::applicationName()))
+                QDir(folder).removeRecursively();
+        }
+    });
     QByteArray only;
     std::vector<char *> args(argv, argv + argc);
     if (args.size() > 1 && args[1][0] != '-') {

@@ -43,19 +43,28 @@ QList<const WindowEntry *> RegisteredWindows()
     return windows;
 }
 
-std::unique_ptr<QWidget> CreateWindow(const QString &name, QWidget *owner)
+namespace {
+
+const WindowEntry &registered(const QString &name)
 {
     const WindowEntry *entry = FindWindow(name);
     if (!entry)
-        throw std::invalid_argument("no window named " + name.toStdString());
-    return std::unique_ptr<QWidget>(entry->create(owner));
+        throw std::invalid_argument("Error: No window is registered as \"" + name.toStdString()
+                                    + "\" (a misspelt name, or its folder's windows were "
+                                      "never registered).");
+    return *entry;
+}
+
+} // namespace
+
+std::unique_ptr<QWidget> CreateWindow(const QString &name, QWidget *owner)
+{
+    return std::unique_ptr<QWidget>(registered(name).create(owner));
 }
 
 int OpenWindow(const QString &name, QWidget *owner, const WindowEntry::Step &prepare)
 {
-    const WindowEntry *entry = FindWindow(name);
-    if (!entry)
-        return -1;
+    const WindowEntry *entry = &registered(name);
     if (entry->run)
         return entry->run(owner);
     std::unique_ptr<QWidget> window = CreateWindow(name, owner);

@@ -1,4 +1,4 @@
-#include "catalogue/SampleTree.h"
+#include "SampleTree.h"
 
 #include <QDir>
 #include <QFile>

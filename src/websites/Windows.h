@@ -1,0 +1,6 @@
+#pragma once
+
+// Adds the windows of the web site directory to the program's window catalogue (see
+// platform/ui/WindowCatalogue.h). Called once at start-up by every program that links this
+// folder; calling it again changes nothing.
+void RegisterWebsitesWindows();
