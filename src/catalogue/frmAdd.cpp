@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/db/DataControl.h"
 #include "platform/db/Transaction.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/DataGrid.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
@@ -115,15 +116,6 @@ void clearCombo(QComboBox *combo)
     combo->setEditText(combo->count() > 0 ? combo->itemText(0) : QString());
 }
 
-QComboBox *editableCombo(const QString &name, QWidget *parent)
-{
-    auto *combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    return combo;
-}
-
 QComboBox *listCombo(const QString &name, QWidget *parent)
 {
     auto *combo = new QComboBox(parent);
@@ -131,24 +123,6 @@ QComboBox *listCombo(const QString &name, QWidget *parent)
     combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     combo->setMinimumContentsLength(14);
     return combo;
-}
-
-QLineEdit *textBox(const QString &name, QWidget *parent)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    SelectAllOnFocus(box);
-    return box;
-}
-
-QPushButton *button(const QString &name, const QString &caption, const QString &toolTip,
-                    QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(toolTip);
-    b->setAutoDefault(false);
-    return b;
 }
 
 QCheckBox *holdBox(const QString &name, const QString &toolTip, QWidget *parent)
@@ -250,23 +224,23 @@ void frmAdd::buildEntryPanel()
 {
     Frame1 = new QGroupBox(QStringLiteral("File Information"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    txtFileName = textBox(QStringLiteral("txtFileName"), Frame1);
-    txtFilePath = textBox(QStringLiteral("txtFilePath"), Frame1);
-    txtDir = textBox(QStringLiteral("txtDir"), Frame1);
-    txtDrive = textBox(QStringLiteral("txtDrive"), Frame1);
-    txtLabel = textBox(QStringLiteral("txtLabel"), Frame1);
-    txtFSize = textBox(QStringLiteral("txtFSize"), Frame1);
+    txtFileName = NamedTextBox(QStringLiteral("txtFileName"), Frame1);
+    txtFilePath = NamedTextBox(QStringLiteral("txtFilePath"), Frame1);
+    txtDir = NamedTextBox(QStringLiteral("txtDir"), Frame1);
+    txtDrive = NamedTextBox(QStringLiteral("txtDrive"), Frame1);
+    txtLabel = NamedTextBox(QStringLiteral("txtLabel"), Frame1);
+    txtFSize = NamedTextBox(QStringLiteral("txtFSize"), Frame1);
     Label5 = new QLabel(Frame1);
     Label5->setObjectName(QStringLiteral("Label5"));
     Label5->setFrameShape(QFrame::StyledPanel);
     Label5->setMinimumWidth(100);
-    txtFileDesc = textBox(QStringLiteral("txtFileDesc"), Frame1);
-    cboGrpName = editableCombo(QStringLiteral("cboGrpName"), Frame1);
-    cboWebName = editableCombo(QStringLiteral("cboWebName"), Frame1);
-    cboWebAddr = editableCombo(QStringLiteral("cboWebAddr"), Frame1);
-    txtAuthor = textBox(QStringLiteral("txtAuthor"), Frame1);
-    txtEmail = textBox(QStringLiteral("txtEmail"), Frame1);
-    TxtIndex = textBox(QStringLiteral("TxtIndex"), Frame1);
+    txtFileDesc = NamedTextBox(QStringLiteral("txtFileDesc"), Frame1);
+    cboGrpName = NamedCombo(QStringLiteral("cboGrpName"), Frame1, true);
+    cboWebName = NamedCombo(QStringLiteral("cboWebName"), Frame1, true);
+    cboWebAddr = NamedCombo(QStringLiteral("cboWebAddr"), Frame1, true);
+    txtAuthor = NamedTextBox(QStringLiteral("txtAuthor"), Frame1);
+    txtEmail = NamedTextBox(QStringLiteral("txtEmail"), Frame1);
+    TxtIndex = NamedTextBox(QStringLiteral("TxtIndex"), Frame1);
     // The number of the row taken from the grid, never typed.
     TxtIndex->setReadOnly(true);
     TxtIndex->setMaximumWidth(90);
@@ -278,20 +252,20 @@ void frmAdd::buildEntryPanel()
     chkWebAddr = holdBox(QStringLiteral("chkWebAddr"), QStringLiteral("Hold Web Address"), Frame1);
     chkAuthor = holdBox(QStringLiteral("chkAuthor"), QStringLiteral("Hold Author"), Frame1);
     chkEmail = holdBox(QStringLiteral("chkEmail"), QStringLiteral("Hold E-Mail Address"), Frame1);
-    cmdAdd = button(QStringLiteral("cmdAdd"), QStringLiteral("Add"),
-                    QStringLiteral("Add Record to Temporay Table."), Frame1);
-    cmdUpdate = button(QStringLiteral("cmdUpdate"), QStringLiteral("Update"),
-                       QStringLiteral("Update Record in Temp Table."), Frame1);
-    cmdDel = button(QStringLiteral("cmdDel"), QStringLiteral("Delete"),
-                    QStringLiteral("Delete Record from Temp Table."), Frame1);
-    cmdClear = button(QStringLiteral("cmdClear"), QStringLiteral("Clear"),
-                      QStringLiteral("Clear FileName, Drive, and Path."), Frame1);
-    cmdBrow = button(QStringLiteral("cmdBrow"), QStringLiteral("Edit Path...."),
-                     QStringLiteral("Browse to edit file name and path."), Frame1);
-    cmdGoToWeb = button(QStringLiteral("cmdGoToWeb"), QStringLiteral("Visit..."),
-                        QStringLiteral("Vist this Web Site."), Frame1);
-    cmdSendEmail = button(QStringLiteral("cmdSendEmail"), QStringLiteral("E-mail..."),
-                          QStringLiteral("Send E-mail"), Frame1);
+    cmdAdd = NamedButton(QStringLiteral("cmdAdd"), QStringLiteral("Add"), Frame1,
+                         QStringLiteral("Add Record to Temporay Table."));
+    cmdUpdate = NamedButton(QStringLiteral("cmdUpdate"), QStringLiteral("Update"), Frame1,
+                            QStringLiteral("Update Record in Temp Table."));
+    cmdDel = NamedButton(QStringLiteral("cmdDel"), QStringLiteral("Delete"), Frame1,
+                         QStringLiteral("Delete Record from Temp Table."));
+    cmdClear = NamedButton(QStringLiteral("cmdClear"), QStringLiteral("Clear"), Frame1,
+                           QStringLiteral("Clear FileName, Drive, and Path."));
+    cmdBrow = NamedButton(QStringLiteral("cmdBrow"), QStringLiteral("Edit Path...."), Frame1,
+                          QStringLiteral("Browse to edit file name and path."));
+    cmdGoToWeb = NamedButton(QStringLiteral("cmdGoToWeb"), QStringLiteral("Visit..."), Frame1,
+                             QStringLiteral("Vist this Web Site."));
+    cmdSendEmail = NamedButton(QStringLiteral("cmdSendEmail"), QStringLiteral("E-mail..."), Frame1,
+                               QStringLiteral("Send E-mail"));
 
     auto *grid = new QGridLayout(Frame1);
     grid->setVerticalSpacing(5);
@@ -367,15 +341,15 @@ void frmAdd::buildFilePanel()
     Dir1->setObjectName(QStringLiteral("Dir1"));
     File1 = new FileListBox(Frame3);
     File1->setObjectName(QStringLiteral("File1"));
-    Combo1 = editableCombo(QStringLiteral("Combo1"), Frame3);
+    Combo1 = NamedCombo(QStringLiteral("Combo1"), Frame3, true);
     Combo1->setEditText(QStringLiteral("*.*"));
-    Text1 = textBox(QStringLiteral("Text1"), Frame3);
-    Text2 = textBox(QStringLiteral("Text2"), Frame3);
+    Text1 = NamedTextBox(QStringLiteral("Text1"), Frame3);
+    Text2 = NamedTextBox(QStringLiteral("Text2"), Frame3);
     Text2->setReadOnly(true);
-    cmdOK = button(QStringLiteral("cmdOK"), QStringLiteral("OK"),
-                   QStringLiteral("Update File Information."), Frame3);
-    cmdRefreshFiles = button(QStringLiteral("cmdRefreshFiles"), QStringLiteral("Refresh"),
-                             QStringLiteral("Refresh File List"), Frame3);
+    cmdOK = NamedButton(QStringLiteral("cmdOK"), QStringLiteral("OK"), Frame3,
+                        QStringLiteral("Update File Information."));
+    cmdRefreshFiles = NamedButton(QStringLiteral("cmdRefreshFiles"), QStringLiteral("Refresh"),
+                                  Frame3, QStringLiteral("Refresh File List"));
     chkSubDirs = new QCheckBox(QStringLiteral("In&clude subfolders"), Frame3);
     chkSubDirs->setObjectName(QStringLiteral("chkSubDirs"));
     chkSubDirs->setToolTip(
@@ -385,8 +359,8 @@ void frmAdd::buildFilePanel()
     chkChecksums->setToolTip(QStringLiteral(
             "Add Folder also reads every file for a checksum, by which copies are found."));
     cmdAddFolder =
-            button(QStringLiteral("cmdAddFolder"), QStringLiteral("Add Folder..."),
-                   QStringLiteral("Add every file of this folder that fits the pattern."), Frame3);
+            NamedButton(QStringLiteral("cmdAddFolder"), QStringLiteral("Add Folder..."), Frame3,
+                        QStringLiteral("Add every file of this folder that fits the pattern."));
 
     auto *grid = new QGridLayout(Frame3);
     grid->setVerticalSpacing(4);
@@ -436,8 +410,8 @@ void frmAdd::buildGrid()
 {
     cboGrpList = listCombo(QStringLiteral("cboGrpList"), this);
     cboSiteList = listCombo(QStringLiteral("cboSiteList"), this);
-    cmdRefreshGrid = button(QStringLiteral("cmdRefreshGrid"), QStringLiteral("Refresh"),
-                            QStringLiteral("Refresh Temporary Table"), this);
+    cmdRefreshGrid = NamedButton(QStringLiteral("cmdRefreshGrid"), QStringLiteral("Refresh"), this,
+                                 QStringLiteral("Refresh Temporary Table"));
     DataGrid1 = new QTableView(this);
     DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
     DataGrid1->setAccessibleName(QStringLiteral("Staged files"));

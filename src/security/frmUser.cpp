@@ -4,6 +4,7 @@
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/ToolBar.h"
@@ -22,22 +23,6 @@
 namespace {
 
 const char *const kGroups[] = {"Administrator", "Billing", "Payroll", "Accountant", "User", ""};
-
-QLineEdit *textBox(const QString &name, QWidget *parent)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    SelectAllOnFocus(box);
-    return box;
-}
-
-QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 void refuse(const QString &message)
 {
@@ -74,14 +59,15 @@ std::optional<QString> findAccount(const QString &id)
 frmUser::frmUser(QWidget *parent)
     : FormDialog(parent)
     , tbrMain(new KeyedToolBar(this))
-    , txtUserID(textBox(QStringLiteral("txtUserID"), this))
-    , txtUserName(textBox(QStringLiteral("txtUserName"), this))
+    , txtUserID(NamedTextBox(QStringLiteral("txtUserID"), this))
+    , txtUserName(NamedTextBox(QStringLiteral("txtUserName"), this))
     , cboUserGroup(new QComboBox(this))
-    , txtPassword(textBox(QStringLiteral("txtPassword"), this))
-    , txtActivationDate(textBox(QStringLiteral("txtActivationDate"), this))
-    , txtExpirationDate(textBox(QStringLiteral("txtExpirationDate"), this))
-    , cmdShowUsers(button(QStringLiteral("cmdShowUsers"), QStringLiteral("Show Users"), this))
-    , cmdPwdReset(button(QStringLiteral("cmdPwdReset"), QStringLiteral("&Reset Password "), this))
+    , txtPassword(NamedTextBox(QStringLiteral("txtPassword"), this))
+    , txtActivationDate(NamedTextBox(QStringLiteral("txtActivationDate"), this))
+    , txtExpirationDate(NamedTextBox(QStringLiteral("txtExpirationDate"), this))
+    , cmdShowUsers(NamedButton(QStringLiteral("cmdShowUsers"), QStringLiteral("Show Users"), this))
+    , cmdPwdReset(
+              NamedButton(QStringLiteral("cmdPwdReset"), QStringLiteral("&Reset Password "), this))
 {
     setObjectName(QStringLiteral("frmUser"));
     setWindowTitle(QStringLiteral("User Information Screen"));

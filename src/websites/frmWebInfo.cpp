@@ -4,6 +4,7 @@
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/ToolBar.h"
@@ -59,21 +60,6 @@ protected:
     }
 };
 
-QLineEdit *textBox(const QString &name, QWidget *parent)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    SelectAllOnFocus(box);
-    return box;
-}
-
-QGroupBox *frame(const QString &name, const QString &title, QWidget *parent)
-{
-    auto *box = new QGroupBox(title, parent);
-    box->setObjectName(name);
-    return box;
-}
-
 // Adds a label and its field to a grid row, the field spanning span columns.
 void addField(QGridLayout *grid, int row, int column, const QString &label, QWidget *field,
               int span = 1)
@@ -107,9 +93,10 @@ frmWebInfo::frmWebInfo(QWidget *parent)
             {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
     });
 
-    QGroupBox *site = frame(QStringLiteral("fraSite"), QStringLiteral("Web Site"), this);
-    QGroupBox *postal = frame(QStringLiteral("fraAddress"), QStringLiteral("Postal Address"), this);
-    QGroupBox *contact = frame(QStringLiteral("fraContact"), QStringLiteral("Contact"), this);
+    QGroupBox *site = NamedFrame(QStringLiteral("fraSite"), QStringLiteral("Web Site"), this);
+    QGroupBox *postal =
+            NamedFrame(QStringLiteral("fraAddress"), QStringLiteral("Postal Address"), this);
+    QGroupBox *contact = NamedFrame(QStringLiteral("fraContact"), QStringLiteral("Contact"), this);
 
     txtWebID = new QLineEdit(site);
     txtWebID->setObjectName(QStringLiteral("txtWebID"));
@@ -119,18 +106,18 @@ frmWebInfo::frmWebInfo(QWidget *parent)
     QPalette readOnly = txtWebID->palette();
     readOnly.setColor(QPalette::Base, readOnly.color(QPalette::Window));
     txtWebID->setPalette(readOnly);
-    txtWebName = textBox(QStringLiteral("txtWebName"), site);
-    txtWebAddress = textBox(QStringLiteral("txtWebAddress"), site);
-    txtCompany = textBox(QStringLiteral("txtCompany"), site);
-    txtAddress = textBox(QStringLiteral("txtAddress"), postal);
-    txtCity = textBox(QStringLiteral("txtCity"), postal);
-    txtState = textBox(QStringLiteral("txtState"), postal);
-    txtZip = textBox(QStringLiteral("txtZip"), postal);
-    txtCountry = textBox(QStringLiteral("txtCountry"), postal);
-    txtPhoneNum = textBox(QStringLiteral("txtPhoneNum"), contact);
-    txtFaxNum = textBox(QStringLiteral("txtFaxNum"), contact);
-    txtPointofContact = textBox(QStringLiteral("txtPointofContact"), contact);
-    txtEmail = textBox(QStringLiteral("txtEmail"), contact);
+    txtWebName = NamedTextBox(QStringLiteral("txtWebName"), site);
+    txtWebAddress = NamedTextBox(QStringLiteral("txtWebAddress"), site);
+    txtCompany = NamedTextBox(QStringLiteral("txtCompany"), site);
+    txtAddress = NamedTextBox(QStringLiteral("txtAddress"), postal);
+    txtCity = NamedTextBox(QStringLiteral("txtCity"), postal);
+    txtState = NamedTextBox(QStringLiteral("txtState"), postal);
+    txtZip = NamedTextBox(QStringLiteral("txtZip"), postal);
+    txtCountry = NamedTextBox(QStringLiteral("txtCountry"), postal);
+    txtPhoneNum = NamedTextBox(QStringLiteral("txtPhoneNum"), contact);
+    txtFaxNum = NamedTextBox(QStringLiteral("txtFaxNum"), contact);
+    txtPointofContact = NamedTextBox(QStringLiteral("txtPointofContact"), contact);
+    txtEmail = NamedTextBox(QStringLiteral("txtEmail"), contact);
     txtNotes = new QPlainTextEdit(this);
     txtNotes->setObjectName(QStringLiteral("txtNotes"));
     txtNotes->setTabChangesFocus(true);
