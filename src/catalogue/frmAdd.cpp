@@ -57,11 +57,6 @@ const QStringList kGridCaptions{QStringLiteral("File Name"), QStringLiteral("Fil
                                 QStringLiteral("Group"), QStringLiteral("Web Site Name"),
                                 QStringLiteral("Web Address")};
 
-QString described(const std::exception &error)
-{
-    return QString::fromUtf8(error.what());
-}
-
 // The staging row number shown in the entry panel, as a whole number; 0 (no row) when it is
 // none.
 qint64 rowNumber(const QString &text)
@@ -436,7 +431,7 @@ void frmAdd::updateClock()
 void frmAdd::Form_Load()
 {
     CentreWindow(this);
-    try {
+    ErrorTrap([&] {
         AdoFile->ConnectionString = ConnectString;
         AdoFile->setRecordSource(kAllStaged);
         refreshGrid();
@@ -447,9 +442,7 @@ void frmAdd::Form_Load()
             if (column >= 0)
                 DataGrid1->setColumnWidth(column, widths[i]);
         }
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
     LoadGroupName();
     LoadWebSiteFilter();
     LoadGroupFilter();
@@ -515,46 +508,38 @@ void frmAdd::fillCombo(QComboBox *combo, const QString &sql, const QString &firs
 
 void frmAdd::LoadGroupName()
 {
-    try {
+    ErrorTrap([&] {
         fillCombo(cboGrpName, QStringLiteral("select CodeType from CodeTypes order by CodeType"),
                   QString(), [](const QString &group) {
                       return group.compare(kAllGroups, Qt::CaseInsensitive) != 0;
                   });
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::LoadWebName()
 {
-    try {
+    ErrorTrap([&] {
         fillCombo(cboWebName, QStringLiteral("select distinct webname from webname"), QString(),
                   {});
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::LoadWebAddress()
 {
-    try {
+    ErrorTrap([&] {
         fillCombo(cboWebAddr, QStringLiteral("select distinct webaddress from webname"), QString(),
                   {});
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::LoadGroupFilter()
 {
-    try {
-        fillCombo(cboGrpList,
-                  QStringLiteral("select distinct filegroup from tempfile order by filegroup"),
-                  kAllGroups, [](const QString &group) { return !group.isEmpty(); });
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
+    if (!ErrorTrap([&] {
+            fillCombo(cboGrpList,
+                      QStringLiteral("select distinct filegroup from tempfile order by filegroup"),
+                      kAllGroups, [](const QString &group) { return !group.isEmpty(); });
+        }))
         return;
-    }
     if (cboGrpList->count() > 0) {
         cboGrpList->setCurrentIndex(0);
         cboGrpList_Click();
@@ -563,14 +548,13 @@ void frmAdd::LoadGroupFilter()
 
 void frmAdd::LoadWebSiteFilter()
 {
-    try {
-        fillCombo(cboSiteList,
-                  QStringLiteral("select distinct websitename from tempfile order by websitename"),
-                  kAllSites, [](const QString &site) { return !site.isEmpty(); });
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
+    if (!ErrorTrap([&] {
+            fillCombo(cboSiteList,
+                      QStringLiteral(
+                              "select distinct websitename from tempfile order by websitename"),
+                      kAllSites, [](const QString &site) { return !site.isEmpty(); });
+        }))
         return;
-    }
     if (cboSiteList->count() > 0) {
         cboSiteList->setCurrentIndex(0);
         cboSiteList_Click();
@@ -579,16 +563,14 @@ void frmAdd::LoadWebSiteFilter()
 
 void frmAdd::LoadPatterns()
 {
-    try {
+    ErrorTrap([&] {
         const QStringList patterns = ReadPatterns();
         if (patterns.isEmpty())
             return;
         Combo1->addItems(patterns);
         Combo1->setCurrentIndex(-1);
         Combo1->setCurrentIndex(0);
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 // ---- grid ----
@@ -618,7 +600,7 @@ void frmAdd::applyFilters(const QString &groupFilter, const QString &siteFilter)
     const QString site = siteFilter.isEmpty() ? kAllSites : siteFilter;
     const bool allGroups = group == kAllGroups;
     const bool allSites = site == kAllSites;
-    try {
+    ErrorTrap([&] {
         if (allGroups && allSites)
             AdoFile->setRecordSource(QStringLiteral("Select * from tempfile"));
         else if (allSites)
@@ -632,9 +614,7 @@ void frmAdd::applyFilters(const QString &groupFilter, const QString &siteFilter)
                     QStringLiteral("Select * from tempfile where Websitename =? and FileGroup=?"),
                     {site, group});
         refreshGrid();
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
     TotalFiles();
 }
 
@@ -650,7 +630,7 @@ void frmAdd::cboSiteList_Click()
 
 void frmAdd::cboWebName_Click()
 {
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("Select webaddress from webname where Webname =?"),
@@ -663,14 +643,12 @@ void frmAdd::cboWebName_Click()
         for (; !rs.AtEnd(); rs.MoveNext())
             cboWebAddr->setEditText(Trim(TextOf(rs.Fields(0))));
         rs.Close();
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::TotalFiles()
 {
-    try {
+    ErrorTrap([&] {
         refreshGrid();
         if (AdoFile->RecordCount() > 0) {
             AdoFile->setCurrentRow(0);
@@ -678,18 +656,12 @@ void frmAdd::TotalFiles()
         } else {
             barAdoFile->setCaption(QString());
         }
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::SelectFromTempFile()
 {
-    try {
-        AdoFile->setRecordSource(kAllStaged);
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    ErrorTrap([&] { AdoFile->setRecordSource(kAllStaged); });
     TotalFiles();
     cboSiteList->clear();
     LoadWebSiteFilter();
@@ -700,35 +672,29 @@ void frmAdd::SelectFromTempFile()
 
 void frmAdd::cmdRefreshGrid_Click()
 {
-    try {
+    ErrorTrap([&] {
         refreshGrid();
         barAdoFile->setCaption(AdoFile->RecordCount() > 0 ? AdoFile->Caption() : QString());
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::CountTempFile()
 {
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("select count(*) from tempfile"));
         TempCount = rs.Fields(0).toLongLong();
         rs.Close();
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::DeleteFromTempFile()
 {
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         RunCommand(QStringLiteral("delete from tempfile"));
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 // ---- rows ----
@@ -743,20 +709,19 @@ void frmAdd::cmdAdd_Click()
         MsgBox(kNeedGroup, vbInformation);
         return;
     }
-    try {
-        ReopenConnection();
-        RunCommand(QStringLiteral("INSERT INTO tempfile (FileDate, FileName, FileDesc, FileGroup, "
-                                  "WebSiteName, WebAddress, Author, Email, Drive, Label, FilePath, "
-                                  "Directory, FileIndex) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                                  "?, ?)"),
-                   {Now().toString(kDateFormat), onDisk(txtFileName), textOf(txtFileDesc),
-                    textOf(cboGrpName), textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor),
-                    textOf(txtEmail), textOf(txtDrive), textOf(txtLabel), onDisk(txtFilePath),
-                    onDisk(txtDir), 2});
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
+    if (!ErrorTrap([&] {
+            ReopenConnection();
+            RunCommand(QStringLiteral(
+                               "INSERT INTO tempfile (FileDate, FileName, FileDesc, FileGroup, "
+                               "WebSiteName, WebAddress, Author, Email, Drive, Label, FilePath, "
+                               "Directory, FileIndex) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                               "?, ?)"),
+                       {Now().toString(kDateFormat), onDisk(txtFileName), textOf(txtFileDesc),
+                        textOf(cboGrpName), textOf(cboWebName), textOf(cboWebAddr),
+                        textOf(txtAuthor), textOf(txtEmail), textOf(txtDrive), textOf(txtLabel),
+                        onDisk(txtFilePath), onDisk(txtDir), 2});
+        }))
         return;
-    }
     ClearFileInformation();
     SelectFromTempFile();
 }
@@ -766,7 +731,7 @@ void frmAdd::DataGrid1_DblClick()
     CountTempFile();
     if (TempCount == 0 || AdoFile->CurrentRow() < 0)
         return;
-    try {
+    ErrorTrap([&] {
         // A column that is empty leaves its box as it was. A file's name, path and folder are
         // shown as the disk keeps them.
         const auto take = [this](const char *field, const std::function<void(const QString &)> &put,
@@ -800,9 +765,7 @@ void frmAdd::DataGrid1_DblClick()
         take("Drive", into(txtDrive));
         take("Label", into(txtLabel));
         EnableControlsForEdit();
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::cmdUpdate_Click()
@@ -820,22 +783,21 @@ void frmAdd::cmdUpdate_Click()
                kQuestion, QStringLiteral("Update Confirmation"))
         != vbYes)
         return;
-    try {
-        ReopenConnection();
-        // The row whose number the panel shows: the one double-clicked, wherever the grid's
-        // current row has moved since.
-        RunCommand(QStringLiteral("UPDATE tempfile SET FileDate = ?, FileName = ?, FileDesc = ?, "
-                                  "FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
-                                  "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
-                           + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
-                   {textOf(Label5), onDisk(txtFileName), textOf(txtFileDesc), textOf(cboGrpName),
-                    textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor), textOf(txtEmail),
-                    textOf(txtDrive), textOf(txtLabel), onDisk(txtFilePath), onDisk(txtDir),
-                    onDisk(txtFilePath), rowNumber(TxtIndex->text())});
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
+    if (!ErrorTrap([&] {
+            ReopenConnection();
+            // The row whose number the panel shows: the one double-clicked, wherever the grid's
+            // current row has moved since.
+            RunCommand(
+                    QStringLiteral("UPDATE tempfile SET FileDate = ?, FileName = ?, FileDesc = ?, "
+                                   "FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
+                                   "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
+                            + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
+                    {textOf(Label5), onDisk(txtFileName), textOf(txtFileDesc), textOf(cboGrpName),
+                     textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor), textOf(txtEmail),
+                     textOf(txtDrive), textOf(txtLabel), onDisk(txtFilePath), onDisk(txtDir),
+                     onDisk(txtFilePath), rowNumber(TxtIndex->text())});
+        }))
         return;
-    }
     ClearFileInformation();
     EnableControlsForAdd();
     SelectFromTempFile();
@@ -857,15 +819,13 @@ void frmAdd::cmdDel_Click()
                kQuestion, QStringLiteral("Delete Confirmation"))
         != vbYes)
         return;
-    try {
-        ReopenConnection();
-        RunCommand(QStringLiteral("DELETE FROM tempfile WHERE Inum = ?"),
-                   {rowNumber(TxtIndex->text())});
-        AdoFile->setRecordSource(kAllStaged);
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
+    if (!ErrorTrap([&] {
+            ReopenConnection();
+            RunCommand(QStringLiteral("DELETE FROM tempfile WHERE Inum = ?"),
+                       {rowNumber(TxtIndex->text())});
+            AdoFile->setRecordSource(kAllStaged);
+        }))
         return;
-    }
     TotalFiles();
     ClearFileInformation();
     EnableControlsForAdd();
@@ -1066,16 +1026,15 @@ void frmAdd::cmdAddFolder_Click()
     import.email = textOf(txtEmail);
     import.checksums = chkChecksums->isChecked();
     FolderImportResult result;
-    try {
+    const bool staged = ErrorTrap([&] {
         ReopenConnection();
         ProgressBox progress(QStringLiteral("Add Folder"),
                              QStringLiteral("Folder: %1\nFiles added: 0").arg(import.root), this);
         result = StageFolder(SharedConnection(), import, progress);
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-        SelectFromTempFile(); // the folders staged before the failure stay
+    });
+    SelectFromTempFile(); // after a failure too: the folders staged before it stay
+    if (!staged)
         return;
-    }
     SelectFromTempFile();
     QStringList report{QStringLiteral("Files Added to Temp Table: %1").arg(result.added)};
     if (result.known > 0)
@@ -1179,7 +1138,7 @@ void frmAdd::UpdateMasterTable()
     // desks saving at once save one after the other; the second finds only what was staged
     // since the first copied.
     bool saved = false;
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         db::Transaction transaction(SharedConnection());
         db::Serialise(SharedConnection(), QStringLiteral("tempfile"));
@@ -1190,9 +1149,7 @@ void frmAdd::UpdateMasterTable()
             transaction.Commit();
             saved = true;
         }
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
     if (saved) {
         SelectFromTempFile();
         if (!txtFileName->text().isEmpty())
@@ -1242,14 +1199,12 @@ void frmAdd::PrintImportTable()
                QStringLiteral("Setup"))
         != vbOK)
         return;
-    try {
+    ErrorTrap([&] {
         ShowReport(QStringLiteral("rptFileList"),
                    QStringLiteral("SELECT filename,filedesc,filegroup, directory, websitename, "
                                   "author, email FROM tempfile ORDER BY inum"),
                    {}, QStringLiteral("Imported FileNames"), this);
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
     cmdRefreshGrid_Click();
 }
 

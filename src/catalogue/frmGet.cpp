@@ -163,7 +163,7 @@ void frmGet::Form_Load()
 
 void frmGet::LoadPatterns()
 {
-    try {
+    ErrorTrap([&] {
         const QStringList patterns = ReadPatterns();
         if (patterns.isEmpty())
             return;
@@ -171,9 +171,7 @@ void frmGet::LoadPatterns()
         // Selecting the first entry filters the files by it from the start.
         Combo1->setCurrentIndex(-1);
         Combo1->setCurrentIndex(0);
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmGet::Drive1_Change()
@@ -251,7 +249,7 @@ void frmGet::UpdateFrmShow()
 
 void frmGet::updateOpener(const QString &windowName)
 {
-    try {
+    ErrorTrap([&] {
         if (Text1->text().isEmpty()) {
             Text1->setText(File1->FileName());
             MsgBox(QStringLiteral("Please select file or cancel!"), vbInformation);
@@ -280,9 +278,7 @@ void frmGet::updateOpener(const QString &windowName)
         filePath->setText(FullPathOf(Dir1->Path(), sFileName));
         sDirectory = DirectoryText(File1->Path());
         directory->setText(sDirectory);
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmGet::narrowView(QAction *item, const QString &pattern, const QList<QAction *> &others)

@@ -273,13 +273,11 @@ void frmShow::Form_Load()
     GridNormal = true;
     gridHeight_ = DataGrid1->minimumHeight();
     LockMyControls();
-    try {
+    ErrorTrap([&] {
         showStatement({QStringLiteral("SELECT * FROM FileProfile order by filename"), {}});
         Adodc1->setRecordSource(QStringLiteral("select * from tempprint"));
         Adodc1->Refresh();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
     enableRowButtons(false);
     SelectedFileName.clear();
     SelectedDirectory.clear();
@@ -298,12 +296,10 @@ void frmShow::Form_Activate()
 {
     if (!CatalogueChanged)
         return;
-    try {
+    ErrorTrap([&] {
         showStatement({QStringLiteral("Select * from fileprofile order by filename"), {}});
         cmdClear2_Click();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmShow::mouseDoubleClickEvent(QMouseEvent *event)
@@ -718,16 +714,14 @@ void frmShow::cmdDel_Click()
                vbYesNo + vbCritical, QStringLiteral("Delete Confirmation"))
         != vbYes)
         return;
-    try {
-        const qint64 row = shownRow();
-        ReopenConnection();
-        RunCommand(QStringLiteral("DELETE FROM fileprofile WHERE Inum = ?"), {row});
-        AdoFile->setRecordSource(kWholeCatalogue);
-        TotalFiles();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
+    if (!ErrorTrap([&] {
+            const qint64 row = shownRow();
+            ReopenConnection();
+            RunCommand(QStringLiteral("DELETE FROM fileprofile WHERE Inum = ?"), {row});
+            AdoFile->setRecordSource(kWholeCatalogue);
+            TotalFiles();
+        }))
         return;
-    }
     cmdClear2_Click();
     reloadFilterLists();
 }
@@ -829,14 +823,12 @@ void frmShow::PrintCurrentRecord()
         MsgBox(QStringLiteral("ERROR - No Records Found!"), vbInformation);
         return;
     }
-    try {
+    ErrorTrap([&] {
         ShowReport(QStringLiteral("rptFileList"),
                    QStringLiteral("SELECT filename,filedesc,filegroup, directory, websitename, "
                                   "author, email FROM tempprint"),
                    {}, QStringLiteral("Cuurent Record"), this);
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmShow::HandleRefreshClick()
@@ -845,7 +837,7 @@ void frmShow::HandleRefreshClick()
                QStringLiteral("Refresh Confirmation"))
         != vbYes)
         return;
-    try {
+    ErrorTrap([&] {
         AdoFile->setRecordSource(kWholeCatalogue);
         TotalFiles();
         cmdClear2_Click();
@@ -854,9 +846,7 @@ void frmShow::HandleRefreshClick()
         if (cboGrpList->count() > 0)
             cboGrpList->setCurrentIndex(0);
         applyFilters();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmShow::cmdDupes_Click()

@@ -210,7 +210,8 @@ void frmUser::ClearAllFields()
 
 bool frmUser::AddEditUser()
 {
-    try {
+    bool done = false;
+    ErrorTrap([&] {
         bUserFound = false;
         ReopenConnection();
         RunOn(SharedRecordset(), QStringLiteral("select distinct userid, userpwd from tblusers"));
@@ -220,7 +221,7 @@ bool frmUser::AddEditUser()
         const QString group = cboUserGroup->currentText();
         if (id.isEmpty() || name.isEmpty() || group.isEmpty()) {
             refuse(QStringLiteral("Please enter all information!"));
-            return false;
+            return;
         }
         // The account shown is saved only while it is as it was read; one changed or removed
         // at another desk since is refused, never saved over nor added again. An account whose
@@ -252,16 +253,14 @@ bool frmUser::AddEditUser()
                                stored.value_or(id));
         shown_.read(QStringLiteral("username"), name);
         shown_.read(QStringLiteral("usergroup"), group);
-        return true;
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-        return false;
-    }
+        done = true;
+    });
+    return done;
 }
 
 void frmUser::DeleteUser()
 {
-    try {
+    ErrorTrap([&] {
         bUserFound = false;
         if (!readAccounts(QStringLiteral("select distinct userid from tblusers"),
                           QStringLiteral("error_run2")))
@@ -289,14 +288,12 @@ void frmUser::DeleteUser()
         }
         // The row found, as it is stored, so that an ID kept with blanks around it goes too.
         RunCommand(QStringLiteral("delete from tblusers where userid=?"), {*stored});
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmUser::RestUserPassword()
 {
-    try {
+    ErrorTrap([&] {
         bUserFound = false;
         if (!readAccounts(QStringLiteral("select distinct userid, userpwd from tblusers"),
                           QStringLiteral("error_run1")))
@@ -322,7 +319,5 @@ void frmUser::RestUserPassword()
         RunCommand(QStringLiteral("update tblusers set userpwd = '' where userid = ? "), {*stored});
         Log().addEntry(LogInfo, QStringLiteral("User Updated in Database!"));
         Log().resetStat();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }

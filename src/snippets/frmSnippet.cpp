@@ -84,15 +84,6 @@ QString likeAnywhere(QString text)
     return QLatin1Char('%') + text + QLatin1Char('%');
 }
 
-template<typename Work> void trapped(Work work)
-{
-    try {
-        work();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
-}
-
 } // namespace
 
 frmSnippet::frmSnippet(QWidget *parent)
@@ -330,7 +321,7 @@ void frmSnippet::LoadGroupLists()
     cmbType->clear();
     cmbFilter->clear();
     cmbFilter->addItem(QStringLiteral("All Groups"));
-    trapped([this] {
+    ErrorTrap([this] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("SELECT codetype FROM codetypes order by inum"));
@@ -350,7 +341,7 @@ void frmSnippet::LoadSiteList()
 {
     cboSiteList->clear();
     cboSiteList->addItem(QStringLiteral("All Sites"));
-    trapped([this] {
+    ErrorTrap([this] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("SELECT distinct Websitename FROM source"));
@@ -375,7 +366,7 @@ void frmSnippet::reloadSiteList()
 void frmSnippet::fillWebList(QComboBox *box, const QString &sql)
 {
     box->clear();
-    trapped([box, &sql] {
+    ErrorTrap([box, &sql] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, sql);
@@ -402,7 +393,7 @@ void frmSnippet::LoadWebAddress()
 
 void frmSnippet::cboWebName_Click()
 {
-    trapped([this] {
+    ErrorTrap([this] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("Select webaddress from webname where Webname = ?"),
@@ -438,7 +429,7 @@ void frmSnippet::LoadTitles()
         sql += QStringLiteral("where Websitename = ?");
         values = {site};
     }
-    trapped([&] {
+    ErrorTrap([&] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, sql, values);
@@ -476,7 +467,7 @@ void frmSnippet::lstTitles_Click()
     const qint64 id = selectedId();
     if (id < 0)
         return;
-    trapped([this, id] { showSnippet(id); });
+    ErrorTrap([this, id] { showSnippet(id); });
 }
 
 void frmSnippet::showSnippet(qint64 id)
@@ -612,16 +603,14 @@ void frmSnippet::mnuSave_Click()
 {
     if (!ValidateSnippet())
         return;
-    try {
-        if (NewSnippet) {
-            insertSnippet();
-        } else {
-            updateSnippet(shownId_);
-        }
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
+    if (!ErrorTrap([&] {
+            if (NewSnippet) {
+                insertSnippet();
+            } else {
+                updateSnippet(shownId_);
+            }
+        }))
         return;
-    }
     afterChange();
 }
 
@@ -690,13 +679,11 @@ void frmSnippet::mnuDelete_Click()
                QStringLiteral("Delete Confirmation"))
         != vbYes)
         return;
-    try {
-        ReopenConnection();
-        RunCommand(QStringLiteral("DELETE FROM source WHERE id = ?"), {id});
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
+    if (!ErrorTrap([&] {
+            ReopenConnection();
+            RunCommand(QStringLiteral("DELETE FROM source WHERE id = ?"), {id});
+        }))
         return;
-    }
     afterChange();
 }
 
@@ -709,7 +696,7 @@ void frmSnippet::mnuFind_Click()
 
 void frmSnippet::FindTitle(const QString &text)
 {
-    trapped([this, &text] {
+    ErrorTrap([this, &text] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("SELECT id, title FROM source WHERE title like ? escape '\\'"),

@@ -241,17 +241,6 @@ QList<QLineEdit *> frmWebInfo::lineFields() const
             txtZip,   txtCountry, txtPhoneNum,   txtFaxNum,  txtPointofContact, txtEmail};
 }
 
-bool frmWebInfo::trapped(const std::function<void()> &step)
-{
-    try {
-        step();
-        return true;
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-        return false;
-    }
-}
-
 void frmWebInfo::cmdShow_Click()
 {
     WebPicked = false;
@@ -265,7 +254,7 @@ void frmWebInfo::cmdShow_Click()
 
 void frmWebInfo::SelectFromWebName()
 {
-    trapped([this] {
+    ErrorTrap([this] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QString::fromLatin1(kSelectSite), {Trim(QString::number(SelectedWebId))});
@@ -297,7 +286,8 @@ void frmWebInfo::ClearAllFields()
 
 bool frmWebInfo::AddEditWebName()
 {
-    try {
+    bool done = false;
+    ErrorTrap([&] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         // An empty directory is one without this site yet: its first site is added below.
@@ -306,7 +296,7 @@ bool frmWebInfo::AddEditWebName()
         if (Trim(txtWebName->text()).isEmpty()) {
             MsgBox(QStringLiteral("Please enter information!"), vbCritical,
                    QStringLiteral("Error!"));
-            return false;
+            return;
         }
         QVariantList values;
         for (QLineEdit *box : lineFields().mid(1))
@@ -319,7 +309,8 @@ bool frmWebInfo::AddEditWebName()
             RunUpdateAsRead(shown_, QString::fromLatin1(kUpdateSite), values << id);
             Log().addEntry(LogInfo, QStringLiteral("Record Updated in Database!"));
             Log().resetStat();
-            return true;
+            done = true;
+            return;
         }
         QString foundId;
         WebFound = false;
@@ -335,41 +326,38 @@ bool frmWebInfo::AddEditWebName()
             Log().addEntry(LogInfo, QStringLiteral("Record Added to Database!"));
         }
         Log().resetStat();
-        return true;
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-        return false;
-    }
+        done = true;
+    });
+    return done;
 }
 
 bool frmWebInfo::DeleteName()
 {
     WebFound = false;
-    try {
+    bool done = false;
+    ErrorTrap([&] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("select distinct webid from webname"));
         if (rs.AtEnd()) {
             ReportError(LogError, QStringLiteral("Error1"), QStringLiteral("error_run2"), vbOKOnly);
-            return false;
+            return;
         }
         const QString id = Trim(txtWebID->text());
         if (id.isEmpty() || Trim(txtWebName->text()).isEmpty())
-            return false;
+            return;
         bool found = false;
         for (; !rs.AtEnd() && !found; rs.MoveNext())
             found = Trim(TextOf(rs.Fields(0))) == id;
         if (!found) {
             MsgBox(QStringLiteral("Record not found!"), vbCritical, QStringLiteral("Error!"));
-            return false;
+            return;
         }
         RunCommand(QStringLiteral("delete from webname where trim(CStr(webid)) =?"), {id});
         WebFound = true;
-        return true;
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-        return false;
-    }
+        done = true;
+    });
+    return done;
 }
 
 void frmWebInfo::SaveWebSite()
@@ -411,7 +399,7 @@ void frmWebInfo::PrintWebSites()
         return;
     // The whole directory, under the title the report catalogue holds (the layout's own when
     // none was chosen).
-    trapped([this] {
+    ErrorTrap([this] {
         ShowReport(QStringLiteral("rptWebSiteList"), QString::fromLatin1(kPrintSites), {},
                    ReportTitle, this);
     });
@@ -454,7 +442,7 @@ void frmWebInfo::cmdCheckLink_Click()
 void frmWebInfo::cmdCheckAll_Click()
 {
     QList<QPair<QString, QString>> sites;
-    const bool read = trapped([&sites] {
+    const bool read = ErrorTrap([&sites] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QString::fromLatin1(kLinkSites));

@@ -88,9 +88,6 @@ protected:
 private:
     // The fields in the order of the directory's columns, webid first.
     QList<QLineEdit *> lineFields() const;
-    // Runs step in the error trap: a failure shows "Error: " and its description; true when the
-    // step ran through.
-    static bool trapped(const std::function<void()> &step);
     void startLinkCheck(const QString &address, const QString &site);
     void listLink(const LinkResult &result);
     QString shownKey() const;
