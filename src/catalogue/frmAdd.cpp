@@ -330,17 +330,13 @@ void frmAdd::buildFilePanel()
 {
     Frame3 = new QGroupBox(QStringLiteral("Select File"), this);
     Frame3->setObjectName(QStringLiteral("Frame3"));
-    Drive1 = new DriveListBox(Frame3);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Dir1 = new DirListBox(Frame3);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    File1 = new FileListBox(Frame3);
-    File1->setObjectName(QStringLiteral("File1"));
-    Combo1 = NamedCombo(QStringLiteral("Combo1"), Frame3, true);
-    Combo1->setEditText(QStringLiteral("*.*"));
-    Text1 = NamedTextBox(QStringLiteral("Text1"), Frame3);
-    Text2 = NamedTextBox(QStringLiteral("Text2"), Frame3);
-    Text2->setReadOnly(true);
+    filePanel_ = FilePanel::make(Frame3);
+    Drive1 = filePanel_.drives;
+    Dir1 = filePanel_.folders;
+    File1 = filePanel_.files;
+    Combo1 = filePanel_.pattern;
+    Text1 = filePanel_.file;
+    Text2 = filePanel_.folder;
     cmdOK = NamedButton(QStringLiteral("cmdOK"), QStringLiteral("OK"), Frame3,
                         QStringLiteral("Update File Information."));
     cmdRefreshFiles = NamedButton(QStringLiteral("cmdRefreshFiles"), QStringLiteral("Refresh"),
@@ -386,15 +382,7 @@ void frmAdd::buildFilePanel()
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(3, 1);
 
-    connect(Drive1, &DriveListBox::driveChanged, this, &frmAdd::Drive1_Change);
-    connect(Dir1, &DirListBox::pathChanged, this, &frmAdd::Dir1_Change);
-    connect(File1, &FileListBox::selectionChangedTo, this, [this](const QString &name) {
-        if (!name.isEmpty())
-            File1_Click();
-    });
-    connect(File1, &FileListBox::fileChosen, this, &frmAdd::File1_DblClick);
-    connect(Combo1, &QComboBox::currentIndexChanged, this, &frmAdd::Combo1_Click);
-    connect(Combo1, &QComboBox::editTextChanged, this, &frmAdd::Combo1_Change);
+    filePanel_.connectTo(this);
     connect(cmdOK, &QPushButton::clicked, this, &frmAdd::cmdOK_Click);
     connect(cmdRefreshFiles, &QPushButton::clicked, this, &frmAdd::cmdRefreshFiles_Click);
     connect(cmdAddFolder, &QPushButton::clicked, this, &frmAdd::cmdAddFolder_Click);
@@ -973,39 +961,34 @@ void frmAdd::cmdRefreshFiles_Click()
 
 void frmAdd::Drive1_Change()
 {
-    if (DriveListBox::volumeOf(Dir1->Path()) == Drive1->Drive())
-        return;
-    Dir1->setPath(Drive1->rootPath());
+    filePanel_.followDrive();
 }
 
 void frmAdd::Dir1_Change()
 {
-    Text2->setText(Dir1->Path());
-    Text1->clear();
-    File1->setPath(Dir1->Path());
-    Drive1->setDrive(Dir1->Path());
+    // A file name taken in another folder is no file of this one.
+    filePanel_.followFolder(true);
 }
 
 void frmAdd::File1_Click()
 {
-    Text1->setText(File1->FileName());
+    filePanel_.takeFile();
 }
 
 void frmAdd::File1_DblClick()
 {
-    Text1->setText(File1->FileName());
+    filePanel_.takeFile();
     cmdOK_Click();
 }
 
 void frmAdd::Combo1_Click()
 {
-    if (File1->Pattern() != Combo1->currentText())
-        File1->setPattern(Combo1->currentText());
+    filePanel_.applyPattern();
 }
 
 void frmAdd::Combo1_Change()
 {
-    Combo1_Click();
+    filePanel_.applyPattern();
 }
 
 void frmAdd::cmdAddFolder_Click()
@@ -1035,7 +1018,6 @@ void frmAdd::cmdAddFolder_Click()
     SelectFromTempFile(); // after a failure too: the folders staged before it stay
     if (!staged)
         return;
-    SelectFromTempFile();
     QStringList report{QStringLiteral("Files Added to Temp Table: %1").arg(result.added)};
     if (result.known > 0)
         report << QStringLiteral("Already Staged or in Database: %1").arg(result.known);
