@@ -5,6 +5,7 @@
 #include "app/SettingKeys.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "catalogue/CatalogueSearch.h"
 #include "catalogue/FilePanel.h"
 #include "catalogue/FolderImport.h"
 #include "platform/Clock.h"
@@ -39,10 +40,11 @@
 
 #include <cmath>
 
+using catalogue::kAllGroups;
+using catalogue::kAllSites;
+
 namespace {
 
-const QString kAllGroups = QStringLiteral("[All Groups]");
-const QString kAllSites = QStringLiteral("[All Sites]");
 const QString kAllStaged = QStringLiteral("SELECT * FROM tempfile");
 const QString kNoRecords = QStringLiteral("ERROR - No Records Found!");
 const QString kNeedGroup = QStringLiteral("Please Select a Group Name!");
