@@ -77,6 +77,21 @@ frmWebInfo::frmWebInfo(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmWebInfo"));
     setWindowTitle(QStringLiteral("Web Information"));
+    buildToolBar();
+    QGroupBox *site = NamedFrame(QStringLiteral("fraSite"), QStringLiteral("Web Site"), this);
+    QGroupBox *postal =
+            NamedFrame(QStringLiteral("fraAddress"), QStringLiteral("Postal Address"), this);
+    QGroupBox *contact = NamedFrame(QStringLiteral("fraContact"), QStringLiteral("Contact"), this);
+
+    buildFields(site, postal, contact);
+    buildButtons(site, contact);
+    buildLinkList();
+    layOut(site, postal, contact);
+    connectHandlers();
+}
+
+void frmWebInfo::buildToolBar()
+{
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1->addButtons({
             {"kSep0"},
@@ -92,14 +107,11 @@ frmWebInfo::frmWebInfo(QWidget *parent)
             {"kSep5"},
             {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
     });
+}
 
-    QGroupBox *site = NamedFrame(QStringLiteral("fraSite"), QStringLiteral("Web Site"), this);
-    QGroupBox *postal =
-            NamedFrame(QStringLiteral("fraAddress"), QStringLiteral("Postal Address"), this);
-    QGroupBox *contact = NamedFrame(QStringLiteral("fraContact"), QStringLiteral("Contact"), this);
-
-    txtWebID = new QLineEdit(site);
-    txtWebID->setObjectName(QStringLiteral("txtWebID"));
+void frmWebInfo::buildFields(QGroupBox *site, QGroupBox *postal, QGroupBox *contact)
+{
+    txtWebID = Named(new QLineEdit(site), QStringLiteral("txtWebID"));
     // The number is the chosen site's, given by the directory, never typed.
     txtWebID->setReadOnly(true);
     txtWebID->setMaximumWidth(90);
@@ -118,32 +130,30 @@ frmWebInfo::frmWebInfo(QWidget *parent)
     txtFaxNum = NamedTextBox(QStringLiteral("txtFaxNum"), contact);
     txtPointofContact = NamedTextBox(QStringLiteral("txtPointofContact"), contact);
     txtEmail = NamedTextBox(QStringLiteral("txtEmail"), contact);
-    txtNotes = new QPlainTextEdit(this);
-    txtNotes->setObjectName(QStringLiteral("txtNotes"));
+    txtNotes = Named(new QPlainTextEdit(this), QStringLiteral("txtNotes"));
     txtNotes->setTabChangesFocus(true);
     txtNotes->installEventFilter(new SelectAllNotes(txtNotes));
     txtNotes->setMinimumHeight(70);
+}
 
-    cmdShow = new QPushButton(QStringLiteral("Show Na&mes"), site);
-    cmdShow->setObjectName(QStringLiteral("cmdShow"));
-    cmdGoToWeb = new QPushButton(QStringLiteral("&Visit Web Site..."), site);
-    cmdGoToWeb->setObjectName(QStringLiteral("cmdGoToWeb"));
-    cmdSendEmail = new QPushButton(QStringLiteral("..."), contact);
-    cmdSendEmail->setObjectName(QStringLiteral("cmdSendEmail"));
+void frmWebInfo::buildButtons(QGroupBox *site, QGroupBox *contact)
+{
+    cmdShow = NamedButton(QStringLiteral("cmdShow"), QStringLiteral("Show Na&mes"), site);
+    cmdGoToWeb =
+            NamedButton(QStringLiteral("cmdGoToWeb"), QStringLiteral("&Visit Web Site..."), site);
+    cmdSendEmail = NamedButton(QStringLiteral("cmdSendEmail"), QStringLiteral("..."), contact);
     PictureButton(cmdSendEmail, QStringLiteral("Send E-mail"));
     cmdSendEmail->setMaximumWidth(cmdSendEmail->sizeHint().height() * 2);
-    lblLinkStatus = new QLabel(site);
-    lblLinkStatus->setObjectName(QStringLiteral("lblLinkStatus"));
+    lblLinkStatus = NamedLabel(QStringLiteral("lblLinkStatus"), QString(), site);
     lblLinkStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    cmdCheckLink = new QPushButton(QStringLiteral("Chec&k Link"), site);
-    cmdCheckLink->setObjectName(QStringLiteral("cmdCheckLink"));
-    cmdCheckAll = new QPushButton(QStringLiteral("Check A&ll Links"), this);
-    cmdCheckAll->setObjectName(QStringLiteral("cmdCheckAll"));
-    for (QPushButton *button : {cmdShow, cmdGoToWeb, cmdSendEmail, cmdCheckLink, cmdCheckAll})
-        button->setAutoDefault(false);
+    cmdCheckLink = NamedButton(QStringLiteral("cmdCheckLink"), QStringLiteral("Chec&k Link"), site);
+    cmdCheckAll =
+            NamedButton(QStringLiteral("cmdCheckAll"), QStringLiteral("Check A&ll Links"), this);
+}
 
-    lstLinks = new QTreeWidget(this);
-    lstLinks->setObjectName(QStringLiteral("lstLinks"));
+void frmWebInfo::buildLinkList()
+{
+    lstLinks = Named(new QTreeWidget(this), QStringLiteral("lstLinks"));
     lstLinks->setHeaderLabels({QStringLiteral("Web Name"), QStringLiteral("Web Address"),
                                QStringLiteral("Result"), QStringLiteral("Checked")});
     lstLinks->setRootIsDecorated(false);
@@ -158,7 +168,10 @@ frmWebInfo::frmWebInfo(QWidget *parent)
     lstLinks->header()->setSectionResizeMode(2, QHeaderView::Stretch);
     lstLinks->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
     lstLinks->setMinimumHeight(110);
+}
 
+void frmWebInfo::layOut(QGroupBox *site, QGroupBox *postal, QGroupBox *contact)
+{
     auto *siteGrid = new QGridLayout(site);
     addField(siteGrid, 0, 0, QStringLiteral("Web I&D:"), txtWebID);
     siteGrid->addWidget(cmdShow, 0, 3);
@@ -214,7 +227,10 @@ frmWebInfo::frmWebInfo(QWidget *parent)
     layout->addWidget(Toolbar1);
     layout->addLayout(body, 1);
     resize(600, 720);
+}
 
+void frmWebInfo::connectHandlers()
+{
     connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &frmWebInfo::Toolbar1_ButtonClick);
     connect(cmdShow, &QPushButton::clicked, this, &frmWebInfo::cmdShow_Click);
     connect(cmdGoToWeb, &QPushButton::clicked, this, &frmWebInfo::cmdGoToWeb_Click);

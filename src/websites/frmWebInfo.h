@@ -7,6 +7,7 @@
 
 class KeyedToolBar;
 class LinkCheck;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -86,6 +87,13 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The constructor's parts, in the order the controls are made (which is their tab order).
+    void buildToolBar();
+    void buildFields(QGroupBox *site, QGroupBox *postal, QGroupBox *contact);
+    void buildButtons(QGroupBox *site, QGroupBox *contact);
+    void buildLinkList();
+    void layOut(QGroupBox *site, QGroupBox *postal, QGroupBox *contact);
+    void connectHandlers();
     // The fields in the order of the directory's columns, webid first.
     QList<QLineEdit *> lineFields() const;
     void startLinkCheck(const QString &address, const QString &site);
