@@ -4,6 +4,7 @@
 #include "app/session.h"
 #include "platform/Clock.h"
 #include "platform/db/Transaction.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/ToolBar.h"
@@ -93,24 +94,33 @@ frmSnippet::frmSnippet(QWidget *parent)
     , cmbFilter(new QComboBox(this))
     , cboSiteList(new QComboBox(this))
     , lstTitles(new QTreeWidget(this))
-    , txtTitle(new QLineEdit(this))
-    , cmbType(new QComboBox(this))
-    , cboWebName(new QComboBox(this))
-    , cboWebAddr(new QComboBox(this))
-    , txtAuthor(new QLineEdit(this))
-    , txtEmail(new QLineEdit(this))
+    , txtTitle(NamedTextBox(QStringLiteral("txtTitle"), this))
+    , cmbType(NamedCombo(QStringLiteral("cmbType"), this, true))
+    , cboWebName(NamedCombo(QStringLiteral("cboWebName"), this, true))
+    , cboWebAddr(NamedCombo(QStringLiteral("cboWebAddr"), this, true))
+    , txtAuthor(NamedTextBox(QStringLiteral("txtAuthor"), this))
+    , txtEmail(NamedTextBox(QStringLiteral("txtEmail"), this))
     , Label5(new QLabel(this))
     , tabSnippet(new QTabWidget(this))
     , rtbCodeWindow(new TextBox(this))
     , rtbNotes(new TextBox(this))
-    , cmdRest(new QPushButton(QStringLiteral("&Clear All"), this))
+    , cmdRest(NamedButton(QStringLiteral("cmdRest"), QStringLiteral("&Clear All"), this))
 {
     setObjectName(QStringLiteral("frmSnippet"));
     setWindowTitle(QStringLiteral("Code Snippets"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     setWindowFlag(Qt::WindowMinimizeButtonHint);
 
-    // Menus.
+    buildMenus();
+    buildToolBar();
+    buildTitleList();
+    buildFields();
+    layOut();
+    connectHandlers();
+}
+
+void frmSnippet::buildMenus()
+{
     menuBar->setObjectName(QStringLiteral("menuBar"));
     auto action = [this](QMenu *menu, const char *name, const QString &text,
                          QKeySequence shortcut = {}) {
@@ -135,7 +145,10 @@ frmSnippet::frmSnippet(QWidget *parent)
     QMenu *help = menuBar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelpMain"));
     mnuHelp = action(help, "mnuHelp", QStringLiteral("&Help"));
+}
 
+void frmSnippet::buildToolBar()
+{
     toolBar->setObjectName(QStringLiteral("toolBar"));
     toolBar->addButtons({
             {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
@@ -155,8 +168,11 @@ frmSnippet::frmSnippet(QWidget *parent)
             {"kSep4"},
             {"kHelp", "Help", "help-contents", QStyle::SP_DialogHelpButton},
     });
+}
 
-    // The filters and the titles.
+// The filters and the titles.
+void frmSnippet::buildTitleList()
+{
     cmbFilter->setObjectName(QStringLiteral("cmbFilter"));
     cboSiteList->setObjectName(QStringLiteral("cboSiteList"));
     cmbFilter->setMinimumContentsLength(16);
@@ -175,27 +191,17 @@ frmSnippet::frmSnippet(QWidget *parent)
     const int widths[] = {250, 90, 130, 190, 110};
     for (int column = 0; column < 5; ++column)
         lstTitles->setColumnWidth(column, widths[column]);
+}
 
-    // The snippet's fields.
-    txtTitle->setObjectName(QStringLiteral("txtTitle"));
-    cmbType->setObjectName(QStringLiteral("cmbType"));
-    cboWebName->setObjectName(QStringLiteral("cboWebName"));
-    cboWebAddr->setObjectName(QStringLiteral("cboWebAddr"));
-    txtAuthor->setObjectName(QStringLiteral("txtAuthor"));
-    txtEmail->setObjectName(QStringLiteral("txtEmail"));
+// The snippet's fields.
+void frmSnippet::buildFields()
+{
     Label5->setObjectName(QStringLiteral("Label5"));
     Label5->setAccessibleName(QStringLiteral("Date Load"));
     Label5->setMinimumWidth(90);
     Label5->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    for (QComboBox *box : {cmbType, cboWebName, cboWebAddr}) {
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert);
+    for (QComboBox *box : {cmbType, cboWebName, cboWebAddr})
         SelectAllOnFocus(box->lineEdit());
-    }
-    for (QLineEdit *box : {txtTitle, txtAuthor, txtEmail})
-        SelectAllOnFocus(box);
-    cmdRest->setObjectName(QStringLiteral("cmdRest"));
-    cmdRest->setAutoDefault(false);
 
     tabSnippet->setObjectName(QStringLiteral("tabSnippet"));
     rtbCodeWindow->setObjectName(QStringLiteral("rtbCodeWindow"));
@@ -209,7 +215,10 @@ frmSnippet::frmSnippet(QWidget *parent)
     rtbNotes->setTabWidth(4);
     tabSnippet->addTab(rtbCodeWindow, QStringLiteral("Source"));
     tabSnippet->addTab(rtbNotes, QStringLiteral("Notes"));
+}
 
+void frmSnippet::layOut()
+{
     // Layout: filters, then the titles over the snippet, the two parts sharing the height.
     auto *filters = new QHBoxLayout;
     filters->addWidget(FieldLabel(QStringLiteral("Filter &By Group:"), cmbFilter, this));
@@ -271,7 +280,10 @@ frmSnippet::frmSnippet(QWidget *parent)
     // In its normal state the window keeps room for every field and a useful piece of code.
     setMinimumSize(Twips(this, 11000), Twips(this, 8400));
     resize(minimumSize().expandedTo(QSize(940, 720)));
+}
 
+void frmSnippet::connectHandlers()
+{
     connect(mnuExit, &QAction::triggered, this, &frmSnippet::mnuExit_Click);
     connect(mnuNew, &QAction::triggered, this, &frmSnippet::mnuNew_Click);
     connect(mnuCopy, &QAction::triggered, this, &frmSnippet::mnuCopy_Click);
