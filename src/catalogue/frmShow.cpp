@@ -140,6 +140,14 @@ frmShow::frmShow(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmShow"));
     setWindowTitle(QStringLiteral("Corvina 1.0"));
+    buildToolBar();
+    setUpControls();
+    layOut();
+    connectHandlers();
+}
+
+void frmShow::buildToolBar()
+{
     Toolbar1->addButtons({
             {"kSep0"},
             {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
@@ -150,6 +158,10 @@ frmShow::frmShow(QWidget *parent)
             {"kSep3"},
             {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
     });
+}
+
+void frmShow::setUpControls()
+{
     DataGrid1->setToolTip(QStringLiteral("Double click on record to view information."));
     DataGrid1->setAccessibleName(QStringLiteral("Files in the catalogue"));
     BindGrid(DataGrid1, AdoFile, {}, [this] { DataGrid1_DblClick(); });
@@ -161,7 +173,11 @@ frmShow::frmShow(QWidget *parent)
     txtIndex->setMaximumWidth(80);
     txtFSize->setMaximumWidth(110);
     txtDrive->setMaximumWidth(80);
+}
 
+// The filters over the grid, and the search.
+QLayout *frmShow::filterRow()
+{
     auto *filters = new QGridLayout;
     filters->addWidget(FieldLabel(QStringLiteral("Filter By &Group"), cboGrpList, this), 0, 0);
     filters->addWidget(cboGrpList, 1, 0);
@@ -178,7 +194,12 @@ frmShow::frmShow(QWidget *parent)
     search->addWidget(Option3, 1, 3);
     filters->addWidget(searchBy, 0, 2, 2, 1);
     filters->setColumnStretch(2, 1);
+    return filters;
+}
 
+// The shown file's fields, and the buttons that act on it.
+QLayout *frmShow::detailPanel()
+{
     auto *detail = new QGridLayout;
     const auto field = [&](int row, int column, const QString &label, QWidget *control,
                            int span = 1) {
@@ -209,7 +230,15 @@ frmShow::frmShow(QWidget *parent)
         buttons->addWidget(button);
     buttons->addStretch();
 
-    // The information frames: what the program is, shown or hidden by a double-click.
+    auto *panel = new QHBoxLayout;
+    panel->addLayout(detail, 1);
+    panel->addLayout(buttons);
+    return panel;
+}
+
+// The information frames: what the program is, shown or hidden by a double-click.
+QLayout *frmShow::infoRow()
+{
     for (QFrame *info : {fraInfo1, fraInfo2}) {
         info->setFrameShape(QFrame::StyledPanel);
         auto *text = new QVBoxLayout(info);
@@ -220,11 +249,14 @@ frmShow::frmShow(QWidget *parent)
     infoRow->addWidget(Label16, 1);
     infoRow->addWidget(fraInfo1);
     infoRow->addWidget(fraInfo2);
+    return infoRow;
+}
 
-    auto *panel = new QHBoxLayout;
-    panel->addLayout(detail, 1);
-    panel->addLayout(buttons);
-
+void frmShow::layOut()
+{
+    QLayout *filters = filterRow();
+    QLayout *panel = detailPanel();
+    QLayout *info = infoRow();
     auto *body = new QVBoxLayout;
     body->setContentsMargins(10, 6, 10, 10);
     body->addLayout(filters);
@@ -234,7 +266,7 @@ frmShow::frmShow(QWidget *parent)
     countRow->addWidget(Label14, 1);
     countRow->addWidget(cmdDupes);
     body->addLayout(countRow);
-    body->addLayout(infoRow);
+    body->addLayout(info);
     body->addLayout(panel);
 
     auto *layout = new QVBoxLayout(this);
@@ -242,7 +274,10 @@ frmShow::frmShow(QWidget *parent)
     layout->addWidget(Toolbar1);
     layout->addLayout(body, 1);
     resize(900, 720);
+}
 
+void frmShow::connectHandlers()
+{
     connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &frmShow::Toolbar1_ButtonClick);
     connect(cboGrpList, &QComboBox::activated, this, &frmShow::cboGrpList_Click);
     connect(cboSiteList, &QComboBox::activated, this, &frmShow::cboSiteList_Click);
