@@ -10,6 +10,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Dialect.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/ToolBar.h"
@@ -26,21 +27,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QLineEdit *textBox(const QString &name, QWidget *parent)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    SelectAllOnFocus(box);
-    return box;
-}
-
-QGroupBox *frame(const QString &name, const QString &title, QWidget *parent)
-{
-    auto *box = new QGroupBox(title, parent);
-    box->setObjectName(name);
-    return box;
-}
 
 QLabel *note(const QString &text, QWidget *parent)
 {
@@ -129,19 +115,21 @@ frmSetup::frmSetup(QWidget *parent)
     : FormDialog(parent)
     , tbrMain(new KeyedToolBar(this))
     , picIcon(new QLabel(this))
-    , Frame5(frame(QStringLiteral("Frame5"), QStringLiteral("Database File Name and Location"),
-                   this))
-    , txtDB(textBox(QStringLiteral("txtDB"), Frame5))
-    , Frame2(frame(QStringLiteral("Frame2"), QStringLiteral("SQL Connection"), this))
-    , txtDsn(textBox(QStringLiteral("txtDsn"), Frame2))
-    , txtServer(textBox(QStringLiteral("txtServer"), Frame2))
-    , Frame3(frame(QStringLiteral("Frame3"), QStringLiteral("SQL Connection Authentication"), this))
-    , txtUserId(textBox(QStringLiteral("txtUserId"), Frame3))
-    , txtPWD(textBox(QStringLiteral("txtPWD"), Frame3))
-    , Frame4(frame(QStringLiteral("Frame4"), QStringLiteral("Log File Name and Location"), this))
-    , txtLogFile(textBox(QStringLiteral("txtLogFile"), Frame4))
+    , Frame5(NamedFrame(QStringLiteral("Frame5"), QStringLiteral("Database File Name and Location"),
+                        this))
+    , txtDB(NamedTextBox(QStringLiteral("txtDB"), Frame5))
+    , Frame2(NamedFrame(QStringLiteral("Frame2"), QStringLiteral("SQL Connection"), this))
+    , txtDsn(NamedTextBox(QStringLiteral("txtDsn"), Frame2))
+    , txtServer(NamedTextBox(QStringLiteral("txtServer"), Frame2))
+    , Frame3(NamedFrame(QStringLiteral("Frame3"), QStringLiteral("SQL Connection Authentication"),
+                        this))
+    , txtUserId(NamedTextBox(QStringLiteral("txtUserId"), Frame3))
+    , txtPWD(NamedTextBox(QStringLiteral("txtPWD"), Frame3))
+    , Frame4(NamedFrame(QStringLiteral("Frame4"), QStringLiteral("Log File Name and Location"),
+                        this))
+    , txtLogFile(NamedTextBox(QStringLiteral("txtLogFile"), Frame4))
     , chkLogin(new QCheckBox(QStringLiteral("Lo&gin Screen"), this))
-    , Frame1(frame(QStringLiteral("Frame1"), QStringLiteral("Update Settings"), this))
+    , Frame1(NamedFrame(QStringLiteral("Frame1"), QStringLiteral("Update Settings"), this))
     , cmdUpdate(new QPushButton(QStringLiteral("OK"), Frame1))
     , cmdClear(new QPushButton(QStringLiteral("C"), Frame1))
 {

@@ -3,6 +3,10 @@
 #include "app/CUtils.h"
 #include "app/session.h"
 #include "platform/fs/Walker.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/FileLists.h"
+
+#include <QLineEdit>
 
 #include <QDir>
 
@@ -55,4 +59,45 @@ QStringList ReadPatterns()
         patterns << Trim(TextOf(rs.Fields(0)));
     rs.Close();
     return patterns;
+}
+
+FilePanel FilePanel::make(QWidget *parent)
+{
+    FilePanel panel;
+    panel.drives = Named(new DriveListBox(parent), QStringLiteral("Drive1"));
+    panel.folders = Named(new DirListBox(parent), QStringLiteral("Dir1"));
+    panel.files = Named(new FileListBox(parent), QStringLiteral("File1"));
+    panel.pattern = NamedCombo(QStringLiteral("Combo1"), parent, true);
+    panel.pattern->setEditText(kAllFiles);
+    panel.file = NamedTextBox(QStringLiteral("Text1"), parent);
+    panel.folder = NamedTextBox(QStringLiteral("Text2"), parent);
+    panel.folder->setReadOnly(true);
+    return panel;
+}
+
+void FilePanel::followDrive() const
+{
+    if (DriveListBox::volumeOf(folders->Path()) == drives->Drive())
+        return;
+    folders->setPath(drives->rootPath());
+}
+
+void FilePanel::followFolder(bool clearFile) const
+{
+    folder->setText(folders->Path());
+    if (clearFile)
+        file->clear();
+    files->setPath(folders->Path());
+    drives->setDrive(folders->Path());
+}
+
+void FilePanel::takeFile() const
+{
+    file->setText(files->FileName());
+}
+
+void FilePanel::applyPattern() const
+{
+    if (files->Pattern() != pattern->currentText())
+        files->setPattern(pattern->currentText());
 }

@@ -5,11 +5,13 @@
 #include "app/SettingKeys.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "catalogue/CatalogueSearch.h"
 #include "catalogue/FilePanel.h"
 #include "catalogue/FolderImport.h"
 #include "platform/Clock.h"
 #include "platform/db/DataControl.h"
 #include "platform/db/Transaction.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/DataGrid.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
@@ -38,10 +40,11 @@
 
 #include <cmath>
 
+using catalogue::kAllGroups;
+using catalogue::kAllSites;
+
 namespace {
 
-const QString kAllGroups = QStringLiteral("[All Groups]");
-const QString kAllSites = QStringLiteral("[All Sites]");
 const db::Select kAllStaged = db::Select::From(QStringLiteral("tempfile"));
 const QString kNoRecords = QStringLiteral("ERROR - No Records Found!");
 const QString kNeedGroup = QStringLiteral("Please Select a Group Name!");
@@ -55,11 +58,6 @@ const QStringList kGridFields{QStringLiteral("FileName"), QStringLiteral("FileDe
 const QStringList kGridCaptions{QStringLiteral("File Name"), QStringLiteral("File Description"),
                                 QStringLiteral("Group"), QStringLiteral("Web Site Name"),
                                 QStringLiteral("Web Address")};
-
-QString described(const std::exception &error)
-{
-    return QString::fromUtf8(error.what());
-}
 
 // The staging row number shown in the entry panel, as a whole number; 0 (no row) when it is
 // none.
@@ -115,15 +113,6 @@ void clearCombo(QComboBox *combo)
     combo->setEditText(combo->count() > 0 ? combo->itemText(0) : QString());
 }
 
-QComboBox *editableCombo(const QString &name, QWidget *parent)
-{
-    auto *combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    return combo;
-}
-
 QComboBox *listCombo(const QString &name, QWidget *parent)
 {
     auto *combo = new QComboBox(parent);
@@ -131,24 +120,6 @@ QComboBox *listCombo(const QString &name, QWidget *parent)
     combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     combo->setMinimumContentsLength(14);
     return combo;
-}
-
-QLineEdit *textBox(const QString &name, QWidget *parent)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    SelectAllOnFocus(box);
-    return box;
-}
-
-QPushButton *button(const QString &name, const QString &caption, const QString &toolTip,
-                    QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(toolTip);
-    b->setAutoDefault(false);
-    return b;
 }
 
 QCheckBox *holdBox(const QString &name, const QString &toolTip, QWidget *parent)
@@ -250,23 +221,23 @@ void frmAdd::buildEntryPanel()
 {
     Frame1 = new QGroupBox(QStringLiteral("File Information"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    txtFileName = textBox(QStringLiteral("txtFileName"), Frame1);
-    txtFilePath = textBox(QStringLiteral("txtFilePath"), Frame1);
-    txtDir = textBox(QStringLiteral("txtDir"), Frame1);
-    txtDrive = textBox(QStringLiteral("txtDrive"), Frame1);
-    txtLabel = textBox(QStringLiteral("txtLabel"), Frame1);
-    txtFSize = textBox(QStringLiteral("txtFSize"), Frame1);
+    txtFileName = NamedTextBox(QStringLiteral("txtFileName"), Frame1);
+    txtFilePath = NamedTextBox(QStringLiteral("txtFilePath"), Frame1);
+    txtDir = NamedTextBox(QStringLiteral("txtDir"), Frame1);
+    txtDrive = NamedTextBox(QStringLiteral("txtDrive"), Frame1);
+    txtLabel = NamedTextBox(QStringLiteral("txtLabel"), Frame1);
+    txtFSize = NamedTextBox(QStringLiteral("txtFSize"), Frame1);
     Label5 = new QLabel(Frame1);
     Label5->setObjectName(QStringLiteral("Label5"));
     Label5->setFrameShape(QFrame::StyledPanel);
     Label5->setMinimumWidth(100);
-    txtFileDesc = textBox(QStringLiteral("txtFileDesc"), Frame1);
-    cboGrpName = editableCombo(QStringLiteral("cboGrpName"), Frame1);
-    cboWebName = editableCombo(QStringLiteral("cboWebName"), Frame1);
-    cboWebAddr = editableCombo(QStringLiteral("cboWebAddr"), Frame1);
-    txtAuthor = textBox(QStringLiteral("txtAuthor"), Frame1);
-    txtEmail = textBox(QStringLiteral("txtEmail"), Frame1);
-    TxtIndex = textBox(QStringLiteral("TxtIndex"), Frame1);
+    txtFileDesc = NamedTextBox(QStringLiteral("txtFileDesc"), Frame1);
+    cboGrpName = NamedCombo(QStringLiteral("cboGrpName"), Frame1, true);
+    cboWebName = NamedCombo(QStringLiteral("cboWebName"), Frame1, true);
+    cboWebAddr = NamedCombo(QStringLiteral("cboWebAddr"), Frame1, true);
+    txtAuthor = NamedTextBox(QStringLiteral("txtAuthor"), Frame1);
+    txtEmail = NamedTextBox(QStringLiteral("txtEmail"), Frame1);
+    TxtIndex = NamedTextBox(QStringLiteral("TxtIndex"), Frame1);
     // The number of the row taken from the grid, never typed.
     TxtIndex->setReadOnly(true);
     TxtIndex->setMaximumWidth(90);
@@ -278,20 +249,20 @@ void frmAdd::buildEntryPanel()
     chkWebAddr = holdBox(QStringLiteral("chkWebAddr"), QStringLiteral("Hold Web Address"), Frame1);
     chkAuthor = holdBox(QStringLiteral("chkAuthor"), QStringLiteral("Hold Author"), Frame1);
     chkEmail = holdBox(QStringLiteral("chkEmail"), QStringLiteral("Hold E-Mail Address"), Frame1);
-    cmdAdd = button(QStringLiteral("cmdAdd"), QStringLiteral("Add"),
-                    QStringLiteral("Add Record to Temporay Table."), Frame1);
-    cmdUpdate = button(QStringLiteral("cmdUpdate"), QStringLiteral("Update"),
-                       QStringLiteral("Update Record in Temp Table."), Frame1);
-    cmdDel = button(QStringLiteral("cmdDel"), QStringLiteral("Delete"),
-                    QStringLiteral("Delete Record from Temp Table."), Frame1);
-    cmdClear = button(QStringLiteral("cmdClear"), QStringLiteral("Clear"),
-                      QStringLiteral("Clear FileName, Drive, and Path."), Frame1);
-    cmdBrow = button(QStringLiteral("cmdBrow"), QStringLiteral("Edit Path...."),
-                     QStringLiteral("Browse to edit file name and path."), Frame1);
-    cmdGoToWeb = button(QStringLiteral("cmdGoToWeb"), QStringLiteral("Visit..."),
-                        QStringLiteral("Vist this Web Site."), Frame1);
-    cmdSendEmail = button(QStringLiteral("cmdSendEmail"), QStringLiteral("E-mail..."),
-                          QStringLiteral("Send E-mail"), Frame1);
+    cmdAdd = NamedButton(QStringLiteral("cmdAdd"), QStringLiteral("Add"), Frame1,
+                         QStringLiteral("Add Record to Temporay Table."));
+    cmdUpdate = NamedButton(QStringLiteral("cmdUpdate"), QStringLiteral("Update"), Frame1,
+                            QStringLiteral("Update Record in Temp Table."));
+    cmdDel = NamedButton(QStringLiteral("cmdDel"), QStringLiteral("Delete"), Frame1,
+                         QStringLiteral("Delete Record from Temp Table."));
+    cmdClear = NamedButton(QStringLiteral("cmdClear"), QStringLiteral("Clear"), Frame1,
+                           QStringLiteral("Clear FileName, Drive, and Path."));
+    cmdBrow = NamedButton(QStringLiteral("cmdBrow"), QStringLiteral("Edit Path...."), Frame1,
+                          QStringLiteral("Browse to edit file name and path."));
+    cmdGoToWeb = NamedButton(QStringLiteral("cmdGoToWeb"), QStringLiteral("Visit..."), Frame1,
+                             QStringLiteral("Vist this Web Site."));
+    cmdSendEmail = NamedButton(QStringLiteral("cmdSendEmail"), QStringLiteral("E-mail..."), Frame1,
+                               QStringLiteral("Send E-mail"));
 
     auto *grid = new QGridLayout(Frame1);
     grid->setVerticalSpacing(5);
@@ -361,21 +332,17 @@ void frmAdd::buildFilePanel()
 {
     Frame3 = new QGroupBox(QStringLiteral("Select File"), this);
     Frame3->setObjectName(QStringLiteral("Frame3"));
-    Drive1 = new DriveListBox(Frame3);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Dir1 = new DirListBox(Frame3);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    File1 = new FileListBox(Frame3);
-    File1->setObjectName(QStringLiteral("File1"));
-    Combo1 = editableCombo(QStringLiteral("Combo1"), Frame3);
-    Combo1->setEditText(QStringLiteral("*.*"));
-    Text1 = textBox(QStringLiteral("Text1"), Frame3);
-    Text2 = textBox(QStringLiteral("Text2"), Frame3);
-    Text2->setReadOnly(true);
-    cmdOK = button(QStringLiteral("cmdOK"), QStringLiteral("OK"),
-                   QStringLiteral("Update File Information."), Frame3);
-    cmdRefreshFiles = button(QStringLiteral("cmdRefreshFiles"), QStringLiteral("Refresh"),
-                             QStringLiteral("Refresh File List"), Frame3);
+    filePanel_ = FilePanel::make(Frame3);
+    Drive1 = filePanel_.drives;
+    Dir1 = filePanel_.folders;
+    File1 = filePanel_.files;
+    Combo1 = filePanel_.pattern;
+    Text1 = filePanel_.file;
+    Text2 = filePanel_.folder;
+    cmdOK = NamedButton(QStringLiteral("cmdOK"), QStringLiteral("OK"), Frame3,
+                        QStringLiteral("Update File Information."));
+    cmdRefreshFiles = NamedButton(QStringLiteral("cmdRefreshFiles"), QStringLiteral("Refresh"),
+                                  Frame3, QStringLiteral("Refresh File List"));
     chkSubDirs = new QCheckBox(QStringLiteral("In&clude subfolders"), Frame3);
     chkSubDirs->setObjectName(QStringLiteral("chkSubDirs"));
     chkSubDirs->setToolTip(
@@ -385,8 +352,8 @@ void frmAdd::buildFilePanel()
     chkChecksums->setToolTip(QStringLiteral(
             "Add Folder also reads every file for a checksum, by which copies are found."));
     cmdAddFolder =
-            button(QStringLiteral("cmdAddFolder"), QStringLiteral("Add Folder..."),
-                   QStringLiteral("Add every file of this folder that fits the pattern."), Frame3);
+            NamedButton(QStringLiteral("cmdAddFolder"), QStringLiteral("Add Folder..."), Frame3,
+                        QStringLiteral("Add every file of this folder that fits the pattern."));
 
     auto *grid = new QGridLayout(Frame3);
     grid->setVerticalSpacing(4);
@@ -417,15 +384,7 @@ void frmAdd::buildFilePanel()
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(3, 1);
 
-    connect(Drive1, &DriveListBox::driveChanged, this, &frmAdd::Drive1_Change);
-    connect(Dir1, &DirListBox::pathChanged, this, &frmAdd::Dir1_Change);
-    connect(File1, &FileListBox::selectionChangedTo, this, [this](const QString &name) {
-        if (!name.isEmpty())
-            File1_Click();
-    });
-    connect(File1, &FileListBox::fileChosen, this, &frmAdd::File1_DblClick);
-    connect(Combo1, &QComboBox::currentIndexChanged, this, &frmAdd::Combo1_Click);
-    connect(Combo1, &QComboBox::editTextChanged, this, &frmAdd::Combo1_Change);
+    filePanel_.connectTo(this);
     connect(cmdOK, &QPushButton::clicked, this, &frmAdd::cmdOK_Click);
     connect(cmdRefreshFiles, &QPushButton::clicked, this, &frmAdd::cmdRefreshFiles_Click);
     connect(cmdAddFolder, &QPushButton::clicked, this, &frmAdd::cmdAddFolder_Click);
@@ -436,8 +395,8 @@ void frmAdd::buildGrid()
 {
     cboGrpList = listCombo(QStringLiteral("cboGrpList"), this);
     cboSiteList = listCombo(QStringLiteral("cboSiteList"), this);
-    cmdRefreshGrid = button(QStringLiteral("cmdRefreshGrid"), QStringLiteral("Refresh"),
-                            QStringLiteral("Refresh Temporary Table"), this);
+    cmdRefreshGrid = NamedButton(QStringLiteral("cmdRefreshGrid"), QStringLiteral("Refresh"), this,
+                                 QStringLiteral("Refresh Temporary Table"));
     DataGrid1 = new QTableView(this);
     DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
     DataGrid1->setAccessibleName(QStringLiteral("Staged files"));
@@ -462,7 +421,7 @@ void frmAdd::updateClock()
 void frmAdd::Form_Load()
 {
     CentreWindow(this);
-    try {
+    ErrorTrap([&] {
         AdoFile->ConnectionString = ConnectString;
         AdoFile->setRecordSource(kAllStaged);
         refreshGrid();
@@ -473,9 +432,7 @@ void frmAdd::Form_Load()
             if (column >= 0)
                 DataGrid1->setColumnWidth(column, widths[i]);
         }
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
     LoadGroupName();
     LoadWebSiteFilter();
     LoadGroupFilter();
@@ -541,46 +498,38 @@ void frmAdd::fillCombo(QComboBox *combo, const QString &sql, const QString &firs
 
 void frmAdd::LoadGroupName()
 {
-    try {
+    ErrorTrap([&] {
         fillCombo(cboGrpName, QStringLiteral("select CodeType from CodeTypes order by CodeType"),
                   QString(), [](const QString &group) {
                       return group.compare(kAllGroups, Qt::CaseInsensitive) != 0;
                   });
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::LoadWebName()
 {
-    try {
+    ErrorTrap([&] {
         fillCombo(cboWebName, QStringLiteral("select distinct webname from webname"), QString(),
                   {});
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::LoadWebAddress()
 {
-    try {
+    ErrorTrap([&] {
         fillCombo(cboWebAddr, QStringLiteral("select distinct webaddress from webname"), QString(),
                   {});
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::LoadGroupFilter()
 {
-    try {
-        fillCombo(cboGrpList,
-                  QStringLiteral("select distinct filegroup from tempfile order by filegroup"),
-                  kAllGroups, [](const QString &group) { return !group.isEmpty(); });
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
+    if (!ErrorTrap([&] {
+            fillCombo(cboGrpList,
+                      QStringLiteral("select distinct filegroup from tempfile order by filegroup"),
+                      kAllGroups, [](const QString &group) { return !group.isEmpty(); });
+        }))
         return;
-    }
     if (cboGrpList->count() > 0) {
         cboGrpList->setCurrentIndex(0);
         cboGrpList_Click();
@@ -589,14 +538,13 @@ void frmAdd::LoadGroupFilter()
 
 void frmAdd::LoadWebSiteFilter()
 {
-    try {
-        fillCombo(cboSiteList,
-                  QStringLiteral("select distinct websitename from tempfile order by websitename"),
-                  kAllSites, [](const QString &site) { return !site.isEmpty(); });
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
+    if (!ErrorTrap([&] {
+            fillCombo(cboSiteList,
+                      QStringLiteral(
+                              "select distinct websitename from tempfile order by websitename"),
+                      kAllSites, [](const QString &site) { return !site.isEmpty(); });
+        }))
         return;
-    }
     if (cboSiteList->count() > 0) {
         cboSiteList->setCurrentIndex(0);
         cboSiteList_Click();
@@ -605,16 +553,14 @@ void frmAdd::LoadWebSiteFilter()
 
 void frmAdd::LoadPatterns()
 {
-    try {
+    ErrorTrap([&] {
         const QStringList patterns = ReadPatterns();
         if (patterns.isEmpty())
             return;
         Combo1->addItems(patterns);
         Combo1->setCurrentIndex(-1);
         Combo1->setCurrentIndex(0);
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 // ---- grid ----
@@ -644,7 +590,7 @@ void frmAdd::applyFilters(const QString &groupFilter, const QString &siteFilter)
     const QString site = siteFilter.isEmpty() ? kAllSites : siteFilter;
     const bool allGroups = group == kAllGroups;
     const bool allSites = site == kAllSites;
-    try {
+    ErrorTrap([&] {
         db::Select staged = kAllStaged;
         if (!allSites)
             staged.Where(QStringLiteral("Websitename = ?"), {site});
@@ -652,9 +598,7 @@ void frmAdd::applyFilters(const QString &groupFilter, const QString &siteFilter)
             staged.Where(QStringLiteral("FileGroup = ?"), {group});
         AdoFile->setRecordSource(staged);
         refreshGrid();
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
     TotalFiles();
 }
 
@@ -670,7 +614,7 @@ void frmAdd::cboSiteList_Click()
 
 void frmAdd::cboWebName_Click()
 {
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("Select webaddress from webname where Webname =?"),
@@ -683,14 +627,12 @@ void frmAdd::cboWebName_Click()
         for (; !rs.AtEnd(); rs.MoveNext())
             cboWebAddr->setEditText(Trim(TextOf(rs.Fields(0))));
         rs.Close();
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::TotalFiles()
 {
-    try {
+    ErrorTrap([&] {
         refreshGrid();
         if (AdoFile->RecordCount() > 0) {
             AdoFile->setCurrentRow(0);
@@ -698,18 +640,12 @@ void frmAdd::TotalFiles()
         } else {
             barAdoFile->setCaption(QString());
         }
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::SelectFromTempFile()
 {
-    try {
-        AdoFile->setRecordSource(kAllStaged);
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    ErrorTrap([&] { AdoFile->setRecordSource(kAllStaged); });
     TotalFiles();
     cboSiteList->clear();
     LoadWebSiteFilter();
@@ -720,35 +656,29 @@ void frmAdd::SelectFromTempFile()
 
 void frmAdd::cmdRefreshGrid_Click()
 {
-    try {
+    ErrorTrap([&] {
         refreshGrid();
         barAdoFile->setCaption(AdoFile->RecordCount() > 0 ? AdoFile->Caption() : QString());
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::CountTempFile()
 {
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("select count(*) from tempfile"));
         TempCount = rs.Fields(0).toLongLong();
         rs.Close();
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::DeleteFromTempFile()
 {
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         RunCommand(QStringLiteral("delete from tempfile"));
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 // ---- rows ----
@@ -763,20 +693,19 @@ void frmAdd::cmdAdd_Click()
         MsgBox(kNeedGroup, vbInformation);
         return;
     }
-    try {
-        ReopenConnection();
-        RunCommand(QStringLiteral("INSERT INTO tempfile (FileDate, FileName, FileDesc, FileGroup, "
-                                  "WebSiteName, WebAddress, Author, Email, Drive, Label, FilePath, "
-                                  "Directory, FileIndex) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                                  "?, ?)"),
-                   {Now().toString(kDateFormat), onDisk(txtFileName), textOf(txtFileDesc),
-                    textOf(cboGrpName), textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor),
-                    textOf(txtEmail), textOf(txtDrive), textOf(txtLabel), onDisk(txtFilePath),
-                    onDisk(txtDir), 2});
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
+    if (!ErrorTrap([&] {
+            ReopenConnection();
+            RunCommand(QStringLiteral(
+                               "INSERT INTO tempfile (FileDate, FileName, FileDesc, FileGroup, "
+                               "WebSiteName, WebAddress, Author, Email, Drive, Label, FilePath, "
+                               "Directory, FileIndex) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                               "?, ?)"),
+                       {Now().toString(kDateFormat), onDisk(txtFileName), textOf(txtFileDesc),
+                        textOf(cboGrpName), textOf(cboWebName), textOf(cboWebAddr),
+                        textOf(txtAuthor), textOf(txtEmail), textOf(txtDrive), textOf(txtLabel),
+                        onDisk(txtFilePath), onDisk(txtDir), 2});
+        }))
         return;
-    }
     ClearFileInformation();
     SelectFromTempFile();
 }
@@ -786,7 +715,7 @@ void frmAdd::DataGrid1_DblClick()
     CountTempFile();
     if (TempCount == 0 || AdoFile->CurrentRow() < 0)
         return;
-    try {
+    ErrorTrap([&] {
         // A column that is empty leaves its box as it was. A file's name, path and folder are
         // shown as the disk keeps them.
         const auto take = [this](const char *field, const std::function<void(const QString &)> &put,
@@ -820,9 +749,7 @@ void frmAdd::DataGrid1_DblClick()
         take("Drive", into(txtDrive));
         take("Label", into(txtLabel));
         EnableControlsForEdit();
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
 }
 
 void frmAdd::cmdUpdate_Click()
@@ -840,22 +767,21 @@ void frmAdd::cmdUpdate_Click()
                kQuestion, QStringLiteral("Update Confirmation"))
         != vbYes)
         return;
-    try {
-        ReopenConnection();
-        // The row whose number the panel shows: the one double-clicked, wherever the grid's
-        // current row has moved since.
-        RunCommand(QStringLiteral("UPDATE tempfile SET FileDate = ?, FileName = ?, FileDesc = ?, "
-                                  "FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
-                                  "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
-                           + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
-                   {textOf(Label5), onDisk(txtFileName), textOf(txtFileDesc), textOf(cboGrpName),
-                    textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor), textOf(txtEmail),
-                    textOf(txtDrive), textOf(txtLabel), onDisk(txtFilePath), onDisk(txtDir),
-                    onDisk(txtFilePath), rowNumber(TxtIndex->text())});
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
+    if (!ErrorTrap([&] {
+            ReopenConnection();
+            // The row whose number the panel shows: the one double-clicked, wherever the grid's
+            // current row has moved since.
+            RunCommand(
+                    QStringLiteral("UPDATE tempfile SET FileDate = ?, FileName = ?, FileDesc = ?, "
+                                   "FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
+                                   "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
+                            + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
+                    {textOf(Label5), onDisk(txtFileName), textOf(txtFileDesc), textOf(cboGrpName),
+                     textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor), textOf(txtEmail),
+                     textOf(txtDrive), textOf(txtLabel), onDisk(txtFilePath), onDisk(txtDir),
+                     onDisk(txtFilePath), rowNumber(TxtIndex->text())});
+        }))
         return;
-    }
     ClearFileInformation();
     EnableControlsForAdd();
     SelectFromTempFile();
@@ -877,15 +803,13 @@ void frmAdd::cmdDel_Click()
                kQuestion, QStringLiteral("Delete Confirmation"))
         != vbYes)
         return;
-    try {
-        ReopenConnection();
-        RunCommand(QStringLiteral("DELETE FROM tempfile WHERE Inum = ?"),
-                   {rowNumber(TxtIndex->text())});
-        AdoFile->setRecordSource(kAllStaged);
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
+    if (!ErrorTrap([&] {
+            ReopenConnection();
+            RunCommand(QStringLiteral("DELETE FROM tempfile WHERE Inum = ?"),
+                       {rowNumber(TxtIndex->text())});
+            AdoFile->setRecordSource(kAllStaged);
+        }))
         return;
-    }
     TotalFiles();
     ClearFileInformation();
     EnableControlsForAdd();
@@ -1033,39 +957,34 @@ void frmAdd::cmdRefreshFiles_Click()
 
 void frmAdd::Drive1_Change()
 {
-    if (DriveListBox::volumeOf(Dir1->Path()) == Drive1->Drive())
-        return;
-    Dir1->setPath(Drive1->rootPath());
+    filePanel_.followDrive();
 }
 
 void frmAdd::Dir1_Change()
 {
-    Text2->setText(Dir1->Path());
-    Text1->clear();
-    File1->setPath(Dir1->Path());
-    Drive1->setDrive(Dir1->Path());
+    // A file name taken in another folder is no file of this one.
+    filePanel_.followFolder(true);
 }
 
 void frmAdd::File1_Click()
 {
-    Text1->setText(File1->FileName());
+    filePanel_.takeFile();
 }
 
 void frmAdd::File1_DblClick()
 {
-    Text1->setText(File1->FileName());
+    filePanel_.takeFile();
     cmdOK_Click();
 }
 
 void frmAdd::Combo1_Click()
 {
-    if (File1->Pattern() != Combo1->currentText())
-        File1->setPattern(Combo1->currentText());
+    filePanel_.applyPattern();
 }
 
 void frmAdd::Combo1_Change()
 {
-    Combo1_Click();
+    filePanel_.applyPattern();
 }
 
 void frmAdd::cmdAddFolder_Click()
@@ -1086,17 +1005,15 @@ void frmAdd::cmdAddFolder_Click()
     import.email = textOf(txtEmail);
     import.checksums = chkChecksums->isChecked();
     FolderImportResult result;
-    try {
+    const bool staged = ErrorTrap([&] {
         ReopenConnection();
         ProgressBox progress(QStringLiteral("Add Folder"),
                              QStringLiteral("Folder: %1\nFiles added: 0").arg(import.root), this);
         result = StageFolder(SharedConnection(), import, progress);
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-        SelectFromTempFile(); // the folders staged before the failure stay
+    });
+    SelectFromTempFile(); // after a failure too: the folders staged before it stay
+    if (!staged)
         return;
-    }
-    SelectFromTempFile();
     QStringList report{QStringLiteral("Files Added to Temp Table: %1").arg(result.added)};
     if (result.known > 0)
         report << QStringLiteral("Already Staged or in Database: %1").arg(result.known);
@@ -1199,7 +1116,7 @@ void frmAdd::UpdateMasterTable()
     // desks saving at once save one after the other; the second finds only what was staged
     // since the first copied.
     bool saved = false;
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         db::Transaction transaction(SharedConnection());
         db::Serialise(SharedConnection(), QStringLiteral("tempfile"));
@@ -1210,9 +1127,7 @@ void frmAdd::UpdateMasterTable()
             transaction.Commit();
             saved = true;
         }
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
     if (saved) {
         SelectFromTempFile();
         if (!txtFileName->text().isEmpty())
@@ -1262,14 +1177,12 @@ void frmAdd::PrintImportTable()
                QStringLiteral("Setup"))
         != vbOK)
         return;
-    try {
+    ErrorTrap([&] {
         ShowReport(QStringLiteral("rptFileList"),
                    QStringLiteral("SELECT filename,filedesc,filegroup, directory, websitename, "
                                   "author, email FROM tempfile ORDER BY inum"),
                    {}, QStringLiteral("Imported FileNames"), this);
-    } catch (const std::exception &error) {
-        ErrorBox(described(error));
-    }
+    });
     cmdRefreshGrid_Click();
 }
 

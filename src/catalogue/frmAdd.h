@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/FilePanel.h"
 #include "platform/ui/Form.h"
 
 #include <QVariantList>
@@ -168,6 +169,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // The drives, folders and files panel whose controls are Drive1 ... Text2.
+    FilePanel filePanel_;
     void buildEntryPanel();
     void buildFilePanel();
     void buildGrid();

@@ -202,7 +202,7 @@ void frmFileMgr::FindFile()
     txtpath->clear();
     txtFileName->clear();
     cancel_ = false;
-    try {
+    ErrorTrap([&] {
         const QString name = Text1->text();
         const QString root = Dir1->Path();
         DiskWalkOptions options;
@@ -243,9 +243,7 @@ void frmFileMgr::FindFile()
         });
         if (!problems.isEmpty())
             ErrorBox(problems);
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
     setSearching(false);
     Label4->setText(QString::number(List1->count()));
     // The file shown under File Path is marked in the list too.
@@ -389,20 +387,12 @@ frmFileMgr::changeCatalogue(const QString &name, const QString &directory, const
                             const std::function<void(const QList<CatalogueRow> &)> &change)
 {
     QList<CatalogueRow> rows;
-    try {
-        rows = FindInCatalogue(name, directory);
-    } catch (const std::exception &error) {
-        ErrorBox(QStringLiteral("Find ") + QString::fromUtf8(error.what()));
+    if (!ErrorTrap([&] { rows = FindInCatalogue(name, directory); }, QStringLiteral("Find ")))
         return Catalogued::Failed;
-    }
     if (rows.isEmpty())
         return Catalogued::NotFound;
-    try {
-        change(rows);
-    } catch (const std::exception &error) {
-        ErrorBox(what + QString::fromUtf8(error.what()));
+    if (!ErrorTrap([&] { change(rows); }, what))
         return Catalogued::Failed;
-    }
     CatalogueChanged = true;
     return Catalogued::Changed;
 }

@@ -22,8 +22,6 @@
 
 namespace {
 
-const QString kAllFiles = QStringLiteral("*.*");
-
 QAction *viewItem(QMenu *menu, const QString &name, const QString &caption)
 {
     QAction *item = menu->addAction(caption);
@@ -36,12 +34,13 @@ QAction *viewItem(QMenu *menu, const QString &name, const QString &caption)
 
 frmGet::frmGet(QWidget *parent)
     : FormDialog(parent)
-    , Drive1(new DriveListBox(this))
-    , Dir1(new DirListBox(this))
-    , File1(new FileListBox(this))
-    , Combo1(new QComboBox(this))
-    , Text1(new QLineEdit(this))
-    , Text2(new QLineEdit(this))
+    , filePanel_(FilePanel::make(this))
+    , Drive1(filePanel_.drives)
+    , Dir1(filePanel_.folders)
+    , File1(filePanel_.files)
+    , Combo1(filePanel_.pattern)
+    , Text1(filePanel_.file)
+    , Text2(filePanel_.folder)
     , lblOldPath(nullptr)
     , txtOldPath(new QLineEdit(this))
     , cmdOK(new QPushButton(QStringLiteral("&OK"), this))
@@ -50,23 +49,12 @@ frmGet::frmGet(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmGet"));
     setWindowTitle(QStringLiteral("Get File Name"));
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    File1->setObjectName(QStringLiteral("File1"));
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setEditable(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
-    Combo1->setEditText(kAllFiles);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text2->setObjectName(QStringLiteral("Text2"));
-    Text2->setReadOnly(true);
     txtOldPath->setObjectName(QStringLiteral("txtOldPath"));
     txtOldPath->setReadOnly(true);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdOK->setDefault(true);
-    for (QLineEdit *box : {Text1, Text2, txtOldPath})
-        SelectAllOnFocus(box);
+    SelectAllOnFocus(txtOldPath);
 
     menuBar->setObjectName(QStringLiteral("menuBar"));
     mnuFile = menuBar->addMenu(QStringLiteral("&File"));
@@ -122,16 +110,7 @@ frmGet::frmGet(QWidget *parent)
     layout->addLayout(ButtonRow({cmdOK, cmdCancel}));
     resize(560, 460);
 
-    connect(Drive1, &DriveListBox::driveChanged, this, &frmGet::Drive1_Change);
-    connect(Dir1, &DirListBox::pathChanged, this, &frmGet::Dir1_Change);
-    connect(File1, &FileListBox::selectionChangedTo, this, [this](const QString &name) {
-        // A list read again loses its selection; that is no click, and a typed name stays.
-        if (!name.isEmpty())
-            File1_Click();
-    });
-    connect(File1, &FileListBox::fileChosen, this, &frmGet::File1_DblClick);
-    connect(Combo1, &QComboBox::currentIndexChanged, this, &frmGet::Combo1_Click);
-    connect(Combo1, &QComboBox::editTextChanged, this, &frmGet::Combo1_Change);
+    filePanel_.connectTo(this);
     connect(cmdOK, &QPushButton::clicked, this, &frmGet::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmGet::cmdCancel_Click);
     connect(mnuClose, &QAction::triggered, this, &frmGet::mnuClose_Click);
@@ -163,7 +142,7 @@ void frmGet::Form_Load()
 
 void frmGet::LoadPatterns()
 {
-    try {
+    ErrorTrap([&] {
         const QStringList patterns = ReadPatterns();
         if (patterns.isEmpty())
             return;
@@ -171,53 +150,39 @@ void frmGet::LoadPatterns()
         // Selecting the first entry filters the files by it from the start.
         Combo1->setCurrentIndex(-1);
         Combo1->setCurrentIndex(0);
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmGet::Drive1_Change()
 {
-    // The folder list follows the drive unless it is already on it. A drive that is not ready
-    // leaves both lists as they were.
-    if (DriveListBox::volumeOf(Dir1->Path()) == Drive1->Drive())
-        return;
-    Dir1->setPath(Drive1->rootPath());
+    filePanel_.followDrive();
 }
 
 void frmGet::Dir1_Change()
 {
-    Text2->setText(Dir1->Path());
-    File1->setPath(Dir1->Path());
-    // The drive list names the drive the folder is on, as the transfer reads it from there.
-    Drive1->setDrive(Dir1->Path());
+    // A name typed before stays: the picker takes it in whichever folder is shown.
+    filePanel_.followFolder(false);
 }
 
 void frmGet::File1_Click()
 {
-    Text1->setText(File1->FileName());
+    filePanel_.takeFile();
 }
 
 void frmGet::File1_DblClick()
 {
-    Text1->setText(File1->FileName());
+    filePanel_.takeFile();
     cmdOK_Click();
 }
 
 void frmGet::Combo1_Click()
 {
-    showPattern(Combo1->currentText());
+    filePanel_.applyPattern();
 }
 
 void frmGet::Combo1_Change()
 {
-    showPattern(Combo1->currentText());
-}
-
-void frmGet::showPattern(const QString &pattern)
-{
-    if (File1->Pattern() != pattern)
-        File1->setPattern(pattern);
+    filePanel_.applyPattern();
 }
 
 void frmGet::cmdOK_Click()
@@ -251,7 +216,7 @@ void frmGet::UpdateFrmShow()
 
 void frmGet::updateOpener(const QString &windowName)
 {
-    try {
+    ErrorTrap([&] {
         if (Text1->text().isEmpty()) {
             Text1->setText(File1->FileName());
             MsgBox(QStringLiteral("Please select file or cancel!"), vbInformation);
@@ -280,9 +245,7 @@ void frmGet::updateOpener(const QString &windowName)
         filePath->setText(FullPathOf(Dir1->Path(), sFileName));
         sDirectory = DirectoryText(File1->Path());
         directory->setText(sDirectory);
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmGet::narrowView(QAction *item, const QString &pattern, const QList<QAction *> &others)

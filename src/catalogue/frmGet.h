@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/FilePanel.h"
 #include "platform/ui/Form.h"
 
 class DirListBox;
@@ -19,6 +20,10 @@ class QPushButton;
 class frmGet : public FormDialog
 {
     Q_OBJECT
+    // The drives, folders and files panel whose controls are Drive1 ... Text2; made first, so
+    // that they come first in the tab order.
+    FilePanel filePanel_;
+
 public:
     explicit frmGet(QWidget *parent = nullptr);
 
@@ -75,5 +80,4 @@ private:
     // A narrowing view item was clicked (and has toggled its mark): its pattern, or all files
     // when the click took the mark away; the listed items lose theirs.
     void narrowView(QAction *item, const QString &pattern, const QList<QAction *> &others);
-    void showPattern(const QString &pattern);
 };

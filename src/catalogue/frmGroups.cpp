@@ -3,14 +3,16 @@
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "catalogue/CatalogueSearch.h"
 #include "platform/db/Transaction.h"
 #include "platform/ui/Dialogs.h"
 
 #include <QLineEdit>
 
+using catalogue::kAllGroups;
+
 namespace {
 
-const QString kAllGroups = QStringLiteral("[All Groups]");
 const QString kBlankGroup = QStringLiteral("<blank>");
 
 const ListDefinition &groupList()

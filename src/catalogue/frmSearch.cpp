@@ -148,11 +148,7 @@ void frmSearch::cmdFind_Click()
     Label4->setText(QStringLiteral("0"));
     DirectoryLines = 0;
     CancelSearch = false;
-    try {
-        runSearch();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    ErrorTrap([&] { runSearch(); });
     setSearching(false);
     Label4->setText(QString::number(filesFound()));
     if (closeWhenDone_) {

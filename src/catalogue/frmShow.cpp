@@ -9,6 +9,7 @@
 #include "catalogue/frmDuplicates.h"
 #include "platform/db/DataControl.h"
 #include "platform/db/DistinctValues.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/DataGrid.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
@@ -58,35 +59,13 @@ const GridColumn kGridColumns[] = {{"FileName", "File Name", 170},
                                    {"WebSiteName", "Web Site Name", 140},
                                    {"Directory", "Directory", 0}};
 
-template<class Widget> Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLineEdit *textBox(const char *name, QWidget *parent)
-{
-    auto *box = named(new QLineEdit(parent), name);
-    SelectAllOnFocus(box);
-    return box;
-}
-
 QComboBox *dropDown(const char *name, bool editable, QWidget *parent)
 {
-    auto *list = named(new QComboBox(parent), name);
+    auto *list = NamedCombo(QString::fromLatin1(name), parent);
     list->setEditable(editable);
     list->setMinimumContentsLength(12);
     list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return list;
-}
-
-QPushButton *panelButton(const char *name, const char *caption, const char *toolTip,
-                         QWidget *parent)
-{
-    auto *button = named(new QPushButton(QString::fromLatin1(caption), parent), name);
-    button->setToolTip(QString::fromLatin1(toolTip));
-    button->setAutoDefault(false);
-    return button;
 }
 
 // Sets a drop-down's text, whether or not its list holds it.
@@ -105,52 +84,72 @@ void setListText(QComboBox *list, const QString &text)
 
 frmShow::frmShow(QWidget *parent)
     : FormDialog(parent)
-    , Toolbar1(named(new KeyedToolBar(this), "Toolbar1"))
-    , AdoFile(named(new db::DataControl(this), "AdoFile"))
-    , Adodc1(named(new db::DataControl(this), "Adodc1"))
-    , DataGrid1(named(new QTableView(this), "DataGrid1"))
-    , barAdoFile(named(new DataControlBar(AdoFile, this), "barAdoFile"))
+    , Toolbar1(Named(new KeyedToolBar(this), QStringLiteral("Toolbar1")))
+    , AdoFile(Named(new db::DataControl(this), QStringLiteral("AdoFile")))
+    , Adodc1(Named(new db::DataControl(this), QStringLiteral("Adodc1")))
+    , DataGrid1(Named(new QTableView(this), QStringLiteral("DataGrid1")))
+    , barAdoFile(Named(new DataControlBar(AdoFile, this), QStringLiteral("barAdoFile")))
     , cboGrpList(dropDown("cboGrpList", false, this))
     , cboSiteList(dropDown("cboSiteList", false, this))
-    , txtSearch(textBox("txtSearch", this))
-    , Option1(named(new QRadioButton(QStringLiteral("File &Name"), this), "Option1"))
-    , Option2(named(new QRadioButton(QStringLiteral("File &Description"), this), "Option2"))
-    , Option3(named(new QRadioButton(QStringLiteral("&Web Site Name"), this), "Option3"))
-    , cmdClear(panelButton("cmdClear", "Clear", "Clear text box.", this))
-    , Label14(named(new QLabel(this), "Label14"))
-    , Label16(named(
+    , txtSearch(NamedTextBox(QStringLiteral("txtSearch"), this))
+    , Option1(Named(new QRadioButton(QStringLiteral("File &Name"), this),
+                    QStringLiteral("Option1")))
+    , Option2(Named(new QRadioButton(QStringLiteral("File &Description"), this),
+                    QStringLiteral("Option2")))
+    , Option3(Named(new QRadioButton(QStringLiteral("&Web Site Name"), this),
+                    QStringLiteral("Option3")))
+    , cmdClear(NamedButton(QStringLiteral("cmdClear"), QStringLiteral("Clear"), this,
+                           QStringLiteral("Clear text box.")))
+    , Label14(Named(new QLabel(this), QStringLiteral("Label14")))
+    , Label16(Named(
               new QLabel(QStringLiteral("Double on record above to view file information:"), this),
-              "Label16"))
-    , txtFileName(textBox("txtFileName", this))
-    , Label5(named(new QLabel(this), "Label5"))
-    , txtFilePath(textBox("txtFilePath", this))
-    , txtDir(textBox("txtDir", this))
-    , txtFileDesc(textBox("txtFileDesc", this))
-    , txtIndex(textBox("txtIndex", this))
+              QStringLiteral("Label16")))
+    , txtFileName(NamedTextBox(QStringLiteral("txtFileName"), this))
+    , Label5(Named(new QLabel(this), QStringLiteral("Label5")))
+    , txtFilePath(NamedTextBox(QStringLiteral("txtFilePath"), this))
+    , txtDir(NamedTextBox(QStringLiteral("txtDir"), this))
+    , txtFileDesc(NamedTextBox(QStringLiteral("txtFileDesc"), this))
+    , txtIndex(NamedTextBox(QStringLiteral("txtIndex"), this))
     , cboWebName(dropDown("cboWebName", true, this))
     , cboWebAddr(dropDown("cboWebAddr", true, this))
     , cboGrpName(dropDown("cboGrpName", true, this))
-    , txtAuthor(textBox("txtAuthor", this))
-    , txtEmail(textBox("txtEmail", this))
-    , txtDrive(textBox("txtDrive", this))
-    , txtLabel(textBox("txtLabel", this))
-    , txtFSize(textBox("txtFSize", this))
-    , cmdUnLock(panelButton("cmdUnLock", "Edit", "Unlock controls for edit.", this))
-    , cmdLock(panelButton("cmdLock", "Lock", "Lock controls.", this))
-    , cmdClear2(panelButton("cmdClear2", "Clear", "Clear text boxes.", this))
-    , cmdUpdate(panelButton("cmdUpdate", "Update", "Update master table.", this))
-    , cmdDel(panelButton("cmdDel", "Delete", "Delete record from master table.", this))
-    , cmdEditPath(
-              panelButton("cmdEditPath", "Edit Path....", "Edit file path for this record.", this))
-    , cmdFileM(panelButton("cmdFileM", "File Mgr....", "Manage Files", this))
-    , cmdPrintRecord(panelButton("cmdPrintRecord", "Print", "Print Current Record", this))
-    , cmdDupes(panelButton("cmdDupes", "Dupl&icates...",
-                           "List files catalogued more than once with the same contents.", this))
-    , fraInfo1(named(new QFrame(this), "fraInfo1"))
-    , fraInfo2(named(new QFrame(this), "fraInfo2"))
+    , txtAuthor(NamedTextBox(QStringLiteral("txtAuthor"), this))
+    , txtEmail(NamedTextBox(QStringLiteral("txtEmail"), this))
+    , txtDrive(NamedTextBox(QStringLiteral("txtDrive"), this))
+    , txtLabel(NamedTextBox(QStringLiteral("txtLabel"), this))
+    , txtFSize(NamedTextBox(QStringLiteral("txtFSize"), this))
+    , cmdUnLock(NamedButton(QStringLiteral("cmdUnLock"), QStringLiteral("Edit"), this,
+                            QStringLiteral("Unlock controls for edit.")))
+    , cmdLock(NamedButton(QStringLiteral("cmdLock"), QStringLiteral("Lock"), this,
+                          QStringLiteral("Lock controls.")))
+    , cmdClear2(NamedButton(QStringLiteral("cmdClear2"), QStringLiteral("Clear"), this,
+                            QStringLiteral("Clear text boxes.")))
+    , cmdUpdate(NamedButton(QStringLiteral("cmdUpdate"), QStringLiteral("Update"), this,
+                            QStringLiteral("Update master table.")))
+    , cmdDel(NamedButton(QStringLiteral("cmdDel"), QStringLiteral("Delete"), this,
+                         QStringLiteral("Delete record from master table.")))
+    , cmdEditPath(NamedButton(QStringLiteral("cmdEditPath"), QStringLiteral("Edit Path...."), this,
+                              QStringLiteral("Edit file path for this record.")))
+    , cmdFileM(NamedButton(QStringLiteral("cmdFileM"), QStringLiteral("File Mgr...."), this,
+                           QStringLiteral("Manage Files")))
+    , cmdPrintRecord(NamedButton(QStringLiteral("cmdPrintRecord"), QStringLiteral("Print"), this,
+                                 QStringLiteral("Print Current Record")))
+    , cmdDupes(NamedButton(
+              QStringLiteral("cmdDupes"), QStringLiteral("Dupl&icates..."), this,
+              QStringLiteral("List files catalogued more than once with the same contents.")))
+    , fraInfo1(Named(new QFrame(this), QStringLiteral("fraInfo1")))
+    , fraInfo2(Named(new QFrame(this), QStringLiteral("fraInfo2")))
 {
     setObjectName(QStringLiteral("frmShow"));
     setWindowTitle(QStringLiteral("Corvina 1.0"));
+    buildToolBar();
+    setUpControls();
+    layOut();
+    connectHandlers();
+}
+
+void frmShow::buildToolBar()
+{
     Toolbar1->addButtons({
             {"kSep0"},
             {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
@@ -161,6 +160,10 @@ frmShow::frmShow(QWidget *parent)
             {"kSep3"},
             {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
     });
+}
+
+void frmShow::setUpControls()
+{
     DataGrid1->setToolTip(QStringLiteral("Double click on record to view information."));
     DataGrid1->setAccessibleName(QStringLiteral("Files in the catalogue"));
     BindGrid(DataGrid1, AdoFile, {}, [this] { DataGrid1_DblClick(); });
@@ -172,13 +175,18 @@ frmShow::frmShow(QWidget *parent)
     txtIndex->setMaximumWidth(80);
     txtFSize->setMaximumWidth(110);
     txtDrive->setMaximumWidth(80);
+}
 
+// The filters over the grid, and the search.
+QLayout *frmShow::filterRow()
+{
     auto *filters = new QGridLayout;
     filters->addWidget(FieldLabel(QStringLiteral("Filter By &Group"), cboGrpList, this), 0, 0);
     filters->addWidget(cboGrpList, 1, 0);
     filters->addWidget(FieldLabel(QStringLiteral("Filter By Web &Site"), cboSiteList, this), 0, 1);
     filters->addWidget(cboSiteList, 1, 1);
-    auto *searchBy = named(new QGroupBox(QStringLiteral("Search By"), this), "fraSearch");
+    auto *searchBy =
+            Named(new QGroupBox(QStringLiteral("Search By"), this), QStringLiteral("fraSearch"));
     auto *search = new QGridLayout(searchBy);
     search->addWidget(FieldLabel(QStringLiteral("Enter &Text"), txtSearch, searchBy), 0, 0);
     search->addWidget(txtSearch, 0, 1, 1, 2);
@@ -188,7 +196,12 @@ frmShow::frmShow(QWidget *parent)
     search->addWidget(Option3, 1, 3);
     filters->addWidget(searchBy, 0, 2, 2, 1);
     filters->setColumnStretch(2, 1);
+    return filters;
+}
 
+// The shown file's fields, and the buttons that act on it.
+QLayout *frmShow::detailPanel()
+{
     auto *detail = new QGridLayout;
     const auto field = [&](int row, int column, const QString &label, QWidget *control,
                            int span = 1) {
@@ -219,7 +232,15 @@ frmShow::frmShow(QWidget *parent)
         buttons->addWidget(button);
     buttons->addStretch();
 
-    // The information frames: what the program is, shown or hidden by a double-click.
+    auto *panel = new QHBoxLayout;
+    panel->addLayout(detail, 1);
+    panel->addLayout(buttons);
+    return panel;
+}
+
+// The information frames: what the program is, shown or hidden by a double-click.
+QLayout *frmShow::infoRow()
+{
     for (QFrame *info : {fraInfo1, fraInfo2}) {
         info->setFrameShape(QFrame::StyledPanel);
         auto *text = new QVBoxLayout(info);
@@ -230,11 +251,14 @@ frmShow::frmShow(QWidget *parent)
     infoRow->addWidget(Label16, 1);
     infoRow->addWidget(fraInfo1);
     infoRow->addWidget(fraInfo2);
+    return infoRow;
+}
 
-    auto *panel = new QHBoxLayout;
-    panel->addLayout(detail, 1);
-    panel->addLayout(buttons);
-
+void frmShow::layOut()
+{
+    QLayout *filters = filterRow();
+    QLayout *panel = detailPanel();
+    QLayout *info = infoRow();
     auto *body = new QVBoxLayout;
     body->setContentsMargins(10, 6, 10, 10);
     body->addLayout(filters);
@@ -244,7 +268,7 @@ frmShow::frmShow(QWidget *parent)
     countRow->addWidget(Label14, 1);
     countRow->addWidget(cmdDupes);
     body->addLayout(countRow);
-    body->addLayout(infoRow);
+    body->addLayout(info);
     body->addLayout(panel);
 
     auto *layout = new QVBoxLayout(this);
@@ -252,7 +276,10 @@ frmShow::frmShow(QWidget *parent)
     layout->addWidget(Toolbar1);
     layout->addLayout(body, 1);
     resize(900, 720);
+}
 
+void frmShow::connectHandlers()
+{
     connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &frmShow::Toolbar1_ButtonClick);
     connect(cboGrpList, &QComboBox::activated, this, &frmShow::cboGrpList_Click);
     connect(cboSiteList, &QComboBox::activated, this, &frmShow::cboSiteList_Click);
@@ -283,13 +310,11 @@ void frmShow::Form_Load()
     GridNormal = true;
     gridHeight_ = DataGrid1->minimumHeight();
     LockMyControls();
-    try {
+    ErrorTrap([&] {
         showStatement(kWholeCatalogueByName);
         Adodc1->setRecordSource(db::Select::From(QStringLiteral("tempprint")));
         Adodc1->Refresh();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
     enableRowButtons(false);
     SelectedFileName.clear();
     SelectedDirectory.clear();
@@ -308,12 +333,10 @@ void frmShow::Form_Activate()
 {
     if (!CatalogueChanged)
         return;
-    try {
+    ErrorTrap([&] {
         showStatement(kWholeCatalogueByName);
         cmdClear2_Click();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmShow::mouseDoubleClickEvent(QMouseEvent *event)
@@ -728,16 +751,14 @@ void frmShow::cmdDel_Click()
                vbYesNo + vbCritical, QStringLiteral("Delete Confirmation"))
         != vbYes)
         return;
-    try {
-        const qint64 row = shownRow();
-        ReopenConnection();
-        RunCommand(QStringLiteral("DELETE FROM fileprofile WHERE Inum = ?"), {row});
-        AdoFile->setRecordSource(kWholeCatalogue);
-        TotalFiles();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
+    if (!ErrorTrap([&] {
+            const qint64 row = shownRow();
+            ReopenConnection();
+            RunCommand(QStringLiteral("DELETE FROM fileprofile WHERE Inum = ?"), {row});
+            AdoFile->setRecordSource(kWholeCatalogue);
+            TotalFiles();
+        }))
         return;
-    }
     cmdClear2_Click();
     reloadFilterLists();
 }
@@ -839,14 +860,12 @@ void frmShow::PrintCurrentRecord()
         MsgBox(QStringLiteral("ERROR - No Records Found!"), vbInformation);
         return;
     }
-    try {
+    ErrorTrap([&] {
         ShowReport(QStringLiteral("rptFileList"),
                    QStringLiteral("SELECT filename,filedesc,filegroup, directory, websitename, "
                                   "author, email FROM tempprint"),
                    {}, QStringLiteral("Cuurent Record"), this);
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmShow::HandleRefreshClick()
@@ -855,7 +874,7 @@ void frmShow::HandleRefreshClick()
                QStringLiteral("Refresh Confirmation"))
         != vbYes)
         return;
-    try {
+    ErrorTrap([&] {
         AdoFile->setRecordSource(kWholeCatalogue);
         TotalFiles();
         cmdClear2_Click();
@@ -864,9 +883,7 @@ void frmShow::HandleRefreshClick()
         if (cboGrpList->count() > 0)
             cboGrpList->setCurrentIndex(0);
         applyFilters();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmShow::cmdDupes_Click()

@@ -9,6 +9,7 @@ class KeyedToolBar;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -140,6 +141,14 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // The constructor's parts, in the order they are made.
+    void buildToolBar();
+    void setUpControls();
+    QLayout *filterRow();
+    QLayout *detailPanel();
+    QLayout *infoRow();
+    void layOut();
+    void connectHandlers();
     QList<QWidget *> detailControls() const;
     void showStatement(const BrowserStatement &statement);
     // The count under the grid and the position caption, from the rows as last read.

@@ -111,16 +111,14 @@ void frmReports::Form_Load()
     ReportId.clear();
     ReportName.clear();
     ReportTitle.clear();
-    try {
+    ErrorTrap([&] {
         fill(QStringLiteral("SELECT title, description, id, name FROM tblreports where "
                             "Trim(Rgroup)=? order by title"),
              {ReportGroup}, [this](db::Recordset &rs) {
                  addRow({Trim(TextOf(rs.Fields(0))), TextOf(rs.Fields(1)), TextOf(rs.Fields(2)),
                          TextOf(rs.Fields(3))});
              });
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmReports::Pick(QTreeWidgetItem *selected)
@@ -149,12 +147,10 @@ void frmGetRpt::Form_Load()
     CentreWindow(this);
     if (OptionType < 1 || OptionType > 4)
         return;
-    try {
+    ErrorTrap([&] {
         fill(QString::fromLatin1(kOptionStatements[OptionType - 1]), {},
              [this](db::Recordset &rs) { addRow({Trim(TextOf(rs.Fields(0)))}); });
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmGetRpt::Pick(QTreeWidgetItem *selected)
@@ -190,10 +186,8 @@ void RunReportGroup(const QString &group)
             return;
         values << Trim(OptionValue);
     }
-    try {
+    ErrorTrap([&] {
         ShowReport(QString::fromLatin1(report->layout), QString::fromLatin1(report->sql), values,
                    ReportTitle);
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }

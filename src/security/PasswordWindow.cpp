@@ -1,5 +1,6 @@
 #include "security/PasswordWindow.h"
 
+#include "platform/ui/Controls.h"
 #include "platform/ui/Fields.h"
 
 #include <QFormLayout>
@@ -9,28 +10,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
-
 PasswordWindow::PasswordWindow(const QString &name, const QString &title, const QString &note,
                                QWidget *parent)
     : FormDialog(parent)
-    , cmdOK(button(QStringLiteral("cmdOK"), QStringLiteral("OK"), this))
-    , cmdCancel(button(QStringLiteral("cmdCancel"), QStringLiteral("Cancel"), this))
-    , Label3(new QLabel(note, this))
+    , cmdOK(NamedButton(QStringLiteral("cmdOK"), QStringLiteral("OK"), this))
+    , cmdCancel(NamedButton(QStringLiteral("cmdCancel"), QStringLiteral("Cancel"), this))
+    , Label3(NamedLabel(QStringLiteral("Label3"), note, this))
 {
     setObjectName(name);
     setWindowTitle(title);
-    Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setWordWrap(true);
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
@@ -38,12 +26,7 @@ PasswordWindow::PasswordWindow(const QString &name, const QString &title, const 
 
 QLineEdit *PasswordWindow::textBox(const QString &name, bool masked)
 {
-    auto *box = new QLineEdit(this);
-    box->setObjectName(name);
-    if (masked)
-        box->setEchoMode(QLineEdit::Password);
-    SelectAllOnFocus(box);
-    return box;
+    return masked ? NamedPasswordBox(name, this) : NamedTextBox(name, this);
 }
 
 QLayout *PasswordWindow::fieldRows(const QList<std::pair<QString, QLineEdit *>> &rows)

@@ -4,6 +4,7 @@
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/ToolBar.h"
@@ -69,33 +70,18 @@ std::optional<PolicyFault> policyFault(const QString &newPwd, const QString &old
     return std::nullopt;
 }
 
-QLineEdit *textBox(const QString &name, QWidget *parent)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    SelectAllOnFocus(box);
-    return box;
-}
-
-QLineEdit *passwordBox(const QString &name, QWidget *parent)
-{
-    QLineEdit *box = textBox(name, parent);
-    box->setEchoMode(QLineEdit::Password);
-    return box;
-}
-
 } // namespace
 
 frmChangePass::frmChangePass(QWidget *parent)
     : FormDialog(parent)
     , tbrMain(new KeyedToolBar(this))
-    , txtUserID(ShownOnly(textBox(QStringLiteral("txtUserID"), this)))
-    , txtPassword(ShownOnly(passwordBox(QStringLiteral("txtPassword"), this)))
-    , txtOldPwd(passwordBox(QStringLiteral("txtOldPwd"), this))
-    , txtNewPwd(passwordBox(QStringLiteral("txtNewPwd"), this))
-    , txtNewPwd2(passwordBox(QStringLiteral("txtNewPwd2"), this))
-    , txtActivationDate(ShownOnly(textBox(QStringLiteral("txtActivationDate"), this)))
-    , txtExpirationDate(ShownOnly(textBox(QStringLiteral("txtExpirationDate"), this)))
+    , txtUserID(ShownOnly(NamedTextBox(QStringLiteral("txtUserID"), this)))
+    , txtPassword(ShownOnly(NamedPasswordBox(QStringLiteral("txtPassword"), this)))
+    , txtOldPwd(NamedPasswordBox(QStringLiteral("txtOldPwd"), this))
+    , txtNewPwd(NamedPasswordBox(QStringLiteral("txtNewPwd"), this))
+    , txtNewPwd2(NamedPasswordBox(QStringLiteral("txtNewPwd2"), this))
+    , txtActivationDate(ShownOnly(NamedTextBox(QStringLiteral("txtActivationDate"), this)))
+    , txtExpirationDate(ShownOnly(NamedTextBox(QStringLiteral("txtExpirationDate"), this)))
 {
     setObjectName(QStringLiteral("frmChangePass"));
     setWindowTitle(QStringLiteral("Change Password"));

@@ -24,11 +24,7 @@ void frmShowUsers::Form_Load()
     PickedUserID.clear();
     PickedUserName.clear();
     PickedUserGroup.clear();
-    try {
-        LoadUsers();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    ErrorTrap([&] { LoadUsers(); });
 }
 
 bool frmShowUsers::LoadUsers()

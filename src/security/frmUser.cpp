@@ -4,6 +4,7 @@
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/ToolBar.h"
@@ -22,22 +23,6 @@
 namespace {
 
 const char *const kGroups[] = {"Administrator", "Billing", "Payroll", "Accountant", "User", ""};
-
-QLineEdit *textBox(const QString &name, QWidget *parent)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    SelectAllOnFocus(box);
-    return box;
-}
-
-QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 void refuse(const QString &message)
 {
@@ -74,14 +59,15 @@ std::optional<QString> findAccount(const QString &id)
 frmUser::frmUser(QWidget *parent)
     : FormDialog(parent)
     , tbrMain(new KeyedToolBar(this))
-    , txtUserID(textBox(QStringLiteral("txtUserID"), this))
-    , txtUserName(textBox(QStringLiteral("txtUserName"), this))
+    , txtUserID(NamedTextBox(QStringLiteral("txtUserID"), this))
+    , txtUserName(NamedTextBox(QStringLiteral("txtUserName"), this))
     , cboUserGroup(new QComboBox(this))
-    , txtPassword(textBox(QStringLiteral("txtPassword"), this))
-    , txtActivationDate(textBox(QStringLiteral("txtActivationDate"), this))
-    , txtExpirationDate(textBox(QStringLiteral("txtExpirationDate"), this))
-    , cmdShowUsers(button(QStringLiteral("cmdShowUsers"), QStringLiteral("Show Users"), this))
-    , cmdPwdReset(button(QStringLiteral("cmdPwdReset"), QStringLiteral("&Reset Password "), this))
+    , txtPassword(NamedTextBox(QStringLiteral("txtPassword"), this))
+    , txtActivationDate(NamedTextBox(QStringLiteral("txtActivationDate"), this))
+    , txtExpirationDate(NamedTextBox(QStringLiteral("txtExpirationDate"), this))
+    , cmdShowUsers(NamedButton(QStringLiteral("cmdShowUsers"), QStringLiteral("Show Users"), this))
+    , cmdPwdReset(
+              NamedButton(QStringLiteral("cmdPwdReset"), QStringLiteral("&Reset Password "), this))
 {
     setObjectName(QStringLiteral("frmUser"));
     setWindowTitle(QStringLiteral("User Information Screen"));
@@ -224,7 +210,8 @@ void frmUser::ClearAllFields()
 
 bool frmUser::AddEditUser()
 {
-    try {
+    bool done = false;
+    ErrorTrap([&] {
         bUserFound = false;
         ReopenConnection();
         RunOn(SharedRecordset(), QStringLiteral("select distinct userid, userpwd from tblusers"));
@@ -234,7 +221,7 @@ bool frmUser::AddEditUser()
         const QString group = cboUserGroup->currentText();
         if (id.isEmpty() || name.isEmpty() || group.isEmpty()) {
             refuse(QStringLiteral("Please enter all information!"));
-            return false;
+            return;
         }
         // The account shown is saved only while it is as it was read; one changed or removed
         // at another desk since is refused, never saved over nor added again. An account whose
@@ -266,16 +253,14 @@ bool frmUser::AddEditUser()
                                stored.value_or(id));
         shown_.read(QStringLiteral("username"), name);
         shown_.read(QStringLiteral("usergroup"), group);
-        return true;
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-        return false;
-    }
+        done = true;
+    });
+    return done;
 }
 
 void frmUser::DeleteUser()
 {
-    try {
+    ErrorTrap([&] {
         bUserFound = false;
         if (!readAccounts(QStringLiteral("select distinct userid from tblusers"),
                           QStringLiteral("error_run2")))
@@ -303,14 +288,12 @@ void frmUser::DeleteUser()
         }
         // The row found, as it is stored, so that an ID kept with blanks around it goes too.
         RunCommand(QStringLiteral("delete from tblusers where userid=?"), {*stored});
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmUser::RestUserPassword()
 {
-    try {
+    ErrorTrap([&] {
         bUserFound = false;
         if (!readAccounts(QStringLiteral("select distinct userid, userpwd from tblusers"),
                           QStringLiteral("error_run1")))
@@ -336,7 +319,5 @@ void frmUser::RestUserPassword()
         RunCommand(QStringLiteral("update tblusers set userpwd = '' where userid = ? "), {*stored});
         Log().addEntry(LogInfo, QStringLiteral("User Updated in Database!"));
         Log().resetStat();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }

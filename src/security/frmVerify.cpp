@@ -47,7 +47,7 @@ void frmVerify::ValidatePassword(const QString &Userpwd, bool &flag)
 
 void frmVerify::cmdOK_Click()
 {
-    try {
+    ErrorTrap([&] {
         PasswordSet = false;
         const QString newPassword = Trim(txtPWD->text());
         const QString again = Trim(txtPWD2->text());
@@ -67,9 +67,7 @@ void frmVerify::cmdOK_Click()
         }
         if (storeNewPassword(newPassword))
             accept();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 bool frmVerify::storeNewPassword(const QString &password)

@@ -4,6 +4,7 @@
 #include "app/session.h"
 #include "platform/Clock.h"
 #include "platform/db/Transaction.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/ToolBar.h"
@@ -84,15 +85,6 @@ QString likeAnywhere(QString text)
     return QLatin1Char('%') + text + QLatin1Char('%');
 }
 
-template<typename Work> void trapped(Work work)
-{
-    try {
-        work();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
-}
-
 } // namespace
 
 frmSnippet::frmSnippet(QWidget *parent)
@@ -102,24 +94,33 @@ frmSnippet::frmSnippet(QWidget *parent)
     , cmbFilter(new QComboBox(this))
     , cboSiteList(new QComboBox(this))
     , lstTitles(new QTreeWidget(this))
-    , txtTitle(new QLineEdit(this))
-    , cmbType(new QComboBox(this))
-    , cboWebName(new QComboBox(this))
-    , cboWebAddr(new QComboBox(this))
-    , txtAuthor(new QLineEdit(this))
-    , txtEmail(new QLineEdit(this))
+    , txtTitle(NamedTextBox(QStringLiteral("txtTitle"), this))
+    , cmbType(NamedCombo(QStringLiteral("cmbType"), this, true))
+    , cboWebName(NamedCombo(QStringLiteral("cboWebName"), this, true))
+    , cboWebAddr(NamedCombo(QStringLiteral("cboWebAddr"), this, true))
+    , txtAuthor(NamedTextBox(QStringLiteral("txtAuthor"), this))
+    , txtEmail(NamedTextBox(QStringLiteral("txtEmail"), this))
     , Label5(new QLabel(this))
     , tabSnippet(new QTabWidget(this))
     , rtbCodeWindow(new TextBox(this))
     , rtbNotes(new TextBox(this))
-    , cmdRest(new QPushButton(QStringLiteral("&Clear All"), this))
+    , cmdRest(NamedButton(QStringLiteral("cmdRest"), QStringLiteral("&Clear All"), this))
 {
     setObjectName(QStringLiteral("frmSnippet"));
     setWindowTitle(QStringLiteral("Code Snippets"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     setWindowFlag(Qt::WindowMinimizeButtonHint);
 
-    // Menus.
+    buildMenus();
+    buildToolBar();
+    buildTitleList();
+    buildFields();
+    layOut();
+    connectHandlers();
+}
+
+void frmSnippet::buildMenus()
+{
     menuBar->setObjectName(QStringLiteral("menuBar"));
     auto action = [this](QMenu *menu, const char *name, const QString &text,
                          QKeySequence shortcut = {}) {
@@ -144,7 +145,10 @@ frmSnippet::frmSnippet(QWidget *parent)
     QMenu *help = menuBar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelpMain"));
     mnuHelp = action(help, "mnuHelp", QStringLiteral("&Help"));
+}
 
+void frmSnippet::buildToolBar()
+{
     toolBar->setObjectName(QStringLiteral("toolBar"));
     toolBar->addButtons({
             {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
@@ -164,8 +168,11 @@ frmSnippet::frmSnippet(QWidget *parent)
             {"kSep4"},
             {"kHelp", "Help", "help-contents", QStyle::SP_DialogHelpButton},
     });
+}
 
-    // The filters and the titles.
+// The filters and the titles.
+void frmSnippet::buildTitleList()
+{
     cmbFilter->setObjectName(QStringLiteral("cmbFilter"));
     cboSiteList->setObjectName(QStringLiteral("cboSiteList"));
     cmbFilter->setMinimumContentsLength(16);
@@ -184,27 +191,17 @@ frmSnippet::frmSnippet(QWidget *parent)
     const int widths[] = {250, 90, 130, 190, 110};
     for (int column = 0; column < 5; ++column)
         lstTitles->setColumnWidth(column, widths[column]);
+}
 
-    // The snippet's fields.
-    txtTitle->setObjectName(QStringLiteral("txtTitle"));
-    cmbType->setObjectName(QStringLiteral("cmbType"));
-    cboWebName->setObjectName(QStringLiteral("cboWebName"));
-    cboWebAddr->setObjectName(QStringLiteral("cboWebAddr"));
-    txtAuthor->setObjectName(QStringLiteral("txtAuthor"));
-    txtEmail->setObjectName(QStringLiteral("txtEmail"));
+// The snippet's fields.
+void frmSnippet::buildFields()
+{
     Label5->setObjectName(QStringLiteral("Label5"));
     Label5->setAccessibleName(QStringLiteral("Date Load"));
     Label5->setMinimumWidth(90);
     Label5->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    for (QComboBox *box : {cmbType, cboWebName, cboWebAddr}) {
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert);
+    for (QComboBox *box : {cmbType, cboWebName, cboWebAddr})
         SelectAllOnFocus(box->lineEdit());
-    }
-    for (QLineEdit *box : {txtTitle, txtAuthor, txtEmail})
-        SelectAllOnFocus(box);
-    cmdRest->setObjectName(QStringLiteral("cmdRest"));
-    cmdRest->setAutoDefault(false);
 
     tabSnippet->setObjectName(QStringLiteral("tabSnippet"));
     rtbCodeWindow->setObjectName(QStringLiteral("rtbCodeWindow"));
@@ -218,7 +215,10 @@ frmSnippet::frmSnippet(QWidget *parent)
     rtbNotes->setTabWidth(4);
     tabSnippet->addTab(rtbCodeWindow, QStringLiteral("Source"));
     tabSnippet->addTab(rtbNotes, QStringLiteral("Notes"));
+}
 
+void frmSnippet::layOut()
+{
     // Layout: filters, then the titles over the snippet, the two parts sharing the height.
     auto *filters = new QHBoxLayout;
     filters->addWidget(FieldLabel(QStringLiteral("Filter &By Group:"), cmbFilter, this));
@@ -280,7 +280,10 @@ frmSnippet::frmSnippet(QWidget *parent)
     // In its normal state the window keeps room for every field and a useful piece of code.
     setMinimumSize(Twips(this, 11000), Twips(this, 8400));
     resize(minimumSize().expandedTo(QSize(940, 720)));
+}
 
+void frmSnippet::connectHandlers()
+{
     connect(mnuExit, &QAction::triggered, this, &frmSnippet::mnuExit_Click);
     connect(mnuNew, &QAction::triggered, this, &frmSnippet::mnuNew_Click);
     connect(mnuCopy, &QAction::triggered, this, &frmSnippet::mnuCopy_Click);
@@ -330,7 +333,7 @@ void frmSnippet::LoadGroupLists()
     cmbType->clear();
     cmbFilter->clear();
     cmbFilter->addItem(QStringLiteral("All Groups"));
-    trapped([this] {
+    ErrorTrap([this] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("SELECT codetype FROM codetypes order by inum"));
@@ -350,7 +353,7 @@ void frmSnippet::LoadSiteList()
 {
     cboSiteList->clear();
     cboSiteList->addItem(QStringLiteral("All Sites"));
-    trapped([this] {
+    ErrorTrap([this] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("SELECT distinct Websitename FROM source"));
@@ -375,7 +378,7 @@ void frmSnippet::reloadSiteList()
 void frmSnippet::fillWebList(QComboBox *box, const QString &sql)
 {
     box->clear();
-    trapped([box, &sql] {
+    ErrorTrap([box, &sql] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, sql);
@@ -402,7 +405,7 @@ void frmSnippet::LoadWebAddress()
 
 void frmSnippet::cboWebName_Click()
 {
-    trapped([this] {
+    ErrorTrap([this] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("Select webaddress from webname where Webname = ?"),
@@ -438,7 +441,7 @@ void frmSnippet::LoadTitles()
         sql += QStringLiteral("where Websitename = ?");
         values = {site};
     }
-    trapped([&] {
+    ErrorTrap([&] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, sql, values);
@@ -476,7 +479,7 @@ void frmSnippet::lstTitles_Click()
     const qint64 id = selectedId();
     if (id < 0)
         return;
-    trapped([this, id] { showSnippet(id); });
+    ErrorTrap([this, id] { showSnippet(id); });
 }
 
 void frmSnippet::showSnippet(qint64 id)
@@ -612,16 +615,14 @@ void frmSnippet::mnuSave_Click()
 {
     if (!ValidateSnippet())
         return;
-    try {
-        if (NewSnippet) {
-            insertSnippet();
-        } else {
-            updateSnippet(shownId_);
-        }
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
+    if (!ErrorTrap([&] {
+            if (NewSnippet) {
+                insertSnippet();
+            } else {
+                updateSnippet(shownId_);
+            }
+        }))
         return;
-    }
     afterChange();
 }
 
@@ -690,13 +691,11 @@ void frmSnippet::mnuDelete_Click()
                QStringLiteral("Delete Confirmation"))
         != vbYes)
         return;
-    try {
-        ReopenConnection();
-        RunCommand(QStringLiteral("DELETE FROM source WHERE id = ?"), {id});
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
+    if (!ErrorTrap([&] {
+            ReopenConnection();
+            RunCommand(QStringLiteral("DELETE FROM source WHERE id = ?"), {id});
+        }))
         return;
-    }
     afterChange();
 }
 
@@ -709,7 +708,7 @@ void frmSnippet::mnuFind_Click()
 
 void frmSnippet::FindTitle(const QString &text)
 {
-    trapped([this, &text] {
+    ErrorTrap([this, &text] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("SELECT id, title FROM source WHERE title like ? escape '\\'"),

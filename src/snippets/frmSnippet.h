@@ -89,6 +89,13 @@ public:
     qint64 selectedId() const;
 
 private:
+    // The constructor's parts, in the order they are made.
+    void buildMenus();
+    void buildToolBar();
+    void buildTitleList();
+    void buildFields();
+    void layOut();
+    void connectHandlers();
     bool ValidateSnippet();
     void insertSnippet();
     void updateSnippet(qint64 id);

@@ -27,7 +27,7 @@ void frmGetWebs::Form_Load()
 
 void frmGetWebs::FillWebList()
 {
-    try {
+    ErrorTrap([&] {
         ReopenConnection();
         // The pickers' own record set, so that the window that opened one keeps its rows.
         db::Recordset &rs = SharedRecordset2();
@@ -37,9 +37,7 @@ void frmGetWebs::FillWebList()
         for (; !rs.AtEnd(); rs.MoveNext())
             addRow({Trim(TextOf(rs.Fields(0))), TextOf(rs.Fields(1)), TextOf(rs.Fields(2))});
         rs.Close();
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-    }
+    });
 }
 
 void frmGetWebs::PickWebSite(QTreeWidgetItem *selected)

@@ -4,6 +4,7 @@
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/ToolBar.h"
@@ -59,21 +60,6 @@ protected:
     }
 };
 
-QLineEdit *textBox(const QString &name, QWidget *parent)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    SelectAllOnFocus(box);
-    return box;
-}
-
-QGroupBox *frame(const QString &name, const QString &title, QWidget *parent)
-{
-    auto *box = new QGroupBox(title, parent);
-    box->setObjectName(name);
-    return box;
-}
-
 // Adds a label and its field to a grid row, the field spanning span columns.
 void addField(QGridLayout *grid, int row, int column, const QString &label, QWidget *field,
               int span = 1)
@@ -91,6 +77,21 @@ frmWebInfo::frmWebInfo(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmWebInfo"));
     setWindowTitle(QStringLiteral("Web Information"));
+    buildToolBar();
+    QGroupBox *site = NamedFrame(QStringLiteral("fraSite"), QStringLiteral("Web Site"), this);
+    QGroupBox *postal =
+            NamedFrame(QStringLiteral("fraAddress"), QStringLiteral("Postal Address"), this);
+    QGroupBox *contact = NamedFrame(QStringLiteral("fraContact"), QStringLiteral("Contact"), this);
+
+    buildFields(site, postal, contact);
+    buildButtons(site, contact);
+    buildLinkList();
+    layOut(site, postal, contact);
+    connectHandlers();
+}
+
+void frmWebInfo::buildToolBar()
+{
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1->addButtons({
             {"kSep0"},
@@ -106,57 +107,53 @@ frmWebInfo::frmWebInfo(QWidget *parent)
             {"kSep5"},
             {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
     });
+}
 
-    QGroupBox *site = frame(QStringLiteral("fraSite"), QStringLiteral("Web Site"), this);
-    QGroupBox *postal = frame(QStringLiteral("fraAddress"), QStringLiteral("Postal Address"), this);
-    QGroupBox *contact = frame(QStringLiteral("fraContact"), QStringLiteral("Contact"), this);
-
-    txtWebID = new QLineEdit(site);
-    txtWebID->setObjectName(QStringLiteral("txtWebID"));
+void frmWebInfo::buildFields(QGroupBox *site, QGroupBox *postal, QGroupBox *contact)
+{
+    txtWebID = Named(new QLineEdit(site), QStringLiteral("txtWebID"));
     // The number is the chosen site's, given by the directory, never typed.
     txtWebID->setReadOnly(true);
     txtWebID->setMaximumWidth(90);
     QPalette readOnly = txtWebID->palette();
     readOnly.setColor(QPalette::Base, readOnly.color(QPalette::Window));
     txtWebID->setPalette(readOnly);
-    txtWebName = textBox(QStringLiteral("txtWebName"), site);
-    txtWebAddress = textBox(QStringLiteral("txtWebAddress"), site);
-    txtCompany = textBox(QStringLiteral("txtCompany"), site);
-    txtAddress = textBox(QStringLiteral("txtAddress"), postal);
-    txtCity = textBox(QStringLiteral("txtCity"), postal);
-    txtState = textBox(QStringLiteral("txtState"), postal);
-    txtZip = textBox(QStringLiteral("txtZip"), postal);
-    txtCountry = textBox(QStringLiteral("txtCountry"), postal);
-    txtPhoneNum = textBox(QStringLiteral("txtPhoneNum"), contact);
-    txtFaxNum = textBox(QStringLiteral("txtFaxNum"), contact);
-    txtPointofContact = textBox(QStringLiteral("txtPointofContact"), contact);
-    txtEmail = textBox(QStringLiteral("txtEmail"), contact);
-    txtNotes = new QPlainTextEdit(this);
-    txtNotes->setObjectName(QStringLiteral("txtNotes"));
+    txtWebName = NamedTextBox(QStringLiteral("txtWebName"), site);
+    txtWebAddress = NamedTextBox(QStringLiteral("txtWebAddress"), site);
+    txtCompany = NamedTextBox(QStringLiteral("txtCompany"), site);
+    txtAddress = NamedTextBox(QStringLiteral("txtAddress"), postal);
+    txtCity = NamedTextBox(QStringLiteral("txtCity"), postal);
+    txtState = NamedTextBox(QStringLiteral("txtState"), postal);
+    txtZip = NamedTextBox(QStringLiteral("txtZip"), postal);
+    txtCountry = NamedTextBox(QStringLiteral("txtCountry"), postal);
+    txtPhoneNum = NamedTextBox(QStringLiteral("txtPhoneNum"), contact);
+    txtFaxNum = NamedTextBox(QStringLiteral("txtFaxNum"), contact);
+    txtPointofContact = NamedTextBox(QStringLiteral("txtPointofContact"), contact);
+    txtEmail = NamedTextBox(QStringLiteral("txtEmail"), contact);
+    txtNotes = Named(new QPlainTextEdit(this), QStringLiteral("txtNotes"));
     txtNotes->setTabChangesFocus(true);
     txtNotes->installEventFilter(new SelectAllNotes(txtNotes));
     txtNotes->setMinimumHeight(70);
+}
 
-    cmdShow = new QPushButton(QStringLiteral("Show Na&mes"), site);
-    cmdShow->setObjectName(QStringLiteral("cmdShow"));
-    cmdGoToWeb = new QPushButton(QStringLiteral("&Visit Web Site..."), site);
-    cmdGoToWeb->setObjectName(QStringLiteral("cmdGoToWeb"));
-    cmdSendEmail = new QPushButton(QStringLiteral("..."), contact);
-    cmdSendEmail->setObjectName(QStringLiteral("cmdSendEmail"));
+void frmWebInfo::buildButtons(QGroupBox *site, QGroupBox *contact)
+{
+    cmdShow = NamedButton(QStringLiteral("cmdShow"), QStringLiteral("Show Na&mes"), site);
+    cmdGoToWeb =
+            NamedButton(QStringLiteral("cmdGoToWeb"), QStringLiteral("&Visit Web Site..."), site);
+    cmdSendEmail = NamedButton(QStringLiteral("cmdSendEmail"), QStringLiteral("..."), contact);
     PictureButton(cmdSendEmail, QStringLiteral("Send E-mail"));
     cmdSendEmail->setMaximumWidth(cmdSendEmail->sizeHint().height() * 2);
-    lblLinkStatus = new QLabel(site);
-    lblLinkStatus->setObjectName(QStringLiteral("lblLinkStatus"));
+    lblLinkStatus = NamedLabel(QStringLiteral("lblLinkStatus"), QString(), site);
     lblLinkStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    cmdCheckLink = new QPushButton(QStringLiteral("Chec&k Link"), site);
-    cmdCheckLink->setObjectName(QStringLiteral("cmdCheckLink"));
-    cmdCheckAll = new QPushButton(QStringLiteral("Check A&ll Links"), this);
-    cmdCheckAll->setObjectName(QStringLiteral("cmdCheckAll"));
-    for (QPushButton *button : {cmdShow, cmdGoToWeb, cmdSendEmail, cmdCheckLink, cmdCheckAll})
-        button->setAutoDefault(false);
+    cmdCheckLink = NamedButton(QStringLiteral("cmdCheckLink"), QStringLiteral("Chec&k Link"), site);
+    cmdCheckAll =
+            NamedButton(QStringLiteral("cmdCheckAll"), QStringLiteral("Check A&ll Links"), this);
+}
 
-    lstLinks = new QTreeWidget(this);
-    lstLinks->setObjectName(QStringLiteral("lstLinks"));
+void frmWebInfo::buildLinkList()
+{
+    lstLinks = Named(new QTreeWidget(this), QStringLiteral("lstLinks"));
     lstLinks->setHeaderLabels({QStringLiteral("Web Name"), QStringLiteral("Web Address"),
                                QStringLiteral("Result"), QStringLiteral("Checked")});
     lstLinks->setRootIsDecorated(false);
@@ -171,7 +168,10 @@ frmWebInfo::frmWebInfo(QWidget *parent)
     lstLinks->header()->setSectionResizeMode(2, QHeaderView::Stretch);
     lstLinks->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
     lstLinks->setMinimumHeight(110);
+}
 
+void frmWebInfo::layOut(QGroupBox *site, QGroupBox *postal, QGroupBox *contact)
+{
     auto *siteGrid = new QGridLayout(site);
     addField(siteGrid, 0, 0, QStringLiteral("Web I&D:"), txtWebID);
     siteGrid->addWidget(cmdShow, 0, 3);
@@ -227,7 +227,10 @@ frmWebInfo::frmWebInfo(QWidget *parent)
     layout->addWidget(Toolbar1);
     layout->addLayout(body, 1);
     resize(600, 720);
+}
 
+void frmWebInfo::connectHandlers()
+{
     connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &frmWebInfo::Toolbar1_ButtonClick);
     connect(cmdShow, &QPushButton::clicked, this, &frmWebInfo::cmdShow_Click);
     connect(cmdGoToWeb, &QPushButton::clicked, this, &frmWebInfo::cmdGoToWeb_Click);
@@ -254,17 +257,6 @@ QList<QLineEdit *> frmWebInfo::lineFields() const
             txtZip,   txtCountry, txtPhoneNum,   txtFaxNum,  txtPointofContact, txtEmail};
 }
 
-bool frmWebInfo::trapped(const std::function<void()> &step)
-{
-    try {
-        step();
-        return true;
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-        return false;
-    }
-}
-
 void frmWebInfo::cmdShow_Click()
 {
     WebPicked = false;
@@ -278,7 +270,7 @@ void frmWebInfo::cmdShow_Click()
 
 void frmWebInfo::SelectFromWebName()
 {
-    trapped([this] {
+    ErrorTrap([this] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QString::fromLatin1(kSelectSite), {Trim(QString::number(SelectedWebId))});
@@ -310,7 +302,8 @@ void frmWebInfo::ClearAllFields()
 
 bool frmWebInfo::AddEditWebName()
 {
-    try {
+    bool done = false;
+    ErrorTrap([&] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         // An empty directory is one without this site yet: its first site is added below.
@@ -319,7 +312,7 @@ bool frmWebInfo::AddEditWebName()
         if (Trim(txtWebName->text()).isEmpty()) {
             MsgBox(QStringLiteral("Please enter information!"), vbCritical,
                    QStringLiteral("Error!"));
-            return false;
+            return;
         }
         QVariantList values;
         for (QLineEdit *box : lineFields().mid(1))
@@ -332,7 +325,8 @@ bool frmWebInfo::AddEditWebName()
             RunUpdateAsRead(shown_, QString::fromLatin1(kUpdateSite), values << id);
             Log().addEntry(LogInfo, QStringLiteral("Record Updated in Database!"));
             Log().resetStat();
-            return true;
+            done = true;
+            return;
         }
         QString foundId;
         WebFound = false;
@@ -348,41 +342,38 @@ bool frmWebInfo::AddEditWebName()
             Log().addEntry(LogInfo, QStringLiteral("Record Added to Database!"));
         }
         Log().resetStat();
-        return true;
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-        return false;
-    }
+        done = true;
+    });
+    return done;
 }
 
 bool frmWebInfo::DeleteName()
 {
     WebFound = false;
-    try {
+    bool done = false;
+    ErrorTrap([&] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QStringLiteral("select distinct webid from webname"));
         if (rs.AtEnd()) {
             ReportError(LogError, QStringLiteral("Error1"), QStringLiteral("error_run2"), vbOKOnly);
-            return false;
+            return;
         }
         const QString id = Trim(txtWebID->text());
         if (id.isEmpty() || Trim(txtWebName->text()).isEmpty())
-            return false;
+            return;
         bool found = false;
         for (; !rs.AtEnd() && !found; rs.MoveNext())
             found = Trim(TextOf(rs.Fields(0))) == id;
         if (!found) {
             MsgBox(QStringLiteral("Record not found!"), vbCritical, QStringLiteral("Error!"));
-            return false;
+            return;
         }
         RunCommand(QStringLiteral("delete from webname where trim(CStr(webid)) =?"), {id});
         WebFound = true;
-        return true;
-    } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
-        return false;
-    }
+        done = true;
+    });
+    return done;
 }
 
 void frmWebInfo::SaveWebSite()
@@ -424,7 +415,7 @@ void frmWebInfo::PrintWebSites()
         return;
     // The whole directory, under the title the report catalogue holds (the layout's own when
     // none was chosen).
-    trapped([this] {
+    ErrorTrap([this] {
         ShowReport(QStringLiteral("rptWebSiteList"), QString::fromLatin1(kPrintSites), {},
                    ReportTitle, this);
     });
@@ -467,7 +458,7 @@ void frmWebInfo::cmdCheckLink_Click()
 void frmWebInfo::cmdCheckAll_Click()
 {
     QList<QPair<QString, QString>> sites;
-    const bool read = trapped([&sites] {
+    const bool read = ErrorTrap([&sites] {
         ReopenConnection();
         db::Recordset &rs = SharedRecordset();
         RunOn(rs, QString::fromLatin1(kLinkSites));

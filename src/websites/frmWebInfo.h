@@ -7,6 +7,7 @@
 
 class KeyedToolBar;
 class LinkCheck;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -86,11 +87,15 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The constructor's parts, in the order the controls are made (which is their tab order).
+    void buildToolBar();
+    void buildFields(QGroupBox *site, QGroupBox *postal, QGroupBox *contact);
+    void buildButtons(QGroupBox *site, QGroupBox *contact);
+    void buildLinkList();
+    void layOut(QGroupBox *site, QGroupBox *postal, QGroupBox *contact);
+    void connectHandlers();
     // The fields in the order of the directory's columns, webid first.
     QList<QLineEdit *> lineFields() const;
-    // Runs step in the error trap: a failure shows "Error: " and its description; true when the
-    // step ran through.
-    static bool trapped(const std::function<void()> &step);
     void startLinkCheck(const QString &address, const QString &site);
     void listLink(const LinkResult &result);
     QString shownKey() const;

@@ -197,13 +197,15 @@ void ErrorBox(const QString &description)
     MsgBox(QStringLiteral("Error: ") + description);
 }
 
-void ErrorTrap(const std::function<void()> &step)
+bool ErrorTrap(const std::function<void()> &step, const QString &context)
 {
     try {
         step();
+        return true;
     } catch (const std::exception &error) {
-        ErrorBox(QString::fromUtf8(error.what()));
+        ErrorBox(context + QString::fromUtf8(error.what()));
     }
+    return false;
 }
 
 QString InputBox(const QString &prompt, const QString &title, const QString &defaultText)

@@ -28,8 +28,10 @@ QString AppTitle();
 int MsgBox(const QString &prompt, int style = vbOKOnly, const QString &title = {});
 // The error trap's message: "Error: " and the description, OK only, the application's title.
 void ErrorBox(const QString &description);
-// Runs step in the error trap: any failure ends it and is shown through ErrorBox.
-void ErrorTrap(const std::function<void()> &step);
+// The one way a window turns a failure into the "Error: " box: runs step, and when it fails,
+// ends it there and shows ErrorBox(context + the failure's description). Tells whether step ran
+// to its end, so that a caller whose later steps depend on it can stop (or go on) as it needs.
+bool ErrorTrap(const std::function<void()> &step, const QString &context = {});
 QString InputBox(const QString &prompt, const QString &title = {}, const QString &defaultText = {});
 int ShowModal(QWidget *window, QWidget *owner = nullptr);
 // Asks where to save a file, starting at suggestedName; filter as QFileDialog takes it. The
