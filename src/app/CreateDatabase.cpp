@@ -15,13 +15,19 @@
 
 namespace {
 
-// The table definitions; a server's connections learn from them the case of the names.
-QString schemaText()
+QString scriptText(const QString &resource)
 {
-    QFile file(QStringLiteral(":/schema.sql"));
+    QFile file(resource);
     if (!file.open(QIODevice::ReadOnly))
         throw db::DbError(QStringLiteral("The table definitions are missing from the program."));
-    const QString script = QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(file.readAll());
+}
+
+// The table definitions of a file; a server's connections learn from them the case of the
+// names. The server's tables have a script of their own, written for it.
+QString schemaText()
+{
+    const QString script = scriptText(QStringLiteral(":/schema.sql"));
     db::LearnNames(script);
     return script;
 }
@@ -164,7 +170,8 @@ void CreateDatabase(const QString &path)
 void CreateDatabase(const QString &path, const std::function<void(db::Connection &)> &seed)
 {
     if (db::IsServerAddress(path)) {
-        db::CreateServerDatabase(path, schemaText(), seed);
+        schemaText(); // the case of the names
+        db::CreateServerDatabase(path, scriptText(QStringLiteral(":/schema-server.sql")), seed);
         return;
     }
     const QString folder = QFileInfo(path).absolutePath();

@@ -6,6 +6,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/DataControl.h"
 #include "platform/db/Dialect.h"
+#include "platform/db/Engine.h"
 #include "platform/db/Reader.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Statement.h"
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,6 +70,12 @@ private slots:
     void boundValues_roundTrip();
     void dialect_data();
     void dialect();
+    void serverStatement_data();
+    void serverStatement();
+    void untranslatable_isRefused_data();
+    void untranslatable_isRefused();
+    void tableScript_keepsLiterals_data();
+    void tableScript_keepsLiterals();
     void serverSession_data();
     void serverSession();
     void insert_givesFreshRowNumber();
@@ -435,7 +443,7 @@ void TestDb::boundValues_roundTrip()
     QFETCH(QVariant, value);
     const QString insert = "INSERT INTO tblusers (userid, userpwd) VALUES ('u1', ?)";
     // A server's text cannot hold a NUL: refused whole rather than cut short.
-    if (db::OnServer(db_.database()) && value.toString().contains(QChar(0))) {
+    if (db_.engine().kind() == db::Engine::Kind::Server && value.toString().contains(QChar(0))) {
         QVERIFY(failureOf([&] { db_.Execute(insert, {value}); }).contains("NUL character"));
         QCOMPARE(FirstColumn(db_, "SELECT count(*) FROM tblusers WHERE userid = 'u1'"),
                  QStringList{"0"});
@@ -516,6 +524,27 @@ void TestDb::dialect_data()
     QTest::newRow("NULL last descending")
             << "select coalesce(FileGroup, '-') from fileprofile order by FileGroup desc, Inum"
             << QVariantList{} << QStringList{"docs", "Shell", "Docs", "Docs", "C++", "-"};
+    // "||" binds more tightly than LIKE: the whole concatenation is matched without case.
+    QTest::newRow("LIKE on a concatenation")
+            << "select FileName from fileprofile where FileGroup || FileName like ? order by Inum"
+            << QVariantList{"DOCSREADME%"} << QStringList{"readme.TXT"};
+    QTest::newRow("LIKE on a concatenated pattern")
+            << "select FileName from fileprofile where FileName like ? || '%' order by Inum"
+            << QVariantList{"READ"} << QStringList{"readme.TXT"};
+    // A caseless comparison ignores the case of both sides.
+    QTest::newRow("COLLATE NOCASE =")
+            << "select FileName from fileprofile where FileName collate nocase = ?"
+            << QVariantList{"README.txt"} << QStringList{"readme.TXT"};
+    QTest::newRow("COLLATE NOCASE <>")
+            << "select FileName from fileprofile where FileGroup collate nocase <> ? order by Inum"
+            << QVariantList{"DOCS"} << QStringList{"main.cpp", "build.sh"};
+    QTest::newRow("value = COLLATE NOCASE column")
+            << "select FileName from fileprofile where ? = FileName collate nocase"
+            << QVariantList{"NOTES.TXT"} << QStringList{"notes.txt"};
+    QTest::newRow("COLLATE NOCASE = concatenation")
+            << "select FileName from fileprofile where FileName collate nocase = ? || '.txt' "
+               "order by Inum"
+            << QVariantList{"README"} << QStringList{"readme.TXT"};
     QTest::newRow("COLLATE NOCASE order")
             << "select FileName from fileprofile order by FileName collate nocase, Inum"
             << QVariantList{} << QStringList{"build.sh",  "logo.png",   "main.cpp",
@@ -528,6 +557,132 @@ void TestDb::dialect()
     QFETCH(QVariantList, values);
     QFETCH(QStringList, expected);
     QCOMPARE(FirstColumn(db_, sql, values), expected);
+}
+
+void TestDb::serverStatement_data()
+{
+    // expected: the statement in the server's words, blanks aside; empty when it is refused.
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("LIKE takes the whole concatenation")
+            << "select 1 from t where a || b LIKE ?"
+            << "select1fromtwherelower(a||b)LIKElower(?::textCOLLATE\"C\")";
+    QTest::newRow("LIKE takes the whole pattern")
+            << "select 1 from t where a LIKE ? || '%' escape '\\'"
+            << "select1fromtwherelower(a)LIKElower(?||'%'COLLATE\"C\")escape'\\'";
+    QTest::newRow("COLLATE NOCASE = lowers the value")
+            << "select 1 from t where a COLLATE NOCASE = ?"
+            << "select1fromtwherelower(a)=lower(?::textCOLLATE\"C\")";
+    QTest::newRow("COLLATE NOCASE >= lowers the value")
+            << "select 1 from t where a COLLATE NOCASE >= ? and b = ?"
+            << "select1fromtwherelower(a)>=lower(?::textCOLLATE\"C\")andb=?";
+    QTest::newRow("value = COLLATE NOCASE")
+            << "select 1 from t where ? = a COLLATE NOCASE"
+            << "select1fromtwherelower(?::textCOLLATE\"C\")=lower(a)";
+    QTest::newRow("COLLATE NOCASE in order") << "select a from t order by a COLLATE NOCASE"
+                                             << "selectafromtorderbylower(a)NULLSFIRST";
+    QTest::newRow("comment") << "select 1 from t -- all"
+                             << "";
+    QTest::newRow("block comment") << "select /* one */ 1 from t"
+                                   << "";
+    QTest::newRow("numbered value") << "select 1 from t where a = ?1"
+                                    << "";
+    QTest::newRow("named value") << "select 1 from t where a = :a"
+                                 << "";
+    QTest::newRow("quote left open") << "select 1 from t where a = 'x"
+                                     << "";
+    QTest::newRow("caseless IN") << "select 1 from t where a COLLATE NOCASE IN (?, ?)"
+                                 << "";
+    QTest::newRow("caseless BETWEEN") << "select 1 from t where a COLLATE NOCASE BETWEEN ? AND ?"
+                                      << "";
+}
+
+void TestDb::serverStatement()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, expected);
+    QString translated;
+    const QString failure = failureOf([&] { translated = db::ServerStatement(sql); });
+    if (expected.isEmpty()) {
+        QVERIFY2(failure.startsWith("The statement cannot be put into the database server's "
+                                    "words"),
+                 qPrintable(failure + translated));
+        return;
+    }
+    QCOMPARE(failure, QString());
+    QCOMPARE(translated.remove(QRegularExpression("\\s")), expected);
+}
+
+void TestDb::untranslatable_isRefused_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("values");
+    QTest::newRow("comment") << "select userid from tblusers where userid = ? -- one user"
+                             << QVariantList{"smith"};
+    QTest::newRow("numbered value")
+            << "select userid from tblusers where userid = ?1" << QVariantList{"smith"};
+    QTest::newRow("caseless IN") << "select userid from tblusers where userid collate nocase in (?)"
+                                 << QVariantList{"SMITH"};
+}
+
+void TestDb::untranslatable_isRefused()
+{
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, values);
+    QString failure;
+    QStringList rows;
+    failure = failureOf([&] { rows = FirstColumn(db_, sql, values); });
+    if (db_.engine().kind() == db::Engine::Kind::File) {
+        // The file's engine reads the statement as written.
+        QCOMPARE(failure, QString());
+        QCOMPARE(rows.size(), 1);
+        return;
+    }
+    // Never sent on as it stands, where it would mean something else or fail in other words.
+    QVERIFY2(failure.startsWith("The statement cannot be put into the database server's words"),
+             qPrintable(failure));
+    QCOMPARE(rows, QStringList{});
+}
+
+void TestDb::tableScript_keepsLiterals_data()
+{
+    // literal: a value as the script writes it; stored: what a row holds afterwards.
+    QTest::addColumn<QString>("literal");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("semicolon") << "'x;y'"
+                               << "x;y";
+    QTest::newRow("line comment") << "'--z; -- not a comment'"
+                                  << "--z; -- not a comment";
+    QTest::newRow("block comment") << "'/* kept; */'"
+                                   << "/* kept; */";
+    QTest::newRow("doubled quote") << "'it''s; -- kept'"
+                                   << "it's; -- kept";
+    QTest::newRow("line break") << "'one;\n-- two'"
+                                << "one;\n-- two";
+}
+
+void TestDb::tableScript_keepsLiterals()
+{
+    QFETCH(QString, literal);
+    QFETCH(QString, stored);
+    const QString script =
+            QStringLiteral("-- Notes; a comment with 'a quote\n"
+                           "CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT DEFAULT %1);\n"
+                           "/* one; more -- comment */\n"
+                           "INSERT INTO notes (id, body) VALUES (1, %1); -- done; 'really\n"
+                           "INSERT INTO notes (id) VALUES (2);\n")
+                    .arg(literal);
+    db::Connection made;
+    if (db_.engine().kind() == db::Engine::Kind::Server) {
+        db::CreateServerDatabase(database_->address, script);
+        made.Open(cs());
+    } else {
+        const QString path = dir_->filePath("notes.db");
+        db::CreateDatabaseFile(path, script);
+        made.Open(db::ConnectStringFor(path));
+    }
+    QCOMPARE(FirstColumn(made, "SELECT body FROM notes ORDER BY id"),
+             (QStringList{stored, stored}));
 }
 
 void TestDb::serverSession_data()

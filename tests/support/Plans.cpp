@@ -2,6 +2,7 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/Dialect.h"
+#include "platform/db/Engine.h"
 #include "platform/db/Statement.h"
 
 #include <QSqlQuery>
@@ -82,7 +83,7 @@ Plan PlanOf(db::Connection &connection, const QString &sql, const QVariantList &
 {
     Plan plan;
     const QSqlDatabase database = connection.database();
-    plan.server = db::OnServer(database);
+    plan.server = connection.engine().kind() == db::Engine::Kind::Server;
     if (!plan.server) {
         QSqlQuery query = db::RunStatement(database, "EXPLAIN QUERY PLAN " + sql, values);
         plan.lines = lines(query, 3);

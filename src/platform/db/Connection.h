@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -13,11 +14,13 @@ class QSqlDatabase;
 
 namespace db {
 
+class Engine;
 class Prepared;
 class Recordset;
 
 // A connection to the database file named by a connection string, or to a database server when
-// its data source is a server's address (see Dialect.h). Opening never creates a
+// its data source is a server's address (see Dialect.h); what differs between the two is in
+// its Engine. Opening never creates a
 // missing file nor changes one that is not a database; it runs the file in WAL mode and
 // registers the functions the statements use. A file that this user cannot write, or whose
 // folder he cannot write, opens for reading only: the first write fails with the engine's
@@ -68,21 +71,18 @@ public:
     // False when the file is open for reading only.
     bool Writable() const;
 
-    // For the layer's own use: the engine connection behind this object.
+    // For the layer's own use: the engine connection behind this object (no statement runs
+    // to get it), and what differs on its engine. Both throw DbError when closed.
     QSqlDatabase database() const;
+    Engine &engine() const;
     QString connectionName() const { return name_; }
 
 private:
     friend class Prepared;
-    void openServer(const QString &address);
-    // Opens the engine connection, or lets it go and throws DbError with the engine's words.
-    void openEngine(QSqlDatabase &database);
-    [[noreturn]] void forgetEngine(QSqlDatabase &database, const QString &why);
 
     QString name_;
     bool open_ = false;
-    // A transaction begun on a server and not yet ended.
-    mutable bool serverTransaction_ = false;
+    std::unique_ptr<Engine> engine_;
     // Statements prepared on this connection; they are let go when it closes.
     std::vector<Prepared *> prepared_;
 };
@@ -94,7 +94,7 @@ private:
 void CreateDatabaseFile(const QString &path, const QString &schemaSql,
                         const std::function<void(Connection &)> &fill = {});
 
-// Makes the tables of schemaSql (written for a file, see ServerSchema) and their starting rows in
+// Makes the tables of schemaSql (the server's own table script) and their starting rows in
 // the empty database of a server, in one transaction: a failure leaves the database as it was.
 // Refuses a database that already holds any of the tables. Throws DbError.
 void CreateServerDatabase(const QString &address, const QString &schemaSql,

@@ -3,6 +3,7 @@
 #include "platform/db/Statement.h"
 
 #include "platform/db/Dialect.h"
+#include "platform/db/Engine.h"
 
 #include <QSqlQuery>
 
@@ -135,8 +136,7 @@ void DataControl::AddNew(const QVariantMap &values)
                              .arg(table_, columns.join(QStringLiteral(", ")),
                                   marks.join(QStringLiteral(", ")));
     const QString rowKey = model_->rowKey();
-    if (OnServer(connection_.database()) && !rowKey.isEmpty())
-        insert += QStringLiteral(" RETURNING ") + rowKey;
+    insert = connection_.engine().withReturnedKey(insert, rowKey);
     const QVariant rowid = change(insert, values.values());
     Refresh();
     // Counted by the engine: the rows before the new one in the grid's order. A source the grid

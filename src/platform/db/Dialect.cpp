@@ -1,5 +1,7 @@
 #include "platform/db/Dialect.h"
 
+#include "platform/db/DbError.h"
+#include "platform/db/Engine.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Tokens.h"
 
@@ -131,6 +133,92 @@ qsizetype operandEnd(const QString &sql, const QList<Token> &tokens, qsizetype f
     return last;
 }
 
+// Operators that bind more tightly than a comparison or LIKE: "a || b LIKE ?" compares the
+// whole of "a || b". Each of their characters is a token of its own.
+bool isTightOperator(const QString &sql, const Token &token)
+{
+    if (token.kind != Kind::Symbol)
+        return false;
+    const QChar c = sql[token.start];
+    return c == u'|' || c == u'*' || c == u'/' || c == u'%' || c == u'+' || c == u'-' || c == u'&';
+}
+
+// Whether a token can end an operand, so that an operator after it is binary.
+bool endsOperand(const QString &sql, const Token &token)
+{
+    return token.kind == Kind::Name || token.kind == Kind::Literal || token.kind == Kind::Number
+            || token.kind == Kind::Mark || isClose(sql, token)
+            || (token.kind == Kind::Word && !isKeyword(token));
+}
+
+// The first token of the expression that ends at token last, across the operators that bind
+// more tightly than a comparison.
+qsizetype expressionStart(const QString &sql, const QList<Token> &tokens, qsizetype last)
+{
+    qsizetype first = operandStart(sql, tokens, last);
+    while (first > 0 && isTightOperator(sql, tokens[first - 1])) {
+        qsizetype op = first - 1;
+        while (op > 0 && isTightOperator(sql, tokens[op - 1])
+               && tokens[op - 1].end == tokens[op].start)
+            --op;
+        if (op == 0 || !endsOperand(sql, tokens[op - 1]))
+            return op; // a sign before the operand
+        first = operandStart(sql, tokens, op - 1);
+    }
+    return first;
+}
+
+// The last token of the expression that starts at token first, across the same operators.
+qsizetype expressionEnd(const QString &sql, const QList<Token> &tokens, qsizetype first)
+{
+    while (first + 1 < tokens.size() && isTightOperator(sql, tokens[first]))
+        ++first; // a sign
+    qsizetype last = operandEnd(sql, tokens, first);
+    while (last + 2 < tokens.size() && isTightOperator(sql, tokens[last + 1])) {
+        qsizetype next = last + 1;
+        while (next < tokens.size() && isTightOperator(sql, tokens[next]))
+            ++next;
+        if (next == tokens.size())
+            break;
+        last = operandEnd(sql, tokens, next);
+    }
+    return last;
+}
+
+// The comparisons whose two sides a caseless collation applies to.
+qsizetype comparisonLength(const QString &sql, const QList<Token> &tokens, qsizetype at)
+{
+    if (at < 0 || at >= tokens.size() || tokens[at].kind != Kind::Symbol)
+        return 0;
+    const QChar c = sql[tokens[at].start];
+    if (c != u'=' && c != u'<' && c != u'>' && c != u'!')
+        return 0;
+    qsizetype length = 1;
+    while (at + length < tokens.size() && tokens[at + length].kind == Kind::Symbol
+           && tokens[at + length].start == tokens[at + length - 1].end
+           && QStringLiteral("=<>").contains(sql[tokens[at + length].start]))
+        ++length;
+    return length;
+}
+
+// The first token of the comparison operator that ends at token last, or -1.
+qsizetype comparisonBefore(const QString &sql, const QList<Token> &tokens, qsizetype last)
+{
+    qsizetype first = last;
+    while (first > 0 && tokens[first - 1].kind == Kind::Symbol
+           && tokens[first - 1].end == tokens[first].start
+           && QStringLiteral("=<>!").contains(sql[tokens[first - 1].start]))
+        --first;
+    return comparisonLength(sql, tokens, first) == last - first + 1 ? first : -1;
+}
+
+[[noreturn]] void untranslatable(const QString &sql, const QString &why)
+{
+    throw DbError(QStringLiteral("The statement cannot be put into the database server's words "
+                                 "(%1): %2")
+                          .arg(why, sql.simplified()));
+}
+
 // A quoted name as the server writes it: in double quotes, in the lower case in which it keeps
 // the names written bare.
 QString serverName(const QString &quoted)
@@ -202,16 +290,6 @@ bool IsServerAddress(const QString &dataSource)
             || text.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
 }
 
-bool OnServer(const QSqlDatabase &database)
-{
-    return OnServer(database.driver());
-}
-
-bool OnServer(const QSqlDriver *driver)
-{
-    return driver && driver->dbmsType() == QSqlDriver::PostgreSQL;
-}
-
 namespace {
 
 // A statement with the edits made to its tokens; one the tokenizer does not read stays as it is.
@@ -219,8 +297,12 @@ QString rewritten(const QString &sql,
                   const std::function<void(const QList<Token> &, Rewrite &)> &edit)
 {
     const auto parsed = tokenize(sql);
+    // Passed on as it stands, such a statement would mean something else on the server, or
+    // fail there with words that point nowhere.
     if (!parsed)
-        return sql;
+        untranslatable(sql,
+                       QStringLiteral("it holds a comment, a numbered or named value, or a quote "
+                                      "or parenthesis left open"));
     Rewrite rewrite(sql, *parsed);
     edit(*parsed, rewrite);
     return rewrite.text();
@@ -240,15 +322,33 @@ QString translate(const QString &sql)
                 rewrite.before(matchingClose(sql, tokens, i + 1), QStringLiteral(" AS TEXT"));
             } else if (isWord(token, "COLLATE") && next && isWord(tokens[i + 1], "NOCASE")
                        && i > 0) {
-                rewrite.before(operandStart(sql, tokens, i - 1), QStringLiteral("lower("));
+                // Both sides of a comparison lose their case, or the value keeps its own.
+                const qsizetype first = operandStart(sql, tokens, i - 1);
+                rewrite.before(first, QStringLiteral("lower("));
                 rewrite.replace(i, QStringLiteral(")"));
                 rewrite.replace(i + 1, QString());
+                const qsizetype after = i + 2;
+                if (const qsizetype length = comparisonLength(sql, tokens, after);
+                    length > 0 && after + length < tokens.size()) {
+                    const qsizetype right = after + length;
+                    lowerOperand(tokens, right, expressionEnd(sql, tokens, right), rewrite);
+                } else if (after < tokens.size()
+                           && (isWord(tokens[after], "IN") || isWord(tokens[after], "BETWEEN")
+                               || isWord(tokens[after], "IS") || isWord(tokens[after], "NOT")
+                               || isWord(tokens[after], "GLOB"))) {
+                    untranslatable(sql,
+                                   QStringLiteral("a caseless comparison other than =, <>, "
+                                                  "<, >, <= or >="));
+                }
+                if (const qsizetype op = first > 0 ? comparisonBefore(sql, tokens, first - 1) : -1;
+                    op > 0)
+                    lowerOperand(tokens, expressionStart(sql, tokens, op - 1), op - 1, rewrite);
             } else if (isWord(token, "LIKE") && next && i > 0) {
                 const qsizetype left = isWord(tokens[i - 1], "NOT") ? i - 2 : i - 1;
                 if (left < 0)
                     continue;
-                lowerOperand(tokens, operandStart(sql, tokens, left), left, rewrite);
-                lowerOperand(tokens, i + 1, operandEnd(sql, tokens, i + 1), rewrite);
+                lowerOperand(tokens, expressionStart(sql, tokens, left), left, rewrite);
+                lowerOperand(tokens, i + 1, expressionEnd(sql, tokens, i + 1), rewrite);
             } else if (isWord(token, "IS") && next) {
                 // "x IS y" with a value: equal, or both NULL.
                 const bool negated = isWord(tokens[i + 1], "NOT");
@@ -357,44 +457,12 @@ QStringList serverStatements(const QString &statement)
     return {translate(statement)};
 }
 
-QString withoutComments(const QString &script)
-{
-    QStringList lines;
-    for (const QString &line : script.split(QLatin1Char('\n'))) {
-        const qsizetype comment = line.indexOf(QLatin1String("--"));
-        lines << (comment < 0 ? line : line.left(comment));
-    }
-    return lines.join(QLatin1Char('\n'));
-}
-
 } // namespace
 
 QString ServerStatement(const QString &sql)
 {
     // A table or an index made by a statement of its own is made as the table script makes it.
     return serverStatements(sql).join(QStringLiteral(";\n"));
-}
-
-QString ServerSchema(const QString &script)
-{
-    static const QRegularExpression version(
-            QStringLiteral("^PRAGMA\\s+user_version\\s*=\\s*(\\d+)$"),
-            QRegularExpression::CaseInsensitiveOption);
-    QStringList out;
-    for (const QString &part : withoutComments(script).split(QLatin1Char(';'))) {
-        const QString statement = part.trimmed();
-        if (statement.isEmpty())
-            continue;
-        if (const auto match = version.match(statement); match.hasMatch()) {
-            out << QStringLiteral("CREATE TABLE %1 (version BIGINT NOT NULL)")
-                            .arg(QLatin1String(kVersionTable))
-                << QStringLiteral("INSERT INTO %1 (version) VALUES (%2)")
-                            .arg(QLatin1String(kVersionTable), match.captured(1));
-        } else {
-            out << serverStatements(statement);
-        }
-    }
-    return out.join(QStringLiteral(";\n")) + QLatin1Char(';');
 }
 
 namespace {
@@ -413,7 +481,7 @@ void LearnNames(const QString &script)
             QStringLiteral("CREATE\\s+TABLE\\s+(\\w+)\\s*\\(([^;]*)\\)"),
             QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression column(QStringLiteral("(?:^|,)\\s*\\[?(\\w+)\\]?\\s"));
-    const QString text = withoutComments(script);
+    const QString text = SplitScript(script).join(QStringLiteral(";\n"));
     for (auto tables = table.globalMatch(text); tables.hasNext();) {
         const auto match = tables.next();
         declaredNames().insert(match.captured(1).toLower(), match.captured(1));
@@ -426,8 +494,11 @@ void LearnNames(const QString &script)
 
 QString FieldName(const QSqlDatabase &database, const QString &sql, const QString &name)
 {
-    if (!OnServer(database))
-        return name;
+    return EngineOf(database).fieldName(sql, name);
+}
+
+QString ServerFieldName(const QString &sql, const QString &name)
+{
     const qsizetype at = sql.indexOf(name, 0, Qt::CaseInsensitive);
     const auto isPart = [&](qsizetype i) {
         return i >= 0 && i < sql.size() && (sql[i].isLetterOrNumber() || sql[i] == u'_');
@@ -441,39 +512,7 @@ QString FieldName(const QSqlDatabase &database, const QString &sql, const QStrin
 
 TableFacts FactsOf(const QSqlDatabase &database, const QString &table)
 {
-    TableFacts facts;
-    if (!OnServer(database)) {
-        // Columns whose declared type gives them text affinity, the rule the engine applies.
-        QSqlQuery query = RunStatement(
-                database, QStringLiteral("SELECT name, upper(type) FROM pragma_table_info(?)"),
-                {table});
-        while (query.next()) {
-            const QString type = query.value(1).toString();
-            if (!type.contains(QLatin1String("INT"))
-                && (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB"))
-                    || type.contains(QLatin1String("TEXT"))))
-                facts.textColumns << query.value(0).toString();
-        }
-        facts.rowKey = QStringLiteral("rowid");
-        return facts;
-    }
-    QSqlQuery query = RunStatement(
-            database,
-            QStringLiteral("SELECT a.attname, a.atttypid IN ('text'::regtype, 'varchar'::regtype, "
-                           "'bpchar'::regtype), EXISTS (SELECT 1 FROM pg_index i WHERE "
-                           "i.indrelid = a.attrelid AND i.indisprimary AND i.indnatts = 1 AND "
-                           "i.indkey[0] = a.attnum AND a.atttypid IN ('int8'::regtype, "
-                           "'int4'::regtype)) FROM pg_attribute a WHERE a.attrelid = "
-                           "to_regclass(lower(?)) AND a.attnum > 0 AND NOT a.attisdropped "
-                           "ORDER BY a.attnum"),
-            {table});
-    while (query.next()) {
-        if (query.value(1).toBool())
-            facts.textColumns << query.value(0).toString();
-        if (query.value(2).toBool())
-            facts.rowKey = query.value(0).toString();
-    }
-    return facts;
+    return EngineOf(database).factsOf(database, table);
 }
 
 } // namespace db

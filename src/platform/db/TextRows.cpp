@@ -2,7 +2,7 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/DbError.h"
-#include "platform/db/Dialect.h"
+#include "platform/db/Engine.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Tokens.h"
 
@@ -64,9 +64,11 @@ int bind(sqlite3_stmt *statement, int position, const QVariant &value)
             sql, QStringLiteral("The statement takes %1 values, not %2.").arg(wanted).arg(given));
 }
 
+} // namespace
+
 // A server's rows come through the toolkit's driver as values, made text here.
-qint64 serverRows(Connection &connection, const QString &sql, const QVariantList &values,
-                  const std::function<void(std::span<const QByteArrayView>)> &visit)
+qint64 ServerTextRows(Connection &connection, const QString &sql, const QVariantList &values,
+                      const std::function<void(std::span<const QByteArrayView>)> &visit)
 {
     if (const auto tokens = tokens::tokenize(sql)) {
         const auto marks = std::count_if(tokens->begin(), tokens->end(), [](const auto &token) {
@@ -93,14 +95,15 @@ qint64 serverRows(Connection &connection, const QString &sql, const QVariantList
     return rows;
 }
 
-} // namespace
-
 qint64 ForEachTextRow(Connection &connection, const QString &sql, const QVariantList &values,
                       const std::function<void(std::span<const QByteArrayView>)> &visit)
 {
-    if (OnServer(connection.database()))
-        return serverRows(connection, sql, values, visit);
-    sqlite3 *engine = EngineHandle(connection.database());
+    return connection.engine().forEachTextRow(connection, sql, values, visit);
+}
+
+qint64 FileTextRows(sqlite3 *engine, const QString &sql, const QVariantList &values,
+                    const std::function<void(std::span<const QByteArrayView>)> &visit)
+{
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt *prepared = nullptr;
     if (sqlite3_prepare_v2(engine, text.constData(), static_cast<int>(text.size()), &prepared,

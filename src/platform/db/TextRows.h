@@ -7,6 +7,8 @@
 #include <functional>
 #include <span>
 
+struct sqlite3;
+
 namespace db {
 
 class Connection;
@@ -18,6 +20,13 @@ class Connection;
 // position as RunStatement binds them. Returns the number of rows; throws DbError with the
 // engine's description.
 qint64 ForEachTextRow(Connection &connection, const QString &sql, const QVariantList &values,
+                      const std::function<void(std::span<const QByteArrayView>)> &visit);
+
+// The two engines' ways of it: the file's through the engine's own interface, the server's
+// through the toolkit's driver.
+qint64 FileTextRows(sqlite3 *engine, const QString &sql, const QVariantList &values,
+                    const std::function<void(std::span<const QByteArrayView>)> &visit);
+qint64 ServerTextRows(Connection &connection, const QString &sql, const QVariantList &values,
                       const std::function<void(std::span<const QByteArrayView>)> &visit);
 
 } // namespace db

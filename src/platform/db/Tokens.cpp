@@ -1,5 +1,7 @@
 #include "platform/db/Tokens.h"
 
+#include "platform/db/DbError.h"
+
 namespace db::tokens {
 
 namespace {
@@ -112,3 +114,85 @@ QString textOf(const QString &sql, const QList<Token> &tokens, qsizetype first, 
 }
 
 } // namespace db::tokens
+
+namespace db {
+
+namespace {
+
+// Whether the statement so far makes a trigger, whose body holds statements ended by ";".
+bool makesTrigger(const QString &statement)
+{
+    const QStringList words = statement.simplified().toUpper().split(QLatin1Char(' '));
+    const qsizetype at = words.size() > 2 && words[1].startsWith(QLatin1String("TEMP")) ? 2 : 1;
+    return words.size() > at && words[0] == QLatin1String("CREATE")
+            && words[at] == QLatin1String("TRIGGER");
+}
+
+bool endsWithWordEnd(const QString &statement)
+{
+    const QString text = statement.trimmed();
+    return text.endsWith(QLatin1String("END"), Qt::CaseInsensitive)
+            && (text.size() == 3
+                || !(text[text.size() - 4].isLetterOrNumber() || text[text.size() - 4] == u'_'));
+}
+
+} // namespace
+
+QStringList SplitScript(const QString &script)
+{
+    QStringList statements;
+    QString current;
+    const auto finish = [&] {
+        if (!current.trimmed().isEmpty())
+            statements << current.trimmed();
+        current.clear();
+    };
+    qsizetype i = 0;
+    while (i < script.size()) {
+        const QChar c = script[i];
+        const QChar next = i + 1 < script.size() ? script[i + 1] : QChar();
+        if (c == u'-' && next == u'-') {
+            const qsizetype end = script.indexOf(QLatin1Char('\n'), i);
+            current += QLatin1Char('\n');
+            i = end < 0 ? script.size() : end + 1;
+        } else if (c == u'/' && next == u'*') {
+            const qsizetype end = script.indexOf(QLatin1String("*/"), i + 2);
+            if (end < 0)
+                throw DbError(QStringLiteral("The table definitions end inside a comment."));
+            current += QLatin1Char(' ');
+            i = end + 2;
+        } else if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
+            const QChar close = c == u'[' ? QChar(u']') : c;
+            qsizetype end = i + 1;
+            for (;; ++end) {
+                if (end >= script.size())
+                    throw DbError(QStringLiteral("The table definitions end inside a quote."));
+                if (script[end] != close)
+                    continue;
+                // A doubled quote stands for itself.
+                if (close != u']' && end + 1 < script.size() && script[end + 1] == close) {
+                    ++end;
+                    continue;
+                }
+                break;
+            }
+            current += script.mid(i, end + 1 - i);
+            i = end + 1;
+        } else if (c == u';') {
+            // A trigger's body ends its statements with ";" too: only its END ends it.
+            if (makesTrigger(current) && !endsWithWordEnd(current)) {
+                current += c;
+            } else {
+                finish();
+            }
+            ++i;
+        } else {
+            current += c;
+            ++i;
+        }
+    }
+    finish();
+    return statements;
+}
+
+} // namespace db

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -29,3 +30,12 @@ bool isSymbol(const QString &sql, const Token &token, char symbol);
 QString textOf(const QString &sql, const QList<Token> &tokens, qsizetype first, qsizetype last);
 
 } // namespace db::tokens
+
+namespace db {
+
+// The statements of a table script, split where a ";" ends one; a ";" or "--" inside a quoted
+// literal or name belongs to it, comments are left out, and a trigger's body stays whole. Both
+// engines run their scripts through it. Throws DbError for a quote or comment left open.
+QStringList SplitScript(const QString &script);
+
+} // namespace db
