@@ -5,6 +5,7 @@
 #include "platform/PasswordHash.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/db/Dialect.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"

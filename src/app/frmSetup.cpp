@@ -8,6 +8,7 @@
 #include "app/modGlobals.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Dialect.h"
 #include "platform/ui/Controls.h"

@@ -34,6 +34,12 @@ void ReopenConnection()
     }
 }
 
+void OpenConnectionIfClosed()
+{
+    if (SharedConnection().State() != 1)
+        ReopenConnection();
+}
+
 void RunOn(db::Recordset &recordset, const QString &sql, const QVariantList &values)
 {
     SqlText = sql;

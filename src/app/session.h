@@ -31,6 +31,8 @@ inline db::Recordset &SharedRecordset3()
 // Closes the shared connection when it is open and opens it again with ConnectString; a file
 // made by an earlier version gains the columns this one uses (UpgradeDatabase).
 void ReopenConnection();
+// ReopenConnection, unless the shared connection is open already.
+void OpenConnectionIfClosed();
 // Puts sql into SqlText, closes the record set when open, lets pending repaints run, and opens
 // the record set on the statement with its bound values. Throws db::DbError.
 void RunOn(db::Recordset &recordset, const QString &sql, const QVariantList &values = {});

@@ -2,7 +2,6 @@
 
 #include "app/session.h"
 #include "catalogue/Duplicates.h"
-#include "platform/db/Connection.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 

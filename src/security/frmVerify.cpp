@@ -4,7 +4,6 @@
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
-#include "platform/db/Connection.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "security/Password.h"
@@ -73,8 +72,7 @@ void frmVerify::cmdOK_Click()
 bool frmVerify::storeNewPassword(const QString &password)
 {
     // The connection is the one the login has just opened.
-    if (SharedConnection().State() != 1)
-        ReopenConnection();
+    OpenConnectionIfClosed();
     db::Recordset &rs = SharedRecordset2();
     RunOn(rs, QStringLiteral("select distinct userid, userpwd from tblusers"));
     if (rs.AtEnd()) {

@@ -7,6 +7,7 @@
 #include "catalogue/CatalogueSearch.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "security/Password.h"
 

@@ -7,6 +7,7 @@
 #include "catalogue/frmShow.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/db/DataControl.h"
 #include "platform/db/RowAsRead.h"
 #include "platform/ui/ToolBar.h"

@@ -9,6 +9,7 @@
 #include "app/modGlobals.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/ui/ToolBar.h"
 #include "security/frmLogin.h"
 

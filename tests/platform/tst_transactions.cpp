@@ -4,6 +4,7 @@
 #include "app/modGlobals.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/db/Prepared.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"

@@ -1,4 +1,5 @@
 #include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 
 #include "platform/db/ConnectString.h"
 #include "platform/db/Dialect.h"

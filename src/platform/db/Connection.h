@@ -5,7 +5,6 @@
 #include <QString>
 #include <QVariant>
 
-#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -86,46 +85,5 @@ private:
     // Statements prepared on this connection; they are let go when it closes.
     std::vector<Prepared *> prepared_;
 };
-
-// Makes a new database file from a schema script and fill, which writes its starting rows in
-// one transaction. The file is built under a temporary name beside path and takes path's name
-// only once complete, so a failure (a full disk among them) leaves nothing behind. Refuses an
-// existing path. The file is readable and writable by its owner only. Throws DbError.
-void CreateDatabaseFile(const QString &path, const QString &schemaSql,
-                        const std::function<void(Connection &)> &fill = {});
-
-// Makes the tables of schemaSql (the server's own table script) and their starting rows in
-// the empty database of a server, in one transaction: a failure leaves the database as it was.
-// Refuses a database that already holds any of the tables. Throws DbError.
-void CreateServerDatabase(const QString &address, const QString &schemaSql,
-                          const std::function<void(Connection &)> &fill = {});
-
-// How long a write waits for another desk's lock, in milliseconds: 5000 unless set (tests set a
-// short wait). On a server the wait is its lock_timeout, unless the address or PGOPTIONS sets
-// one. Connections opened afterwards wait so long.
-void SetLockWait(int milliseconds);
-int LockWait();
-
-// The tests plant triggers that make a write fail, to see the program report the failure; they
-// name them here so that opening a file does not refuse it for them. The program names none.
-void TrustSchemaObject(const QString &name);
-
-// A server's address read into the client library's keywords and values (those it gives).
-// Throws DbError when the address cannot be read.
-QList<std::pair<QString, QString>> ServerParameters(const QString &address);
-// True when a server's address holds a password (which settings never keep).
-bool HoldsPassword(const QString &address);
-
-// The version of the tables a database holds, as its maker stored it (0 when none was stored).
-int StoredSchemaVersion(Connection &connection);
-void StoreSchemaVersion(Connection &connection, int version);
-// The names of a table's columns, in their order; none when the database has no such table.
-QStringList ColumnsOf(Connection &connection, const QString &table);
-// The columns of schemaSql's tables that a database file holds those tables without, as
-// "table.column" spelt as schemaSql spells them; those named in added (which an upgrade adds)
-// and the tables the file lacks altogether are left aside. None on a server, whose tables the
-// program made itself.
-QStringList LackingColumns(Connection &connection, const QString &schemaSql,
-                           const QStringList &added);
 
 } // namespace db

@@ -2,6 +2,7 @@
 
 #include "platform/db/Statement.h"
 
+#include "platform/db/Connection.h"
 #include "platform/db/Dialect.h"
 #include "platform/db/Engine.h"
 
@@ -11,6 +12,7 @@ namespace db {
 
 DataControl::DataControl(QObject *parent)
     : QObject(parent)
+    , connection_(std::make_unique<Connection>())
     , model_(std::make_unique<GridModel>())
 { }
 
@@ -36,12 +38,12 @@ void DataControl::setRecordSource(const QString &sql, const QVariantList &values
 void DataControl::ensureOpen()
 {
     // A grid kept open over a file that was deleted or put back would go on showing the old one.
-    if (connection_.FileMoved()) {
+    if (connection_->FileMoved()) {
         model_->clear();
-        connection_.Close();
+        connection_->Close();
     }
-    if (connection_.State() != 1)
-        connection_.Open(ConnectionString);
+    if (connection_->State() != 1)
+        connection_->Open(ConnectionString);
 }
 
 void DataControl::Refresh()
@@ -50,9 +52,9 @@ void DataControl::Refresh()
     // The model finishes every read it makes, so nothing holds this connection on an old
     // snapshot: the count and the rows see what other connections wrote up to now.
     if (select_)
-        model_->load(connection_, *select_, current_);
+        model_->load(*connection_, *select_, current_);
     else
-        model_->load(connection_, sql_, values_, current_);
+        model_->load(*connection_, sql_, values_, current_);
     const qint64 count = model_->count();
     current_ = count == 0 ? -1 : std::clamp<qint64>(current_ < 0 ? 0 : current_, 0, count - 1);
     emit refreshed();
@@ -62,7 +64,7 @@ void DataControl::Refresh()
 void DataControl::Close()
 {
     model_->clear();
-    connection_.Close();
+    connection_->Close();
     current_ = -1;
 }
 
@@ -112,7 +114,7 @@ QVariant DataControl::change(const QString &sql, const QVariantList &values)
 {
     ensureOpen();
     try {
-        QSqlQuery query = RunStatement(connection_.database(), sql, values);
+        QSqlQuery query = RunStatement(connection_->database(), sql, values);
         // A server names the new row's key only when asked for it (RETURNING).
         if (query.isSelect())
             return query.next() ? query.value(0) : QVariant();
@@ -136,7 +138,7 @@ void DataControl::AddNew(const QVariantMap &values)
                              .arg(table_, columns.join(QStringLiteral(", ")),
                                   marks.join(QStringLiteral(", ")));
     const QString rowKey = model_->rowKey();
-    insert = connection_.engine().withReturnedKey(insert, rowKey);
+    insert = connection_->engine().withReturnedKey(insert, rowKey);
     const QVariant rowid = change(insert, values.values());
     Refresh();
     // Counted by the engine: the rows before the new one in the grid's order. A source the grid

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/db/Connection.h"
 #include "platform/db/GridModel.h"
 #include "platform/db/Select.h"
 
@@ -11,6 +10,8 @@
 #include <optional>
 
 namespace db {
+
+class Connection;
 
 // The data source of a grid: its own connection and statement, a model that counts the rows and
 // reads only the pages the view looks at, a current row, and add / update / delete of rows of
@@ -64,7 +65,7 @@ private:
     void requireTarget() const;
     QVariant change(const QString &sql, const QVariantList &values);
 
-    Connection connection_;
+    std::unique_ptr<Connection> connection_;
     std::unique_ptr<GridModel> model_;
     std::optional<Select> select_;
     QString sql_;

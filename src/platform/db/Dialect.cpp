@@ -459,10 +459,30 @@ QStringList serverStatements(const QString &statement)
 
 } // namespace
 
+namespace {
+
+// The statements translated so far, by their text: the program runs the same few hundred
+// statements again and again, and each is read once. Learning names forgets them all.
+QHash<QString, QString> &translated()
+{
+    static QHash<QString, QString> statements;
+    return statements;
+}
+
+} // namespace
+
 QString ServerStatement(const QString &sql)
 {
+    if (const auto known = translated().constFind(sql); known != translated().cend())
+        return *known;
     // A table or an index made by a statement of its own is made as the table script makes it.
-    return serverStatements(sql).join(QStringLiteral(";\n"));
+    QString statement = serverStatements(sql).join(QStringLiteral(";\n"));
+    // Statements that carry their values in their text would fill it without end.
+    constexpr qsizetype kKept = 4096;
+    if (translated().size() >= kKept)
+        translated().clear();
+    translated().insert(sql, statement);
+    return statement;
 }
 
 namespace {
@@ -481,6 +501,7 @@ void LearnNames(const QString &script)
             QStringLiteral("CREATE\\s+TABLE\\s+(\\w+)\\s*\\(([^;]*)\\)"),
             QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression column(QStringLiteral("(?:^|,)\\s*\\[?(\\w+)\\]?\\s"));
+    translated().clear();
     const QString text = SplitScript(script).join(QStringLiteral(";\n"));
     for (auto tables = table.globalMatch(text); tables.hasNext();) {
         const auto match = tables.next();

@@ -2,6 +2,7 @@
 
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Statement.h"
 #include "platform/db/TemporarySpace.h"

@@ -1,5 +1,6 @@
 #include "platform/db/Transaction.h"
 
+#include "platform/db/Connection.h"
 #include "platform/db/Engine.h"
 #include "platform/db/Recordset.h"
 

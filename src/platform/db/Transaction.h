@@ -1,10 +1,11 @@
 #pragma once
 
-#include "platform/db/Connection.h"
-
 #include <QStringList>
+#include <QVariant>
 
 namespace db {
+
+class Connection;
 
 // A transaction for one block of work: begun on construction, rolled back when the block is
 // left without Commit, whether by an exception or an early return. Throws DbError from the
