@@ -1,6 +1,7 @@
 #include "accessories/frmCalc.h"
 
 #include "accessories/WindowKeys.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 
 #include <QGridLayout>
@@ -15,9 +16,7 @@ namespace {
 
 QPushButton *key(const QString &name, const QString &caption, QWidget *parent)
 {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
+    QPushButton *button = NamedButton(name, caption, parent);
     button->setMinimumSize(46, 34);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     return button;
@@ -25,8 +24,7 @@ QPushButton *key(const QString &name, const QString &caption, QWidget *parent)
 
 QLabel *readout(const QString &name, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(name);
+    QLabel *label = NamedLabel(name, QString(), parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setMargin(6);
     label->setMinimumHeight(40);
@@ -48,6 +46,13 @@ frmCalc::frmCalc(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmCalc"));
     setWindowTitle(QStringLiteral("Calculator"));
+    buildKeys();
+    layOut(buildReadout());
+    connectKeys();
+}
+
+void frmCalc::buildKeys()
+{
     QPushButton **digitButtons[] = {&cmd0, &cmd1, &cmd2, &cmd3, &cmd4,
                                     &cmd5, &cmd6, &cmd7, &cmd8, &cmd9};
     for (int i = 0; i < 10; ++i)
@@ -64,13 +69,15 @@ frmCalc::frmCalc(QWidget *parent)
     cmdBack->setToolTip(QStringLiteral("Back Space"));
     cmdClearEntry->setToolTip(QStringLiteral("Clear Entry"));
     cmdClear->setToolTip(QStringLiteral("Clear All"));
+}
 
-    // The formatted read-out lies exactly over the raw one, which holds the number as entered.
+// The formatted read-out lies exactly over the raw one, which holds the number as entered.
+QWidget *frmCalc::buildReadout()
+{
     lblReadOut->setAccessibleName(QStringLiteral("Entry"));
     lblReadout2->setAccessibleName(QStringLiteral("Read-out"));
     lblReadout2->setAutoFillBackground(true);
-    auto *panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("picReadout"));
+    auto *panel = Named(new QWidget(this), QStringLiteral("picReadout"));
     panel->setStyleSheet(QStringLiteral("#picReadout { border: 1px solid palette(mid); }"
                                         "QLabel { background: palette(base); }"));
     auto *stack = new QGridLayout(panel);
@@ -80,7 +87,11 @@ frmCalc::frmCalc(QWidget *parent)
     stack->addWidget(lblReadOut, 0, 0);
     stack->addWidget(lblReadout2, 0, 0);
     lblReadout2->raise();
+    return panel;
+}
 
+void frmCalc::layOut(QWidget *readoutPanel)
+{
     auto *pad = new QGridLayout;
     pad->setSpacing(5);
     pad->addWidget(cmdBack, 0, 0, 1, 2);
@@ -98,10 +109,13 @@ frmCalc::frmCalc(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(10);
-    layout->addWidget(panel);
+    layout->addWidget(readoutPanel);
     layout->addLayout(pad, 1);
     resize(270, 300);
+}
 
+void frmCalc::connectKeys()
+{
     for (QPushButton *button : digits())
         connect(button, &QPushButton::clicked, this, [this, button] { Digit(button->text()); });
     connect(cmdDecimal, &QPushButton::clicked, this, &frmCalc::DecimalPoint);

@@ -52,6 +52,12 @@ public:
     static QString Formatted(double value);
 
 private:
+    // The constructor's parts, in the order the controls are made (which is their tab order).
+    void buildKeys();
+    QWidget *buildReadout();
+    // The read-out over the key pad.
+    void layOut(QWidget *readoutPanel);
+    void connectKeys();
     std::array<QPushButton *, 10> digits() const;
     // Moves the focus to button, as the key standing for it does, and runs action.
     template<class Action> bool press(QPushButton *button, Action action);

@@ -2,6 +2,7 @@
 
 #include "accessories/WindowKeys.h"
 #include "platform/Clock.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Fields.h"
 
 #include <QDate>
@@ -30,22 +31,18 @@ constexpr int kLastYear = 9999;
 
 QLineEdit *display(const QString &name, int width, QWidget *parent)
 {
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
+    QLineEdit *box = NamedTextBox(name, parent);
     box->setReadOnly(true);
     box->setAlignment(Qt::AlignCenter);
     box->setFixedWidth(width);
-    SelectAllOnFocus(box);
     return box;
 }
 
 QPushButton *mover(const QString &name, const QString &caption, const QString &toolTip,
                    QWidget *parent)
 {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
+    QPushButton *button = NamedButton(name, caption, parent);
     PictureButton(button, toolTip);
-    button->setAutoDefault(false);
     button->setFixedWidth(34);
     return button;
 }
@@ -60,6 +57,34 @@ void setBack(QLabel *label, const QColor &colour)
     QPalette palette = label->palette();
     palette.setColor(QPalette::Window, colour);
     label->setPalette(palette);
+}
+
+// The heading of a weekday's column, lblDay1 (Sunday) to lblDay7.
+QLabel *dayHeading(int column, QWidget *parent)
+{
+    QLabel *label = NamedLabel(QStringLiteral("lblDay%1").arg(column), QString(), parent);
+    label->setAlignment(Qt::AlignCenter);
+    QFont bold = parent->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+// A day of the grid, "lbl" + row + column; a click on it goes to watcher.
+QLabel *dayCell(int row, int column, QWidget *parent, QObject *watcher)
+{
+    QLabel *label = NamedLabel(QStringLiteral("lbl%1%2").arg(row).arg(column), QString(), parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setMinimumSize(38, 28);
+    label->setAutoFillBackground(true);
+    setBack(label, kDayBack);
+    QSizePolicy policy = label->sizePolicy();
+    // A hidden day keeps its place, so the grid stands still from month to month.
+    policy.setRetainSizeWhenHidden(true);
+    label->setSizePolicy(policy);
+    label->setCursor(Qt::PointingHandCursor);
+    label->installEventFilter(watcher);
+    return label;
 }
 
 } // namespace
@@ -79,20 +104,32 @@ frmCalendar::frmCalendar(QWidget *parent)
                          QStringLiteral("Next Month"), this))
     , CmdNextYear(mover(QStringLiteral("CmdNextYear"), QStringLiteral(">>"),
                         QStringLiteral("Next Year"), this))
-    , cmdOK(new QPushButton(QStringLiteral("OK"), this))
-    , cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
+    , cmdOK(NamedButton(QStringLiteral("cmdOK"), QStringLiteral("OK"), this))
+    , cmdCancel(NamedButton(QStringLiteral("cmdCancel"), QStringLiteral("Cancel"), this))
 {
     setObjectName(QStringLiteral("frmCalendar"));
     setWindowTitle(QStringLiteral("Calendar"));
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdOK->setAutoDefault(false);
-    cmdCancel->setAutoDefault(false);
     QFont heading = txtMonth->font();
     heading.setBold(true);
     txtMonth->setFont(heading);
     Year->setFont(heading);
 
+    QLayout *header = headerRow();
+    QLayout *grid = dayGrid();
+    QLayout *footer = footerRow();
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->addLayout(header);
+    layout->addSpacing(4);
+    layout->addLayout(grid, 1);
+    layout->addSpacing(4);
+    layout->addLayout(footer);
+    connectHandlers();
+}
+
+// The movers either side of the month and year.
+QLayout *frmCalendar::headerRow()
+{
     auto *header = new QHBoxLayout;
     header->addWidget(CmdPreviousYear);
     header->addWidget(CmdPreviousMonth);
@@ -104,38 +141,32 @@ frmCalendar::frmCalendar(QWidget *parent)
     header->addStretch();
     header->addWidget(CmdNextMonth);
     header->addWidget(CmdNextYear);
+    return header;
+}
 
+// The weekdays' headings over six weeks of days.
+QLayout *frmCalendar::dayGrid()
+{
     auto *grid = new QGridLayout;
     grid->setSpacing(2);
-    QFont bold = font();
-    bold.setBold(true);
     for (int column = 1; column <= 7; ++column) {
-        auto *label = new QLabel(this);
-        label->setObjectName(QStringLiteral("lblDay%1").arg(column));
-        label->setAlignment(Qt::AlignCenter);
-        label->setFont(bold);
+        QLabel *label = dayHeading(column, this);
         lblDay[static_cast<size_t>(column - 1)] = label;
         grid->addWidget(label, 0, column - 1);
     }
     for (int row = 1; row <= 6; ++row) {
         for (int column = 1; column <= 7; ++column) {
-            auto *label = new QLabel(this);
-            label->setObjectName(QStringLiteral("lbl%1%2").arg(row).arg(column));
-            label->setAlignment(Qt::AlignCenter);
-            label->setMinimumSize(38, 28);
-            label->setAutoFillBackground(true);
-            setBack(label, kDayBack);
-            QSizePolicy policy = label->sizePolicy();
-            // A hidden day keeps its place, so the grid stands still from month to month.
-            policy.setRetainSizeWhenHidden(true);
-            label->setSizePolicy(policy);
-            label->setCursor(Qt::PointingHandCursor);
-            label->installEventFilter(this);
+            QLabel *label = dayCell(row, column, this, this);
             cells_[static_cast<size_t>(row - 1)][static_cast<size_t>(column - 1)] = label;
             grid->addWidget(label, row, column - 1);
         }
     }
+    return grid;
+}
 
+// The chosen date and the buttons.
+QLayout *frmCalendar::footerRow()
+{
     // The shown month and day are numbers the window keeps; the date says the same to a reader.
     QLabel *monthLabel = FieldLabel(QStringLiteral("Month &No.:"), Month, this);
     QLabel *dayLabel = FieldLabel(QStringLiteral("&Day:"), Day, this);
@@ -152,15 +183,11 @@ frmCalendar::frmCalendar(QWidget *parent)
     footer->addStretch();
     footer->addWidget(cmdOK);
     footer->addWidget(cmdCancel);
+    return footer;
+}
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 10);
-    layout->addLayout(header);
-    layout->addSpacing(4);
-    layout->addLayout(grid, 1);
-    layout->addSpacing(4);
-    layout->addLayout(footer);
-
+void frmCalendar::connectHandlers()
+{
     connect(CmdPreviousYear, &QPushButton::clicked, this, &frmCalendar::CmdPreviousYear_Click);
     connect(CmdPreviousMonth, &QPushButton::clicked, this, &frmCalendar::CmdPreviousMonth_Click);
     connect(CmdNextMonth, &QPushButton::clicked, this, &frmCalendar::CmdNextMonth_Click);

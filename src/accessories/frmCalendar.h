@@ -5,6 +5,7 @@
 #include <array>
 
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -66,6 +67,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The constructor's parts, in the order the controls are made.
+    QLayout *headerRow();
+    QLayout *dayGrid();
+    QLayout *footerRow();
+    void connectHandlers();
     int shownMonth() const;
     int shownDay() const;
     int shownYear() const;

@@ -3,6 +3,7 @@
 #include "app/AppIcon.h"
 #include "app/Version.h"
 #include "app/modGlobals.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Fields.h"
 
 #include <QGridLayout>
@@ -14,9 +15,8 @@ namespace {
 
 QLabel *link(const QString &name, const QString &text, QWidget *parent)
 {
-    auto *label =
-            new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()), parent);
-    label->setObjectName(name);
+    QLabel *label = NamedLabel(
+            name, QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()), parent);
     label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     label->setFocusPolicy(Qt::StrongFocus);
     label->setAccessibleName(text);
@@ -24,9 +24,8 @@ QLabel *link(const QString &name, const QString &text, QWidget *parent)
     return label;
 }
 
-QLabel *wrapped(const QString &text, QWidget *parent)
+QLabel *wrapped(QLabel *label)
 {
-    auto *label = new QLabel(text, parent);
     label->setWordWrap(true);
     return label;
 }
@@ -35,53 +34,57 @@ QLabel *wrapped(const QString &text, QWidget *parent)
 
 frmAbout::frmAbout(QWidget *parent)
     : FormDialog(parent)
-    , picIcon(new QLabel(this))
-    , lblTitle(new QLabel(this))
-    , lblVersion(new QLabel(this))
+    , picIcon(NamedLabel(QStringLiteral("picIcon"), QString(), this))
+    , lblTitle(NamedLabel(QStringLiteral("lblTitle"), QString(), this))
+    , lblVersion(NamedLabel(QStringLiteral("lblVersion"), QString(), this))
     , lblWebPage(link(QStringLiteral("lblWebPage"), kMakerWebAddress, this))
     , lblWebAddr(link(QStringLiteral("lblWebAddr"), kMakerMailAddress, this))
-    , lblDescription(wrapped(QStringLiteral("This program is protected by copyright law. Copying "
-                                            "or passing it on in whole or in part without "
-                                            "permission is not allowed."),
-                             this))
-    , cmdOK(new QPushButton(QStringLiteral("OK"), this))
+    , lblDescription(
+              wrapped(NamedLabel(QStringLiteral("lblDescription"),
+                                 QStringLiteral("This program is protected by copyright "
+                                                "law. Copying or passing it on in whole or "
+                                                "in part without permission is not allowed."),
+                                 this)))
+    , cmdOK(NamedDialogButton(QStringLiteral("cmdOK"), QStringLiteral("OK"), this, true))
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowIcon(AppIcon());
-    picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setPixmap(AppPixmap(64));
-    lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblDescription->setObjectName(QStringLiteral("lblDescription"));
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
     QFont big = lblTitle->font();
     big.setPointSizeF(big.pointSizeF() * 1.8);
     big.setBold(true);
     lblTitle->setFont(big);
+    layOut();
 
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(lblWebPage, &QLabel::linkActivated, this, &frmAbout::lblWebPage_Click);
+    connect(lblWebAddr, &QLabel::linkActivated, this, &frmAbout::lblWebAddr_Click);
+}
+
+// The icon beside the title, the addresses with their notes, and the button.
+void frmAbout::layOut()
+{
     auto *grid = new QGridLayout(this);
     grid->setHorizontalSpacing(16);
     grid->addWidget(picIcon, 0, 0, 2, 1, Qt::AlignTop);
     grid->addWidget(lblTitle, 0, 1);
     grid->addWidget(lblVersion, 1, 1);
-    grid->addWidget(wrapped(QStringLiteral("Your questions, comments and suggestions are very "
-                                           "important to us. If you would like to give us "
-                                           "feedback visit our website:"),
-                            this),
+    grid->addWidget(wrapped(new QLabel(QStringLiteral("Your questions, comments and suggestions "
+                                                      "are very important to us. If you would "
+                                                      "like to give us feedback visit our "
+                                                      "website:"),
+                                       this)),
                     2, 1);
     grid->addWidget(lblWebPage, 3, 1);
-    grid->addWidget(wrapped(QStringLiteral("Please report any errors by sending e-mail to:"), this),
-                    4, 1);
+    grid->addWidget(
+            wrapped(new QLabel(QStringLiteral("Please report any errors by sending e-mail to:"),
+                               this)),
+            4, 1);
     grid->addWidget(lblWebAddr, 5, 1);
     grid->addWidget(lblDescription, 6, 1);
     grid->addLayout(ButtonRow({cmdOK}), 7, 0, 1, 2);
     grid->setRowMinimumHeight(6, 60);
     resize(440, sizeHint().height());
-
-    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
-    connect(lblWebPage, &QLabel::linkActivated, this, &frmAbout::lblWebPage_Click);
-    connect(lblWebAddr, &QLabel::linkActivated, this, &frmAbout::lblWebAddr_Click);
 }
 
 void frmAbout::Form_Load()

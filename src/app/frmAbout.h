@@ -23,4 +23,7 @@ public:
     void cmdOK_Click();
     void lblWebPage_Click();
     void lblWebAddr_Click();
+
+private:
+    void layOut();
 };

@@ -2,6 +2,7 @@
 
 #include "app/CLog.h"
 #include "app/modGlobals.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ToolBar.h"
 
@@ -105,20 +106,19 @@ private:
 
 frmLog::frmLog(QWidget *parent)
     : FormDialog(parent)
-    , lstLog(new QTreeView(this))
-    , tbrMain(new KeyedToolBar(this))
+    , lstLog(Named(new QTreeView(this), QStringLiteral("lstLog")))
+    , tbrMain(NamedToolBar(
+              QStringLiteral("tbrMain"), this,
+              {
+                      {"kSep1"},
+                      {"kCancel", "Close", "window-close", QStyle::SP_DialogCancelButton},
+              }))
     , model_(new LogModel(this))
 {
     setObjectName(QStringLiteral("frmLog"));
     setWindowTitle(QStringLiteral("View Log File"));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
-    tbrMain->setObjectName(QStringLiteral("tbrMain"));
-    tbrMain->addKeyedSeparator(QStringLiteral("kSep1"));
-    tbrMain->addButton(QStringLiteral("kCancel"), QStringLiteral("Close"),
-                       QStringLiteral("window-close"), QStyle::SP_DialogCancelButton);
-
-    lstLog->setObjectName(QStringLiteral("lstLog"));
     lstLog->setAccessibleName(QStringLiteral("Log entries"));
     lstLog->setModel(model_);
     lstLog->setRootIsDecorated(false);

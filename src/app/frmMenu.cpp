@@ -5,6 +5,7 @@
 #include "app/CUtils.h"
 #include "app/frmLog.h"
 #include "app/modGlobals.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/WindowCatalogue.h"
@@ -35,8 +36,7 @@ QIcon icon(const QString &theme, QStyle::StandardPixmap fallback)
 QPushButton *taskButton(const QString &name, const QString &toolTip, const QIcon &picture,
                         QWidget *parent)
 {
-    auto *button = new QPushButton(parent);
-    button->setObjectName(name);
+    QPushButton *button = NamedButton(name, QString(), parent);
     button->setIcon(picture);
     button->setIconSize(QSize(28, 28));
     button->setFlat(true);
@@ -46,18 +46,98 @@ QPushButton *taskButton(const QString &name, const QString &toolTip, const QIcon
     return button;
 }
 
-QAction *item(QMenu *menu, const QString &name, const QString &caption)
-{
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
-}
-
 const char *const kHeaderStyle =
         "QFrame#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %2, stop:1 %3);"
         " border-bottom: 1px solid #10243d; }"
         "QFrame#%1:focus { border: 1px dotted white; }"
         "QLabel { color: white; background: transparent; }";
+
+// Each section: its header, the header's title label, the frame of its task buttons, its title
+// and its picture.
+struct Section
+{
+    QFrame *frmMenu::*header;
+    const char *headerName;
+    QLabel *frmMenu::*title;
+    const char *titleName;
+    QFrame *frmMenu::*frame;
+    const char *caption;
+    QStyle::StandardPixmap picture;
+};
+const Section kSections[] = {
+        {&frmMenu::Picture1, "Picture1", &frmMenu::lblFilemgr, "lblFilemgr", &frmMenu::Frame1,
+         "File Management", QStyle::SP_DirOpenIcon},
+        {&frmMenu::Picture2, "Picture2", &frmMenu::lblDocMgr, "lblDocMgr", &frmMenu::Frame2,
+         "Snippet Management", QStyle::SP_FileIcon},
+        {&frmMenu::Picture3, "Picture3", &frmMenu::lblCInfo, "lblCInfo", &frmMenu::Frame3,
+         "Common Information", QStyle::SP_DriveNetIcon},
+        {&frmMenu::Picture4, "Picture4", &frmMenu::lblSysMgr, "lblSysMgr", &frmMenu::Frame4,
+         "System Manager", QStyle::SP_ComputerIcon},
+};
+
+// Each task: its button, tool tip, section and picture, and the window it opens (with the menu
+// as owner or none). A task whose window this program lacks stays in view, disabled.
+struct Task
+{
+    QPushButton *frmMenu::*button;
+    const char *name;
+    const char *toolTip;
+    int section;
+    const char *themeIcon;
+    QStyle::StandardPixmap fallback;
+    const char *window;
+    bool owned;
+    void (frmMenu::*handler)();
+    // The group of reports a report button offers.
+    const char *reportGroup = nullptr;
+};
+const Task kTasks[] = {
+        {&frmMenu::cmdAdd, "cmdAdd", "Add Files To Database", 1, "list-add",
+         QStyle::SP_FileDialogNewFolder, "frmAdd", true, nullptr},
+        {&frmMenu::cmdDisplay, "cmdDisplay", "View Files in Database", 1, "view-list-details",
+         QStyle::SP_FileDialogDetailedView, "frmShow", true, nullptr},
+        {&frmMenu::cmdSearch, "cmdSearch", "Seacrh for File", 1, "edit-find",
+         QStyle::SP_FileDialogContentsView, "frmSearch", true, nullptr},
+        {&frmMenu::cmdFileReports, "cmdFileReports", "File Management Reports", 1, "document-print",
+         QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "1"},
+        {&frmMenu::cmdSnippets, "cmdSnippets", "View Snippets in Database", 2, "text-x-generic",
+         QStyle::SP_FileIcon, "frmSnippet", true, nullptr},
+        {&frmMenu::cmdDocReports, "cmdDocReports", "Snippet Reports", 2, "document-print",
+         QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "2"},
+        {&frmMenu::cmdGroups, "cmdGroups", "Add New File Group", 3, "folder-new",
+         QStyle::SP_DirIcon, "frmGroups", true, nullptr},
+        {&frmMenu::cmdPatterns, "cmdPatterns", "Add File Patterns", 3, "view-filter",
+         QStyle::SP_FileDialogListView, "frmPatterns", true, nullptr},
+        {&frmMenu::cmdWebName, "cmdWebName", "Add Web Information", 3, "applications-internet",
+         QStyle::SP_DriveNetIcon, "frmWebInfo", true, nullptr},
+        {&frmMenu::cmdCReports, "cmdCReports", "Reports", 3, "document-print",
+         QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "3"},
+        {&frmMenu::cmdUsers, "cmdUsers", "Add/Edit Users", 4, "system-users",
+         QStyle::SP_DirHomeIcon, "frmUser", false, &frmMenu::cmdUsers_Click},
+        {&frmMenu::cmdDatabase, "cmdDatabase", "Setup Database", 4, "drive-harddisk",
+         QStyle::SP_DriveHDIcon, "frmSetup", true, &frmMenu::cmdDatabase_Click},
+        {&frmMenu::cmdSysReports, "cmdSysReports", "Database Reports", 4, "document-print",
+         QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "4"},
+};
+
+// Items of the menu bar that open a window: they stay in view, disabled, while this program
+// lacks the window.
+struct WindowItem
+{
+    QAction *frmMenu::*action;
+    const char *window;
+    bool owned;
+    void (frmMenu::*handler)();
+};
+const WindowItem kWindowItems[] = {
+        {&frmMenu::mnuChangePass, "frmChangePass", false, nullptr},
+        {&frmMenu::mnuCalculater, "frmCalc", false, nullptr},
+        {&frmMenu::mnuCalendar, "frmCalendar", false, nullptr},
+        {&frmMenu::mnuViewLog, "frmLog", true, &frmMenu::mnuViewLog_Click},
+        {&frmMenu::mnuAddEditUsers, "frmUser", false, &frmMenu::mnuAddEditUsers_Click},
+        {&frmMenu::mnuDatabase, "frmSetup", true, &frmMenu::mnuDatabase_Click},
+        {&frmMenu::mnuAbout, "frmAbout", true, &frmMenu::mnuAbout_Click},
+};
 
 } // namespace
 
@@ -68,7 +148,9 @@ frmMenu::frmMenu(QWidget *parent)
     setWindowTitle(QStringLiteral("ZEP Main Menu"));
     setWindowIcon(AppIcon());
     buildSections();
+    buildTasks();
     buildMenus();
+    connectMenus();
     setFixedSize(Twips(this, kWidth), menuBar()->sizeHint().height() + Twips(this, kInnerHeight));
     placeSections();
 }
@@ -81,128 +163,75 @@ frmMenu::~frmMenu()
 
 void frmMenu::buildSections()
 {
-    auto *area = new QWidget(this);
-    area->setObjectName(QStringLiteral("area"));
+    auto *area = Named(new QWidget(this), QStringLiteral("area"));
     setCentralWidget(area);
-
-    const QStringList headerNames{QStringLiteral("Picture1"), QStringLiteral("Picture2"),
-                                  QStringLiteral("Picture3"), QStringLiteral("Picture4")};
-    const QStringList titleNames{QStringLiteral("lblFilemgr"), QStringLiteral("lblDocMgr"),
-                                 QStringLiteral("lblCInfo"), QStringLiteral("lblSysMgr")};
-    const QStringList titles{
-            QStringLiteral("File Management"), QStringLiteral("Snippet Management"),
-            QStringLiteral("Common Information"), QStringLiteral("System Manager")};
-    const QList<QStyle::StandardPixmap> pictures{QStyle::SP_DirOpenIcon, QStyle::SP_FileIcon,
-                                                 QStyle::SP_DriveNetIcon, QStyle::SP_ComputerIcon};
-    for (int i = 0; i < 4; ++i) {
-        auto *header = new QFrame(area);
-        header->setObjectName(headerNames[i]);
+    for (size_t i = 0; i < std::size(kSections); ++i) {
+        const Section &section = kSections[i];
+        auto *header = Named(new QFrame(area), QString::fromLatin1(section.headerName));
         header->setFocusPolicy(Qt::StrongFocus);
-        header->setAccessibleName(titles[i]);
+        header->setAccessibleName(QString::fromLatin1(section.caption));
         header->setCursor(Qt::PointingHandCursor);
         header->installEventFilter(this);
-        auto *picture = new QLabel(header);
-        picture->setPixmap(QApplication::style()->standardIcon(pictures[i]).pixmap(24, 24));
-        auto *title = new QLabel(titles[i], header);
-        title->setObjectName(titleNames[i]);
-        QFont font = title->font();
-        font.setBold(true);
-        font.setPointSizeF(font.pointSizeF() * 1.25);
-        title->setFont(font);
-        title->installEventFilter(this);
-        picture->installEventFilter(this);
-        auto *row = new QHBoxLayout;
-        row->setContentsMargins(12, 0, 12, 0);
-        row->addWidget(picture);
-        row->addWidget(title, 1);
-        auto *titleArea = new QWidget(header);
-        titleArea->setLayout(row);
-        titleArea->setGeometry(0, 0, Twips(this, kWidth), Twips(this, kFrameTop));
-        titleArea->setAttribute(Qt::WA_TransparentForMouseEvents);
-
-        auto *frame = new QFrame(header);
-        frame->setObjectName(QStringLiteral("Frame%1").arg(i + 1));
-        frame->setStyleSheet(QStringLiteral("QFrame#Frame%1 { background: #eef2f7; }"
-                                            "QPushButton { background: transparent; }")
-                                     .arg(i + 1));
-        auto *buttons = new QHBoxLayout(frame);
-        buttons->setContentsMargins(8, 0, 8, 0);
-        buttons->setSpacing(6);
-        frame->hide();
-
-        headers_[static_cast<size_t>(i)] = header;
-        titles_[static_cast<size_t>(i)] = title;
-        frames_[static_cast<size_t>(i)] = frame;
-        heights_[static_cast<size_t>(i)] = Twips(this, kCollapsed);
+        headers_[i] = this->*section.header = header;
+        titles_[i] = this->*section.title = buildTitle(header, i);
+        frames_[i] = this->*section.frame = buildTaskFrame(header, static_cast<int>(i) + 1);
+        heights_[i] = Twips(this, kCollapsed);
     }
-    Picture1 = headers_[0];
-    Picture2 = headers_[1];
-    Picture3 = headers_[2];
-    Picture4 = headers_[3];
-    lblFilemgr = titles_[0];
-    lblDocMgr = titles_[1];
-    lblCInfo = titles_[2];
-    lblSysMgr = titles_[3];
-    Frame1 = frames_[0];
-    Frame2 = frames_[1];
-    Frame3 = frames_[2];
-    Frame4 = frames_[3];
+}
 
-    // Each task: its button, tool tip, section and picture, and the window it opens (with the
-    // menu as owner or none). A task whose window this program lacks stays in view, disabled.
-    struct Task
-    {
-        QPushButton *&button;
-        const char *name;
-        const char *toolTip;
-        int section;
-        const char *themeIcon;
-        QStyle::StandardPixmap fallback;
-        const char *window;
-        bool owned;
-        void (frmMenu::*handler)();
-        // The group of reports a report button offers.
-        const char *reportGroup = nullptr;
-    };
-    const Task tasks[] = {
-            {cmdAdd, "cmdAdd", "Add Files To Database", 1, "list-add",
-             QStyle::SP_FileDialogNewFolder, "frmAdd", true, nullptr},
-            {cmdDisplay, "cmdDisplay", "View Files in Database", 1, "view-list-details",
-             QStyle::SP_FileDialogDetailedView, "frmShow", true, nullptr},
-            {cmdSearch, "cmdSearch", "Seacrh for File", 1, "edit-find",
-             QStyle::SP_FileDialogContentsView, "frmSearch", true, nullptr},
-            {cmdFileReports, "cmdFileReports", "File Management Reports", 1, "document-print",
-             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "1"},
-            {cmdSnippets, "cmdSnippets", "View Snippets in Database", 2, "text-x-generic",
-             QStyle::SP_FileIcon, "frmSnippet", true, nullptr},
-            {cmdDocReports, "cmdDocReports", "Snippet Reports", 2, "document-print",
-             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "2"},
-            {cmdGroups, "cmdGroups", "Add New File Group", 3, "folder-new", QStyle::SP_DirIcon,
-             "frmGroups", true, nullptr},
-            {cmdPatterns, "cmdPatterns", "Add File Patterns", 3, "view-filter",
-             QStyle::SP_FileDialogListView, "frmPatterns", true, nullptr},
-            {cmdWebName, "cmdWebName", "Add Web Information", 3, "applications-internet",
-             QStyle::SP_DriveNetIcon, "frmWebInfo", true, nullptr},
-            {cmdCReports, "cmdCReports", "Reports", 3, "document-print",
-             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "3"},
-            {cmdUsers, "cmdUsers", "Add/Edit Users", 4, "system-users", QStyle::SP_DirHomeIcon,
-             "frmUser", false, &frmMenu::cmdUsers_Click},
-            {cmdDatabase, "cmdDatabase", "Setup Database", 4, "drive-harddisk",
-             QStyle::SP_DriveHDIcon, "frmSetup", true, &frmMenu::cmdDatabase_Click},
-            {cmdSysReports, "cmdSysReports", "Database Reports", 4, "document-print",
-             QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "4"},
-    };
-    for (const Task &task : tasks) {
+// The picture and title across a section's header: a click on either is a click on the header.
+QLabel *frmMenu::buildTitle(QFrame *header, size_t sectionIndex)
+{
+    const Section &section = kSections[sectionIndex];
+    auto *pictureLabel = new QLabel(header);
+    pictureLabel->setPixmap(QApplication::style()->standardIcon(section.picture).pixmap(24, 24));
+    QLabel *title = NamedLabel(QString::fromLatin1(section.titleName),
+                               QString::fromLatin1(section.caption), header);
+    QFont font = title->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.25);
+    title->setFont(font);
+    title->installEventFilter(this);
+    pictureLabel->installEventFilter(this);
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(12, 0, 12, 0);
+    row->addWidget(pictureLabel);
+    row->addWidget(title, 1);
+    auto *titleArea = new QWidget(header);
+    titleArea->setLayout(row);
+    titleArea->setGeometry(0, 0, Twips(this, kWidth), Twips(this, kFrameTop));
+    titleArea->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return title;
+}
+
+// The frame of a section's task buttons, shown while the section is expanded.
+QFrame *frmMenu::buildTaskFrame(QFrame *header, int section)
+{
+    auto *frame = Named(new QFrame(header), QStringLiteral("Frame%1").arg(section));
+    frame->setStyleSheet(QStringLiteral("QFrame#Frame%1 { background: #eef2f7; }"
+                                        "QPushButton { background: transparent; }")
+                                 .arg(section));
+    auto *buttons = new QHBoxLayout(frame);
+    buttons->setContentsMargins(8, 0, 8, 0);
+    buttons->setSpacing(6);
+    frame->hide();
+    return frame;
+}
+
+void frmMenu::buildTasks()
+{
+    for (const Task &task : kTasks) {
         QFrame *frame = frames_[static_cast<size_t>(task.section - 1)];
-        task.button = taskButton(QString::fromLatin1(task.name), QString::fromLatin1(task.toolTip),
-                                 icon(QString::fromLatin1(task.themeIcon), task.fallback), frame);
-        frame->layout()->addWidget(task.button);
+        QPushButton *button = this->*task.button =
+                taskButton(QString::fromLatin1(task.name), QString::fromLatin1(task.toolTip),
+                           icon(QString::fromLatin1(task.themeIcon), task.fallback), frame);
+        frame->layout()->addWidget(button);
         const QString window = QString::fromLatin1(task.window);
-        task.button->setEnabled(WindowRegistered(window));
+        button->setEnabled(WindowRegistered(window));
         if (task.handler)
-            connect(task.button, &QPushButton::clicked, this, task.handler);
+            connect(button, &QPushButton::clicked, this, task.handler);
         else
-            connect(task.button, &QPushButton::clicked, this,
+            connect(button, &QPushButton::clicked, this,
                     [this, window, owned = task.owned, group = task.reportGroup] {
                         if (group)
                             ReportGroup = QString::fromLatin1(group);
@@ -216,64 +245,49 @@ void frmMenu::buildSections()
 void frmMenu::buildMenus()
 {
     QMenuBar *bar = menuBar();
-    mnuFile = bar->addMenu(QStringLiteral("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuChangePass =
-            item(mnuFile, QStringLiteral("mnuChangePass"), QStringLiteral("&Change User Password"));
+    mnuFile = Named(bar->addMenu(QStringLiteral("&File")), QStringLiteral("mnuFile"));
+    mnuChangePass = NamedItem(mnuFile, QStringLiteral("mnuChangePass"),
+                              QStringLiteral("&Change User Password"));
     mnuFile->addSeparator();
-    mnuLogin = item(mnuFile, QStringLiteral("mnuLogin"), QStringLiteral("&User Login"));
+    mnuLogin = NamedItem(mnuFile, QStringLiteral("mnuLogin"), QStringLiteral("&User Login"));
     mnuFile->addSeparator();
-    mnuExit = item(mnuFile, QStringLiteral("mnuExit"), QStringLiteral("E&xit"));
+    mnuExit = NamedItem(mnuFile, QStringLiteral("mnuExit"), QStringLiteral("E&xit"),
+                        QKeySequence(QStringLiteral("Alt+F4")));
 
-    mnuView = bar->addMenu(QStringLiteral("&View"));
-    mnuView->setObjectName(QStringLiteral("mnuView"));
-    mnuCalculater = item(mnuView, QStringLiteral("mnuCalculater"), QStringLiteral("&Calculater"));
+    mnuView = Named(bar->addMenu(QStringLiteral("&View")), QStringLiteral("mnuView"));
+    mnuCalculater =
+            NamedItem(mnuView, QStringLiteral("mnuCalculater"), QStringLiteral("&Calculater"));
     mnuView->addSeparator();
-    mnuCalendar = item(mnuView, QStringLiteral("mnuCalendar"), QStringLiteral("Calendar"));
+    mnuCalendar = NamedItem(mnuView, QStringLiteral("mnuCalendar"), QStringLiteral("Calendar"));
 
-    mnuSetup = bar->addMenu(QStringLiteral("&Setup"));
-    mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
-    mnuLogfile = mnuSetup->addMenu(QStringLiteral("Log File"));
-    mnuLogfile->setObjectName(QStringLiteral("mnuLogfile"));
-    mnuViewLog = item(mnuLogfile, QStringLiteral("mnuViewLog"), QStringLiteral("&View Log"));
-    mnuClearLog = item(mnuLogfile, QStringLiteral("mnuClearLog"), QStringLiteral("&Clear Log"));
+    mnuSetup = Named(bar->addMenu(QStringLiteral("&Setup")), QStringLiteral("mnuSetup"));
+    mnuLogfile = Named(mnuSetup->addMenu(QStringLiteral("Log File")), QStringLiteral("mnuLogfile"));
+    mnuViewLog = NamedItem(mnuLogfile, QStringLiteral("mnuViewLog"), QStringLiteral("&View Log"));
+    mnuClearLog =
+            NamedItem(mnuLogfile, QStringLiteral("mnuClearLog"), QStringLiteral("&Clear Log"));
     mnuSetup->addSeparator();
-    mnuAddEditUsers =
-            item(mnuSetup, QStringLiteral("mnuAddEditUsers"), QStringLiteral("Add/&Edit Users"));
+    mnuAddEditUsers = NamedItem(mnuSetup, QStringLiteral("mnuAddEditUsers"),
+                                QStringLiteral("Add/&Edit Users"));
     mnuSetup->addSeparator();
-    mnuDatabase = item(mnuSetup, QStringLiteral("mnuDatabase"), QStringLiteral("&Change Database"));
+    mnuDatabase =
+            NamedItem(mnuSetup, QStringLiteral("mnuDatabase"), QStringLiteral("&Change Database"));
 
-    mnuHelp = bar->addMenu(QStringLiteral("&Help"));
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuAbout = item(mnuHelp, QStringLiteral("mnuAbout"), QStringLiteral("&About"));
+    mnuHelp = Named(bar->addMenu(QStringLiteral("&Help")), QStringLiteral("mnuHelp"));
+    mnuAbout = NamedItem(mnuHelp, QStringLiteral("mnuAbout"), QStringLiteral("&About"));
     mnuHelp->addSeparator();
-    mnuAboutHelp = item(mnuHelp, QStringLiteral("mnuAboutHelp"), QStringLiteral("&Help"));
+    mnuAboutHelp = NamedItem(mnuHelp, QStringLiteral("mnuAboutHelp"), QStringLiteral("&Help"));
+}
 
-    mnuExit->setShortcut(QKeySequence(QStringLiteral("Alt+F4")));
-    // Items that open a window stay in view, disabled, while this program lacks the window.
-    struct WindowItem
-    {
-        QAction *action;
-        const char *window;
-        bool owned;
-        void (frmMenu::*handler)();
-    };
-    const WindowItem windowItems[] = {
-            {mnuChangePass, "frmChangePass", false, nullptr},
-            {mnuCalculater, "frmCalc", false, nullptr},
-            {mnuCalendar, "frmCalendar", false, nullptr},
-            {mnuViewLog, "frmLog", true, &frmMenu::mnuViewLog_Click},
-            {mnuAddEditUsers, "frmUser", false, &frmMenu::mnuAddEditUsers_Click},
-            {mnuDatabase, "frmSetup", true, &frmMenu::mnuDatabase_Click},
-            {mnuAbout, "frmAbout", true, &frmMenu::mnuAbout_Click},
-    };
-    for (const WindowItem &item : windowItems) {
+void frmMenu::connectMenus()
+{
+    for (const WindowItem &item : kWindowItems) {
+        QAction *action = this->*item.action;
         const QString window = QString::fromLatin1(item.window);
-        item.action->setEnabled(WindowRegistered(window));
+        action->setEnabled(WindowRegistered(window));
         if (item.handler)
-            connect(item.action, &QAction::triggered, this, item.handler);
+            connect(action, &QAction::triggered, this, item.handler);
         else
-            connect(item.action, &QAction::triggered, this,
+            connect(action, &QAction::triggered, this,
                     [this, window, owned = item.owned] { openTask(window, owned); });
     }
     connect(mnuExit, &QAction::triggered, this, &frmMenu::mnuExit_Click);

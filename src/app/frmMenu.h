@@ -66,8 +66,13 @@ protected:
 private:
     // Opens a task's window, with the menu as its owner or with none.
     void openTask(const QString &window, bool owned);
+    // The constructor's parts, in the order the controls are made.
     void buildSections();
+    QLabel *buildTitle(QFrame *header, size_t sectionIndex);
+    QFrame *buildTaskFrame(QFrame *header, int section);
+    void buildTasks();
     void buildMenus();
+    void connectMenus();
     bool allowed();
     void placeSections();
     bool askToLeave();

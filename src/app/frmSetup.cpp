@@ -114,8 +114,15 @@ bool databaseReady(const QString &path)
 
 frmSetup::frmSetup(QWidget *parent)
     : FormDialog(parent)
-    , tbrMain(new KeyedToolBar(this))
-    , picIcon(new QLabel(this))
+    , tbrMain(NamedToolBar(
+              QStringLiteral("tbrMain"), this,
+              {
+                      {"kSep1"},
+                      {"kCancel", "Close", "window-close", QStyle::SP_DialogCancelButton},
+                      {"kSep2"},
+                      {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+              }))
+    , picIcon(NamedLabel(QStringLiteral("picIcon"), QString(), this))
     , Frame5(NamedFrame(QStringLiteral("Frame5"), QStringLiteral("Database File Name and Location"),
                         this))
     , txtDB(NamedTextBox(QStringLiteral("txtDB"), Frame5))
@@ -125,39 +132,33 @@ frmSetup::frmSetup(QWidget *parent)
     , Frame3(NamedFrame(QStringLiteral("Frame3"), QStringLiteral("SQL Connection Authentication"),
                         this))
     , txtUserId(NamedTextBox(QStringLiteral("txtUserId"), Frame3))
-    , txtPWD(NamedTextBox(QStringLiteral("txtPWD"), Frame3))
+    , txtPWD(NamedPasswordBox(QStringLiteral("txtPWD"), Frame3))
     , Frame4(NamedFrame(QStringLiteral("Frame4"), QStringLiteral("Log File Name and Location"),
                         this))
     , txtLogFile(NamedTextBox(QStringLiteral("txtLogFile"), Frame4))
-    , chkLogin(new QCheckBox(QStringLiteral("Lo&gin Screen"), this))
+    , chkLogin(NamedCheckBox(QStringLiteral("chkLogin"), QStringLiteral("Lo&gin Screen"), this))
     , Frame1(NamedFrame(QStringLiteral("Frame1"), QStringLiteral("Update Settings"), this))
-    , cmdUpdate(new QPushButton(QStringLiteral("OK"), Frame1))
-    , cmdClear(new QPushButton(QStringLiteral("C"), Frame1))
+    , cmdUpdate(NamedDialogButton(QStringLiteral("cmdUpdate"), QStringLiteral("OK"), Frame1, true))
+    , cmdClear(NamedDialogButton(QStringLiteral("cmdClear"), QStringLiteral("C"), Frame1))
 {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Database Setup"));
     setWindowIcon(AppIcon());
-
-    tbrMain->setObjectName(QStringLiteral("tbrMain"));
-    tbrMain->addKeyedSeparator(QStringLiteral("kSep1"));
-    tbrMain->addButton(QStringLiteral("kCancel"), QStringLiteral("Close"),
-                       QStringLiteral("window-close"), QStyle::SP_DialogCancelButton);
-    tbrMain->addKeyedSeparator(QStringLiteral("kSep2"));
-    tbrMain->addButton(QStringLiteral("kHelp"), QStringLiteral("Help"),
-                       QStringLiteral("help-contents"), QStyle::SP_MessageBoxQuestion);
-
-    picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setPixmap(AppPixmap(48));
     picIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    PictureButton(cmdClear, QStringLiteral("Clear all stored settings"));
+    layOutFrames();
+    layOut();
 
-    txtPWD->setEchoMode(QLineEdit::Password);
-    chkLogin->setObjectName(QStringLiteral("chkLogin"));
-    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
-    cmdClear->setObjectName(QStringLiteral("cmdClear"));
-    cmdClear->setToolTip(QStringLiteral("Clear all stored settings"));
-    cmdClear->setAccessibleName(QStringLiteral("Clear all stored settings"));
-    cmdUpdate->setDefault(true);
+    connect(chkLogin, &QCheckBox::stateChanged, this, &frmSetup::chkLogin_Click);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmSetup::cmdUpdate_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &frmSetup::cmdClear_Click);
+    connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmSetup::tbrMain_ButtonClick);
+}
 
+// The fields inside their frames, and the buttons in theirs.
+void frmSetup::layOutFrames()
+{
     auto *dbGrid = new QGridLayout(Frame5);
     dbGrid->addWidget(FieldLabel(QStringLiteral("&Database:"), txtDB, Frame5), 0, 0);
     dbGrid->addWidget(txtDB, 0, 1);
@@ -177,7 +178,11 @@ frmSetup::frmSetup(QWidget *parent)
     buttons->addWidget(cmdUpdate);
     buttons->addWidget(cmdClear);
     buttons->addStretch();
+}
 
+// The frames of fields beside the picture and the buttons, under the tool bar.
+void frmSetup::layOut()
+{
     auto *loginRow = new QHBoxLayout;
     loginRow->addWidget(chkLogin);
     loginRow->addWidget(
@@ -208,11 +213,6 @@ frmSetup::frmSetup(QWidget *parent)
     layout->addWidget(tbrMain);
     layout->addLayout(body);
     resize(560, sizeHint().height());
-
-    connect(chkLogin, &QCheckBox::stateChanged, this, &frmSetup::chkLogin_Click);
-    connect(cmdUpdate, &QPushButton::clicked, this, &frmSetup::cmdUpdate_Click);
-    connect(cmdClear, &QPushButton::clicked, this, &frmSetup::cmdClear_Click);
-    connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmSetup::tbrMain_ButtonClick);
 }
 
 void frmSetup::Form_Load()

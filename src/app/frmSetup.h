@@ -43,5 +43,8 @@ public:
     QString loginSwitch() const { return loginSwitch_; }
 
 private:
+    void layOutFrames();
+    void layOut();
+
     QString loginSwitch_;
 };

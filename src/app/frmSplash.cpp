@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/Version.h"
+#include "platform/ui/Controls.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -14,51 +15,60 @@ namespace {
 
 QFrame *rule(const QString &name, QWidget *parent)
 {
-    auto *line = new QFrame(parent);
-    line->setObjectName(name);
+    auto *line = Named(new QFrame(parent), name);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     return line;
+}
+
+QLabel *wrapped(QLabel *label)
+{
+    label->setWordWrap(true);
+    return label;
 }
 
 } // namespace
 
 frmSplash::frmSplash(QWidget *parent)
     : FormDialog(parent)
-    , Frame1(new QFrame(this))
-    , Picture1(new QLabel(Frame1))
-    , lblProductName(new QLabel(Frame1))
-    , lblVersion(new QLabel(Frame1))
-    , lblDescription(new QLabel(QStringLiteral("Catalogue of files, source-code snippets and web "
-                                               "sites."),
-                                Frame1))
-    , lblDescription2(new QLabel(QStringLiteral("Copyright \u00a9 the Corvina developers. All "
-                                                "rights reserved."),
-                                 Frame1))
+    , Frame1(Named(new QFrame(this), QStringLiteral("Frame1")))
+    , Picture1(NamedLabel(QStringLiteral("Picture1"), QString(), Frame1))
+    , lblProductName(NamedLabel(QStringLiteral("lblProductName"), QString(), Frame1))
+    , lblVersion(NamedLabel(QStringLiteral("lblVersion"), QString(), Frame1))
+    , lblDescription(wrapped(NamedLabel(QStringLiteral("lblDescription"),
+                                        QStringLiteral("Catalogue of files, source-code snippets "
+                                                       "and web sites."),
+                                        Frame1)))
+    , lblDescription2(wrapped(NamedLabel(QStringLiteral("lblDescription2"),
+                                         QStringLiteral("Copyright \u00a9 the Corvina developers. "
+                                                        "All rights reserved."),
+                                         Frame1)))
     , Line1(rule(QStringLiteral("Line1"), Frame1))
     , Line1b(rule(QStringLiteral("Line1b"), Frame1))
-    , Timer1(new QTimer(this))
+    , Timer1(Named(new QTimer(this), QStringLiteral("Timer1")))
 {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setFrameShape(QFrame::Box);
     Frame1->setStyleSheet(QStringLiteral("QFrame#Frame1 { background: white; border: 2px solid "
                                          "#1f3f66; }"));
-    Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setPixmap(AppPixmap(96));
-    lblProductName->setObjectName(QStringLiteral("lblProductName"));
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblDescription->setObjectName(QStringLiteral("lblDescription"));
-    lblDescription2->setObjectName(QStringLiteral("lblDescription2"));
-    lblDescription->setWordWrap(true);
-    lblDescription2->setWordWrap(true);
     QFont big = lblProductName->font();
     big.setPointSizeF(big.pointSizeF() * 2.4);
     big.setBold(true);
     lblProductName->setFont(big);
     lblProductName->setStyleSheet(QStringLiteral("color: #1f3f66;"));
+    layOut();
 
+    Frame1->installEventFilter(this);
+    Timer1->setInterval(1800);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
+}
+
+// The picture beside the name and version, the notes under them, all inside the frame.
+void frmSplash::layOut()
+{
     auto *grid = new QGridLayout(Frame1);
     grid->setContentsMargins(24, 20, 24, 20);
     grid->setHorizontalSpacing(20);
@@ -74,12 +84,6 @@ frmSplash::frmSplash(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Frame1);
     resize(460, sizeHint().height());
-
-    Frame1->installEventFilter(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1800);
-    Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
 }
 
 void frmSplash::Form_Load()

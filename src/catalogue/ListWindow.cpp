@@ -4,6 +4,7 @@
 #include "app/modGlobals.h"
 #include "app/session.h"
 #include "platform/db/DataControl.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/DataGrid.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
@@ -16,54 +17,63 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+namespace {
+
+KeyedToolBar *listToolBar(QWidget *parent)
+{
+    return NamedToolBar(
+            QStringLiteral("Toolbar1"), parent,
+            {
+                    {"kSep0"},
+                    {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
+                    {"kSep1"},
+                    {"kUpdate", "Update", "document-save", QStyle::SP_DialogSaveButton},
+                    {"kSep2"},
+                    {"kNew", "New", "document-new", QStyle::SP_FileDialogNewFolder},
+                    {"kSep3"},
+                    {"kDelete", "Delete", "edit-delete", QStyle::SP_TrashIcon},
+                    {"kSep4"},
+                    {"kRefresh", "Refresh", "view-refresh", QStyle::SP_BrowserReload},
+                    {"kSep5"},
+                    {"kPrint", "Print Report", "document-print", QStyle::SP_FileDialogInfoView},
+                    {"kSep6"},
+                    {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+            });
+}
+
+} // namespace
+
 ListWindow::ListWindow(const ListDefinition &definition, QWidget *parent)
     : FormDialog(parent)
-    , Adodc1(new db::DataControl(this))
-    , Toolbar1(new KeyedToolBar(this))
-    , PName(new QLineEdit(this))
-    , txtIndex(new QLineEdit(this))
-    , lblGrid(new QLabel(definition.gridCaption, this))
-    , DataGrid1(new QTableView(this))
-    , barAdodc1(new DataControlBar(Adodc1, this))
+    , Adodc1(Named(new db::DataControl(this), QStringLiteral("Adodc1")))
+    , Toolbar1(listToolBar(this))
+    , PName(NamedTextBox(QStringLiteral("PName"), this))
+    , txtIndex(NamedTextBox(QStringLiteral("txtIndex"), this))
+    , lblGrid(NamedLabel(QStringLiteral("lblGrid"), definition.gridCaption, this))
+    , DataGrid1(Named(new QTableView(this), QStringLiteral("DataGrid1")))
+    , barAdodc1(Named(new DataControlBar(Adodc1, this), QStringLiteral("barAdodc1")))
     , definition_(definition)
 {
     setObjectName(definition.name);
     setWindowTitle(definition.title);
-    Adodc1->setObjectName(QStringLiteral("Adodc1"));
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->addButtons({
-            {"kSep0"},
-            {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
-            {"kSep1"},
-            {"kUpdate", "Update", "document-save", QStyle::SP_DialogSaveButton},
-            {"kSep2"},
-            {"kNew", "New", "document-new", QStyle::SP_FileDialogNewFolder},
-            {"kSep3"},
-            {"kDelete", "Delete", "edit-delete", QStyle::SP_TrashIcon},
-            {"kSep4"},
-            {"kRefresh", "Refresh", "view-refresh", QStyle::SP_BrowserReload},
-            {"kSep5"},
-            {"kPrint", "Print Report", "document-print", QStyle::SP_FileDialogInfoView},
-            {"kSep6"},
-            {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
-    });
-    PName->setObjectName(QStringLiteral("PName"));
-    txtIndex->setObjectName(QStringLiteral("txtIndex"));
     // The number is the picked row's, never typed.
     txtIndex->setReadOnly(true);
     txtIndex->setMaximumWidth(90);
-    SelectAllOnFocus(PName);
-    SelectAllOnFocus(txtIndex);
-    lblGrid->setObjectName(QStringLiteral("lblGrid"));
-    DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
     DataGrid1->setAccessibleName(definition.gridCaption);
-    barAdodc1->setObjectName(QStringLiteral("barAdodc1"));
     QFont bold = lblGrid->font();
     bold.setBold(true);
     lblGrid->setFont(bold);
+    layOut();
 
+    BindGrid(DataGrid1, Adodc1, {definition.column}, [this] { DataGrid1_DblClick(); });
+    connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &ListWindow::Toolbar1_ButtonClick);
+}
+
+// The name and number over the grid, under the tool bar.
+void ListWindow::layOut()
+{
     auto *fields = new QGridLayout;
-    fields->addWidget(FieldLabel(definition.fieldLabel, PName, this), 0, 0);
+    fields->addWidget(FieldLabel(definition_.fieldLabel, PName, this), 0, 0);
     fields->addWidget(PName, 0, 1);
     fields->addWidget(FieldLabel(QStringLiteral("&No.:"), txtIndex, this), 0, 2);
     fields->addWidget(txtIndex, 0, 3);
@@ -82,9 +92,6 @@ ListWindow::ListWindow(const ListDefinition &definition, QWidget *parent)
     layout->addWidget(Toolbar1);
     layout->addLayout(body, 1);
     resize(460, 440);
-
-    BindGrid(DataGrid1, Adodc1, {definition.column}, [this] { DataGrid1_DblClick(); });
-    connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &ListWindow::Toolbar1_ButtonClick);
 }
 
 void ListWindow::Form_Load()

@@ -99,6 +99,7 @@ protected:
     const ListDefinition &definition_;
 
 private:
+    void layOut();
     void restoreList();
 
     // The row picked in the grid, as it was read.

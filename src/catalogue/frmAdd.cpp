@@ -115,8 +115,7 @@ void clearCombo(QComboBox *combo)
 
 QComboBox *listCombo(const QString &name, QWidget *parent)
 {
-    auto *combo = new QComboBox(parent);
-    combo->setObjectName(name);
+    QComboBox *combo = NamedCombo(name, parent);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     combo->setMinimumContentsLength(14);
     return combo;
@@ -124,67 +123,79 @@ QComboBox *listCombo(const QString &name, QWidget *parent)
 
 QCheckBox *holdBox(const QString &name, const QString &toolTip, QWidget *parent)
 {
-    auto *box = new QCheckBox(parent);
-    box->setObjectName(name);
+    QCheckBox *box = NamedCheckBox(name, QString(), parent);
     PictureButton(box, toolTip);
     return box;
+}
+
+KeyedToolBar *addToolBar(QWidget *parent)
+{
+    KeyedToolBar *bar = NamedToolBar(
+            QStringLiteral("Toolbar1"), parent,
+            {
+                    {"kSep0"},
+                    {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
+                    {"kSep1"},
+                    {"kSave", "Save Records to Master Table", "document-save",
+                     QStyle::SP_DialogSaveButton},
+                    {"kSep2"},
+                    {"kDelete", "Clear Temp Table", "edit-delete", QStyle::SP_TrashIcon},
+                    {"kSep3"},
+                    {"kClear", "Clear All Boxes and Checks", "edit-clear",
+                     QStyle::SP_DialogResetButton},
+                    {"kSep4"},
+                    {"kSetDir", "Set Default Directory", "folder", QStyle::SP_DirIcon},
+                    {"kSep5"},
+                    {"kPrint", "Print List of Imported Files", "document-print",
+                     QStyle::SP_FileDialogInfoView},
+                    {"kSep6"},
+                    {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+            });
+    // Pressed while a default directory is pinned.
+    bar->button(QStringLiteral("kSetDir"))->setCheckable(true);
+    return bar;
 }
 
 } // namespace
 
 frmAdd::frmAdd(QWidget *parent)
     : FormDialog(parent)
-    , Toolbar1(new KeyedToolBar(this))
-    , AdoFile(new db::DataControl(this))
+    , Toolbar1(addToolBar(this))
+    , AdoFile(Named(new db::DataControl(this), QStringLiteral("AdoFile")))
 {
     setObjectName(QStringLiteral("frmAdd"));
     setWindowTitle(QStringLiteral("Add New records"));
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->addButtons({
-            {"kSep0"},
-            {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
-            {"kSep1"},
-            {"kSave", "Save Records to Master Table", "document-save", QStyle::SP_DialogSaveButton},
-            {"kSep2"},
-            {"kDelete", "Clear Temp Table", "edit-delete", QStyle::SP_TrashIcon},
-            {"kSep3"},
-            {"kClear", "Clear All Boxes and Checks", "edit-clear", QStyle::SP_DialogResetButton},
-            {"kSep4"},
-            {"kSetDir", "Set Default Directory", "folder", QStyle::SP_DirIcon},
-            {"kSep5"},
-            {"kPrint", "Print List of Imported Files", "document-print",
-             QStyle::SP_FileDialogInfoView},
-            {"kSep6"},
-            {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
-    });
-    // Pressed while a default directory is pinned.
-    Toolbar1->button(QStringLiteral("kSetDir"))->setCheckable(true);
-    AdoFile->setObjectName(QStringLiteral("AdoFile"));
     AdoFile->setUpdateTarget(QStringLiteral("tempfile"), QStringLiteral("Inum"));
 
     buildEntryPanel();
     buildFilePanel();
     buildGrid();
+    buildStatusBar();
+    layOut();
+    connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &frmAdd::Toolbar1_ButtonClick);
+}
 
-    sbStatusBar = new QStatusBar(this);
-    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
+// The status line, and the clock that keeps its date and time.
+void frmAdd::buildStatusBar()
+{
+    sbStatusBar = Named(new QStatusBar(this), QStringLiteral("sbStatusBar"));
     sbStatusBar->setSizeGripEnabled(false);
-    lblStatus = new QLabel(sbStatusBar);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblDate = new QLabel(sbStatusBar);
-    lblDate->setObjectName(QStringLiteral("lblDate"));
-    lblTime = new QLabel(sbStatusBar);
-    lblTime->setObjectName(QStringLiteral("lblTime"));
+    lblStatus = NamedLabel(QStringLiteral("lblStatus"), QString(), sbStatusBar);
+    lblDate = NamedLabel(QStringLiteral("lblDate"), QString(), sbStatusBar);
+    lblTime = NamedLabel(QStringLiteral("lblTime"), QString(), sbStatusBar);
     sbStatusBar->addWidget(lblStatus, 1);
     sbStatusBar->addPermanentWidget(lblDate);
     sbStatusBar->addPermanentWidget(lblTime);
-    auto *clock = new QTimer(this);
-    clock->setObjectName(QStringLiteral("tmrClock"));
+    auto *clock = Named(new QTimer(this), QStringLiteral("tmrClock"));
     clock->setInterval(1000);
     connect(clock, &QTimer::timeout, this, &frmAdd::updateClock);
     clock->start();
     updateClock();
+}
 
+// The two panels side by side, over the filters, the grid and the status line.
+void frmAdd::layOut()
+{
     auto *panels = new QHBoxLayout;
     panels->addWidget(Frame1, 3);
     panels->addWidget(Frame3, 2);
@@ -213,22 +224,35 @@ frmAdd::frmAdd(QWidget *parent)
     layout->addLayout(body, 1);
     layout->addWidget(sbStatusBar);
     resize(1060, 800);
-
-    connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &frmAdd::Toolbar1_ButtonClick);
 }
 
 void frmAdd::buildEntryPanel()
 {
-    Frame1 = new QGroupBox(QStringLiteral("File Information"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1 = NamedFrame(QStringLiteral("Frame1"), QStringLiteral("File Information"), this);
+    buildEntryFields();
+    buildEntryButtons();
+    layOutEntryPanel();
+
+    connect(cmdAdd, &QPushButton::clicked, this, &frmAdd::cmdAdd_Click);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmAdd::cmdUpdate_Click);
+    connect(cmdDel, &QPushButton::clicked, this, &frmAdd::cmdDel_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &frmAdd::cmdClear_Click);
+    connect(cmdBrow, &QPushButton::clicked, this, &frmAdd::cmdBrow_Click);
+    connect(cmdGoToWeb, &QPushButton::clicked, this, &frmAdd::cmdGoToWeb_Click);
+    connect(cmdSendEmail, &QPushButton::clicked, this, &frmAdd::cmdSendEmail_Click);
+    connect(cboWebName, &QComboBox::activated, this, &frmAdd::cboWebName_Click);
+}
+
+// The file's fields and the boxes that hold their entries from one file to the next.
+void frmAdd::buildEntryFields()
+{
     txtFileName = NamedTextBox(QStringLiteral("txtFileName"), Frame1);
     txtFilePath = NamedTextBox(QStringLiteral("txtFilePath"), Frame1);
     txtDir = NamedTextBox(QStringLiteral("txtDir"), Frame1);
     txtDrive = NamedTextBox(QStringLiteral("txtDrive"), Frame1);
     txtLabel = NamedTextBox(QStringLiteral("txtLabel"), Frame1);
     txtFSize = NamedTextBox(QStringLiteral("txtFSize"), Frame1);
-    Label5 = new QLabel(Frame1);
-    Label5->setObjectName(QStringLiteral("Label5"));
+    Label5 = NamedLabel(QStringLiteral("Label5"), QString(), Frame1);
     Label5->setFrameShape(QFrame::StyledPanel);
     Label5->setMinimumWidth(100);
     txtFileDesc = NamedTextBox(QStringLiteral("txtFileDesc"), Frame1);
@@ -249,6 +273,10 @@ void frmAdd::buildEntryPanel()
     chkWebAddr = holdBox(QStringLiteral("chkWebAddr"), QStringLiteral("Hold Web Address"), Frame1);
     chkAuthor = holdBox(QStringLiteral("chkAuthor"), QStringLiteral("Hold Author"), Frame1);
     chkEmail = holdBox(QStringLiteral("chkEmail"), QStringLiteral("Hold E-Mail Address"), Frame1);
+}
+
+void frmAdd::buildEntryButtons()
+{
     cmdAdd = NamedButton(QStringLiteral("cmdAdd"), QStringLiteral("Add"), Frame1,
                          QStringLiteral("Add Record to Temporay Table."));
     cmdUpdate = NamedButton(QStringLiteral("cmdUpdate"), QStringLiteral("Update"), Frame1,
@@ -263,7 +291,12 @@ void frmAdd::buildEntryPanel()
                              QStringLiteral("Vist this Web Site."));
     cmdSendEmail = NamedButton(QStringLiteral("cmdSendEmail"), QStringLiteral("E-mail..."), Frame1,
                                QStringLiteral("Send E-mail"));
+}
 
+// One field a row under its label, a button beside some and the hold box after those that
+// have one.
+void frmAdd::layOutEntryPanel()
+{
     auto *grid = new QGridLayout(Frame1);
     grid->setVerticalSpacing(5);
     int row = 0;
@@ -281,30 +314,17 @@ void frmAdd::buildEntryPanel()
     field(QStringLiteral("File &Path:"), txtFilePath);
     field(QStringLiteral("D&irectory:"), txtDir);
 
-    auto *sizes = new QHBoxLayout;
-    sizes->addWidget(txtDrive);
-    sizes->addSpacing(10);
-    sizes->addWidget(FieldLabel(QStringLiteral("&Label:"), txtLabel, Frame1));
-    sizes->addWidget(txtLabel, 1);
-    sizes->addSpacing(10);
-    sizes->addWidget(FieldLabel(QStringLiteral("File Si&ze:"), txtFSize, Frame1));
-    sizes->addWidget(txtFSize);
+    QLayout *sizes = sizeRow();
     grid->addWidget(FieldLabel(QStringLiteral("Dri&ve:"), txtDrive, Frame1), row, 0);
     grid->addLayout(sizes, row, 1, 1, 2);
     ++row;
 
-    auto *dates = new QHBoxLayout;
-    dates->addWidget(Label5);
-    dates->addStretch();
-    dates->addWidget(FieldLabel(QStringLiteral("N&o.:"), TxtIndex, Frame1));
-    dates->addWidget(TxtIndex);
-    auto *dateLabel = new QLabel(QStringLiteral("Date Load:"), Frame1);
-    dateLabel->setObjectName(QStringLiteral("lblDateLoad"));
-    grid->addWidget(dateLabel, row, 0);
+    QLayout *dates = dateRow();
+    grid->addWidget(NamedLabel(QStringLiteral("lblDateLoad"), QStringLiteral("Date Load:"), Frame1),
+                    row, 0);
     grid->addLayout(dates, row, 1, 1, 2);
-    auto *hold = new QLabel(QStringLiteral("Hold"), Frame1);
-    hold->setObjectName(QStringLiteral("lblHold"));
-    grid->addWidget(hold, row, 3, Qt::AlignCenter);
+    grid->addWidget(NamedLabel(QStringLiteral("lblHold"), QStringLiteral("Hold"), Frame1), row, 3,
+                    Qt::AlignCenter);
     ++row;
 
     field(QStringLiteral("&Description:"), txtFileDesc);
@@ -317,21 +337,36 @@ void frmAdd::buildEntryPanel()
     grid->setRowMinimumHeight(row, 6);
     ++row;
     grid->addLayout(ButtonRow({cmdAdd, cmdUpdate, cmdDel, cmdClear, cmdBrow}), row, 0, 1, 4);
+}
 
-    connect(cmdAdd, &QPushButton::clicked, this, &frmAdd::cmdAdd_Click);
-    connect(cmdUpdate, &QPushButton::clicked, this, &frmAdd::cmdUpdate_Click);
-    connect(cmdDel, &QPushButton::clicked, this, &frmAdd::cmdDel_Click);
-    connect(cmdClear, &QPushButton::clicked, this, &frmAdd::cmdClear_Click);
-    connect(cmdBrow, &QPushButton::clicked, this, &frmAdd::cmdBrow_Click);
-    connect(cmdGoToWeb, &QPushButton::clicked, this, &frmAdd::cmdGoToWeb_Click);
-    connect(cmdSendEmail, &QPushButton::clicked, this, &frmAdd::cmdSendEmail_Click);
-    connect(cboWebName, &QComboBox::activated, this, &frmAdd::cboWebName_Click);
+// The drive, the volume's label and the file's size, on one row.
+QLayout *frmAdd::sizeRow()
+{
+    auto *sizes = new QHBoxLayout;
+    sizes->addWidget(txtDrive);
+    sizes->addSpacing(10);
+    sizes->addWidget(FieldLabel(QStringLiteral("&Label:"), txtLabel, Frame1));
+    sizes->addWidget(txtLabel, 1);
+    sizes->addSpacing(10);
+    sizes->addWidget(FieldLabel(QStringLiteral("File Si&ze:"), txtFSize, Frame1));
+    sizes->addWidget(txtFSize);
+    return sizes;
+}
+
+// The date the file was staged, and the staging row's number.
+QLayout *frmAdd::dateRow()
+{
+    auto *dates = new QHBoxLayout;
+    dates->addWidget(Label5);
+    dates->addStretch();
+    dates->addWidget(FieldLabel(QStringLiteral("N&o.:"), TxtIndex, Frame1));
+    dates->addWidget(TxtIndex);
+    return dates;
 }
 
 void frmAdd::buildFilePanel()
 {
-    Frame3 = new QGroupBox(QStringLiteral("Select File"), this);
-    Frame3->setObjectName(QStringLiteral("Frame3"));
+    Frame3 = NamedFrame(QStringLiteral("Frame3"), QStringLiteral("Select File"), this);
     filePanel_ = FilePanel::make(Frame3);
     Drive1 = filePanel_.drives;
     Dir1 = filePanel_.folders;
@@ -343,18 +378,29 @@ void frmAdd::buildFilePanel()
                         QStringLiteral("Update File Information."));
     cmdRefreshFiles = NamedButton(QStringLiteral("cmdRefreshFiles"), QStringLiteral("Refresh"),
                                   Frame3, QStringLiteral("Refresh File List"));
-    chkSubDirs = new QCheckBox(QStringLiteral("In&clude subfolders"), Frame3);
-    chkSubDirs->setObjectName(QStringLiteral("chkSubDirs"));
+    chkSubDirs = NamedCheckBox(QStringLiteral("chkSubDirs"), QStringLiteral("In&clude subfolders"),
+                               Frame3);
     chkSubDirs->setToolTip(
             QStringLiteral("Add Folder also takes the files of every folder below."));
-    chkChecksums = new QCheckBox(QStringLiteral("Record chec&ksums"), Frame3);
-    chkChecksums->setObjectName(QStringLiteral("chkChecksums"));
+    chkChecksums = NamedCheckBox(QStringLiteral("chkChecksums"),
+                                 QStringLiteral("Record chec&ksums"), Frame3);
     chkChecksums->setToolTip(QStringLiteral(
             "Add Folder also reads every file for a checksum, by which copies are found."));
     cmdAddFolder =
             NamedButton(QStringLiteral("cmdAddFolder"), QStringLiteral("Add Folder..."), Frame3,
                         QStringLiteral("Add every file of this folder that fits the pattern."));
+    layOutFilePanel();
 
+    filePanel_.connectTo(this);
+    connect(cmdOK, &QPushButton::clicked, this, &frmAdd::cmdOK_Click);
+    connect(cmdRefreshFiles, &QPushButton::clicked, this, &frmAdd::cmdRefreshFiles_Click);
+    connect(cmdAddFolder, &QPushButton::clicked, this, &frmAdd::cmdAddFolder_Click);
+    connect(chkChecksums, &QCheckBox::clicked, this, &frmAdd::chkChecksums_Click);
+}
+
+// The drive and pattern over the folders and their files, the chosen file and the buttons.
+void frmAdd::layOutFilePanel()
+{
     auto *grid = new QGridLayout(Frame3);
     grid->setVerticalSpacing(4);
     grid->addWidget(FieldLabel(QStringLiteral("D&rives:"), Drive1, Frame3), 0, 0);
@@ -383,12 +429,6 @@ void frmAdd::buildFilePanel()
     grid->addLayout(buttons, 7, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(3, 1);
-
-    filePanel_.connectTo(this);
-    connect(cmdOK, &QPushButton::clicked, this, &frmAdd::cmdOK_Click);
-    connect(cmdRefreshFiles, &QPushButton::clicked, this, &frmAdd::cmdRefreshFiles_Click);
-    connect(cmdAddFolder, &QPushButton::clicked, this, &frmAdd::cmdAddFolder_Click);
-    connect(chkChecksums, &QCheckBox::clicked, this, &frmAdd::chkChecksums_Click);
 }
 
 void frmAdd::buildGrid()
@@ -397,12 +437,10 @@ void frmAdd::buildGrid()
     cboSiteList = listCombo(QStringLiteral("cboSiteList"), this);
     cmdRefreshGrid = NamedButton(QStringLiteral("cmdRefreshGrid"), QStringLiteral("Refresh"), this,
                                  QStringLiteral("Refresh Temporary Table"));
-    DataGrid1 = new QTableView(this);
-    DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
+    DataGrid1 = Named(new QTableView(this), QStringLiteral("DataGrid1"));
     DataGrid1->setAccessibleName(QStringLiteral("Staged files"));
     DataGrid1->setMinimumHeight(180);
-    barAdoFile = new DataControlBar(AdoFile, this);
-    barAdoFile->setObjectName(QStringLiteral("barAdoFile"));
+    barAdoFile = Named(new DataControlBar(AdoFile, this), QStringLiteral("barAdoFile"));
     BindGrid(DataGrid1, AdoFile, kGridFields, [this] { DataGrid1_DblClick(); });
     connect(cboGrpList, &QComboBox::activated, this, &frmAdd::cboGrpList_Click);
     connect(cboSiteList, &QComboBox::activated, this, &frmAdd::cboSiteList_Click);

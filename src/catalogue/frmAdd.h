@@ -16,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QStatusBar;
@@ -171,9 +172,18 @@ protected:
 private:
     // The drives, folders and files panel whose controls are Drive1 ... Text2.
     FilePanel filePanel_;
+    // The constructor's parts, in the order the controls are made (which is their tab order).
     void buildEntryPanel();
+    void buildEntryFields();
+    void buildEntryButtons();
+    void layOutEntryPanel();
+    QLayout *sizeRow();
+    QLayout *dateRow();
     void buildFilePanel();
+    void layOutFilePanel();
     void buildGrid();
+    void buildStatusBar();
+    void layOut();
     // Runs the record source again and shows the grid's columns under their captions.
     void refreshGrid();
     // Sets the grid's statement from the two filters.

@@ -2,6 +2,7 @@
 
 #include "app/session.h"
 #include "catalogue/Duplicates.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 
@@ -50,16 +51,31 @@ QTreeWidgetItem *headingOf(const catalogue::CopyGroup &group, QTreeWidget *list)
 
 frmDuplicates::frmDuplicates(QWidget *parent)
     : FormDialog(parent)
-    , lblSummary(new QLabel(this))
-    , lstCopies(new QTreeWidget(this))
-    , cmdGoTo(new QPushButton(QStringLiteral("&Go To File"), this))
-    , cmdClose(new QPushButton(QStringLiteral("&Close"), this))
+    , lblSummary(NamedLabel(QStringLiteral("lblSummary"), QString(), this))
+    , lstCopies(Named(new QTreeWidget(this), QStringLiteral("lstCopies")))
+    , cmdGoTo(NamedButton(QStringLiteral("cmdGoTo"), QStringLiteral("&Go To File"), this,
+                          QStringLiteral("Show this file in the catalogue.")))
+    , cmdClose(NamedButton(QStringLiteral("cmdClose"), QStringLiteral("&Close"), this))
 {
     setObjectName(QStringLiteral("frmDuplicates"));
     setWindowTitle(QStringLiteral("Duplicate Files"));
-    lblSummary->setObjectName(QStringLiteral("lblSummary"));
     lblSummary->setWordWrap(true);
-    lstCopies->setObjectName(QStringLiteral("lstCopies"));
+    setUpList();
+    cmdGoTo->setEnabled(false);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->addWidget(lblSummary);
+    layout->addWidget(
+            FieldLabel(QStringLiteral("&Files with the same contents:"), lstCopies, this));
+    layout->addWidget(lstCopies, 1);
+    layout->addLayout(ButtonRow({cmdGoTo, cmdClose}));
+    resize(760, 480);
+    connectHandlers();
+}
+
+void frmDuplicates::setUpList()
+{
     lstCopies->setHeaderLabels(
             {QStringLiteral("File Path"), QStringLiteral("Group"), QStringLiteral("Web Site")});
     // The order is the point of the list: the groups that waste most come first.
@@ -72,22 +88,10 @@ frmDuplicates::frmDuplicates(QWidget *parent)
     lstCopies->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     lstCopies->setColumnWidth(1, 110);
     lstCopies->setColumnWidth(2, 150);
-    cmdGoTo->setObjectName(QStringLiteral("cmdGoTo"));
-    cmdGoTo->setToolTip(QStringLiteral("Show this file in the catalogue."));
-    cmdGoTo->setAutoDefault(false);
-    cmdGoTo->setEnabled(false);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setAutoDefault(false);
+}
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 10);
-    layout->addWidget(lblSummary);
-    layout->addWidget(
-            FieldLabel(QStringLiteral("&Files with the same contents:"), lstCopies, this));
-    layout->addWidget(lstCopies, 1);
-    layout->addLayout(ButtonRow({cmdGoTo, cmdClose}));
-    resize(760, 480);
-
+void frmDuplicates::connectHandlers()
+{
     connect(lstCopies, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem *item) { lstCopies_DblClick(item); });
     connect(lstCopies, &QTreeWidget::currentItemChanged, this,

@@ -39,5 +39,7 @@ signals:
     void rowChosen(qint64 row);
 
 private:
+    void setUpList();
+    void connectHandlers();
     void choose(QTreeWidgetItem *item);
 };

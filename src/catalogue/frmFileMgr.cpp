@@ -3,8 +3,10 @@
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "catalogue/DiskSearchControls.h"
 #include "catalogue/DiskWalk.h"
 #include "platform/db/Transaction.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/FileLists.h"
@@ -38,58 +40,36 @@ bool plainName(const QString &name)
 
 frmFileMgr::frmFileMgr(QWidget *parent)
     : FormDialog(parent)
-    , tbrMain2(new KeyedToolBar(this))
-    , Text1(new QLineEdit(this))
-    , Drive1(new DriveListBox(this))
-    , Dir1(new DirListBox(this))
-    , File1(new FileListBox(this))
-    , List1(new QListWidget(this))
-    , Label4(new QLabel(QStringLiteral("0"), this))
-    , txtpath(new QLineEdit(this))
-    , txtFileName(new QLineEdit(this))
-    , cmdRename(new QPushButton(QStringLiteral("&Rename"), this))
-    , cmdErase(new QPushButton(QStringLiteral("&Delete"), this))
-    , cmdClose(new QPushButton(QStringLiteral("C&lose"), this))
+    , tbrMain2(DiskSearchToolBar(this))
+    , Text1(NamedTextBox(QStringLiteral("Text1"), this))
+    , Drive1(Named(new DriveListBox(this), QStringLiteral("Drive1")))
+    , Dir1(Named(new DirListBox(this), QStringLiteral("Dir1")))
+    , File1(Named(new FileListBox(this), QStringLiteral("File1")))
+    , List1(FoundList(this))
+    , Label4(FoundCount(this))
+    , txtpath(NamedTextBox(QStringLiteral("txtpath"), this))
+    , txtFileName(NamedTextBox(QStringLiteral("txtFileName"), this))
+    , cmdRename(NamedButton(QStringLiteral("cmdRename"), QStringLiteral("&Rename"), this))
+    , cmdErase(NamedButton(QStringLiteral("cmdErase"), QStringLiteral("&Delete"), this))
+    , cmdClose(NamedButton(QStringLiteral("cmdClose"), QStringLiteral("C&lose"), this))
 {
     setObjectName(QStringLiteral("frmFileMgr"));
     setWindowTitle(QStringLiteral("File Manager"));
-    tbrMain2->setObjectName(QStringLiteral("tbrMain2"));
-    tbrMain2->addButtons({
-            {"kCancel2", "Cancel", "window-close", QStyle::SP_DialogCancelButton},
-            {"kSep1"},
-            {"kHelp2", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
-    });
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    File1->setObjectName(QStringLiteral("File1"));
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setUniformItemSizes(true);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    txtpath->setObjectName(QStringLiteral("txtpath"));
-    txtFileName->setObjectName(QStringLiteral("txtFileName"));
     // What Rename and Delete act on comes from the search, never from typing.
     txtpath->setReadOnly(true);
     txtFileName->setReadOnly(true);
-    cmdRename->setObjectName(QStringLiteral("cmdRename"));
-    cmdErase->setObjectName(QStringLiteral("cmdErase"));
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    for (QLineEdit *box : {Text1, txtpath, txtFileName})
-        SelectAllOnFocus(box);
-    for (QPushButton *button : {cmdRename, cmdErase, cmdClose})
-        button->setAutoDefault(false);
-    Label4->setMinimumWidth(60);
+    layOut();
+    connectHandlers();
+}
 
+// The name looked for, the folders and their files, the files found and the one chosen.
+void frmFileMgr::layOut()
+{
     auto *name = new QHBoxLayout;
     name->addWidget(FieldLabel(QStringLiteral("File Name (&Searched):"), Text1, this));
     name->addWidget(Text1, 1);
 
-    auto *folders = new QVBoxLayout;
-    folders->addWidget(FieldLabel(QStringLiteral("Dri&ve:"), Drive1, this));
-    folders->addWidget(Drive1);
-    folders->addSpacing(4);
-    folders->addWidget(FieldLabel(QStringLiteral("S&tart Directory:"), Dir1, this));
-    folders->addWidget(Dir1, 1);
+    QVBoxLayout *folders = StartFolderColumn(Drive1, Dir1, this);
     auto *files = new QVBoxLayout;
     files->addWidget(FieldLabel(QStringLiteral("Files &in Directory:"), File1, this));
     files->addWidget(File1, 1);
@@ -97,10 +77,7 @@ frmFileMgr::frmFileMgr(QWidget *parent)
     browse->addLayout(folders, 1);
     browse->addLayout(files, 1);
 
-    auto *count = new QHBoxLayout;
-    count->addWidget(FieldLabel(QStringLiteral("Files F&ound:"), List1, this));
-    count->addWidget(Label4);
-    count->addStretch();
+    QHBoxLayout *count = FoundCountRow(List1, Label4, this);
 
     auto *found = new QGridLayout;
     found->addWidget(FieldLabel(QStringLiteral("File &Path:"), txtpath, this), 0, 0);
@@ -125,7 +102,10 @@ frmFileMgr::frmFileMgr(QWidget *parent)
     layout->addWidget(tbrMain2);
     layout->addLayout(body, 1);
     resize(720, 600);
+}
 
+void frmFileMgr::connectHandlers()
+{
     connect(Drive1, &DriveListBox::driveChanged, this, &frmFileMgr::Drive1_Change);
     connect(Dir1, &DirListBox::pathChanged, this, [this](const QString &path) {
         const QSignalBlocker blocker(Drive1);

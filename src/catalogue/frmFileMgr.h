@@ -63,6 +63,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void layOut();
+    void connectHandlers();
+
     // A catalogue row of the file acted on, by the values it holds.
     struct CatalogueRow
     {

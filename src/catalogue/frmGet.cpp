@@ -3,6 +3,7 @@
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
 #include "catalogue/FilePanel.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/FileLists.h"
@@ -24,8 +25,7 @@ namespace {
 
 QAction *viewItem(QMenu *menu, const QString &name, const QString &caption)
 {
-    QAction *item = menu->addAction(caption);
-    item->setObjectName(name);
+    QAction *item = NamedItem(menu, name, caption);
     item->setCheckable(true);
     return item;
 }
@@ -42,27 +42,26 @@ frmGet::frmGet(QWidget *parent)
     , Text1(filePanel_.file)
     , Text2(filePanel_.folder)
     , lblOldPath(nullptr)
-    , txtOldPath(new QLineEdit(this))
-    , cmdOK(new QPushButton(QStringLiteral("&OK"), this))
-    , cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this))
-    , menuBar(new QMenuBar(this))
+    , txtOldPath(NamedTextBox(QStringLiteral("txtOldPath"), this))
+    , cmdOK(NamedDialogButton(QStringLiteral("cmdOK"), QStringLiteral("&OK"), this, true))
+    , cmdCancel(NamedDialogButton(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"), this))
+    , menuBar(Named(new QMenuBar(this), QStringLiteral("menuBar")))
 {
     setObjectName(QStringLiteral("frmGet"));
     setWindowTitle(QStringLiteral("Get File Name"));
-    txtOldPath->setObjectName(QStringLiteral("txtOldPath"));
     txtOldPath->setReadOnly(true);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdOK->setDefault(true);
-    SelectAllOnFocus(txtOldPath);
+    buildMenus();
+    lblOldPath = Named(FieldLabel(QStringLiteral("Data&base File Path:"), txtOldPath, this),
+                       QStringLiteral("lblOldPath"));
+    layOut();
+    connectHandlers();
+}
 
-    menuBar->setObjectName(QStringLiteral("menuBar"));
-    mnuFile = menuBar->addMenu(QStringLiteral("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuClose = mnuFile->addAction(QStringLiteral("&Close"));
-    mnuClose->setObjectName(QStringLiteral("mnuClose"));
-    mnuView = menuBar->addMenu(QStringLiteral("&View"));
-    mnuView->setObjectName(QStringLiteral("mnuView"));
+void frmGet::buildMenus()
+{
+    mnuFile = Named(menuBar->addMenu(QStringLiteral("&File")), QStringLiteral("mnuFile"));
+    mnuClose = NamedItem(mnuFile, QStringLiteral("mnuClose"), QStringLiteral("&Close"));
+    mnuView = Named(menuBar->addMenu(QStringLiteral("&View")), QStringLiteral("mnuView"));
     mnuViewAll = viewItem(mnuView, QStringLiteral("mnuViewAll"), QStringLiteral("&All files"));
     mnuViewZip = viewItem(mnuView, QStringLiteral("mnuViewZip"), QStringLiteral("&Zip files"));
     mnuViewGraphics =
@@ -72,12 +71,13 @@ frmGet::frmGet(QWidget *parent)
     mnuViewProgs =
             viewItem(mnuView, QStringLiteral("mnuViewProgs"), QStringLiteral("&Program files"));
     mnuView->addSeparator();
-    mnuViewRefresh = mnuView->addAction(QStringLiteral("&Refresh"));
-    mnuViewRefresh->setObjectName(QStringLiteral("mnuViewRefresh"));
+    mnuViewRefresh =
+            NamedItem(mnuView, QStringLiteral("mnuViewRefresh"), QStringLiteral("&Refresh"));
+}
 
-    lblOldPath = FieldLabel(QStringLiteral("Data&base File Path:"), txtOldPath, this);
-    lblOldPath->setObjectName(QStringLiteral("lblOldPath"));
-
+// The lists of drives, folders and files beside the pattern, over the paths and the buttons.
+void frmGet::layOut()
+{
     auto *lists = new QGridLayout;
     lists->setHorizontalSpacing(12);
     lists->addWidget(FieldLabel(QStringLiteral("Dri&ves:"), Drive1, this), 0, 0);
@@ -109,7 +109,10 @@ frmGet::frmGet(QWidget *parent)
     layout->addSpacing(4);
     layout->addLayout(ButtonRow({cmdOK, cmdCancel}));
     resize(560, 460);
+}
 
+void frmGet::connectHandlers()
+{
     filePanel_.connectTo(this);
     connect(cmdOK, &QPushButton::clicked, this, &frmGet::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmGet::cmdCancel_Click);

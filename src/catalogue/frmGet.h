@@ -75,6 +75,9 @@ public:
     void mnuViewRefresh_Click();
 
 private:
+    void buildMenus();
+    void layOut();
+    void connectHandlers();
     // Writes the choice into the boxes of the opening window of that name.
     void updateOpener(const QString &windowName);
     // A narrowing view item was clicked (and has toggled its mark): its pattern, or all files

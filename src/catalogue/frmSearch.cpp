@@ -2,7 +2,9 @@
 
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
+#include "catalogue/DiskSearchControls.h"
 #include "catalogue/DiskWalk.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/FileLists.h"
@@ -25,55 +27,34 @@ const QString kIndent = QStringLiteral("     ");
 
 frmSearch::frmSearch(QWidget *parent)
     : FormDialog(parent)
-    , tbrMain2(new KeyedToolBar(this))
-    , Text1(new QLineEdit(QStringLiteral("*.*"), this))
-    , Drive1(new DriveListBox(this))
-    , Dir1(new DirListBox(this))
-    , List1(new QListWidget(this))
-    , Label4(new QLabel(QStringLiteral("0"), this))
-    , lblSearching(new QLabel(QStringLiteral("Searching for file ..."), this))
-    , cmdFind(new QPushButton(QStringLiteral("&Find"), this))
-    , cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this))
-    , cmdClose(new QPushButton(QStringLiteral("C&lose"), this))
+    , tbrMain2(DiskSearchToolBar(this))
+    , Text1(NamedTextBox(QStringLiteral("Text1"), this))
+    , Drive1(Named(new DriveListBox(this), QStringLiteral("Drive1")))
+    , Dir1(Named(new DirListBox(this), QStringLiteral("Dir1")))
+    , List1(FoundList(this))
+    , Label4(FoundCount(this))
+    , lblSearching(NamedLabel(QStringLiteral("lblSearching"),
+                              QStringLiteral("Searching for file ..."), this))
+    , cmdFind(NamedDialogButton(QStringLiteral("cmdFind"), QStringLiteral("&Find"), this, true))
+    , cmdCancel(NamedDialogButton(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"), this))
+    , cmdClose(NamedDialogButton(QStringLiteral("cmdClose"), QStringLiteral("C&lose"), this))
 {
     setObjectName(QStringLiteral("frmSearch"));
     setWindowTitle(QStringLiteral("Search for file"));
-    tbrMain2->setObjectName(QStringLiteral("tbrMain2"));
-    tbrMain2->addButtons({
-            {"kCancel2", "Cancel", "window-close", QStyle::SP_DialogCancelButton},
-            {"kSep1"},
-            {"kHelp2", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
-    });
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    List1->setObjectName(QStringLiteral("List1"));
-    // Every row is one line of text; this spares the view measuring each of many thousands.
-    List1->setUniformItemSizes(true);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    lblSearching->setObjectName(QStringLiteral("lblSearching"));
-    cmdFind->setObjectName(QStringLiteral("cmdFind"));
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    SelectAllOnFocus(Text1);
+    Text1->setText(QStringLiteral("*.*"));
     QFont bold = lblSearching->font();
     bold.setBold(true);
     lblSearching->setFont(bold);
-    Label4->setMinimumWidth(60);
     cmdCancel->setEnabled(false);
-    cmdFind->setDefault(true);
+    layOut();
+    connectHandlers();
+}
 
-    auto *left = new QVBoxLayout;
-    left->addWidget(FieldLabel(QStringLiteral("Dri&ve:"), Drive1, this));
-    left->addWidget(Drive1);
-    left->addSpacing(4);
-    left->addWidget(FieldLabel(QStringLiteral("S&tart Directory:"), Dir1, this));
-    left->addWidget(Dir1, 1);
-
-    auto *count = new QHBoxLayout;
-    count->addWidget(FieldLabel(QStringLiteral("Files F&ound:"), List1, this));
-    count->addWidget(Label4);
-    count->addStretch();
+// The pattern looked for over the start folder and the files found.
+void frmSearch::layOut()
+{
+    QVBoxLayout *left = StartFolderColumn(Drive1, Dir1, this);
+    QHBoxLayout *count = FoundCountRow(List1, Label4, this);
     count->addWidget(lblSearching);
     auto *right = new QVBoxLayout;
     right->addLayout(count);
@@ -99,7 +80,10 @@ frmSearch::frmSearch(QWidget *parent)
     layout->addWidget(tbrMain2);
     layout->addLayout(body, 1);
     resize(720, 480);
+}
 
+void frmSearch::connectHandlers()
+{
     connect(Drive1, &DriveListBox::driveChanged, this, &frmSearch::Drive1_Change);
     connect(Dir1, &DirListBox::pathChanged, this, [this](const QString &path) {
         const QSignalBlocker blocker(Drive1);

@@ -55,6 +55,8 @@ public:
     void reject() override;
 
 private:
+    void layOut();
+    void connectHandlers();
     void setSearching(bool on);
     void runSearch();
 

@@ -68,6 +68,22 @@ QComboBox *dropDown(const char *name, bool editable, QWidget *parent)
     return list;
 }
 
+KeyedToolBar *showToolBar(QWidget *parent)
+{
+    return NamedToolBar(QStringLiteral("Toolbar1"), parent,
+                        {
+                                {"kSep0"},
+                                {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
+                                {"kSep1"},
+                                {"kRefresh", "Refresh", "view-refresh", QStyle::SP_BrowserReload},
+                                {"kSep2"},
+                                {"kExpand", "Expand/Shrink Grid", "zoom-fit-best",
+                                 QStyle::SP_TitleBarMaxButton},
+                                {"kSep3"},
+                                {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+                        });
+}
+
 // Sets a drop-down's text, whether or not its list holds it.
 void setListText(QComboBox *list, const QString &text)
 {
@@ -84,82 +100,84 @@ void setListText(QComboBox *list, const QString &text)
 
 frmShow::frmShow(QWidget *parent)
     : FormDialog(parent)
-    , Toolbar1(Named(new KeyedToolBar(this), QStringLiteral("Toolbar1")))
+    , Toolbar1(showToolBar(this))
     , AdoFile(Named(new db::DataControl(this), QStringLiteral("AdoFile")))
     , Adodc1(Named(new db::DataControl(this), QStringLiteral("Adodc1")))
     , DataGrid1(Named(new QTableView(this), QStringLiteral("DataGrid1")))
     , barAdoFile(Named(new DataControlBar(AdoFile, this), QStringLiteral("barAdoFile")))
-    , cboGrpList(dropDown("cboGrpList", false, this))
-    , cboSiteList(dropDown("cboSiteList", false, this))
-    , txtSearch(NamedTextBox(QStringLiteral("txtSearch"), this))
-    , Option1(Named(new QRadioButton(QStringLiteral("File &Name"), this),
-                    QStringLiteral("Option1")))
-    , Option2(Named(new QRadioButton(QStringLiteral("File &Description"), this),
-                    QStringLiteral("Option2")))
-    , Option3(Named(new QRadioButton(QStringLiteral("&Web Site Name"), this),
-                    QStringLiteral("Option3")))
-    , cmdClear(NamedButton(QStringLiteral("cmdClear"), QStringLiteral("Clear"), this,
-                           QStringLiteral("Clear text box.")))
-    , Label14(Named(new QLabel(this), QStringLiteral("Label14")))
-    , Label16(Named(
-              new QLabel(QStringLiteral("Double on record above to view file information:"), this),
-              QStringLiteral("Label16")))
-    , txtFileName(NamedTextBox(QStringLiteral("txtFileName"), this))
-    , Label5(Named(new QLabel(this), QStringLiteral("Label5")))
-    , txtFilePath(NamedTextBox(QStringLiteral("txtFilePath"), this))
-    , txtDir(NamedTextBox(QStringLiteral("txtDir"), this))
-    , txtFileDesc(NamedTextBox(QStringLiteral("txtFileDesc"), this))
-    , txtIndex(NamedTextBox(QStringLiteral("txtIndex"), this))
-    , cboWebName(dropDown("cboWebName", true, this))
-    , cboWebAddr(dropDown("cboWebAddr", true, this))
-    , cboGrpName(dropDown("cboGrpName", true, this))
-    , txtAuthor(NamedTextBox(QStringLiteral("txtAuthor"), this))
-    , txtEmail(NamedTextBox(QStringLiteral("txtEmail"), this))
-    , txtDrive(NamedTextBox(QStringLiteral("txtDrive"), this))
-    , txtLabel(NamedTextBox(QStringLiteral("txtLabel"), this))
-    , txtFSize(NamedTextBox(QStringLiteral("txtFSize"), this))
-    , cmdUnLock(NamedButton(QStringLiteral("cmdUnLock"), QStringLiteral("Edit"), this,
-                            QStringLiteral("Unlock controls for edit.")))
-    , cmdLock(NamedButton(QStringLiteral("cmdLock"), QStringLiteral("Lock"), this,
-                          QStringLiteral("Lock controls.")))
-    , cmdClear2(NamedButton(QStringLiteral("cmdClear2"), QStringLiteral("Clear"), this,
-                            QStringLiteral("Clear text boxes.")))
-    , cmdUpdate(NamedButton(QStringLiteral("cmdUpdate"), QStringLiteral("Update"), this,
-                            QStringLiteral("Update master table.")))
-    , cmdDel(NamedButton(QStringLiteral("cmdDel"), QStringLiteral("Delete"), this,
-                         QStringLiteral("Delete record from master table.")))
-    , cmdEditPath(NamedButton(QStringLiteral("cmdEditPath"), QStringLiteral("Edit Path...."), this,
-                              QStringLiteral("Edit file path for this record.")))
-    , cmdFileM(NamedButton(QStringLiteral("cmdFileM"), QStringLiteral("File Mgr...."), this,
-                           QStringLiteral("Manage Files")))
-    , cmdPrintRecord(NamedButton(QStringLiteral("cmdPrintRecord"), QStringLiteral("Print"), this,
-                                 QStringLiteral("Print Current Record")))
-    , cmdDupes(NamedButton(
-              QStringLiteral("cmdDupes"), QStringLiteral("Dupl&icates..."), this,
-              QStringLiteral("List files catalogued more than once with the same contents.")))
-    , fraInfo1(Named(new QFrame(this), QStringLiteral("fraInfo1")))
-    , fraInfo2(Named(new QFrame(this), QStringLiteral("fraInfo2")))
 {
     setObjectName(QStringLiteral("frmShow"));
     setWindowTitle(QStringLiteral("Corvina 1.0"));
-    buildToolBar();
+    buildSearchControls();
+    buildDetailFields();
+    buildDetailButtons();
     setUpControls();
     layOut();
     connectHandlers();
 }
 
-void frmShow::buildToolBar()
+// The filters and the search over the grid, and the captions under it.
+void frmShow::buildSearchControls()
 {
-    Toolbar1->addButtons({
-            {"kSep0"},
-            {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
-            {"kSep1"},
-            {"kRefresh", "Refresh", "view-refresh", QStyle::SP_BrowserReload},
-            {"kSep2"},
-            {"kExpand", "Expand/Shrink Grid", "zoom-fit-best", QStyle::SP_TitleBarMaxButton},
-            {"kSep3"},
-            {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
-    });
+    cboGrpList = dropDown("cboGrpList", false, this);
+    cboSiteList = dropDown("cboSiteList", false, this);
+    txtSearch = NamedTextBox(QStringLiteral("txtSearch"), this);
+    Option1 =
+            Named(new QRadioButton(QStringLiteral("File &Name"), this), QStringLiteral("Option1"));
+    Option2 = Named(new QRadioButton(QStringLiteral("File &Description"), this),
+                    QStringLiteral("Option2"));
+    Option3 = Named(new QRadioButton(QStringLiteral("&Web Site Name"), this),
+                    QStringLiteral("Option3"));
+    cmdClear = NamedButton(QStringLiteral("cmdClear"), QStringLiteral("Clear"), this,
+                           QStringLiteral("Clear text box."));
+    Label14 = NamedLabel(QStringLiteral("Label14"), QString(), this);
+    Label16 = NamedLabel(QStringLiteral("Label16"),
+                         QStringLiteral("Double on record above to view file information:"), this);
+}
+
+// The shown file's fields.
+void frmShow::buildDetailFields()
+{
+    txtFileName = NamedTextBox(QStringLiteral("txtFileName"), this);
+    Label5 = NamedLabel(QStringLiteral("Label5"), QString(), this);
+    txtFilePath = NamedTextBox(QStringLiteral("txtFilePath"), this);
+    txtDir = NamedTextBox(QStringLiteral("txtDir"), this);
+    txtFileDesc = NamedTextBox(QStringLiteral("txtFileDesc"), this);
+    txtIndex = NamedTextBox(QStringLiteral("txtIndex"), this);
+    cboWebName = dropDown("cboWebName", true, this);
+    cboWebAddr = dropDown("cboWebAddr", true, this);
+    cboGrpName = dropDown("cboGrpName", true, this);
+    txtAuthor = NamedTextBox(QStringLiteral("txtAuthor"), this);
+    txtEmail = NamedTextBox(QStringLiteral("txtEmail"), this);
+    txtDrive = NamedTextBox(QStringLiteral("txtDrive"), this);
+    txtLabel = NamedTextBox(QStringLiteral("txtLabel"), this);
+    txtFSize = NamedTextBox(QStringLiteral("txtFSize"), this);
+}
+
+// The buttons that act on the shown file, and the information frames.
+void frmShow::buildDetailButtons()
+{
+    cmdUnLock = NamedButton(QStringLiteral("cmdUnLock"), QStringLiteral("Edit"), this,
+                            QStringLiteral("Unlock controls for edit."));
+    cmdLock = NamedButton(QStringLiteral("cmdLock"), QStringLiteral("Lock"), this,
+                          QStringLiteral("Lock controls."));
+    cmdClear2 = NamedButton(QStringLiteral("cmdClear2"), QStringLiteral("Clear"), this,
+                            QStringLiteral("Clear text boxes."));
+    cmdUpdate = NamedButton(QStringLiteral("cmdUpdate"), QStringLiteral("Update"), this,
+                            QStringLiteral("Update master table."));
+    cmdDel = NamedButton(QStringLiteral("cmdDel"), QStringLiteral("Delete"), this,
+                         QStringLiteral("Delete record from master table."));
+    cmdEditPath = NamedButton(QStringLiteral("cmdEditPath"), QStringLiteral("Edit Path...."), this,
+                              QStringLiteral("Edit file path for this record."));
+    cmdFileM = NamedButton(QStringLiteral("cmdFileM"), QStringLiteral("File Mgr...."), this,
+                           QStringLiteral("Manage Files"));
+    cmdPrintRecord = NamedButton(QStringLiteral("cmdPrintRecord"), QStringLiteral("Print"), this,
+                                 QStringLiteral("Print Current Record"));
+    cmdDupes = NamedButton(
+            QStringLiteral("cmdDupes"), QStringLiteral("Dupl&icates..."), this,
+            QStringLiteral("List files catalogued more than once with the same contents."));
+    fraInfo1 = Named(new QFrame(this), QStringLiteral("fraInfo1"));
+    fraInfo2 = Named(new QFrame(this), QStringLiteral("fraInfo2"));
 }
 
 void frmShow::setUpControls()
@@ -185,8 +203,8 @@ QLayout *frmShow::filterRow()
     filters->addWidget(cboGrpList, 1, 0);
     filters->addWidget(FieldLabel(QStringLiteral("Filter By Web &Site"), cboSiteList, this), 0, 1);
     filters->addWidget(cboSiteList, 1, 1);
-    auto *searchBy =
-            Named(new QGroupBox(QStringLiteral("Search By"), this), QStringLiteral("fraSearch"));
+    QGroupBox *searchBy =
+            NamedFrame(QStringLiteral("fraSearch"), QStringLiteral("Search By"), this);
     auto *search = new QGridLayout(searchBy);
     search->addWidget(FieldLabel(QStringLiteral("Enter &Text"), txtSearch, searchBy), 0, 0);
     search->addWidget(txtSearch, 0, 1, 1, 2);

@@ -142,7 +142,9 @@ protected:
 
 private:
     // The constructor's parts, in the order they are made.
-    void buildToolBar();
+    void buildSearchControls();
+    void buildDetailFields();
+    void buildDetailButtons();
     void setUpControls();
     QLayout *filterRow();
     QLayout *detailPanel();

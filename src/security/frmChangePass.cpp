@@ -74,7 +74,14 @@ std::optional<PolicyFault> policyFault(const QString &newPwd, const QString &old
 
 frmChangePass::frmChangePass(QWidget *parent)
     : FormDialog(parent)
-    , tbrMain(new KeyedToolBar(this))
+    , tbrMain(NamedToolBar(
+              QStringLiteral("tbrMain"), this,
+              {
+                      {"kSep1"},
+                      {"kCancel", "Cancel", "dialog-cancel", QStyle::SP_DialogCancelButton},
+                      {"kSep2"},
+                      {"kFinish", "Finish", "dialog-ok", QStyle::SP_DialogOkButton},
+              }))
     , txtUserID(ShownOnly(NamedTextBox(QStringLiteral("txtUserID"), this)))
     , txtPassword(ShownOnly(NamedPasswordBox(QStringLiteral("txtPassword"), this)))
     , txtOldPwd(NamedPasswordBox(QStringLiteral("txtOldPwd"), this))
@@ -85,18 +92,17 @@ frmChangePass::frmChangePass(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmChangePass"));
     setWindowTitle(QStringLiteral("Change Password"));
-    tbrMain->setObjectName(QStringLiteral("tbrMain"));
-    tbrMain->addButtons({
-            {"kSep1"},
-            {"kCancel", "Cancel", "dialog-cancel", QStyle::SP_DialogCancelButton},
-            {"kSep2"},
-            {"kFinish", "Finish", "dialog-ok", QStyle::SP_DialogOkButton},
-    });
     txtNewPwd->setMaxLength(kNewPasswordLength);
     txtNewPwd2->setMaxLength(kNewPasswordLength);
     txtNewPwd->installEventFilter(this);
     txtNewPwd2->installEventFilter(this);
+    layOut();
+    connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmChangePass::tbrMain_ButtonClick);
+}
 
+// The fields under their labels, under the tool bar.
+void frmChangePass::layOut()
+{
     auto *fields = new QFormLayout;
     fields->setContentsMargins(14, 12, 14, 14);
     fields->setHorizontalSpacing(12);
@@ -120,8 +126,6 @@ frmChangePass::frmChangePass(QWidget *parent)
     layout->addLayout(fields);
     layout->addStretch();
     resize(380, sizeHint().height());
-
-    connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmChangePass::tbrMain_ButtonClick);
 }
 
 void frmChangePass::Form_Load()

@@ -42,6 +42,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void layOut();
     // The checks run when the focus has left a field, once the focus change has settled.
     void leftNewPassword();
     void leftVerifyPassword();

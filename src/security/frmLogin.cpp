@@ -6,6 +6,7 @@
 #include "app/frmMenu.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "security/Password.h"
@@ -38,12 +39,11 @@ frmLogin::frmLogin(QWidget *parent)
                      QStringLiteral("If this is your first login, use 'admin' for your User ID "
                                     "and 'rowan' for your Password."),
                      parent)
-    , picIcon(new QLabel(this))
+    , picIcon(NamedLabel(QStringLiteral("picIcon"), QString(), this))
     , txtUID(textBox(QStringLiteral("txtUID"), false))
     , txtPWD(textBox(QStringLiteral("txtPWD"), true))
 {
     setWindowIcon(AppIcon());
-    picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setPixmap(AppPixmap(48));
     picIcon->setAlignment(Qt::AlignTop);
     OnEnter(txtUID, [this] { txtPWD->setFocus(); });

@@ -54,15 +54,32 @@ std::optional<QString> findAccount(const QString &id)
     return std::nullopt;
 }
 
+KeyedToolBar *userToolBar(QWidget *parent)
+{
+    return NamedToolBar(QStringLiteral("tbrMain"), parent,
+                        {
+                                {"kSep0"},
+                                {"kClose", "Close", "window-close", QStyle::SP_DialogCloseButton},
+                                {"kSep1"},
+                                {"kFinish", "Finish", "dialog-ok", QStyle::SP_DialogOkButton},
+                                {"kSave", "Save", "document-save", QStyle::SP_DialogSaveButton},
+                                {"kSep2"},
+                                {"kCancel", "Cancel", "edit-clear", QStyle::SP_DialogResetButton},
+                                {"kDelete", "Delete", "edit-delete", QStyle::SP_TrashIcon},
+                                {"kSep3"},
+                                {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+                        });
+}
+
 } // namespace
 
 frmUser::frmUser(QWidget *parent)
     : FormDialog(parent)
-    , tbrMain(new KeyedToolBar(this))
+    , tbrMain(userToolBar(this))
     , txtUserID(NamedTextBox(QStringLiteral("txtUserID"), this))
     , txtUserName(NamedTextBox(QStringLiteral("txtUserName"), this))
-    , cboUserGroup(new QComboBox(this))
-    , txtPassword(NamedTextBox(QStringLiteral("txtPassword"), this))
+    , cboUserGroup(NamedCombo(QStringLiteral("cboUserGroup"), this))
+    , txtPassword(NamedPasswordBox(QStringLiteral("txtPassword"), this))
     , txtActivationDate(NamedTextBox(QStringLiteral("txtActivationDate"), this))
     , txtExpirationDate(NamedTextBox(QStringLiteral("txtExpirationDate"), this))
     , cmdShowUsers(NamedButton(QStringLiteral("cmdShowUsers"), QStringLiteral("Show Users"), this))
@@ -71,34 +88,29 @@ frmUser::frmUser(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmUser"));
     setWindowTitle(QStringLiteral("User Information Screen"));
-    tbrMain->setObjectName(QStringLiteral("tbrMain"));
-    tbrMain->addButtons({
-            {"kSep0"},
-            {"kClose", "Close", "window-close", QStyle::SP_DialogCloseButton},
-            {"kSep1"},
-            {"kFinish", "Finish", "dialog-ok", QStyle::SP_DialogOkButton},
-            {"kSave", "Save", "document-save", QStyle::SP_DialogSaveButton},
-            {"kSep2"},
-            {"kCancel", "Cancel", "edit-clear", QStyle::SP_DialogResetButton},
-            {"kDelete", "Delete", "edit-delete", QStyle::SP_TrashIcon},
-            {"kSep3"},
-            {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
-    });
     txtUserName->setToolTip(QStringLiteral("User's First Name"));
-    cboUserGroup->setObjectName(QStringLiteral("cboUserGroup"));
-    cboUserGroup->setEditable(true);
     // A group is kept as typed: no completion into a listed group, no typed group added to the
-    // list.
+    // list. Its typing box is made here, after the other fields, where the window has always
+    // made it: the box stands last in the focus chain, which Shift+Tab follows.
+    cboUserGroup->setEditable(true);
     cboUserGroup->setCompleter(nullptr);
     cboUserGroup->setInsertPolicy(QComboBox::NoInsert);
     SelectAllOnFocus(cboUserGroup->lineEdit());
     // The password is shown only after a reset, and only as the one the account is told to use.
-    txtPassword->setEchoMode(QLineEdit::Password);
     ShownOnly(txtPassword);
     // New accounts are always dated from today; the dates are shown, not typed.
     ShownOnly(txtActivationDate);
     ShownOnly(txtExpirationDate);
+    layOut();
 
+    connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmUser::tbrMain_ButtonClick);
+    connect(cmdPwdReset, &QPushButton::clicked, this, &frmUser::cmdPwdReset_Click);
+    connect(cmdShowUsers, &QPushButton::clicked, this, &frmUser::cmdShowUsers_Click);
+}
+
+// The fields under their labels, a button beside the user ID and one beside the password.
+void frmUser::layOut()
+{
     auto *fields = new QGridLayout;
     fields->setContentsMargins(14, 12, 14, 14);
     fields->setHorizontalSpacing(10);
@@ -128,10 +140,6 @@ frmUser::frmUser(QWidget *parent)
     layout->addLayout(fields);
     layout->addStretch();
     resize(460, sizeHint().height());
-
-    connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmUser::tbrMain_ButtonClick);
-    connect(cmdPwdReset, &QPushButton::clicked, this, &frmUser::cmdPwdReset_Click);
-    connect(cmdShowUsers, &QPushButton::clicked, this, &frmUser::cmdShowUsers_Click);
 }
 
 void frmUser::Form_Load()

@@ -41,6 +41,8 @@ public:
     void RestUserPassword();
 
 private:
+    void layOut();
+
     // The account the fields show, as it was read or last saved here: a save changes its name
     // and group only while they are still so.
     db::RowAsRead shown_;

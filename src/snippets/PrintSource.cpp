@@ -1,5 +1,6 @@
 #include "snippets/PrintSource.h"
 
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Form.h"
 
@@ -67,17 +68,16 @@ void PrintSource(const QString &title, const QString &code, QWidget *owner)
     dialog.setWindowTitle(QStringLiteral("Print Source"));
     dialog.setWindowFlag(Qt::WindowMaximizeButtonHint);
 
-    auto *document = new QTextDocument(&dialog);
-    document->setObjectName(kSourceDocument);
+    auto *document = Named(new QTextDocument(&dialog), kSourceDocument);
     setUp(*document, code);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [document](QPrinter *target) { document->print(target); });
 
-    auto *saveAsPdf =
+    auto *saveAsPdf = Named(
             new QAction(QIcon::fromTheme(QStringLiteral("document-save-as"),
                                          dialog.style()->standardIcon(QStyle::SP_DialogSaveButton)),
-                        QStringLiteral("Save as PDF..."), &dialog);
-    saveAsPdf->setObjectName(QStringLiteral("kSavePdf"));
+                        QStringLiteral("Save as PDF..."), &dialog),
+            QStringLiteral("kSavePdf"));
     saveAsPdf->setToolTip(QStringLiteral("Save as PDF"));
     QObject::connect(saveAsPdf, &QAction::triggered, &dialog,
                      [document, title] { savePdf(*document, title); });

@@ -85,25 +85,53 @@ QString likeAnywhere(QString text)
     return QLatin1Char('%') + text + QLatin1Char('%');
 }
 
+const QStringList kTitleHeadings = {QStringLiteral("Title"),    QStringLiteral("Code Type"),
+                                    QStringLiteral("Web Name"), QStringLiteral("Web Address"),
+                                    QStringLiteral("Author"),   QStringLiteral("Email")};
+
+KeyedToolBar *snippetToolBar(QWidget *parent)
+{
+    return NamedToolBar(
+            QStringLiteral("toolBar"), parent,
+            {
+                    {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
+                    {"kSep1"},
+                    {"kNew", "New Snippet", "document-new", QStyle::SP_FileIcon},
+                    {"kDelete", "Delete Snippet", "edit-delete", QStyle::SP_TrashIcon},
+                    {"kSave", "Save Snippet", "document-save", QStyle::SP_DialogSaveButton},
+                    {"kRefresh", "Refresh", "view-refresh", QStyle::SP_BrowserReload},
+                    {"kSep2"},
+                    {"kPaste", "Paste To Source", "edit-paste", QStyle::SP_ArrowDown},
+                    {"kCopy", "Copy From Source", "edit-copy", QStyle::SP_ArrowUp},
+                    {"kFind", "Find Title", "edit-find", QStyle::SP_FileDialogContentsView},
+                    {"kPrint", "Print Source", "document-print", QStyle::SP_FileDialogDetailedView},
+                    {"kSep3"},
+                    {"kPasteNotes", "Paste To Notes", "edit-paste", QStyle::SP_ArrowRight},
+                    {"kCopyNotes", "Copy From Notes", "edit-copy", QStyle::SP_ArrowLeft},
+                    {"kSep4"},
+                    {"kHelp", "Help", "help-contents", QStyle::SP_DialogHelpButton},
+            });
+}
+
 } // namespace
 
 frmSnippet::frmSnippet(QWidget *parent)
     : FormDialog(parent)
-    , menuBar(new QMenuBar(this))
-    , toolBar(new KeyedToolBar(this))
-    , cmbFilter(new QComboBox(this))
-    , cboSiteList(new QComboBox(this))
-    , lstTitles(new QTreeWidget(this))
+    , menuBar(Named(new QMenuBar(this), QStringLiteral("menuBar")))
+    , toolBar(snippetToolBar(this))
+    , cmbFilter(NamedCombo(QStringLiteral("cmbFilter"), this))
+    , cboSiteList(NamedCombo(QStringLiteral("cboSiteList"), this))
+    , lstTitles(NamedReportList(QStringLiteral("lstTitles"), kTitleHeadings, this))
     , txtTitle(NamedTextBox(QStringLiteral("txtTitle"), this))
     , cmbType(NamedCombo(QStringLiteral("cmbType"), this, true))
     , cboWebName(NamedCombo(QStringLiteral("cboWebName"), this, true))
     , cboWebAddr(NamedCombo(QStringLiteral("cboWebAddr"), this, true))
     , txtAuthor(NamedTextBox(QStringLiteral("txtAuthor"), this))
     , txtEmail(NamedTextBox(QStringLiteral("txtEmail"), this))
-    , Label5(new QLabel(this))
-    , tabSnippet(new QTabWidget(this))
-    , rtbCodeWindow(new TextBox(this))
-    , rtbNotes(new TextBox(this))
+    , Label5(NamedLabel(QStringLiteral("Label5"), QString(), this))
+    , tabSnippet(Named(new QTabWidget(this), QStringLiteral("tabSnippet")))
+    , rtbCodeWindow(Named(new TextBox(this), QStringLiteral("rtbCodeWindow")))
+    , rtbNotes(Named(new TextBox(this), QStringLiteral("rtbNotes")))
     , cmdRest(NamedButton(QStringLiteral("cmdRest"), QStringLiteral("&Clear All"), this))
 {
     setObjectName(QStringLiteral("frmSnippet"));
@@ -112,7 +140,6 @@ frmSnippet::frmSnippet(QWidget *parent)
     setWindowFlag(Qt::WindowMinimizeButtonHint);
 
     buildMenus();
-    buildToolBar();
     buildTitleList();
     buildFields();
     layOut();
@@ -121,70 +148,32 @@ frmSnippet::frmSnippet(QWidget *parent)
 
 void frmSnippet::buildMenus()
 {
-    menuBar->setObjectName(QStringLiteral("menuBar"));
-    auto action = [this](QMenu *menu, const char *name, const QString &text,
-                         QKeySequence shortcut = {}) {
-        QAction *item = menu->addAction(text);
-        item->setObjectName(QString::fromLatin1(name));
-        item->setShortcut(shortcut);
-        return item;
-    };
     QMenu *file = menuBar->addMenu(QStringLiteral("&File"));
-    mnuExit = action(file, "mnuExit", QStringLiteral("&Exit"));
+    mnuExit = NamedItem(file, QStringLiteral("mnuExit"), QStringLiteral("&Exit"));
     QMenu *snippet = menuBar->addMenu(QStringLiteral("&Snippet"));
-    mnuNew = action(snippet, "mnuNew", QStringLiteral("&New"), QKeySequence::New);
-    mnuCopy = action(snippet, "mnuCopy", QStringLiteral("&Copy"));
-    mnuPaste = action(snippet, "mnuPaste", QStringLiteral("&Paste"));
-    mnuSave = action(snippet, "mnuSave", QStringLiteral("&Save"), QKeySequence::Save);
-    mnuDelete = action(snippet, "mnuDelete", QStringLiteral("&Delete"));
-    mnuPrint = action(snippet, "mnuPrint", QStringLiteral("&Print"), QKeySequence::Print);
-    mnuFind = action(snippet, "mnuFind", QStringLiteral("&Find"), QKeySequence::Find);
-    QMenu *groups = menuBar->addMenu(QStringLiteral("&Groups"));
-    groups->setObjectName(QStringLiteral("mnuType"));
-    mnuAdd = action(groups, "mnuAdd", QStringLiteral("&Add/Edit Group Type"));
-    QMenu *help = menuBar->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelpMain"));
-    mnuHelp = action(help, "mnuHelp", QStringLiteral("&Help"));
-}
-
-void frmSnippet::buildToolBar()
-{
-    toolBar->setObjectName(QStringLiteral("toolBar"));
-    toolBar->addButtons({
-            {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
-            {"kSep1"},
-            {"kNew", "New Snippet", "document-new", QStyle::SP_FileIcon},
-            {"kDelete", "Delete Snippet", "edit-delete", QStyle::SP_TrashIcon},
-            {"kSave", "Save Snippet", "document-save", QStyle::SP_DialogSaveButton},
-            {"kRefresh", "Refresh", "view-refresh", QStyle::SP_BrowserReload},
-            {"kSep2"},
-            {"kPaste", "Paste To Source", "edit-paste", QStyle::SP_ArrowDown},
-            {"kCopy", "Copy From Source", "edit-copy", QStyle::SP_ArrowUp},
-            {"kFind", "Find Title", "edit-find", QStyle::SP_FileDialogContentsView},
-            {"kPrint", "Print Source", "document-print", QStyle::SP_FileDialogDetailedView},
-            {"kSep3"},
-            {"kPasteNotes", "Paste To Notes", "edit-paste", QStyle::SP_ArrowRight},
-            {"kCopyNotes", "Copy From Notes", "edit-copy", QStyle::SP_ArrowLeft},
-            {"kSep4"},
-            {"kHelp", "Help", "help-contents", QStyle::SP_DialogHelpButton},
-    });
+    mnuNew =
+            NamedItem(snippet, QStringLiteral("mnuNew"), QStringLiteral("&New"), QKeySequence::New);
+    mnuCopy = NamedItem(snippet, QStringLiteral("mnuCopy"), QStringLiteral("&Copy"));
+    mnuPaste = NamedItem(snippet, QStringLiteral("mnuPaste"), QStringLiteral("&Paste"));
+    mnuSave = NamedItem(snippet, QStringLiteral("mnuSave"), QStringLiteral("&Save"),
+                        QKeySequence::Save);
+    mnuDelete = NamedItem(snippet, QStringLiteral("mnuDelete"), QStringLiteral("&Delete"));
+    mnuPrint = NamedItem(snippet, QStringLiteral("mnuPrint"), QStringLiteral("&Print"),
+                         QKeySequence::Print);
+    mnuFind = NamedItem(snippet, QStringLiteral("mnuFind"), QStringLiteral("&Find"),
+                        QKeySequence::Find);
+    QMenu *groups = Named(menuBar->addMenu(QStringLiteral("&Groups")), QStringLiteral("mnuType"));
+    mnuAdd = NamedItem(groups, QStringLiteral("mnuAdd"), QStringLiteral("&Add/Edit Group Type"));
+    QMenu *help = Named(menuBar->addMenu(QStringLiteral("&Help")), QStringLiteral("mnuHelpMain"));
+    mnuHelp = NamedItem(help, QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
 }
 
 // The filters and the titles.
 void frmSnippet::buildTitleList()
 {
-    cmbFilter->setObjectName(QStringLiteral("cmbFilter"));
-    cboSiteList->setObjectName(QStringLiteral("cboSiteList"));
     cmbFilter->setMinimumContentsLength(16);
     cboSiteList->setMinimumContentsLength(20);
-    lstTitles->setObjectName(QStringLiteral("lstTitles"));
     lstTitles->setAccessibleName(QStringLiteral("Titles"));
-    lstTitles->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Code Type"),
-                                QStringLiteral("Web Name"), QStringLiteral("Web Address"),
-                                QStringLiteral("Author"), QStringLiteral("Email")});
-    lstTitles->setRootIsDecorated(false);
-    lstTitles->setAlternatingRowColors(true);
-    lstTitles->setUniformRowHeights(true);
     lstTitles->setSelectionMode(QAbstractItemView::SingleSelection);
     lstTitles->header()->setSectionsClickable(true);
     lstTitles->header()->setSortIndicatorShown(false);
@@ -196,16 +185,12 @@ void frmSnippet::buildTitleList()
 // The snippet's fields.
 void frmSnippet::buildFields()
 {
-    Label5->setObjectName(QStringLiteral("Label5"));
     Label5->setAccessibleName(QStringLiteral("Date Load"));
     Label5->setMinimumWidth(90);
     Label5->setTextInteractionFlags(Qt::TextSelectableByMouse);
     for (QComboBox *box : {cmbType, cboWebName, cboWebAddr})
         SelectAllOnFocus(box->lineEdit());
 
-    tabSnippet->setObjectName(QStringLiteral("tabSnippet"));
-    rtbCodeWindow->setObjectName(QStringLiteral("rtbCodeWindow"));
-    rtbNotes->setObjectName(QStringLiteral("rtbNotes"));
     rtbCodeWindow->setAccessibleName(QStringLiteral("Source"));
     rtbNotes->setAccessibleName(QStringLiteral("Notes"));
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -217,9 +202,9 @@ void frmSnippet::buildFields()
     tabSnippet->addTab(rtbNotes, QStringLiteral("Notes"));
 }
 
-void frmSnippet::layOut()
+// The two filters, on one row.
+QLayout *frmSnippet::filterRow()
 {
-    // Layout: filters, then the titles over the snippet, the two parts sharing the height.
     auto *filters = new QHBoxLayout;
     filters->addWidget(FieldLabel(QStringLiteral("Filter &By Group:"), cmbFilter, this));
     filters->addWidget(cmbFilter);
@@ -227,7 +212,12 @@ void frmSnippet::layOut()
     filters->addWidget(FieldLabel(QStringLiteral("Filter By &Web Site"), cboSiteList, this));
     filters->addWidget(cboSiteList);
     filters->addStretch();
+    return filters;
+}
 
+// The snippet's fields beside their labels, with its date and the Clear All button.
+QLayout *frmSnippet::fieldGrid()
+{
     auto *fields = new QGridLayout;
     fields->setContentsMargins(0, 6, 0, 0);
     fields->addWidget(FieldLabel(QStringLiteral("&Title:"), txtTitle, this), 0, 0);
@@ -250,15 +240,21 @@ void frmSnippet::layOut()
     fields->addLayout(dated, 3, 2, 1, 2);
     fields->setColumnStretch(1, 2);
     fields->setColumnStretch(3, 3);
+    return fields;
+}
 
+void frmSnippet::layOut()
+{
+    // Layout: filters, then the titles over the snippet, the two parts sharing the height.
+    QLayout *filters = filterRow();
+    QLayout *fields = fieldGrid();
     auto *lower = new QWidget(this);
     auto *lowerLayout = new QVBoxLayout(lower);
     lowerLayout->setContentsMargins(0, 0, 0, 0);
     lowerLayout->addLayout(fields);
     lowerLayout->addWidget(tabSnippet, 1);
 
-    auto *split = new QSplitter(Qt::Vertical, this);
-    split->setObjectName(QStringLiteral("splitTitles"));
+    auto *split = Named(new QSplitter(Qt::Vertical, this), QStringLiteral("splitTitles"));
     split->setChildrenCollapsible(false);
     split->addWidget(lstTitles);
     split->addWidget(lower);

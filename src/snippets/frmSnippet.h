@@ -7,6 +7,7 @@ class KeyedToolBar;
 class QAction;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QMenuBar;
 class QMimeData;
@@ -91,9 +92,10 @@ public:
 private:
     // The constructor's parts, in the order they are made.
     void buildMenus();
-    void buildToolBar();
     void buildTitleList();
     void buildFields();
+    QLayout *filterRow();
+    QLayout *fieldGrid();
     void layOut();
     void connectHandlers();
     bool ValidateSnippet();

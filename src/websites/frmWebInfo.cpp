@@ -68,16 +68,35 @@ void addField(QGridLayout *grid, int row, int column, const QString &label, QWid
     grid->addWidget(field, row, column + 1, 1, span);
 }
 
+KeyedToolBar *webToolBar(QWidget *parent)
+{
+    return NamedToolBar(
+            QStringLiteral("Toolbar1"), parent,
+            {
+                    {"kSep0"},
+                    {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
+                    {"kSep1"},
+                    {"kUpdate", "Update", "document-save", QStyle::SP_DialogSaveButton},
+                    {"kSep2"},
+                    {"kCancel", "Cancel", "edit-clear", QStyle::SP_DialogResetButton},
+                    {"kSep3"},
+                    {"kDelete", "Delete", "edit-delete", QStyle::SP_TrashIcon},
+                    {"kSep4"},
+                    {"kPrint", "Print", "document-print", QStyle::SP_FileDialogInfoView},
+                    {"kSep5"},
+                    {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+            });
+}
+
 } // namespace
 
 frmWebInfo::frmWebInfo(QWidget *parent)
     : FormDialog(parent)
-    , Toolbar1(new KeyedToolBar(this))
+    , Toolbar1(webToolBar(this))
     , LinkChecker(new LinkCheck(this))
 {
     setObjectName(QStringLiteral("frmWebInfo"));
     setWindowTitle(QStringLiteral("Web Information"));
-    buildToolBar();
     QGroupBox *site = NamedFrame(QStringLiteral("fraSite"), QStringLiteral("Web Site"), this);
     QGroupBox *postal =
             NamedFrame(QStringLiteral("fraAddress"), QStringLiteral("Postal Address"), this);
@@ -88,25 +107,6 @@ frmWebInfo::frmWebInfo(QWidget *parent)
     buildLinkList();
     layOut(site, postal, contact);
     connectHandlers();
-}
-
-void frmWebInfo::buildToolBar()
-{
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->addButtons({
-            {"kSep0"},
-            {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
-            {"kSep1"},
-            {"kUpdate", "Update", "document-save", QStyle::SP_DialogSaveButton},
-            {"kSep2"},
-            {"kCancel", "Cancel", "edit-clear", QStyle::SP_DialogResetButton},
-            {"kSep3"},
-            {"kDelete", "Delete", "edit-delete", QStyle::SP_TrashIcon},
-            {"kSep4"},
-            {"kPrint", "Print", "document-print", QStyle::SP_FileDialogInfoView},
-            {"kSep5"},
-            {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
-    });
 }
 
 void frmWebInfo::buildFields(QGroupBox *site, QGroupBox *postal, QGroupBox *contact)
@@ -153,12 +153,10 @@ void frmWebInfo::buildButtons(QGroupBox *site, QGroupBox *contact)
 
 void frmWebInfo::buildLinkList()
 {
-    lstLinks = Named(new QTreeWidget(this), QStringLiteral("lstLinks"));
-    lstLinks->setHeaderLabels({QStringLiteral("Web Name"), QStringLiteral("Web Address"),
-                               QStringLiteral("Result"), QStringLiteral("Checked")});
-    lstLinks->setRootIsDecorated(false);
-    lstLinks->setAlternatingRowColors(true);
-    lstLinks->setUniformRowHeights(true);
+    lstLinks = NamedReportList(QStringLiteral("lstLinks"),
+                               {QStringLiteral("Web Name"), QStringLiteral("Web Address"),
+                                QStringLiteral("Result"), QStringLiteral("Checked")},
+                               this);
     lstLinks->setSortingEnabled(true);
     lstLinks->sortByColumn(0, Qt::AscendingOrder);
     // The result takes the room the other columns leave.
@@ -170,7 +168,8 @@ void frmWebInfo::buildLinkList()
     lstLinks->setMinimumHeight(110);
 }
 
-void frmWebInfo::layOut(QGroupBox *site, QGroupBox *postal, QGroupBox *contact)
+// The fields of each frame beside their labels.
+void frmWebInfo::layOutFrames(QGroupBox *site, QGroupBox *postal, QGroupBox *contact)
 {
     auto *siteGrid = new QGridLayout(site);
     addField(siteGrid, 0, 0, QStringLiteral("Web I&D:"), txtWebID);
@@ -201,7 +200,12 @@ void frmWebInfo::layOut(QGroupBox *site, QGroupBox *postal, QGroupBox *contact)
     contactGrid->addWidget(cmdSendEmail, 2, 4);
     contactGrid->setColumnStretch(1, 1);
     contactGrid->setColumnStretch(3, 1);
+}
 
+// The frames over the notes and the checked links, under the tool bar.
+void frmWebInfo::layOut(QGroupBox *site, QGroupBox *postal, QGroupBox *contact)
+{
+    layOutFrames(site, postal, contact);
     auto *notes = new QGridLayout;
     notes->addWidget(FieldLabel(QStringLiteral("Note&s:"), txtNotes, this), 0, 0,
                      Qt::AlignTop | Qt::AlignLeft);

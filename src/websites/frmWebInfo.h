@@ -88,10 +88,10 @@ protected:
 
 private:
     // The constructor's parts, in the order the controls are made (which is their tab order).
-    void buildToolBar();
     void buildFields(QGroupBox *site, QGroupBox *postal, QGroupBox *contact);
     void buildButtons(QGroupBox *site, QGroupBox *contact);
     void buildLinkList();
+    void layOutFrames(QGroupBox *site, QGroupBox *postal, QGroupBox *contact);
     void layOut(QGroupBox *site, QGroupBox *postal, QGroupBox *contact);
     void connectHandlers();
     // The fields in the order of the directory's columns, webid first.

@@ -4,14 +4,19 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <memory>
 #include <stdexcept>
@@ -26,6 +31,10 @@ private slots:
     void errorTrap();
     void namedControls_data();
     void namedControls();
+    void enterInDialog_data();
+    void enterInDialog();
+    void menuItems_data();
+    void menuItems();
 };
 
 // The one path from a failure to the "Error: " box: what it shows, that the step ends at the
@@ -104,6 +113,11 @@ void TestKit::namedControls_data()
     QTest::newRow("editable combo") << QStringLiteral("editable");
     QTest::newRow("check box") << QStringLiteral("check");
     QTest::newRow("label") << QStringLiteral("label");
+    QTest::newRow("dialog button") << QStringLiteral("dialog");
+    QTest::newRow("default dialog button") << QStringLiteral("default");
+    QTest::newRow("tool bar") << QStringLiteral("toolbar");
+    QTest::newRow("report list") << QStringLiteral("report");
+    QTest::newRow("list box") << QStringLiteral("listbox");
 }
 
 void TestKit::namedControls()
@@ -150,15 +164,114 @@ void TestKit::namedControls()
         QCheckBox *check = NamedCheckBox(name, QStringLiteral("Hold"), &window);
         made = check;
         QCOMPARE(check->text(), QStringLiteral("Hold"));
-    } else {
+    } else if (kind == QLatin1String("label")) {
         QLabel *label = NamedLabel(name, QStringLiteral("Note"), &window);
         made = label;
         QCOMPARE(label->text(), QStringLiteral("Note"));
+    } else if (kind == QLatin1String("dialog") || kind == QLatin1String("default")) {
+        const bool isDefault = kind == QLatin1String("default");
+        QPushButton *button = NamedDialogButton(name, QStringLiteral("&OK"), &window, isDefault);
+        made = button;
+        QCOMPARE(button->text(), QStringLiteral("&OK"));
+        QCOMPARE(button->isDefault(), isDefault);
+    } else if (kind == QLatin1String("toolbar")) {
+        KeyedToolBar *bar =
+                NamedToolBar(name, &window,
+                             {{"kSep0"},
+                              {"kExit", "Exit", "application-exit", QStyle::SP_DialogCloseButton},
+                              {"kHelp", "Help", "help-contents", QStyle::SP_MessageBoxQuestion}});
+        made = bar;
+        QStringList keys;
+        for (QAction *action : bar->actions())
+            keys << action->objectName();
+        QCOMPARE(keys, (QStringList{"kSep0", "kExit", "kHelp"}));
+        QVERIFY(bar->buttonAt(1)->isSeparator());
+        QCOMPARE(bar->button(QStringLiteral("kHelp"))->toolTip(), QStringLiteral("Help"));
+    } else if (kind == QLatin1String("report")) {
+        const QStringList headings{QStringLiteral("Name"), QStringLiteral("Address")};
+        QTreeWidget *list = NamedReportList(name, headings, &window);
+        made = list;
+        QCOMPARE(list->columnCount(), 2);
+        QCOMPARE(list->headerItem()->text(1), QStringLiteral("Address"));
+        QVERIFY(!list->rootIsDecorated());
+        QVERIFY(list->alternatingRowColors());
+        QVERIFY(list->uniformRowHeights());
+    } else {
+        QListWidget *list = NamedListBox(name, &window);
+        made = list;
+        QVERIFY(list->uniformItemSizes());
     }
     QVERIFY(made);
     QCOMPARE(made->objectName(), name);
     QCOMPARE(made->parentWidget(), &window);
     QCOMPARE(window.findChild<QWidget *>(name), made);
+}
+
+// Which button Enter presses in a dialog, by where the focus is: a field that leaves Enter alone
+// gives it to the default button; a dialog button presses itself; a kit button never does.
+void TestKit::enterInDialog_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("pressed");
+    QTest::newRow("in a field, the default button") << "txtField"
+                                                    << "cmdOK";
+    QTest::newRow("on the default button, itself") << "cmdOK"
+                                                   << "cmdOK";
+    QTest::newRow("on another dialog button, itself") << "cmdCancel"
+                                                      << "cmdCancel";
+    QTest::newRow("on a kit button, the default button") << "cmdOther"
+                                                         << "cmdOK";
+}
+
+void TestKit::enterInDialog()
+{
+    QFETCH(QString, focus);
+    QFETCH(QString, pressed);
+    QDialog dialog;
+    NamedTextBox(QStringLiteral("txtField"), &dialog);
+    const QList<QPushButton *> buttons{
+            NamedDialogButton(QStringLiteral("cmdOK"), QStringLiteral("OK"), &dialog, true),
+            NamedDialogButton(QStringLiteral("cmdCancel"), QStringLiteral("Cancel"), &dialog),
+            NamedButton(QStringLiteral("cmdOther"), QStringLiteral("Other"), &dialog)};
+    QStringList clicked;
+    for (QPushButton *button : buttons)
+        connect(button, &QPushButton::clicked, &dialog,
+                [&clicked, button] { clicked << button->objectName(); });
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QApplication::setActiveWindow(&dialog);
+    auto *target = dialog.findChild<QWidget *>(focus);
+    target->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+
+    QTest::keyClick(target, Qt::Key_Return);
+
+    QCOMPARE(clicked, QStringList{pressed});
+}
+
+// An item goes at the end of its menu, named, with the shortcut it is given and none otherwise.
+void TestKit::menuItems_data()
+{
+    QTest::addColumn<QKeySequence>("shortcut");
+    QTest::newRow("without a shortcut") << QKeySequence();
+    QTest::newRow("with a standard shortcut") << QKeySequence(QKeySequence::Save);
+    QTest::newRow("with a typed shortcut") << QKeySequence(QStringLiteral("Alt+F4"));
+}
+
+void TestKit::menuItems()
+{
+    QFETCH(QKeySequence, shortcut);
+    QMenu menu;
+    NamedItem(&menu, QStringLiteral("mnuFirst"), QStringLiteral("&First"));
+    menu.addSeparator();
+    QAction *item = NamedItem(&menu, QStringLiteral("mnuLast"), QStringLiteral("&Last"), shortcut);
+
+    QCOMPARE(menu.actions().size(), 3);
+    QCOMPARE(menu.actions().last(), item);
+    QCOMPARE(item->objectName(), QStringLiteral("mnuLast"));
+    QCOMPARE(item->text(), QStringLiteral("&Last"));
+    QCOMPARE(item->shortcut(), shortcut);
+    QCOMPARE(menu.findChild<QAction *>(QStringLiteral("mnuLast")), item);
 }
 
 REGISTER_TEST(TestKit)

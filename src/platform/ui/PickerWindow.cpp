@@ -1,5 +1,6 @@
 #include "platform/ui/PickerWindow.h"
 
+#include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Fields.h"
 #include "platform/ui/ToolBar.h"
@@ -11,27 +12,22 @@
 PickerWindow::PickerWindow(const QString &name, const QString &title, const QStringList &headers,
                            const QString &helpText, QWidget *parent)
     : FormDialog(parent)
-    , lstParms(new QTreeWidget(this))
-    , tbrMain2(new KeyedToolBar(this))
+    , lstParms(NamedReportList(QStringLiteral("lstParms"), headers, this))
+    , tbrMain2(NamedToolBar(
+              QStringLiteral("tbrMain2"), this,
+              {
+                      {"kSep1"},
+                      {"kCancel2", "Cancel", "dialog-cancel", QStyle::SP_DialogCancelButton},
+                      {"kSep2"},
+                      {"kFinish2", "Finish", "dialog-ok", QStyle::SP_DialogOkButton},
+                      {"kSep3"},
+                      {"kHelp2", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
+              }))
     , helpText_(helpText)
 {
     setObjectName(name);
     setWindowTitle(title);
-    tbrMain2->setObjectName(QStringLiteral("tbrMain2"));
-    tbrMain2->addButtons({
-            {"kSep1"},
-            {"kCancel2", "Cancel", "dialog-cancel", QStyle::SP_DialogCancelButton},
-            {"kSep2"},
-            {"kFinish2", "Finish", "dialog-ok", QStyle::SP_DialogOkButton},
-            {"kSep3"},
-            {"kHelp2", "Help", "help-contents", QStyle::SP_MessageBoxQuestion},
-    });
-    lstParms->setObjectName(QStringLiteral("lstParms"));
     lstParms->setAccessibleName(title);
-    lstParms->setHeaderLabels(headers);
-    lstParms->setRootIsDecorated(false);
-    lstParms->setAlternatingRowColors(true);
-    lstParms->setUniformRowHeights(true);
     lstParms->header()->setSectionsClickable(true);
     lstParms->header()->setSortIndicatorShown(true);
     lstParms->header()->setSortIndicator(-1, Qt::AscendingOrder);
