@@ -1084,7 +1084,8 @@ void frmAdd::CountFileProfile2()
 
 void frmAdd::HandleSaveClick()
 {
-    // Every column the staging row holds, the label typed with it included. The staged rows
+    // Every column the staging row holds, the label typed with it and the volume and time of
+    // change read by "Add Folder..." included. The staged rows
     // are taken out of tempfile as they are copied, so that the rows emptied are the rows
     // copied even while other desks stage more; the caller's transaction puts them back unless
     // the count shows that the master table grew.
@@ -1094,7 +1095,8 @@ void frmAdd::HandleSaveClick()
              QStringLiteral("filegroup"), QStringLiteral("filedate"), QStringLiteral("fileindex"),
              QStringLiteral("webaddress"), QStringLiteral("websitename"), QStringLiteral("author"),
              QStringLiteral("email"), QStringLiteral("drive"), QStringLiteral("label"),
-             QStringLiteral("directory"), QStringLiteral("FSize"), QStringLiteral("Checksum")},
+             QStringLiteral("directory"), QStringLiteral("FSize"), QStringLiteral("Checksum"),
+             QStringLiteral("VolumeId"), QStringLiteral("Modified")},
             QStringLiteral("inum"));
 }
 
