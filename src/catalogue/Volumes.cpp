@@ -105,6 +105,18 @@ std::optional<Volume> FindVolume(db::Connection &connection, const fs::VolumeFac
     return found.constFirst();
 }
 
+std::optional<fs::VolumeFacts> WhereMounted(const Volume &volume)
+{
+    for (const fs::VolumeFacts &mounted : fs::MountedVolumes()) {
+        const bool same = volume.uuid.isEmpty() ? mounted.uuid.isEmpty()
+                        && mounted.device == volume.device && mounted.label == volume.label
+                                                : mounted.uuid == volume.uuid;
+        if (same)
+            return fs::VolumeOf(mounted.mountPoint);
+    }
+    return std::nullopt;
+}
+
 QList<Volume> VolumesNamed(db::Connection &connection, const QString &name)
 {
     return volumesOf(connection, QStringLiteral("WHERE Label = ? OR Uuid = ? OR Device = ?"),

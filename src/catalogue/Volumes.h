@@ -51,6 +51,9 @@ std::optional<Volume> FindVolume(db::Connection &connection, const fs::VolumeFac
 // The volumes whose label, UUID or device is name.
 QList<Volume> VolumesNamed(db::Connection &connection, const QString &name);
 
+// Where the volume is mounted now, with its facts as read now; nothing when it is not.
+std::optional<fs::VolumeFacts> WhereMounted(const Volume &volume);
+
 // Records facts as read now: brings the volume's label, type, sizes and mount point up to date,
 // or adds it, and returns its id. In a short transaction of its own, or in the caller's when
 // one is open; two desks recording one new volume at once make one row.

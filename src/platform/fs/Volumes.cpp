@@ -39,21 +39,30 @@ bool below(const QString &path, const QString &mountPoint)
     return path == mountPoint || path.startsWith(mountPoint + QLatin1Char('/'));
 }
 
-// The mount that holds path: the longest mount point above it, the last listed among equals
-// (a later mount covers an earlier one at the same place).
-Mount mountHolding(const QString &path, const QString &mountInfo)
+// The mount table's lines read, in their order; none when it cannot be read.
+QList<Mount> mountsOf(const QString &mountInfo)
 {
     QFile file(mountInfo);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    Mount best;
+    QList<Mount> mounts;
     const QList<QByteArray> lines = file.readAll().split('\n');
     for (const QByteArray &line : lines) {
         const Mount mount = mountOf(QString::fromUtf8(line));
-        if (!mount.mountPoint.isEmpty() && below(path, mount.mountPoint)
-            && mount.mountPoint.size() >= best.mountPoint.size())
-            best = mount;
+        if (!mount.mountPoint.isEmpty())
+            mounts << mount;
     }
+    return mounts;
+}
+
+// The mount that holds path: the longest mount point above it, the last listed among equals
+// (a later mount covers an earlier one at the same place).
+Mount mountHolding(const QString &path, const QString &mountInfo)
+{
+    Mount best;
+    for (const Mount &mount : mountsOf(mountInfo))
+        if (below(path, mount.mountPoint) && mount.mountPoint.size() >= best.mountPoint.size())
+            best = mount;
     return best;
 }
 
@@ -134,14 +143,11 @@ QString UnescapedMountText(const QString &text)
     return QString::fromUtf8(bytes);
 }
 
-VolumeFacts VolumeOf(const QString &folder, const VolumeSource &source)
+namespace {
+
+// What the system tells of a mount, its sizes aside.
+VolumeFacts factsOf(const Mount &mount, const VolumeSource &source)
 {
-    const QString path = QFileInfo(folder).canonicalFilePath();
-    if (path.isEmpty())
-        return {};
-    const Mount mount = mountHolding(path, source.mountInfo);
-    if (mount.mountPoint.isEmpty())
-        return {};
     VolumeFacts facts;
     facts.mountPoint = mount.mountPoint;
     facts.type = mount.type;
@@ -152,11 +158,44 @@ VolumeFacts VolumeOf(const QString &folder, const VolumeSource &source)
     facts.device = mount.source.startsWith(QLatin1Char('/'))
             ? mount.source
             : mount.source + QLatin1Char(':') + mount.mountPoint;
+    return facts;
+}
+
+} // namespace
+
+VolumeFacts VolumeOf(const QString &folder, const VolumeSource &source)
+{
+    const QString path = QFileInfo(folder).canonicalFilePath();
+    if (path.isEmpty())
+        return {};
+    const Mount mount = mountHolding(path, source.mountInfo);
+    if (mount.mountPoint.isEmpty())
+        return {};
+    VolumeFacts facts = factsOf(mount, source);
     facts.folder = path.mid(mount.mountPoint.size());
     while (facts.folder.startsWith(QLatin1Char('/')))
         facts.folder.remove(0, 1);
     facts.space = source.space ? source.space(mount.mountPoint) : spaceOf(mount.mountPoint);
     return facts;
+}
+
+QList<VolumeFacts> MountedVolumes(const VolumeSource &source)
+{
+    QList<VolumeFacts> mounted;
+    QStringList places;
+    const QList<Mount> mounts = mountsOf(source.mountInfo);
+    for (auto mount = mounts.crbegin(); mount != mounts.crend(); ++mount) {
+        if (places.contains(mount->mountPoint))
+            continue;
+        places << mount->mountPoint;
+        mounted.prepend(factsOf(*mount, source));
+    }
+    return mounted;
+}
+
+QList<VolumeFacts> MountedVolumes()
+{
+    return MountedVolumes(programSource().value_or(VolumeSource{}));
 }
 
 VolumeFacts VolumeOf(const QString &folder)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -47,6 +48,12 @@ struct VolumeFacts
 // program's (see SetVolumeSource).
 VolumeFacts VolumeOf(const QString &folder, const VolumeSource &source);
 VolumeFacts VolumeOf(const QString &folder);
+
+// Every file system mounted now, one for each mount point (the one on top where several are
+// stacked), without their sizes: a mount that does not answer (a network share gone) is not
+// asked for them. Without a source, the program's.
+QList<VolumeFacts> MountedVolumes(const VolumeSource &source);
+QList<VolumeFacts> MountedVolumes();
 
 // Where the program reads volumes from: the system's tables unless a test set a fixture;
 // nullopt sets the system's back.
