@@ -67,10 +67,17 @@ struct FolderImportResult
     bool cancelled = false;
 };
 
-// The SET term of a row's update that keeps its checksum only while its path stays the same;
-// its bound value is the new path. A checksum read from one file says nothing about another.
-inline const QString kChecksumOfSamePath =
-        QStringLiteral("Checksum = CASE WHEN FilePath IS ? THEN Checksum END");
+// The SET terms of a row's update that keep what was read from its file (checksum, volume and
+// time of change) only while its path stays the same; SamePathValues gives their bound values
+// from the new path. What was read of one file says nothing about another.
+inline const QString kFileFactsOfSamePath =
+        QStringLiteral("Checksum = CASE WHEN FilePath IS ? THEN Checksum END, "
+                       "VolumeId = CASE WHEN FilePath IS ? THEN VolumeId END, "
+                       "Modified = CASE WHEN FilePath IS ? THEN Modified END");
+inline QVariantList SamePathValues(const QString &path)
+{
+    return {path, path, path};
+}
 
 // Walks the folder and stages its files in tempfile, each with its own date, size, time of
 // change and volume, through one prepared statement. The folder's volume is recorded first, and

@@ -775,11 +775,13 @@ void frmAdd::cmdUpdate_Click()
                     QStringLiteral("UPDATE tempfile SET FileDate = ?, FileName = ?, FileDesc = ?, "
                                    "FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
                                    "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
-                            + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
-                    {textOf(Label5), onDisk(txtFileName), textOf(txtFileDesc), textOf(cboGrpName),
-                     textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor), textOf(txtEmail),
-                     textOf(txtDrive), textOf(txtLabel), onDisk(txtFilePath), onDisk(txtDir),
-                     onDisk(txtFilePath), rowNumber(TxtIndex->text())});
+                            + kFileFactsOfSamePath + QStringLiteral(" WHERE Inum = ?"),
+                    QVariantList{textOf(Label5), onDisk(txtFileName), textOf(txtFileDesc),
+                                 textOf(cboGrpName), textOf(cboWebName), textOf(cboWebAddr),
+                                 textOf(txtAuthor), textOf(txtEmail), textOf(txtDrive),
+                                 textOf(txtLabel), onDisk(txtFilePath), onDisk(txtDir)}
+                            + SamePathValues(onDisk(txtFilePath))
+                            + QVariantList{rowNumber(TxtIndex->text())});
         }))
         return;
     ClearFileInformation();
