@@ -18,7 +18,12 @@ CREATE TABLE fileprofile (
     FSize TEXT,
     -- BLAKE2b digest of the file's bytes, 64 hex digits; null when not read. FSize then holds
     -- the number of bytes read for it.
-    Checksum TEXT
+    Checksum TEXT,
+    -- The volume the file was read from (volumes.VolumeId) and the time of its last change in
+    -- seconds since 1970 (UTC), as "Add Folder..." and a rescan read them; null for a file taken
+    -- on its own.
+    VolumeId INTEGER,
+    Modified INTEGER
 );
 -- The catalogue is filtered by group and by web site, looked up by name and path.
 -- A filter alone lists rows in the order they were added (the row number follows the value).
@@ -64,8 +69,45 @@ CREATE TABLE tempfile (
     FSize TEXT,
     -- BLAKE2b digest of the file's bytes, 64 hex digits; null when not read. FSize then holds
     -- the number of bytes read for it.
-    Checksum TEXT
+    Checksum TEXT,
+    -- The volume the file was read from (volumes.VolumeId) and the time of its last change in
+    -- seconds since 1970 (UTC), as "Add Folder..." and a rescan read them; null for a file taken
+    -- on its own.
+    VolumeId INTEGER,
+    Modified INTEGER
 );
+
+-- The volumes (file systems) folders were catalogued from, so that a disk is known again
+-- wherever it is mounted next time: by its UUID, or, when it has none, by its device and label.
+-- Sizes and mount point are as they were when it was last read.
+CREATE TABLE volumes (
+    VolumeId INTEGER PRIMARY KEY AUTOINCREMENT,
+    Uuid TEXT,
+    Device TEXT,
+    Label TEXT,
+    FsType TEXT,
+    TotalBytes INTEGER,
+    FreeBytes INTEGER,
+    MountPoint TEXT,
+    LastRead TEXT
+);
+CREATE INDEX volumes_uuid ON volumes (Uuid);
+
+-- A volume's catalogued folders: the folder below the mount point ("" for the volume's top, "/"
+-- between names), the full path its catalogue rows carry, the pattern and whether the folders
+-- below it were taken, and what was found when it was last read.
+CREATE TABLE volumefolders (
+    FolderId INTEGER PRIMARY KEY AUTOINCREMENT,
+    VolumeId INTEGER,
+    Folder TEXT,
+    FolderPath TEXT,
+    Pattern TEXT,
+    Subfolders INTEGER,
+    LastRead TEXT,
+    Files INTEGER,
+    Bytes INTEGER
+);
+CREATE INDEX volumefolders_volume ON volumefolders (VolumeId, Folder);
 
 CREATE TABLE tempprint (
     filedate TEXT,
@@ -143,5 +185,6 @@ CREATE TABLE tblreports (
 );
 
 -- The version of these tables, so that a later release can tell an older file and bring it up to
--- date: 1 the first tables, 2 with the files' checksums. Files made before it was kept read 0.
-PRAGMA user_version = 2;
+-- date: 1 the first tables, 2 with the files' checksums, 3 with the volumes and the files'
+-- volumes and times. Files made before it was kept read 0.
+PRAGMA user_version = 3;

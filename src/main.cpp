@@ -8,6 +8,7 @@
 #include "app/modGlobals.h"
 #include "app/session.h"
 #include "catalogue/CatalogueSearch.h"
+#include "catalogue/ScanCommand.h"
 #include "catalogue/Windows.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/Dialogs.h"
@@ -58,9 +59,15 @@ int runCommandLine(const QCommandLineParser &parser)
     return 0;
 }
 
-bool isFind(const QByteArray &arg)
+bool isOption(const QByteArray &arg, const QByteArray &option)
 {
-    return arg == "--find" || arg.startsWith("--find=");
+    return arg == option || arg.startsWith(option + '=');
+}
+
+// The commands that work on the catalogue from a terminal.
+bool isCatalogueCommand(const QByteArray &arg)
+{
+    return isOption(arg, "--find") || isOption(arg, "--scan") || isOption(arg, "--rescan");
 }
 
 bool isHelp(const QByteArray &arg)
@@ -69,30 +76,51 @@ bool isHelp(const QByteArray &arg)
             || arg == "--version";
 }
 
-// Options that set a machine up, inform or search the catalogue; they need no display.
+// Options that set a machine up, inform, search the catalogue or keep it in step with the
+// disk; they need no display.
 bool commandLineOnly(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg.startsWith("--create-database") || arg == "--default-database-path" || isFind(arg)
-            || isHelp(arg))
+        if (arg.startsWith("--create-database") || arg == "--default-database-path"
+            || isCatalogueCommand(arg) || isHelp(arg))
             return true;
     }
     return false;
 }
 
-// A search, unless help is asked for too; it reports even a wrong command line with its own
-// exit status for errors.
-bool searches(const QStringList &arguments)
+// The catalogue command asked for ("--find", "--scan" or "--rescan", the first given), unless
+// help is asked for too; it reports even a wrong command line with its own exit status for
+// errors.
+QByteArray catalogueCommand(const QStringList &arguments)
 {
-    bool find = false;
+    QByteArray command;
     for (const QString &argument : arguments.mid(1)) {
         const QByteArray arg = argument.toLocal8Bit();
         if (isHelp(arg))
-            return false;
-        find = find || isFind(arg);
+            return {};
+        if (command.isEmpty() && isCatalogueCommand(arg))
+            command = arg.left(arg.indexOf('=') < 0 ? arg.size() : arg.indexOf('='));
     }
-    return find;
+    return command;
+}
+
+int runCatalogueCommand(const QByteArray &command, const QStringList &arguments)
+{
+    // Lines go out as bytes: with --find --null exactly as stored.
+    QFile out;
+    if (!out.open(stdout, QIODevice::WriteOnly))
+        return 2;
+    QTextStream err(stderr);
+    int status = 2;
+    if (command == "--scan")
+        status = catalogue::RunScan(arguments, out, err);
+    else if (command == "--rescan")
+        status = catalogue::RunRescan(arguments, out, err);
+    else
+        status = catalogue::RunFind(arguments, out, err);
+    out.close();
+    return status;
 }
 
 // Names the program and reads its options; gives an exit code when an option did all the work.
@@ -115,16 +143,10 @@ std::optional<int> describeProgram(QCoreApplication &app)
                       QStringLiteral("Print where the database file goes unless set up "
                                      "otherwise.")});
     catalogue::AddFindOptions(parser);
-    if (searches(app.arguments())) {
-        // Matches go out as bytes: with --null exactly as stored.
-        QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly))
-            return 2;
-        QTextStream err(stderr);
-        const int status = catalogue::RunFind(app.arguments(), out, err);
-        out.close();
-        return status;
-    }
+    catalogue::AddScanOptions(parser);
+    const QByteArray command = catalogueCommand(app.arguments());
+    if (!command.isEmpty())
+        return runCatalogueCommand(command, app.arguments());
     parser.process(app);
     if (parser.isSet(QStringLiteral("create-database"))
         || parser.isSet(QStringLiteral("default-database-path")))

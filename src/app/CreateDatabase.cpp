@@ -8,11 +8,13 @@
 #include "platform/db/Database.h"
 #include "platform/db/Dialect.h"
 #include "platform/db/Recordset.h"
+#include "platform/db/Tokens.h"
 #include "platform/db/Transaction.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -84,7 +86,46 @@ const AddedColumn kAddedColumns[] = {
          "CREATE INDEX IF NOT EXISTS fileprofile_copies ON fileprofile (FSize, Checksum) "
          "WHERE Checksum IS NOT NULL"},
         {"tempfile", "Checksum", "TEXT", nullptr},
+        // BIGINT: an integer on both engines, as wide as the server's row numbers.
+        {"fileprofile", "VolumeId", "BIGINT", nullptr},
+        {"fileprofile", "Modified", "BIGINT", nullptr},
+        {"tempfile", "VolumeId", "BIGINT", nullptr},
+        {"tempfile", "Modified", "BIGINT", nullptr},
 };
+
+// Tables added since the first files were made. A file that holds the catalogue gains them as
+// schema.sql defines them, with their indexes; on a server the layer writes them in its words.
+const char *const kAddedTables[] = {"volumes", "volumefolders"};
+
+bool holdsTable(db::Connection &connection, const QString &table)
+{
+    return !db::ColumnsOf(connection, table).isEmpty();
+}
+
+// The statements of the table script that make table or an index on it.
+QStringList definitionsOf(const QString &script, const QString &table)
+{
+    const QRegularExpression makes(
+            QStringLiteral("^CREATE\\s+(TABLE\\s+%1\\b|(UNIQUE\\s+)?INDEX\\s+\\w+\\s+ON\\s+%1\\b)")
+                    .arg(QRegularExpression::escape(table)),
+            QRegularExpression::CaseInsensitiveOption);
+    QStringList statements;
+    for (const QString &statement : db::SplitScript(script))
+        if (makes.match(statement).hasMatch())
+            statements << statement;
+    return statements;
+}
+
+QStringList missingTables(db::Connection &connection)
+{
+    QStringList missing;
+    if (!holdsTable(connection, QStringLiteral("fileprofile")))
+        return missing;
+    for (const char *table : kAddedTables)
+        if (!holdsTable(connection, QString::fromLatin1(table)))
+            missing << QString::fromLatin1(table);
+    return missing;
+}
 
 // A table the file does not hold at all is no business of the upgrade.
 bool lacksColumn(db::Connection &connection, const AddedColumn &added)
@@ -118,11 +159,16 @@ void UpgradeDatabase(db::Connection &connection)
         if (lacksColumn(connection, added))
             missing << &added;
     }
+    const QStringList tables = missingTables(connection);
     // A file opened for reading only is read as it is; only the new columns' own work fails.
-    if ((missing.isEmpty() && SchemaVersion(connection) >= kSchemaVersion)
+    if ((missing.isEmpty() && tables.isEmpty() && SchemaVersion(connection) >= kSchemaVersion)
         || !connection.Writable())
         return;
+    const QString script = schemaText();
     db::Transaction transaction(connection);
+    for (const QString &table : tables)
+        for (const QString &statement : definitionsOf(script, table))
+            connection.Execute(statement);
     for (const AddedColumn *added : missing) {
         // Names come from the list above, never from outside: the engine takes no bound
         // values in a table's definition.

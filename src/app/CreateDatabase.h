@@ -17,12 +17,13 @@ void CreateDatabase(const QString &path);
 void CreateDatabase(const QString &path, const std::function<void(db::Connection &)> &seed);
 
 // Brings a database file made by an earlier version up to the tables this version uses: each
-// column it lacks is added, null in every row, with the indexes over it, in one transaction.
+// column it lacks is added, null in every row, with the indexes over it, and each table it lacks
+// (the volumes and their folders) is made, all in one transaction.
 // Rows are never changed; a file that is up to date, or open for reading only, is only looked
 // at. Throws db::DbError.
 void UpgradeDatabase(db::Connection &connection);
 
 // The version of the tables this release makes, kept in the file; SchemaVersion reads it from
 // an open database (0 for a file made before versions were kept). Throws db::DbError.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 int SchemaVersion(db::Connection &connection);

@@ -83,24 +83,21 @@ std::optional<SearchMode> modeNamed(const QString &name)
     return std::nullopt;
 }
 
-// Thrown for a command line or a setup the search cannot run with.
-struct FindError
-{
-    QString message;
-};
+} // namespace
 
-// The database named on the command line, or else the one the program is set up with.
-QString databasePath(const QCommandLineParser &parser)
+QString CommandDatabasePath(const QCommandLineParser &parser)
 {
     const QString path = parser.isSet(kDatabase) ? parser.value(kDatabase)
                                                  : settings::Get(SettingKey::Database, QString());
     if (path.isEmpty())
-        throw FindError{QStringLiteral("no database is set up; name one with --database PATH")};
+        throw CommandError{QStringLiteral("no database is set up; name one with --database PATH")};
     // Opening never makes a file, but says so only in the engine's words.
     if (!db::IsServerAddress(path) && !QFileInfo(path).isFile())
-        throw FindError{QStringLiteral("no database file at %1").arg(path)};
+        throw CommandError{QStringLiteral("no database file at %1").arg(path)};
     return path;
 }
+
+namespace {
 
 // The length of the well-formed UTF-8 sequence at text[at] and its code point in point; 0 when
 // the bytes there are not one.
@@ -148,8 +145,10 @@ void appendHex(QByteArray &line, const char *prefix, char32_t value, int digits)
         line += kDigits[(value >> shift) & 0xf];
 }
 
+} // namespace
+
 // Runs without anything to escape are copied whole, as most values hold none.
-void appendEscaped(QByteArray &line, QByteArrayView text)
+void AppendEscaped(QByteArray &line, QByteArrayView text)
 {
     qsizetype copied = 0;
     const auto escape = [&](qsizetype at, qsizetype length) {
@@ -201,6 +200,8 @@ void appendEscaped(QByteArray &line, QByteArrayView text)
     line.append(text.data() + copied, text.size() - copied);
 }
 
+namespace {
+
 // Writes the matches as the engine reads them, so that a search matching most of a large
 // catalogue holds one row in memory; returns how many there were. raw writes each field as it
 // is stored and ends it with a NUL; otherwise each match is a line whose fields cannot end it,
@@ -214,14 +215,14 @@ qint64 writeMatches(const QString &path, const BrowserStatement &statement, bool
     const auto writeRow = [&](std::span<const QByteArrayView> row) {
         record.clear();
         if (!raw) {
-            appendEscaped(record, row[0]);
+            AppendEscaped(record, row[0]);
             record += '\t';
-            appendEscaped(record, row[1]);
+            AppendEscaped(record, row[1]);
             record += '\n';
         } else if (row[0].contains('\0') || row[1].contains('\0')) {
             // A NUL inside a field would split the record in two for every reader.
             QByteArray shown;
-            appendEscaped(shown, row[0]);
+            AppendEscaped(shown, row[0]);
             err << "corvina: left out " << QString::fromUtf8(shown)
                 << ": it holds a NUL, which --null cannot show\n";
             return;
@@ -278,13 +279,15 @@ void AddFindOptions(QCommandLineParser &parser)
                       QStringLiteral("With --find: the field searched, name (the default), "
                                      "description or site."),
                       QStringLiteral("field")});
-    parser.addOption({kGroup, QStringLiteral("With --find: only files of the group <name>."),
+    parser.addOption({kGroup,
+                      QStringLiteral("With --find: only files of the group <name>. With --scan "
+                                     "and --rescan: the group of the files added."),
                       QStringLiteral("name")});
     parser.addOption({kSite, QStringLiteral("With --find: only files of the web site <name>."),
                       QStringLiteral("name")});
     parser.addOption({kDatabase,
-                      QStringLiteral("With --find: search the database file at <path> instead "
-                                     "of the one the program is set up with."),
+                      QStringLiteral("With --find, --scan and --rescan: use the database file at "
+                                     "<path> instead of the one the program is set up with."),
                       QStringLiteral("path")});
     parser.addOption({{QStringLiteral("0"), kNull},
                       QStringLiteral("With --find: print each match as its full path, a NUL, its "
@@ -300,25 +303,25 @@ int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err)
         QCommandLineParser parser;
         AddFindOptions(parser);
         if (!parser.parse(arguments))
-            throw FindError{parser.errorText()};
+            throw CommandError{parser.errorText()};
         if (!parser.isSet(kFind))
-            throw FindError{QStringLiteral("--find needs a text to search for")};
+            throw CommandError{QStringLiteral("--find needs a text to search for")};
         if (!parser.positionalArguments().isEmpty())
-            throw FindError{QStringLiteral("unexpected argument '%1'")
-                                    .arg(parser.positionalArguments().constFirst())};
+            throw CommandError{QStringLiteral("unexpected argument '%1'")
+                                       .arg(parser.positionalArguments().constFirst())};
         const QString field = parser.isSet(kField) ? parser.value(kField) : QStringLiteral("name");
         const std::optional<SearchMode> mode = modeNamed(field);
         if (!mode)
-            throw FindError{
+            throw CommandError{
                     QStringLiteral("unknown field '%1'; use name, description or site").arg(field)};
-        const QString path = databasePath(parser);
+        const QString path = CommandDatabasePath(parser);
         // Like the browser's search box, the text is taken without its outer spaces.
         const BrowserStatement statement =
                 FindStatement(*mode, Trim(parser.value(kFind)),
                               parser.isSet(kGroup) ? parser.value(kGroup) : kAllGroups,
                               parser.isSet(kSite) ? parser.value(kSite) : kAllSites);
         return writeMatches(path, statement, parser.isSet(kNull), out, err) > 0 ? 0 : 1;
-    } catch (const FindError &error) {
+    } catch (const CommandError &error) {
         err << "corvina: " << error.message << '\n';
     } catch (const db::DbError &error) {
         err << "corvina: " << error.description() << '\n';

@@ -36,8 +36,23 @@ BrowserStatement SearchStatement(SearchMode mode, const QString &text, const QSt
 BrowserStatement FindStatement(SearchMode mode, const QString &text, const QString &group,
                                const QString &site);
 
-// The options of `corvina --find`, for the program's own parser and its help.
+// The options of `corvina --find`, for the program's own parser and its help; --group and
+// --database serve `--scan` and `--rescan` too.
 void AddFindOptions(QCommandLineParser &parser);
+
+// Thrown for a command line or a setup that a command on a terminal cannot run with.
+struct CommandError
+{
+    QString message;
+};
+// The database named by --database, or else the one the program is set up with. Throws
+// CommandError when there is none.
+QString CommandDatabasePath(const QCommandLineParser &parser);
+// Appends a stored value to a terminal's line so that it can neither end the line nor drive the
+// terminal: a backslash as \\, a line feed \n, a carriage return \r, a tab \t, other control
+// characters and bytes that are not UTF-8 as \xHH, C1 controls and the line and paragraph
+// separators as \uHHHH.
+void AppendEscaped(QByteArray &line, QByteArrayView text);
 
 // `corvina --find TEXT [--field name|description|site] [--group NAME] [--site NAME]
 // [--database PATH] [-0|--null]`: writes the full path and the description, a tab between them,

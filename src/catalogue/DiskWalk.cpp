@@ -24,6 +24,7 @@ fs::WalkResult DiskWalk(const QString &root, const fs::VisitDirectory &visit,
     };
     fs::WalkOptions walkOptions;
     walkOptions.cancel = options.cancel;
+    walkOptions.recursive = options.recursive;
     sinceYield.start();
     const fs::WalkResult result = fs::Walk(root, yielding, walkOptions);
     if (options.showFound)

@@ -15,6 +15,8 @@ struct DiskWalkOptions
 {
     // Set by the window's Cancel (or by closing it); checked before each directory is read.
     const std::atomic_bool *cancel = nullptr;
+    // Into the folders below the root too.
+    bool recursive = true;
     // How long the walk may go without letting window events run. Always after the first
     // directory; 0 runs them after every directory.
     int yieldEveryMs = 15;

@@ -2,6 +2,7 @@
 
 #include "app/CUtils.h"
 #include "catalogue/FilePanel.h"
+#include "catalogue/Volumes.h"
 #include "platform/db/Prepared.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"
@@ -9,6 +10,7 @@
 #include "platform/fs/Walker.h"
 #include "platform/ui/Progress.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSet>
 
@@ -19,12 +21,6 @@ namespace {
 
 // A path the catalogue holds is found through its index; the staging table has none, so its
 // paths are read once into memory.
-const QString kStage = QStringLiteral(
-        "INSERT INTO tempfile (FileDate, FileName, FileDesc, FileGroup, WebSiteName, WebAddress, "
-        "Author, Email, Drive, Label, FilePath, Directory, FileIndex, FSize, Checksum) "
-        "SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ? "
-        "WHERE NOT EXISTS (SELECT 1 FROM fileprofile WHERE FilePath = ?)");
-
 QSet<QString> stagedPaths(db::Connection &connection)
 {
     db::Recordset rows;
@@ -82,7 +78,7 @@ class FolderWriter
 public:
     FolderWriter(db::Connection &connection, FolderImportResult &result)
         : connection_(connection)
-        , stage_(connection, kStage)
+        , stage_(connection, FileInsertStatement(QStringLiteral("tempfile")))
         , result_(result)
     {
         sinceWrite_.start();
@@ -143,16 +139,74 @@ private:
     QElapsedTimer sinceWrite_;
 };
 
+// The volume of the folder, recorded as read now; null when it cannot be told.
+QVariant recordedVolume(db::Connection &connection, const fs::VolumeFacts &facts)
+{
+    if (!facts.found())
+        return {};
+    return catalogue::RecordVolume(connection, facts);
+}
+
+QString withoutEndSeparator(QString folder)
+{
+    while (folder.size() > 1 && folder.endsWith(QDir::separator()))
+        folder.chop(1);
+    return folder;
+}
+
 } // namespace
+
+QString FileInsertStatement(const QString &table)
+{
+    // The table's name comes from the program, never from outside.
+    return QStringLiteral("INSERT INTO %1 (FileDate, FileName, FileDesc, FileGroup, "
+                          "WebSiteName, WebAddress, Author, Email, Drive, Label, FilePath, "
+                          "Directory, FileIndex, FSize, Checksum, VolumeId, Modified) "
+                          "SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ? "
+                          "WHERE NOT EXISTS (SELECT 1 FROM fileprofile WHERE FilePath = ?)")
+            .arg(table);
+}
+
+QString FileDateText(const QDateTime &modified)
+{
+    return modified.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+QVariantList FileRowValues(const FileDescription &description, const FileOnDisk &file,
+                           const QVariant &volumeId)
+{
+    const QString empty = Stored({});
+    const QString path = FullPathOf(file.directory, file.name);
+    return {FileDateText(file.modified),
+            file.name,
+            empty,
+            Stored(description.group),
+            Stored(description.site),
+            Stored(description.address),
+            Stored(description.author),
+            Stored(description.email),
+            Stored(description.drive),
+            empty,
+            path,
+            DirectoryText(file.directory),
+            2,
+            QString::number(file.size),
+            file.checksum,
+            volumeId,
+            file.modified.isValid() ? QVariant(file.modified.toSecsSinceEpoch()) : QVariant(),
+            path};
+}
 
 FolderImportResult StageFolder(db::Connection &connection, const FolderImport &import,
                                ProgressBox &progress)
 {
     FolderImportResult result;
+    const fs::VolumeFacts volume = fs::VolumeOf(import.root);
+    const QVariant volumeId = recordedVolume(connection, volume);
     QSet<QString> staged = stagedPaths(connection);
     FolderWriter writer(connection, result);
-    const QString empty = Stored({});
-    const QString kDateFormat = QStringLiteral("dd/MM/yyyy");
+    qint64 files = 0;
+    qint64 bytes = 0;
     const auto shownAdded = [&] {
         return result.added + writer.pending();
     };
@@ -162,20 +216,21 @@ FolderImportResult StageFolder(db::Connection &connection, const FolderImport &i
     options.cancel = progress.cancelFlag();
     const fs::WalkResult walk = fs::Walk(
             import.root,
-            [&](const QString &directory, const QStringList &files) {
-                const QString directoryText = DirectoryText(directory);
+            [&](const QString &directory, const QStringList &names) {
                 std::vector<ReadFile> folder;
-                for (const QString &name : files) {
+                for (const QString &name : names) {
                     if (!MatchesPattern(name, import.pattern))
                         continue;
                     const QString path = FullPathOf(directory, name);
+                    const fs::FileStamp stamp = fs::StampOf(directory, name);
+                    if (!stamp.exists())
+                        continue; // gone since the folder was read
+                    ++files;
+                    bytes += stamp.size;
                     if (staged.contains(path)) {
                         ++result.known;
                         continue;
                     }
-                    const fs::FileStamp stamp = fs::StampOf(directory, name);
-                    if (!stamp.exists())
-                        continue; // gone since the folder was read
                     Contents contents{QVariant(), stamp.size};
                     if (import.checksums) {
                         const qint64 added = shownAdded() + qint64(folder.size());
@@ -186,14 +241,11 @@ FolderImportResult StageFolder(db::Connection &connection, const FolderImport &i
                         if (progress.Cancelled())
                             return false; // the folder read part-way is left out whole
                     }
-                    folder.push_back(
-                            {{stamp.modified.toString(kDateFormat), name, empty,
-                              Stored(import.group), Stored(import.site), Stored(import.address),
-                              Stored(import.author), Stored(import.email), Stored(import.drive),
-                              empty, path, directoryText, 2, QString::number(contents.size),
-                              contents.checksum, path},
-                             path,
-                             !import.checksums || !contents.checksum.isNull()});
+                    folder.push_back({FileRowValues(import,
+                                                    {directory, name, contents.size, stamp.modified,
+                                                     contents.checksum},
+                                                    volumeId),
+                                      path, !import.checksums || !contents.checksum.isNull()});
                     staged.insert(path);
                 }
                 writer.add(std::move(folder));
@@ -207,5 +259,16 @@ FolderImportResult StageFolder(db::Connection &connection, const FolderImport &i
         if (entry.directory ? import.subfolders : MatchesPattern(entry.shownAs, import.pattern))
             result.leftOut << entry.path;
     result.cancelled = progress.Cancelled();
+    if (!volumeId.isNull()) {
+        catalogue::VolumeFolder folder;
+        folder.volumeId = volumeId.toLongLong();
+        folder.folder = volume.folder;
+        folder.folderPath = withoutEndSeparator(import.root);
+        folder.pattern = import.pattern;
+        folder.subfolders = import.subfolders;
+        folder.files = files;
+        folder.bytes = bytes;
+        catalogue::RecordFolder(connection, folder);
+    }
     return result;
 }

@@ -813,11 +813,13 @@ void frmAdd::cmdUpdate_Click()
                     QStringLiteral("UPDATE tempfile SET FileDate = ?, FileName = ?, FileDesc = ?, "
                                    "FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
                                    "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
-                            + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
-                    {textOf(Label5), onDisk(txtFileName), textOf(txtFileDesc), textOf(cboGrpName),
-                     textOf(cboWebName), textOf(cboWebAddr), textOf(txtAuthor), textOf(txtEmail),
-                     textOf(txtDrive), textOf(txtLabel), onDisk(txtFilePath), onDisk(txtDir),
-                     onDisk(txtFilePath), rowNumber(TxtIndex->text())});
+                            + kFileFactsOfSamePath + QStringLiteral(" WHERE Inum = ?"),
+                    QVariantList{textOf(Label5), onDisk(txtFileName), textOf(txtFileDesc),
+                                 textOf(cboGrpName), textOf(cboWebName), textOf(cboWebAddr),
+                                 textOf(txtAuthor), textOf(txtEmail), textOf(txtDrive),
+                                 textOf(txtLabel), onDisk(txtFilePath), onDisk(txtDir)}
+                            + SamePathValues(onDisk(txtFilePath))
+                            + QVariantList{rowNumber(TxtIndex->text())});
         }))
         return;
     ClearFileInformation();
@@ -1122,7 +1124,8 @@ void frmAdd::CountFileProfile2()
 
 void frmAdd::HandleSaveClick()
 {
-    // Every column the staging row holds, the label typed with it included. The staged rows
+    // Every column the staging row holds, the label typed with it and the volume and time of
+    // change read by "Add Folder..." included. The staged rows
     // are taken out of tempfile as they are copied, so that the rows emptied are the rows
     // copied even while other desks stage more; the caller's transaction puts them back unless
     // the count shows that the master table grew.
@@ -1132,7 +1135,8 @@ void frmAdd::HandleSaveClick()
              QStringLiteral("filegroup"), QStringLiteral("filedate"), QStringLiteral("fileindex"),
              QStringLiteral("webaddress"), QStringLiteral("websitename"), QStringLiteral("author"),
              QStringLiteral("email"), QStringLiteral("drive"), QStringLiteral("label"),
-             QStringLiteral("directory"), QStringLiteral("FSize"), QStringLiteral("Checksum")},
+             QStringLiteral("directory"), QStringLiteral("FSize"), QStringLiteral("Checksum"),
+             QStringLiteral("VolumeId"), QStringLiteral("Modified")},
             QStringLiteral("inum"));
 }
 

@@ -731,12 +731,13 @@ void frmShow::cmdUpdate_Click()
                 QStringLiteral("UPDATE fileprofile SET FileDate = ?, FileName = ?, FileDesc = "
                                "?, FileGroup = ?, WebSiteName = ?, WebAddress = ?, Author = ?, "
                                "Email = ?, Drive = ?, Label = ?, FilePath = ?, Directory = ?, ")
-                        + kChecksumOfSamePath + QStringLiteral(" WHERE Inum = ?"),
-                {Trim(Label5->text()), txtFileName->text(), Trim(txtFileDesc->text()),
-                 Trim(cboGrpName->currentText()), Trim(cboWebName->currentText()),
-                 Trim(cboWebAddr->currentText()), Trim(txtAuthor->text()), Trim(txtEmail->text()),
-                 Trim(txtDrive->text()), Trim(txtLabel->text()), txtFilePath->text(),
-                 txtDir->text(), txtFilePath->text(), row});
+                        + kFileFactsOfSamePath + QStringLiteral(" WHERE Inum = ?"),
+                QVariantList{Trim(Label5->text()), txtFileName->text(), Trim(txtFileDesc->text()),
+                             Trim(cboGrpName->currentText()), Trim(cboWebName->currentText()),
+                             Trim(cboWebAddr->currentText()), Trim(txtAuthor->text()),
+                             Trim(txtEmail->text()), Trim(txtDrive->text()), Trim(txtLabel->text()),
+                             txtFilePath->text(), txtDir->text()}
+                        + SamePathValues(txtFilePath->text()) + QVariantList{row});
     } catch (const db::RowChangedError &refused) {
         ErrorBox(refused.description());
         LockMyControls();

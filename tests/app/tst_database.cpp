@@ -5,6 +5,7 @@
 #include "app/modGlobals.h"
 #include "app/session.h"
 #include "catalogue/CatalogueSearch.h"
+#include "catalogue/ScanCommand.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
@@ -35,6 +36,7 @@ private slots:
     void olderFileGainsTheNewColumns_data();
     void olderFileGainsTheNewColumns();
     void olderReadOnlyFileOpensAsItIs();
+    void olderFileScannedFromATerminal();
     void fileFromSomeoneElseIsRefused_data();
     void fileFromSomeoneElseIsRefused();
 };
@@ -222,7 +224,7 @@ void TestDatabase::olderFileGainsTheNewColumns_data()
     QTest::addColumn<QString>("schema");
     QTest::addColumn<QStringList>("catalogueColumns");
     QTest::addColumn<QStringList>("stagingColumns");
-    const QStringList both{"FSize", "Checksum"};
+    const QStringList both{"Checksum", "VolumeId", "Modified"};
     QTest::newRow("catalogue and staging") << kOldCatalogue + kOldStaging << both << both;
     // A table the file does not hold is no business of the upgrade.
     QTest::newRow("catalogue alone") << kOldCatalogue << both << QStringList();
@@ -248,7 +250,7 @@ void TestDatabase::olderFileGainsTheNewColumns()
     const auto lastColumns = [&](const QString &table) {
         return FirstColumn(look,
                            "select name from pragma_table_info(?) where cid >= "
-                           "(select count(*) - 2 from pragma_table_info(?)) order by cid",
+                           "(select count(*) - 3 from pragma_table_info(?)) order by cid",
                            {table, table});
     };
 
@@ -257,15 +259,21 @@ void TestDatabase::olderFileGainsTheNewColumns()
         QCOMPARE(lastColumns("fileprofile"), catalogueColumns);
         QCOMPARE(lastColumns("tempfile"), stagingColumns);
         QCOMPARE(SchemaVersion(look), kSchemaVersion);
-        // Every row kept as it was, with a null checksum after it.
+        // Every row kept as it was, with a null checksum, volume and time after it.
         QStringList withSum;
         for (const QString &row : catalogue)
-            withSum << row + "|NULL";
+            withSum << row + "|NULL|NULL|NULL";
         QCOMPARE(rowsOf(look, "fileprofile"), withSum);
         withSum.clear();
         for (const QString &row : staging)
-            withSum << row + "|NULL";
+            withSum << row + "|NULL|NULL|NULL";
         QCOMPARE(rowsOf(look, "tempfile"), withSum);
+        // The volumes' tables, empty, with their indexes, as a new file has them.
+        QCOMPARE(FirstColumn(look,
+                             "select name from sqlite_master where name like 'volume%' "
+                             "order by name"),
+                 QStringList({"volumefolders", "volumefolders_volume", "volumes", "volumes_uuid"}));
+        QCOMPARE(FirstColumn(look, "select count(*) from volumes"), QStringList{"0"});
         QCOMPARE(FirstColumn(look, "select sql from sqlite_master where name = ?",
                              {"fileprofile_copies"})
                          .value(0)
@@ -276,6 +284,32 @@ void TestDatabase::olderFileGainsTheNewColumns()
     RunCommand("insert into fileprofile (FileName) values ('new')");
     QCOMPARE(FirstColumn(look, "select Inum from fileprofile where FileName = 'new'"),
              QStringList{schema.isEmpty() ? "1" : "4"});
+}
+
+// `corvina --scan` brings an older file up to date before it catalogues into it.
+void TestDatabase::olderFileScannedFromATerminal()
+{
+    SKIP_ON_SERVER();
+    Fixture f;
+    const QString path = f.dir() + "/old.mdb";
+    db::CreateDatabaseFile(path, kOldCatalogue + kOldStaging);
+    QVERIFY(QDir().mkpath(f.dir() + "/tree"));
+    QVERIFY(WriteFile(f.dir() + "/tree/x.txt", "x"));
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QString errors;
+    QTextStream err(&errors);
+    QCOMPARE(catalogue::RunScan({"corvina", "--scan", f.dir() + "/tree", "--database", path}, out,
+                                err),
+             0);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+    db::Connection look;
+    look.Open(db::ConnectStringFor(path));
+    QCOMPARE(SchemaVersion(look), kSchemaVersion);
+    QCOMPARE(FirstColumn(look,
+                         "select FileName || ':' || (VolumeId = (select VolumeId from "
+                         "volumes)) from fileprofile where Modified is not null"),
+             QStringList{"x.txt:1"});
 }
 
 // A file that cannot be written still opens for reading, without the new columns.

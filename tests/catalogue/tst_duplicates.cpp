@@ -216,6 +216,8 @@ void TestDuplicates::changedPathDropsTheChecksum()
     Fixture f;
     f.setUp();
     catalogueRows(f, {"/a/x.c|1000|a|C|Tern", "/b/x.c|1000|a|C|Tern"});
+    // So do the volume and the time of change read with it.
+    f.exec("update fileprofile set VolumeId = 7, Modified = 99 where Inum = 1");
     frmShow browser;
     browser.Form_Load();
     browser.GoToRow(1);
@@ -227,6 +229,9 @@ void TestDuplicates::changedPathDropsTheChecksum()
     QCOMPARE(f.column("select FilePath || ' ' || coalesce(Checksum, '-') from fileprofile where "
                       "Inum = 1"),
              QStringList{path + " " + checksum});
+    QCOMPARE(f.column("select coalesce(CStr(VolumeId), '-') || ' ' || coalesce(CStr(Modified), "
+                      "'-') from fileprofile where Inum = 1"),
+             QStringList{checksum == "-" ? "- -" : "7 99"});
     VERIFY_CLEAN(f);
 }
 

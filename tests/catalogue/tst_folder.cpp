@@ -344,6 +344,16 @@ void TestAddFolder::sizesReachTheCatalogue()
                       "fileprofile order by Inum"),
              QStringList({"c.bin:-:07/12/2026", "b.md:5:30/11/2023"}));
     QCOMPARE(f.column("select count(*) from tempfile"), QStringList{"0"});
+    // The folder's volume and each file's time of change go with the rows; a file taken on its
+    // own has neither.
+    const QString changed =
+            QString::number(QDateTime(QDate(2023, 11, 30), QTime(10, 30)).toSecsSinceEpoch());
+    QCOMPARE(f.column("select FileName || ':' || coalesce(CStr(VolumeId), '-') || ':' || "
+                      "coalesce(CStr(Modified), '-') from fileprofile order by Inum"),
+             QStringList({"c.bin:-:-", "b.md:1:" + changed}));
+    QCOMPARE(f.column("select FolderPath || ':' || Pattern || ':' || Subfolders || ':' || Files "
+                      "from volumefolders where VolumeId = 1"),
+             QStringList{at("").chopped(1) + ":*.md:0:1"});
 }
 
 void TestAddFolder::checksumsOfTheFiles_data()

@@ -1,0 +1,452 @@
+#include "catalogue/Rescan.h"
+
+#include "catalogue/DiskWalk.h"
+#include "catalogue/FilePanel.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Prepared.h"
+#include "platform/db/TextRows.h"
+#include "platform/db/Transaction.h"
+#include "platform/fs/Checksum.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <map>
+
+namespace catalogue {
+
+namespace {
+
+// The rows under a folder are those whose path begins with the folder's path and a separator:
+// a range of the path index, from that text up to the text with the separator's successor.
+QString rowsPrefix(const QString &folderPath)
+{
+    return folderPath.endsWith(QLatin1Char('/')) ? folderPath : folderPath + QLatin1Char('/');
+}
+
+QString rangeEnd(const QString &prefix)
+{
+    return prefix.chopped(1) + QChar(prefix.back().unicode() + 1);
+}
+
+// The statement's substr counts characters, where a QString counts UTF-16 units.
+qint64 characters(const QString &text)
+{
+    return text.toUcs4().size();
+}
+
+QString nameIn(const QString &relative)
+{
+    return relative.mid(relative.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+const QString kRowsUnder = QStringLiteral(
+        "SELECT Inum, FilePath, FSize, Modified, Checksum FROM fileprofile "
+        "WHERE FilePath >= ? AND FilePath < ? AND (VolumeId = ? OR VolumeId IS NULL) "
+        "ORDER BY FilePath");
+
+// A catalogue row under the folder, as far as the comparison needs it.
+struct RowFacts
+{
+    qint64 row = 0;
+    QString path;
+    QString relative;
+    qint64 size = -1; // -1 when the row does not say
+    qint64 modified = -1;
+    QString checksum; // empty when it has none
+};
+
+qint64 numberIn(QByteArrayView text)
+{
+    bool ok = false;
+    const qint64 number = QByteArray(text.data(), text.size()).toLongLong(&ok);
+    return ok ? number : -1;
+}
+
+// The comparison of one folder, from the walk to the list of differences.
+class Comparison
+{
+public:
+    Comparison(const VolumeFolder &folder, const QString &walkedPath, const RescanOptions &options)
+        : folder_(folder)
+        , diskPrefix_(rowsPrefix(walkedPath))
+        , rowPrefix_(rowsPrefix(folder.folderPath))
+        , options_(options)
+    { }
+
+    bool cancelled() const { return options_.cancelled && options_.cancelled(); }
+
+    // Takes the files of one directory of the walk; false once cancelled.
+    bool takeDirectory(const QString &directory, const QStringList &names, Differences &found)
+    {
+        if (cancelled())
+            return false;
+        for (const QString &name : names) {
+            if (!MatchesPattern(name, folder_.pattern))
+                continue;
+            const fs::FileStamp stamp = fs::StampOf(directory, name);
+            if (!stamp.exists())
+                continue; // gone since the folder was read
+            const QString relative = FullPathOf(directory, name).mid(diskPrefix_.size());
+            disk_.insert(relative, {directory, name, stamp.size, stamp.modified, {}});
+            ++found.files;
+            found.bytes += stamp.size;
+        }
+        return true;
+    }
+
+    void setUnreadable(const QStringList &folders)
+    {
+        for (const QString &path : folders)
+            unreadable_ << rowsPrefix(path).mid(diskPrefix_.size());
+    }
+
+    // Takes one catalogue row under the folder, in path order.
+    void takeRow(RowFacts &&row, Differences &found)
+    {
+        row.relative = row.path.mid(rowPrefix_.size());
+        if (!compared(row.relative))
+            return;
+        const auto onDisk = disk_.find(row.relative);
+        if (onDisk == disk_.end()) {
+            removed_.push_back(std::move(row));
+            return;
+        }
+        FileOnDisk file = onDisk.value();
+        disk_.erase(onDisk);
+        const bool otherSize = row.size >= 0 && row.size != file.size;
+        const bool otherTime =
+                row.modified >= 0 && row.modified != file.modified.toSecsSinceEpoch();
+        if (otherSize || otherTime)
+            found.items.push_back(difference(Difference::Changed, row, row.relative, file));
+    }
+
+    // What is left once every row was taken: the files without a row, the rows without a
+    // file, and the moves among them. False when cancelled while reading a file.
+    bool finish(Differences &found)
+    {
+        for (Difference &changed : found.items)
+            if (options_.checksums && !sum(changed.file))
+                return false;
+        QStringList added = disk_.keys();
+        std::sort(added.begin(), added.end());
+        std::multimap<qint64, size_t> bySize;
+        for (size_t i = 0; i < removed_.size(); ++i)
+            bySize.emplace(removed_[i].size, i);
+        std::vector<bool> paired(removed_.size(), false);
+        for (const QString &relative : added) {
+            FileOnDisk &file = disk_[relative];
+            const std::optional<size_t> from = moveSource(relative, file, bySize, paired);
+            if (cancelled())
+                return false;
+            if (from) {
+                paired[*from] = true;
+                found.items.push_back(
+                        difference(Difference::Moved, removed_[*from], relative, file));
+                continue;
+            }
+            if (options_.checksums && !sum(file))
+                return false;
+            found.items.push_back(difference(Difference::Added, {}, relative, file));
+        }
+        for (size_t i = 0; i < removed_.size(); ++i)
+            if (!paired[i])
+                found.items.push_back(
+                        difference(Difference::Removed, removed_[i], removed_[i].relative, {}));
+        std::sort(found.items.begin(), found.items.end(),
+                  [](const Difference &a, const Difference &b) { return a.path < b.path; });
+        return true;
+    }
+
+private:
+    // A row is compared when the walk could have found its file: it fits the pattern, lies in
+    // the folder itself unless the folders below were taken, and not below one left unread.
+    bool compared(const QString &relative) const
+    {
+        if (!folder_.subfolders && relative.contains(QLatin1Char('/')))
+            return false;
+        if (!MatchesPattern(nameIn(relative), folder_.pattern))
+            return false;
+        return std::none_of(unreadable_.cbegin(), unreadable_.cend(),
+                            [&](const QString &below) { return relative.startsWith(below); });
+    }
+
+    // Reads the file's checksum unless read already; false when cancelled meanwhile. A file
+    // that cannot be read keeps none.
+    bool sum(FileOnDisk &file)
+    {
+        if (!file.checksum.isNull())
+            return true;
+        const fs::FileSum read = fs::SumOfFile(FullPathOf(file.directory, file.name),
+                                               [this] { return !cancelled(); });
+        if (cancelled())
+            return false;
+        if (read.read())
+            file.checksum = read.hex;
+        return true;
+    }
+
+    // The removed row the added file was moved from: one of the same size and checksum, or
+    // else of the same name, size and time of change.
+    std::optional<size_t> moveSource(const QString &relative, FileOnDisk &file,
+                                     const std::multimap<qint64, size_t> &bySize,
+                                     const std::vector<bool> &paired)
+    {
+        const auto [first, last] = bySize.equal_range(file.size);
+        std::optional<size_t> sameNameAndTime;
+        for (auto it = first; it != last; ++it) {
+            const RowFacts &row = removed_[it->second];
+            if (paired[it->second])
+                continue;
+            if (!row.checksum.isEmpty()) {
+                if (!sum(file))
+                    return std::nullopt;
+                if (file.checksum.toString() == row.checksum)
+                    return it->second;
+            }
+            if (!sameNameAndTime && nameIn(row.relative) == nameIn(relative) && row.modified >= 0
+                && row.modified == file.modified.toSecsSinceEpoch())
+                sameNameAndTime = it->second;
+        }
+        return sameNameAndTime;
+    }
+
+    Difference difference(Difference::Kind kind, const RowFacts &row, const QString &relative,
+                          const FileOnDisk &file) const
+    {
+        Difference made;
+        made.kind = kind;
+        made.row = row.row;
+        made.rowPath = row.path;
+        made.oldPath = row.path.isEmpty() ? diskPrefix_ + relative : diskPrefix_ + row.relative;
+        made.path = diskPrefix_ + relative;
+        made.file = file;
+        return made;
+    }
+
+    const VolumeFolder &folder_;
+    const QString diskPrefix_;
+    const QString rowPrefix_;
+    const RescanOptions &options_;
+    QHash<QString, FileOnDisk> disk_; // the files found and not yet met by a row
+    QStringList unreadable_; // below the folder, each ending in a separator
+    std::vector<RowFacts> removed_;
+};
+
+} // namespace
+
+QString Difference::line() const
+{
+    switch (kind) {
+    case Added:
+        return QStringLiteral("+ ") + path;
+    case Changed:
+        return QStringLiteral("~ ") + path;
+    case Removed:
+        return QStringLiteral("- ") + path;
+    case Moved:
+        return QStringLiteral("> %1 -> %2").arg(oldPath, path);
+    }
+    return {};
+}
+
+Differences RescanFolder(db::Connection &connection, const VolumeFolder &folder,
+                         const fs::VolumeFacts &volume, const RescanOptions &options)
+{
+    Differences found;
+    found.folder = folder;
+    found.volume = volume;
+    if (!volume.found())
+        throw RescanError("The volume of the folder is not mounted.");
+    found.walkedPath = PathBelow(volume.mountPoint, folder.folder);
+    if (!QFileInfo(found.walkedPath).isDir())
+        throw RescanError(
+                QStringLiteral("The folder %1 is not there.").arg(found.walkedPath).toStdString());
+    Comparison comparison(folder, found.walkedPath, options);
+    DiskWalkOptions walkOptions;
+    walkOptions.recursive = folder.subfolders;
+    const fs::WalkResult walk = DiskWalk(
+            found.walkedPath,
+            [&](const QString &directory, const QStringList &names) {
+                return comparison.takeDirectory(directory, names, found);
+            },
+            walkOptions);
+    if (comparison.cancelled()) {
+        found.cancelled = true;
+        found.items.clear();
+        return found;
+    }
+    found.unreadable = walk.unreadable;
+    for (const fs::LeftOut &entry : walk.leftOut)
+        found.leftOut << entry.path;
+    comparison.setUnreadable(walk.unreadable);
+
+    const QString prefix = rowsPrefix(folder.folderPath);
+    db::ForEachTextRow(connection, kRowsUnder, {prefix, rangeEnd(prefix), folder.volumeId},
+                       [&](std::span<const QByteArrayView> row) {
+                           RowFacts facts;
+                           facts.row = numberIn(row[0]);
+                           facts.path = QString::fromUtf8(row[1]);
+                           facts.size = numberIn(row[2]);
+                           facts.modified = numberIn(row[3]);
+                           facts.checksum = QString::fromUtf8(row[4]);
+                           comparison.takeRow(std::move(facts), found);
+                       });
+    if (!comparison.finish(found)) {
+        found.cancelled = true;
+        found.items.clear();
+    }
+    return found;
+}
+
+namespace {
+
+const QString kRelocate = QStringLiteral(
+        "UPDATE fileprofile SET FilePath = ? || substr(FilePath, ?), "
+        "Directory = ? || substr(Directory, ?), Drive = ? "
+        "WHERE FilePath >= ? AND FilePath < ? AND (VolumeId = ? OR VolumeId IS NULL)");
+const QString kChange = QStringLiteral(
+        "UPDATE fileprofile SET FSize = ?, FileDate = ?, Modified = ?, Checksum = ?, "
+        "VolumeId = ? WHERE Inum = ? AND FilePath = ?");
+// A checksum not read for the move is the row's, which the move keeps.
+const QString kMove = QStringLiteral(
+        "UPDATE fileprofile SET FilePath = ?, FileName = ?, Directory = ?, FSize = ?, "
+        "FileDate = ?, Modified = ?, Checksum = COALESCE(?, Checksum), VolumeId = ? "
+        "WHERE Inum = ? AND FilePath = ? "
+        "AND NOT EXISTS (SELECT 1 FROM fileprofile WHERE FilePath = ?)");
+const QString kRemove = QStringLiteral("DELETE FROM fileprofile WHERE Inum = ? AND FilePath = ?");
+
+int writeOrder(Difference::Kind kind)
+{
+    switch (kind) {
+    case Difference::Removed:
+        return 0;
+    case Difference::Moved:
+        return 1;
+    case Difference::Changed:
+        return 2;
+    case Difference::Added:
+        return 3;
+    }
+    return 4;
+}
+
+QVariant modifiedValue(const FileOnDisk &file)
+{
+    return file.modified.isValid() ? QVariant(file.modified.toSecsSinceEpoch()) : QVariant();
+}
+
+// The statements of one application of differences, each prepared once.
+class Writer
+{
+public:
+    Writer(db::Connection &connection, const FileDescription &forAdded, qint64 volumeId)
+        : add_(connection, FileInsertStatement(QStringLiteral("fileprofile")))
+        , change_(connection, kChange)
+        , move_(connection, kMove)
+        , remove_(connection, kRemove)
+        , forAdded_(forAdded)
+        , volumeId_(volumeId)
+    { }
+
+    // Applies one difference to the row now at rowPath; false when the row is no longer so.
+    bool apply(const Difference &difference, const QString &rowPath, ApplyResult &result)
+    {
+        const FileOnDisk &file = difference.file;
+        switch (difference.kind) {
+        case Difference::Added:
+            return counted(add_.Execute(FileRowValues(forAdded_, file, volumeId_)), result.added);
+        case Difference::Changed:
+            return counted(change_.Execute({QString::number(file.size), FileDateText(file.modified),
+                                            modifiedValue(file), file.checksum, volumeId_,
+                                            difference.row, rowPath}),
+                           result.changed);
+        case Difference::Moved:
+            return counted(move_.Execute({difference.path, file.name, DirectoryText(file.directory),
+                                          QString::number(file.size), FileDateText(file.modified),
+                                          modifiedValue(file), file.checksum, volumeId_,
+                                          difference.row, rowPath, difference.path}),
+                           result.moved);
+        case Difference::Removed:
+            return counted(remove_.Execute({difference.row, rowPath}), result.removed);
+        }
+        return false;
+    }
+
+private:
+    static bool counted(qint64 rows, qint64 &count)
+    {
+        count += rows;
+        return rows > 0;
+    }
+
+    db::Prepared add_;
+    db::Prepared change_;
+    db::Prepared move_;
+    db::Prepared remove_;
+    const FileDescription &forAdded_;
+    QVariant volumeId_;
+};
+
+} // namespace
+
+ApplyResult ApplyDifferences(db::Connection &connection, const Differences &differences,
+                             const FileDescription &forAdded,
+                             const std::optional<QList<qsizetype>> &selection,
+                             const std::function<bool()> &cancelled)
+{
+    ApplyResult result;
+    if (differences.cancelled || (cancelled && cancelled())) {
+        result.cancelled = true;
+        return result;
+    }
+    QList<qsizetype> chosen;
+    if (selection) {
+        for (const qsizetype index : *selection)
+            if (index >= 0 && index < qsizetype(differences.items.size())
+                && !chosen.contains(index))
+                chosen << index;
+    } else {
+        for (qsizetype i = 0; i < qsizetype(differences.items.size()); ++i)
+            chosen << i;
+    }
+    // Removals first, then moves: a file may have been moved to where a removed one was.
+    std::stable_sort(chosen.begin(), chosen.end(), [&](qsizetype a, qsizetype b) {
+        return writeOrder(differences.items[size_t(a)].kind)
+                < writeOrder(differences.items[size_t(b)].kind);
+    });
+    FileDescription description = forAdded;
+    if (description.drive.isEmpty())
+        description.drive = differences.volume.mountPoint;
+    const QString oldPrefix = rowsPrefix(differences.folder.folderPath);
+    const QString newPrefix = rowsPrefix(differences.walkedPath);
+
+    db::Transaction transaction(connection);
+    const qint64 volumeId = RecordVolume(connection, differences.volume);
+    if (oldPrefix != newPrefix)
+        connection.Execute(kRelocate,
+                           {newPrefix, characters(oldPrefix) + 1, newPrefix,
+                            characters(oldPrefix) + 1, differences.volume.mountPoint, oldPrefix,
+                            rangeEnd(oldPrefix), volumeId});
+    Writer writer(connection, description, volumeId);
+    for (const qsizetype index : chosen) {
+        const Difference &difference = differences.items[size_t(index)];
+        const QString rowPath = difference.rowPath.isEmpty()
+                ? QString()
+                : newPrefix + difference.rowPath.mid(oldPrefix.size());
+        if (!writer.apply(difference, rowPath, result))
+            ++result.skipped;
+    }
+    VolumeFolder folder = differences.folder;
+    folder.volumeId = volumeId;
+    folder.folderPath = differences.walkedPath;
+    folder.lastRead.clear();
+    folder.files = differences.files;
+    folder.bytes = differences.bytes;
+    RecordFolder(connection, folder);
+    transaction.Commit();
+    return result;
+}
+
+} // namespace catalogue

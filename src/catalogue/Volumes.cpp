@@ -1,0 +1,203 @@
+#include "catalogue/Volumes.h"
+
+#include "app/CUtils.h"
+#include "platform/Clock.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Recordset.h"
+#include "platform/db/Transaction.h"
+
+namespace catalogue {
+
+namespace {
+
+const QString kVolumeColumns = QStringLiteral(
+        "SELECT VolumeId, Uuid, Device, Label, FsType, TotalBytes, FreeBytes, MountPoint, "
+        "LastRead FROM volumes ");
+const QString kFolderColumns = QStringLiteral(
+        "SELECT FolderId, VolumeId, Folder, FolderPath, Pattern, Subfolders, LastRead, Files, "
+        "Bytes FROM volumefolders ");
+
+qint64 numberOr(const QVariant &value, qint64 otherwise)
+{
+    return value.isNull() ? otherwise : value.toLongLong();
+}
+
+QVariant sizeValue(qint64 size)
+{
+    return size < 0 ? QVariant() : QVariant(size);
+}
+
+QList<Volume> volumesOf(db::Connection &connection, const QString &where,
+                        const QVariantList &values)
+{
+    db::Recordset rows;
+    rows.Open(kVolumeColumns + where + QStringLiteral(" ORDER BY VolumeId"), connection, values);
+    QList<Volume> volumes;
+    for (; !rows.AtEnd(); rows.MoveNext())
+        volumes.append({rows.Fields(0).toLongLong(), TextOf(rows.Fields(1)), TextOf(rows.Fields(2)),
+                        TextOf(rows.Fields(3)), TextOf(rows.Fields(4)),
+                        numberOr(rows.Fields(5), -1), numberOr(rows.Fields(6), -1),
+                        TextOf(rows.Fields(7)), TextOf(rows.Fields(8))});
+    return volumes;
+}
+
+QList<VolumeFolder> foldersOf(db::Connection &connection, const QString &where,
+                              const QVariantList &values)
+{
+    db::Recordset rows;
+    rows.Open(kFolderColumns + where + QStringLiteral(" ORDER BY Folder, FolderId"), connection,
+              values);
+    QList<VolumeFolder> folders;
+    for (; !rows.AtEnd(); rows.MoveNext())
+        folders.append({rows.Fields(0).toLongLong(), rows.Fields(1).toLongLong(),
+                        TextOf(rows.Fields(2)), TextOf(rows.Fields(3)), TextOf(rows.Fields(4)),
+                        rows.Fields(5).toLongLong() != 0, TextOf(rows.Fields(6)),
+                        numberOr(rows.Fields(7), 0), numberOr(rows.Fields(8), 0)});
+    return folders;
+}
+
+// Runs work in the caller's transaction, or in a short one of its own.
+template<typename Work> qint64 inTransaction(db::Connection &connection, Work work)
+{
+    if (connection.InTransaction())
+        return work();
+    db::Transaction transaction(connection);
+    const qint64 id = work();
+    transaction.Commit();
+    return id;
+}
+
+QString nowText()
+{
+    return Now().toString(Qt::ISODate);
+}
+
+// A fact as stored: an empty one is an empty text, never a null, so that "=" finds it again.
+QString text(const QString &fact)
+{
+    return fact.isNull() ? QStringLiteral("") : fact;
+}
+
+} // namespace
+
+QString Volume::shownName() const
+{
+    if (!label.isEmpty())
+        return label;
+    return uuid.isEmpty() ? device : uuid;
+}
+
+QList<Volume> ListVolumes(db::Connection &connection)
+{
+    return volumesOf(connection, {}, {});
+}
+
+std::optional<Volume> FindVolume(db::Connection &connection, const fs::VolumeFacts &facts)
+{
+    // A label may change (it is the user's to choose); a UUID stays with the file system.
+    const QList<Volume> found = facts.uuid.isEmpty()
+            ? volumesOf(connection,
+                        QStringLiteral("WHERE Uuid IS NULL AND Device = ? AND Label = ?"),
+                        {text(facts.device), text(facts.label)})
+            : volumesOf(connection, QStringLiteral("WHERE Uuid = ?"), {facts.uuid});
+    if (found.isEmpty())
+        return std::nullopt;
+    return found.constFirst();
+}
+
+std::optional<fs::VolumeFacts> WhereMounted(const Volume &volume)
+{
+    for (const fs::VolumeFacts &mounted : fs::MountedVolumes()) {
+        const bool same = volume.uuid.isEmpty() ? mounted.uuid.isEmpty()
+                        && mounted.device == volume.device && mounted.label == volume.label
+                                                : mounted.uuid == volume.uuid;
+        if (same)
+            return fs::VolumeOf(mounted.mountPoint);
+    }
+    return std::nullopt;
+}
+
+QList<Volume> VolumesNamed(db::Connection &connection, const QString &name)
+{
+    return volumesOf(connection, QStringLiteral("WHERE Label = ? OR Uuid = ? OR Device = ?"),
+                     {name, name, name});
+}
+
+qint64 RecordVolume(db::Connection &connection, const fs::VolumeFacts &facts)
+{
+    return inTransaction(connection, [&]() -> qint64 {
+        db::Serialise(connection, QStringLiteral("volumes"));
+        const QVariant uuid = facts.uuid.isEmpty() ? QVariant() : QVariant(facts.uuid);
+        const QVariantList values{uuid,
+                                  text(facts.device),
+                                  text(facts.label),
+                                  text(facts.type),
+                                  sizeValue(facts.space.total),
+                                  sizeValue(facts.space.free),
+                                  text(facts.mountPoint),
+                                  nowText()};
+        if (const std::optional<Volume> known = FindVolume(connection, facts)) {
+            connection.Execute(QStringLiteral("UPDATE volumes SET Uuid = ?, Device = ?, Label = "
+                                              "?, FsType = ?, TotalBytes = ?, FreeBytes = ?, "
+                                              "MountPoint = ?, LastRead = ? WHERE VolumeId = ?"),
+                               values + QVariantList{known->id});
+            return known->id;
+        }
+        connection.Execute(QStringLiteral("INSERT INTO volumes (Uuid, Device, Label, FsType, "
+                                          "TotalBytes, FreeBytes, MountPoint, LastRead) VALUES "
+                                          "(?, ?, ?, ?, ?, ?, ?, ?)"),
+                           values);
+        return FindVolume(connection, facts).value().id;
+    });
+}
+
+QList<VolumeFolder> FoldersOf(db::Connection &connection, qint64 volumeId)
+{
+    return foldersOf(connection, QStringLiteral("WHERE VolumeId = ?"), {volumeId});
+}
+
+std::optional<VolumeFolder> FolderOf(db::Connection &connection, qint64 volumeId,
+                                     const QString &folder)
+{
+    const QList<VolumeFolder> found =
+            foldersOf(connection, QStringLiteral("WHERE VolumeId = ? AND Folder = ?"),
+                      {volumeId, text(folder)});
+    if (found.isEmpty())
+        return std::nullopt;
+    return found.constFirst();
+}
+
+qint64 RecordFolder(db::Connection &connection, const VolumeFolder &folder)
+{
+    return inTransaction(connection, [&]() -> qint64 {
+        db::Serialise(connection, QStringLiteral("volumes"));
+        const QVariantList values{text(folder.folderPath),
+                                  text(folder.pattern),
+                                  folder.subfolders ? 1 : 0,
+                                  folder.lastRead.isEmpty() ? nowText() : folder.lastRead,
+                                  folder.files,
+                                  folder.bytes,
+                                  folder.volumeId,
+                                  text(folder.folder)};
+        if (connection.Execute(QStringLiteral("UPDATE volumefolders SET FolderPath = ?, Pattern = "
+                                              "?, Subfolders = ?, LastRead = ?, Files = ?, Bytes "
+                                              "= ? WHERE VolumeId = ? AND Folder = ?"),
+                               values)
+            == 0)
+            connection.Execute(QStringLiteral("INSERT INTO volumefolders (FolderPath, Pattern, "
+                                              "Subfolders, LastRead, Files, Bytes, VolumeId, "
+                                              "Folder) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                               values);
+        return FolderOf(connection, folder.volumeId, folder.folder).value().id;
+    });
+}
+
+QString PathBelow(const QString &mountPoint, const QString &folder)
+{
+    if (folder.isEmpty())
+        return mountPoint;
+    return mountPoint.endsWith(QLatin1Char('/')) ? mountPoint + folder
+                                                 : mountPoint + QLatin1Char('/') + folder;
+}
+
+} // namespace catalogue
