@@ -173,6 +173,8 @@ void frmMenu::buildSections()
              QStyle::SP_FileDialogContentsView, "frmSearch", true, nullptr},
             {cmdFileReports, "cmdFileReports", "File Management Reports", 1, "document-print",
              QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "1"},
+            {cmdVolumes, "cmdVolumes", "Catalogued Volumes", 1, "drive-removable-media",
+             QStyle::SP_DriveHDIcon, "frmVolumes", true, nullptr},
             {cmdSnippets, "cmdSnippets", "View Snippets in Database", 2, "text-x-generic",
              QStyle::SP_FileIcon, "frmSnippet", true, nullptr},
             {cmdDocReports, "cmdDocReports", "Snippet Reports", 2, "document-print",
