@@ -86,7 +86,9 @@ CREATE TABLE volumes (
     TotalBytes BIGINT,
     FreeBytes BIGINT,
     MountPoint TEXT COLLATE "C",
-    LastRead TEXT COLLATE "C"
+    LastRead TEXT COLLATE "C",
+    -- The name the user gave the volume in the program; null for its label.
+    Name TEXT COLLATE "C"
 );
 CREATE UNIQUE INDEX volumes_rows ON volumes (VolumeId NULLS FIRST);
 CREATE INDEX volumes_uuid ON volumes (Uuid NULLS FIRST);

@@ -89,7 +89,9 @@ CREATE TABLE volumes (
     TotalBytes INTEGER,
     FreeBytes INTEGER,
     MountPoint TEXT,
-    LastRead TEXT
+    LastRead TEXT,
+    -- The name the user gave the volume in the program; null for its label.
+    Name TEXT
 );
 CREATE INDEX volumes_uuid ON volumes (Uuid);
 

@@ -100,6 +100,8 @@ const Task kTasks[] = {
          QStyle::SP_FileDialogContentsView, "frmSearch", true, nullptr},
         {&frmMenu::cmdFileReports, "cmdFileReports", "File Management Reports", 1, "document-print",
          QStyle::SP_FileDialogInfoView, "frmReports", false, nullptr, "1"},
+        {&frmMenu::cmdVolumes, "cmdVolumes", "Catalogued Volumes", 1, "drive-removable-media",
+         QStyle::SP_DriveHDIcon, "frmVolumes", true, nullptr},
         {&frmMenu::cmdSnippets, "cmdSnippets", "View Snippets in Database", 2, "text-x-generic",
          QStyle::SP_FileIcon, "frmSnippet", true, nullptr},
         {&frmMenu::cmdDocReports, "cmdDocReports", "Snippet Reports", 2, "document-print",

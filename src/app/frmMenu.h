@@ -24,6 +24,8 @@ public:
     QFrame *Frame1, *Frame2, *Frame3, *Frame4;
 
     QPushButton *cmdAdd, *cmdDisplay, *cmdSearch, *cmdFileReports;
+    // Beside the file tasks: the catalogued volumes.
+    QPushButton *cmdVolumes = nullptr;
     QPushButton *cmdSnippets, *cmdDocReports;
     QPushButton *cmdGroups, *cmdPatterns, *cmdWebName, *cmdCReports;
     QPushButton *cmdUsers, *cmdDatabase, *cmdSysReports;

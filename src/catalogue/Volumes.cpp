@@ -12,7 +12,7 @@ namespace {
 
 const QString kVolumeColumns = QStringLiteral(
         "SELECT VolumeId, Uuid, Device, Label, FsType, TotalBytes, FreeBytes, MountPoint, "
-        "LastRead FROM volumes ");
+        "LastRead, Name FROM volumes ");
 const QString kFolderColumns = QStringLiteral(
         "SELECT FolderId, VolumeId, Folder, FolderPath, Pattern, Subfolders, LastRead, Files, "
         "Bytes FROM volumefolders ");
@@ -37,7 +37,7 @@ QList<Volume> volumesOf(db::Connection &connection, const QString &where,
         volumes.append({rows.Fields(0).toLongLong(), TextOf(rows.Fields(1)), TextOf(rows.Fields(2)),
                         TextOf(rows.Fields(3)), TextOf(rows.Fields(4)),
                         numberOr(rows.Fields(5), -1), numberOr(rows.Fields(6), -1),
-                        TextOf(rows.Fields(7)), TextOf(rows.Fields(8))});
+                        TextOf(rows.Fields(7)), TextOf(rows.Fields(8)), TextOf(rows.Fields(9))});
     return volumes;
 }
 
@@ -82,6 +82,8 @@ QString text(const QString &fact)
 
 QString Volume::shownName() const
 {
+    if (!name.isEmpty())
+        return name;
     if (!label.isEmpty())
         return label;
     return uuid.isEmpty() ? device : uuid;
@@ -119,8 +121,9 @@ std::optional<fs::VolumeFacts> WhereMounted(const Volume &volume)
 
 QList<Volume> VolumesNamed(db::Connection &connection, const QString &name)
 {
-    return volumesOf(connection, QStringLiteral("WHERE Label = ? OR Uuid = ? OR Device = ?"),
-                     {name, name, name});
+    return volumesOf(connection,
+                     QStringLiteral("WHERE Name = ? OR Label = ? OR Uuid = ? OR Device = ?"),
+                     {name, name, name, name});
 }
 
 qint64 RecordVolume(db::Connection &connection, const fs::VolumeFacts &facts)

@@ -27,7 +27,9 @@ struct Volume
     qint64 freeBytes = -1;
     QString mountPoint; // where it was mounted when last read
     QString lastRead; // "yyyy-MM-ddTHH:mm:ss", the clock's time
-    // The name a person knows it by: its label, else its UUID, else its device.
+    QString name; // the name the user gave it in the program; empty for none
+    // The name a person knows it by: the one given in the program, else its label, else its
+    // UUID, else its device.
     QString shownName() const;
 };
 
@@ -48,7 +50,7 @@ struct VolumeFolder
 QList<Volume> ListVolumes(db::Connection &connection);
 // The volume recorded for facts (by UUID, else by device and label), if any.
 std::optional<Volume> FindVolume(db::Connection &connection, const fs::VolumeFacts &facts);
-// The volumes whose label, UUID or device is name.
+// The volumes whose name given in the program, label, UUID or device is name.
 QList<Volume> VolumesNamed(db::Connection &connection, const QString &name);
 
 // Where the volume is mounted now, with its facts as read now; nothing when it is not.

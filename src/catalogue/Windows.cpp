@@ -8,8 +8,10 @@
 #include "catalogue/frmGet.h"
 #include "catalogue/frmGroups.h"
 #include "catalogue/frmPatterns.h"
+#include "catalogue/frmRescan.h"
 #include "catalogue/frmSearch.h"
 #include "catalogue/frmShow.h"
+#include "catalogue/frmVolumes.h"
 #include "platform/ui/WindowCatalogue.h"
 
 void RegisterCatalogueWindows()
@@ -23,5 +25,7 @@ void RegisterCatalogueWindows()
             WindowOf<frmFileMgr>(QStringLiteral("frmFileMgr")),
             WindowOf<frmSearch>(QStringLiteral("frmSearch")),
             WindowOf<frmDuplicates>(QStringLiteral("frmDuplicates")),
+            WindowOf<frmVolumes>(QStringLiteral("frmVolumes")),
+            WindowOf<frmRescan>(QStringLiteral("frmRescan")),
     });
 }

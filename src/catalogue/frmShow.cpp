@@ -6,7 +6,9 @@
 #include "app/modGlobals.h"
 #include "app/session.h"
 #include "catalogue/FolderImport.h"
+#include "catalogue/VolumeList.h"
 #include "catalogue/frmDuplicates.h"
+#include "catalogue/frmVolumes.h"
 #include "platform/db/DataControl.h"
 #include "platform/db/DistinctValues.h"
 #include "platform/ui/Controls.h"
@@ -176,6 +178,9 @@ void frmShow::buildDetailButtons()
     cmdDupes = NamedButton(
             QStringLiteral("cmdDupes"), QStringLiteral("Dupl&icates..."), this,
             QStringLiteral("List files catalogued more than once with the same contents."));
+    cmdVolumes = NamedButton(QStringLiteral("cmdVolumes"), QStringLiteral("&Volumes..."), this,
+                             QStringLiteral("List the volumes the catalogue's folders were read "
+                                            "from, online or not, and browse their folders."));
     fraInfo1 = Named(new QFrame(this), QStringLiteral("fraInfo1"));
     fraInfo2 = Named(new QFrame(this), QStringLiteral("fraInfo2"));
 }
@@ -285,6 +290,7 @@ void frmShow::layOut()
     countRow->addWidget(barAdoFile, 1);
     countRow->addWidget(Label14, 1);
     countRow->addWidget(cmdDupes);
+    countRow->addWidget(cmdVolumes);
     body->addLayout(countRow);
     body->addLayout(info);
     body->addLayout(panel);
@@ -312,6 +318,7 @@ void frmShow::connectHandlers()
     connect(cmdFileM, &QPushButton::clicked, this, &frmShow::cmdFileM_Click);
     connect(cmdPrintRecord, &QPushButton::clicked, this, &frmShow::cmdPrintRecord_Click);
     connect(cmdDupes, &QPushButton::clicked, this, &frmShow::cmdDupes_Click);
+    connect(cmdVolumes, &QPushButton::clicked, this, &frmShow::cmdVolumes_Click);
 }
 
 void frmShow::Form_Load()
@@ -338,6 +345,11 @@ void frmShow::Form_Load()
     SelectedDirectory.clear();
     SelectedFilePath.clear();
     CatalogueChanged = false;
+    if (pendingFolder_) {
+        const PendingFolder folder = *pendingFolder_;
+        pendingFolder_.reset();
+        ShowFolder(folder.volumeId, folder.directory, folder.caption);
+    }
 }
 
 void frmShow::changeEvent(QEvent *event)
@@ -943,4 +955,37 @@ void frmShow::GoToRow(qint64 row)
         cmdClear2_Click();
         DataGrid1_DblClick();
     });
+}
+
+void frmShow::cmdVolumes_Click()
+{
+    OpenWindow(QStringLiteral("frmVolumes"), this, [this](QWidget *window) {
+        static_cast<frmVolumes *>(window)->ShowFiles =
+                [this](qint64 volumeId, const QString &directory, const QString &caption) {
+                    ShowFolder(volumeId, directory, caption);
+                };
+    });
+}
+
+void frmShow::ShowFolder(qint64 volumeId, const QString &directory, const QString &caption)
+{
+    ErrorTrap([&] {
+        {
+            const QSignalBlocker quiet(txtSearch);
+            txtSearch->clear();
+        }
+        for (QComboBox *filter : {cboGrpList, cboSiteList}) {
+            const QSignalBlocker quiet(filter);
+            if (filter->count() > 0)
+                filter->setCurrentIndex(0);
+        }
+        showStatement(catalogue::FolderStatement(volumeId, directory));
+        Label14->setText(QStringLiteral("%1 In %2").arg(Label14->text(), caption));
+        DataGrid1->setFocus();
+    });
+}
+
+void frmShow::ShowFolderOnLoad(qint64 volumeId, const QString &directory, const QString &caption)
+{
+    pendingFolder_ = PendingFolder{volumeId, directory, caption};
 }

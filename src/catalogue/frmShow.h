@@ -4,6 +4,8 @@
 #include "platform/db/RowAsRead.h"
 #include "platform/ui/Form.h"
 
+#include <optional>
+
 class DataControlBar;
 class KeyedToolBar;
 class QComboBox;
@@ -72,6 +74,8 @@ public:
     QPushButton *cmdPrintRecord;
     // Opens the list of files catalogued more than once with the same contents.
     QPushButton *cmdDupes;
+    // Opens the list of catalogued volumes and their folders.
+    QPushButton *cmdVolumes;
 
     QFrame *fraInfo1;
     QFrame *fraInfo2;
@@ -121,6 +125,13 @@ public:
     // Selects the catalogue row with this number in the grid and shows it in the detail panel;
     // when the filters or the search hide it, the whole catalogue is shown first.
     void GoToRow(qint64 row);
+    void cmdVolumes_Click();
+    // Shows the catalogue rows of a volume's folder and the folders below it (see
+    // catalogue::FolderStatement); caption says which, beside the count. The search or a
+    // filter shows the catalogue again.
+    void ShowFolder(qint64 volumeId, const QString &directory, const QString &caption);
+    // The same, as the window loads: for a window that opens the browser on a folder.
+    void ShowFolderOnLoad(qint64 volumeId, const QString &directory, const QString &caption);
 
     SearchMode searchMode() const;
 
@@ -170,4 +181,11 @@ private:
     // The catalogue row the detail panel shows, as it was read: an update writes it only while
     // it is still so.
     db::RowAsRead shown_;
+    struct PendingFolder
+    {
+        qint64 volumeId;
+        QString directory;
+        QString caption;
+    };
+    std::optional<PendingFolder> pendingFolder_;
 };

@@ -2,6 +2,7 @@
 
 #include "Samples.h"
 
+#include "FakeMounts.h"
 #include "SampleTree.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
@@ -11,8 +12,10 @@
 #include "catalogue/frmGet.h"
 #include "catalogue/frmGroups.h"
 #include "catalogue/frmPatterns.h"
+#include "catalogue/frmRescan.h"
 #include "catalogue/frmSearch.h"
 #include "catalogue/frmShow.h"
+#include "catalogue/frmVolumes.h"
 #include "platform/db/DataControl.h"
 #include "platform/ui/FileLists.h"
 
@@ -184,6 +187,88 @@ void catalogueCopies(QWidget *window)
     static_cast<frmDuplicates *>(window)->ensureLoaded();
 }
 
+// Two catalogued volumes: a stick mounted now, which the sample tree stands for, and a backup
+// disk that is not. The stick's rows are as the disk was before four changes: build.log moved
+// to the top, setup.py grew, data.csv is new and plan.txt is gone.
+void catalogueVolumes()
+{
+    static QTemporaryDir system;
+    static FakeMounts mounts(system.path());
+    const QString tree = SampleTree();
+    const QString stick = QFileInfo(tree).path();
+    static const bool mounted = [&] {
+        mounts.mount(stick, QStringLiteral("sdb1"), QStringLiteral("2F1C-9A0B"),
+                     QStringLiteral("PHOTOS"));
+        return true;
+    }();
+    Q_UNUSED(mounted);
+    fs::SetVolumeSource(mounts.source());
+    ReopenConnection();
+    if (!catalogue::ListVolumes(SharedConnection()).isEmpty())
+        return;
+    RunCommand(QStringLiteral("INSERT INTO volumes (Uuid, Device, Label, FsType, TotalBytes, "
+                              "FreeBytes, MountPoint, LastRead) VALUES ('2F1C-9A0B', '/dev/sdb1', "
+                              "'PHOTOS', 'vfat', 64000000, 16000000, ?, '2026-12-08T18:42:10')"),
+               {stick});
+    RunCommand(QStringLiteral("INSERT INTO volumes (Uuid, Device, Label, FsType, TotalBytes, "
+                              "FreeBytes, MountPoint, LastRead, Name) VALUES ('5b3e0c2a-77d1', "
+                              "'/dev/sdc1', 'BACKUP', 'ext4', 2000398934016, 812345678901, "
+                              "'/media/ada/BACKUP', '2026-11-20T09:15:00', 'Backup 2 TB')"));
+    const QList<catalogue::Volume> volumes = catalogue::ListVolumes(SharedConnection());
+    const qint64 stickId = volumes[0].id;
+    const qint64 backupId = volumes[1].id;
+    RunCommand(QStringLiteral("INSERT INTO volumefolders (VolumeId, Folder, FolderPath, Pattern, "
+                              "Subfolders, LastRead, Files, Bytes) VALUES (?, 'projects', ?, "
+                              "'*.*', 1, '2026-12-08T18:42:10', 14, 112)"),
+               {stickId, tree});
+    RunCommand(QStringLiteral("INSERT INTO volumefolders (VolumeId, Folder, FolderPath, Pattern, "
+                              "Subfolders, LastRead, Files, Bytes) VALUES (?, 'photos', "
+                              "'/media/ada/BACKUP/photos', '*.jpg', 1, '2026-11-20T09:15:00', "
+                              "3, 9437184)"),
+               {backupId});
+    const QStringList stickFiles{"readme.txt",          "notes.txt",           "old/build.log",
+                                 "alpha/readme.txt",    "alpha/main.c",        "alpha/main.h",
+                                 "alpha/todo.txt",      "beta/readme.txt",     "beta/setup.py",
+                                 "beta/docs/guide.txt", "beta/docs/readme.md", "beta/docs/faq.txt",
+                                 "gamma/report.txt",    "gamma/plan.txt"};
+    const qint64 modified = QFileInfo(QDir(tree).filePath(QStringLiteral("readme.txt")))
+                                    .lastModified()
+                                    .toSecsSinceEpoch();
+    for (const QString &file : stickFiles) {
+        const QString path = QDir::toNativeSeparators(QDir(tree).filePath(file));
+        RunCommand(QStringLiteral("INSERT INTO fileprofile (FileName, FilePath, Directory, "
+                                  "FileGroup, FSize, Modified, VolumeId) VALUES (?, ?, ?, "
+                                  "'Projects', ?, ?, ?)"),
+                   {QFileInfo(path).fileName(), path, QFileInfo(path).path() + QDir::separator(),
+                    file.endsWith(QLatin1String("setup.py")) ? QStringLiteral("5")
+                                                             : QStringLiteral("8"),
+                    modified, stickId});
+    }
+    for (const char *photo : {"2019/harbour.jpg", "2019/lighthouse.jpg", "2021/alps/lake.jpg"}) {
+        const QString path = QStringLiteral("/media/ada/BACKUP/photos/") + QLatin1String(photo);
+        RunCommand(QStringLiteral("INSERT INTO fileprofile (FileName, FilePath, Directory, "
+                                  "FileGroup, FSize, VolumeId) VALUES (?, ?, ?, 'Photos', "
+                                  "'3145728', ?)"),
+                   {QFileInfo(path).fileName(), path, QFileInfo(path).path() + QLatin1Char('/'),
+                    backupId});
+    }
+}
+
+void volumesListed(QWidget *window)
+{
+    catalogueVolumes();
+    static_cast<frmVolumes *>(window)->ensureLoaded();
+}
+
+void stickRescanned(QWidget *window)
+{
+    catalogueVolumes();
+    auto *rescan = static_cast<frmRescan *>(window);
+    rescan->Volume = catalogue::ListVolumes(SharedConnection()).constFirst();
+    rescan->Folder = catalogue::FoldersOf(SharedConnection(), rescan->Volume.id).constFirst();
+    rescan->ensureLoaded();
+}
+
 } // namespace
 
 WindowSamples CatalogueSamples()
@@ -197,5 +282,7 @@ WindowSamples CatalogueSamples()
             {QStringLiteral("frmFileMgr"), {fileToManage, {}}},
             {QStringLiteral("frmSearch"), {searchedFiles, {}}},
             {QStringLiteral("frmDuplicates"), {catalogueCopies, {}}},
+            {QStringLiteral("frmVolumes"), {volumesListed, {}}},
+            {QStringLiteral("frmRescan"), {stickRescanned, {}}},
     };
 }
