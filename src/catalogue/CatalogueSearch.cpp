@@ -297,9 +297,26 @@ void AddFindOptions(QCommandLineParser &parser)
                                      "named on the error stream.")});
 }
 
-int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err)
+int RunReported(QTextStream &err, const std::function<int()> &command)
 {
     try {
+        const int status = command();
+        err.flush();
+        return status;
+    } catch (const CommandError &error) {
+        err << "corvina: " << error.message << '\n';
+    } catch (const db::DbError &error) {
+        err << "corvina: " << error.description() << '\n';
+    } catch (const std::exception &error) {
+        err << "corvina: " << QString::fromUtf8(error.what()) << '\n';
+    }
+    err.flush();
+    return 2;
+}
+
+int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err)
+{
+    return RunReported(err, [&] {
         QCommandLineParser parser;
         AddFindOptions(parser);
         if (!parser.parse(arguments))
@@ -321,15 +338,7 @@ int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err)
                               parser.isSet(kGroup) ? parser.value(kGroup) : kAllGroups,
                               parser.isSet(kSite) ? parser.value(kSite) : kAllSites);
         return writeMatches(path, statement, parser.isSet(kNull), out, err) > 0 ? 0 : 1;
-    } catch (const CommandError &error) {
-        err << "corvina: " << error.message << '\n';
-    } catch (const db::DbError &error) {
-        err << "corvina: " << error.description() << '\n';
-    } catch (const std::exception &error) {
-        err << "corvina: " << QString::fromUtf8(error.what()) << '\n';
-    }
-    err.flush();
-    return 2;
+    });
 }
 
 } // namespace catalogue

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <functional>
+
 class QCommandLineParser;
 class QIODevice;
 class QTextStream;
@@ -45,6 +47,9 @@ struct CommandError
 {
     QString message;
 };
+// Runs a terminal command and returns its exit status; a CommandError, a database error or any
+// other failure is written to err as "corvina: " and its words, and the status is then 2.
+int RunReported(QTextStream &err, const std::function<int()> &command);
 // The database named by --database, or else the one the program is set up with. Throws
 // CommandError when there is none.
 QString CommandDatabasePath(const QCommandLineParser &parser);

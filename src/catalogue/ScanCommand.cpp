@@ -134,24 +134,6 @@ QList<Target> targetsOf(db::Connection &connection, const QString &named)
     return targets;
 }
 
-// Runs a command, its failures reported on err with the exit status for an error.
-template<typename Command> int reported(QTextStream &err, Command command)
-{
-    try {
-        const int status = command();
-        err.flush();
-        return status;
-    } catch (const CommandError &error) {
-        err << "corvina: " << error.message << '\n';
-    } catch (const db::DbError &error) {
-        err << "corvina: " << error.description() << '\n';
-    } catch (const std::exception &error) {
-        err << "corvina: " << QString::fromUtf8(error.what()) << '\n';
-    }
-    err.flush();
-    return 2;
-}
-
 } // namespace
 
 void AddScanOptions(QCommandLineParser &parser)
@@ -181,7 +163,7 @@ void AddScanOptions(QCommandLineParser &parser)
 
 int RunScan(const QStringList &arguments, QIODevice &out, QTextStream &err)
 {
-    return reported(err, [&] {
+    return RunReported(err, [&] {
         QCommandLineParser parser;
         parse(parser, arguments);
         const QString named = parser.value(kScan);
@@ -216,7 +198,7 @@ int RunScan(const QStringList &arguments, QIODevice &out, QTextStream &err)
 
 int RunRescan(const QStringList &arguments, QIODevice &out, QTextStream &err)
 {
-    return reported(err, [&] {
+    return RunReported(err, [&] {
         QCommandLineParser parser;
         parse(parser, arguments);
         db::Connection connection;

@@ -6,8 +6,8 @@
 #include "catalogue/frmGroups.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
-#include "platform/db/Database.h"
 #include "platform/db/DataControl.h"
+#include "platform/db/Database.h"
 #include "platform/ui/ToolBar.h"
 
 #include <QFile>
