@@ -12,7 +12,8 @@ constexpr int kTop = 100; // folders at the top, each with kLeaves folders below
 constexpr int kLeaves = 99;
 constexpr int kFilesPerLeaf = 10;
 
-bool makeTree(const QString &root)
+// top folders at the top: 100 make 100,000 files, 1,000 a million.
+bool makeTree(const QString &root, int top = kTop)
 {
     const auto fill = [](const QString &folder) {
         if (!QDir().mkpath(folder))
@@ -25,8 +26,8 @@ bool makeTree(const QString &root)
         }
         return true;
     };
-    for (int top = 0; top < kTop; ++top) {
-        const QString folder = root + QStringLiteral("/dir%1").arg(top, 3, 10, QLatin1Char('0'));
+    for (int at = 0; at < top; ++at) {
+        const QString folder = root + QStringLiteral("/dir%1").arg(at, 3, 10, QLatin1Char('0'));
         if (!fill(folder))
             return false;
         for (int leaf = 0; leaf < kLeaves; ++leaf) {

@@ -37,7 +37,9 @@ CREATE INDEX fileprofile_site ON fileprofile (WebSiteName NULLS FIRST);
 CREATE INDEX fileprofile_name ON fileprofile (lower(FileName) NULLS FIRST) INCLUDE (FileName);
 CREATE INDEX fileprofile_path ON fileprofile (FilePath NULLS FIRST);
 CREATE INDEX fileprofile_name_paths
-    ON fileprofile (lower(FileName) NULLS FIRST, FilePath NULLS FIRST, FileDesc NULLS FIRST) INCLUDE (FileName);
+    ON fileprofile (lower(FileName) NULLS FIRST, FilePath NULLS FIRST, FileDesc NULLS FIRST) INCLUDE (FileName, VolumeId);
+-- A volume's rows, and those of one of its folders and the folders below it.
+CREATE INDEX fileprofile_volume ON fileprofile (VolumeId NULLS FIRST, Directory NULLS FIRST);
 CREATE INDEX fileprofile_desc ON fileprofile (lower(FileDesc) NULLS FIRST) INCLUDE (FileDesc);
 CREATE INDEX fileprofile_sitetext ON fileprofile (lower(WebSiteName) NULLS FIRST, lower(FileName) NULLS FIRST) INCLUDE (WebSiteName);
 CREATE INDEX fileprofile_group_name ON fileprofile (FileGroup NULLS FIRST, lower(FileName) NULLS FIRST) INCLUDE (FileName);
@@ -188,6 +190,7 @@ CREATE TABLE tblreports (
 CREATE UNIQUE INDEX tblreports_rows ON tblreports (id NULLS FIRST);
 
 -- The version of these tables (see the file's user_version): 2 with the files' checksums, 3 with
--- the volumes and the files' volumes and times.
+-- the volumes and the files' volumes and times, 4 with the index of a volume's rows and the
+-- volume in --find's index.
 CREATE TABLE schema_version (version BIGINT NOT NULL);
-INSERT INTO schema_version (version) VALUES (3);
+INSERT INTO schema_version (version) VALUES (4);

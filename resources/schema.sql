@@ -31,10 +31,12 @@ CREATE INDEX fileprofile_group ON fileprofile (FileGroup);
 CREATE INDEX fileprofile_site ON fileprofile (WebSiteName);
 CREATE INDEX fileprofile_name ON fileprofile (FileName COLLATE NOCASE);
 CREATE INDEX fileprofile_path ON fileprofile (FilePath);
--- `corvina --find` lists a name's matches with their paths and descriptions: an index that holds
--- all three answers it without reading the table, whose rows lie far apart.
+-- `corvina --find` lists a name's matches with their paths, descriptions and volumes: an index
+-- that holds them all answers it without reading the table, whose rows lie far apart.
 CREATE INDEX fileprofile_name_paths
-    ON fileprofile (FileName COLLATE NOCASE, FilePath, FileDesc);
+    ON fileprofile (FileName COLLATE NOCASE, FilePath, FileDesc, VolumeId);
+-- A volume's rows, and those of one of its folders and the folders below it.
+CREATE INDEX fileprofile_volume ON fileprofile (VolumeId, Directory);
 -- The search as the user types: a prefix LIKE ignores case, so only a NOCASE index answers it,
 -- and the grid orders text the same way, so the index also delivers the rows in order. With a
 -- filter, the filter's column comes first. The web site search lists rows by file name, so its
@@ -188,5 +190,6 @@ CREATE TABLE tblreports (
 
 -- The version of these tables, so that a later release can tell an older file and bring it up to
 -- date: 1 the first tables, 2 with the files' checksums, 3 with the volumes and the files'
--- volumes and times. Files made before it was kept read 0.
-PRAGMA user_version = 3;
+-- volumes and times, 4 with the index of a volume's rows and the volume in --find's index.
+-- Files made before it was kept read 0.
+PRAGMA user_version = 4;

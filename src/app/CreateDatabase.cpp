@@ -97,6 +97,11 @@ const AddedColumn kAddedColumns[] = {
 // schema.sql defines them, with their indexes; on a server the layer writes them in its words.
 const char *const kAddedTables[] = {"volumes", "volumefolders"};
 
+// Indexes made or changed in version 4: a database made before gets them as its engine's table
+// script defines them now.
+const char *const kRemadeIndexes[] = {"fileprofile_name_paths", "fileprofile_volume"};
+constexpr int kIndexesRemadeIn = 4;
+
 bool holdsTable(db::Connection &connection, const QString &table)
 {
     return !db::ColumnsOf(connection, table).isEmpty();
@@ -114,6 +119,29 @@ QStringList definitionsOf(const QString &script, const QString &table)
         if (makes.match(statement).hasMatch())
             statements << statement;
     return statements;
+}
+
+// The engine's own table script: a server's is written for it.
+QString ownScript(db::Connection &connection)
+{
+    return db::OnServer(connection) ? scriptText(QStringLiteral(":/schema-server.sql"))
+                                    : schemaText();
+}
+
+// Makes the indexes of kRemadeIndexes again, from the engine's own definitions.
+void remakeIndexes(db::Connection &connection)
+{
+    const QString script = ownScript(connection);
+    for (const char *index : kRemadeIndexes) {
+        const QRegularExpression makes(
+                QStringLiteral("^CREATE\\s+INDEX\\s+%1\\b").arg(QLatin1String(index)),
+                QRegularExpression::CaseInsensitiveOption);
+        db::ExecuteAsWritten(connection,
+                             QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index)));
+        for (const QString &statement : db::SplitScript(script))
+            if (makes.match(statement).hasMatch())
+                db::ExecuteAsWritten(connection, statement);
+    }
 }
 
 QStringList missingTables(db::Connection &connection)
@@ -165,6 +193,8 @@ void UpgradeDatabase(db::Connection &connection)
         || !connection.Writable())
         return;
     const QString script = schemaText();
+    const bool remake = SchemaVersion(connection) < kIndexesRemadeIn
+            && holdsTable(connection, QStringLiteral("fileprofile"));
     db::Transaction transaction(connection);
     for (const QString &table : tables)
         for (const QString &statement : definitionsOf(script, table))
@@ -178,6 +208,8 @@ void UpgradeDatabase(db::Connection &connection)
         if (added->index)
             connection.Execute(QString::fromLatin1(added->index));
     }
+    if (remake)
+        remakeIndexes(connection);
     db::StoreSchemaVersion(connection, kSchemaVersion);
     transaction.Commit();
 }

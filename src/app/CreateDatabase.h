@@ -25,5 +25,5 @@ void UpgradeDatabase(db::Connection &connection);
 
 // The version of the tables this release makes, kept in the file; SchemaVersion reads it from
 // an open database (0 for a file made before versions were kept). Throws db::DbError.
-inline constexpr int kSchemaVersion = 3;
+inline constexpr int kSchemaVersion = 4;
 int SchemaVersion(db::Connection &connection);

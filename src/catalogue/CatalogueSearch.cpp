@@ -2,6 +2,7 @@
 
 #include "app/CUtils.h"
 #include "app/SettingKeys.h"
+#include "catalogue/VolumeList.h"
 #include "platform/Settings.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
@@ -30,13 +31,22 @@ QString likePrefix(const QString &text)
     return escaped + QLatin1Char('%');
 }
 
-// The filter conditions, and their values, for a group and a site ("[All ...]" for none).
-void addFilters(const QString &group, const QString &site, db::Select &select)
+// The filter conditions and their values.
+void addFilters(const Filters &filters, db::Select &select)
 {
-    if (site != kAllSites)
-        select.Where(QStringLiteral("Websitename = ?"), {site});
-    if (group != kAllGroups)
-        select.Where(QStringLiteral("FileGroup = ?"), {group});
+    if (filters.site != kAllSites)
+        select.Where(QStringLiteral("Websitename = ?"), {filters.site});
+    if (filters.group != kAllGroups)
+        select.Where(QStringLiteral("FileGroup = ?"), {filters.group});
+    if (!filters.volumes.isEmpty()) {
+        QStringList marks;
+        QVariantList ids;
+        for (const qint64 id : filters.volumes) {
+            marks << QStringLiteral("?");
+            ids << id;
+        }
+        select.Where(QStringLiteral("VolumeId IN (%1)").arg(marks.join(QStringLiteral(", "))), ids);
+    }
 }
 
 // The column a search looks in, and the one its matches are listed by.
@@ -50,15 +60,14 @@ const char *orderColumn(SearchMode mode)
     return mode == ByDescription ? "FileDesc" : "FileName";
 }
 
-BrowserStatement searchOrderedBy(SearchMode mode, const QString &text, const QString &group,
-                                 const QString &site, const QStringList &columns,
-                                 const QStringList &order)
+BrowserStatement searchOrderedBy(SearchMode mode, const QString &text, const Filters &filters,
+                                 const QStringList &columns, const QStringList &order)
 {
     auto statement = db::Select::From(QStringLiteral("FileProfile"), columns)
                              .Where(QString::fromLatin1(searchColumn(mode))
                                             + QStringLiteral(" Like ? ESCAPE '\\'"),
                                     {likePrefix(text)});
-    addFilters(group, site, statement);
+    addFilters(filters, statement);
     for (const QString &term : order)
         statement.OrderBy(term);
     return statement;
@@ -68,6 +77,7 @@ const QString kFind = QStringLiteral("find");
 const QString kField = QStringLiteral("field");
 const QString kGroup = QStringLiteral("group");
 const QString kSite = QStringLiteral("site");
+const QString kVolume = QStringLiteral("volume");
 const QString kDatabase = QStringLiteral("database");
 const QString kNull = QStringLiteral("null");
 
@@ -202,15 +212,33 @@ void AppendEscaped(QByteArray &line, QByteArrayView text)
 
 namespace {
 
+// The ids of the volumes known by name. Throws CommandError when there is none.
+QList<qint64> volumesNamed(db::Connection &connection, const QString &name)
+{
+    QList<qint64> ids;
+    if (KnowsVolumes(connection)) {
+        for (const Volume &volume : VolumesNamed(connection, name))
+            ids << volume.id;
+    }
+    if (ids.isEmpty())
+        throw CommandError{QStringLiteral("no catalogued volume is named '%1'").arg(name)};
+    return ids;
+}
+
 // Writes the matches as the engine reads them, so that a search matching most of a large
 // catalogue holds one row in memory; returns how many there were. raw writes each field as it
 // is stored and ends it with a NUL; otherwise each match is a line whose fields cannot end it,
 // move the cursor or drive the terminal.
-qint64 writeMatches(const QString &path, const BrowserStatement &statement, bool raw,
+qint64 writeMatches(db::Connection &connection, const BrowserStatement &statement, bool raw,
                     QIODevice &out, QTextStream &err)
 {
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(path));
+    const QHash<qint64, VolumeMark> marks = VolumeMarks(connection);
+    QHash<QByteArray, QByteArray> volumeFields; // by the row's VolumeId as read
+    for (auto mark = marks.cbegin(); mark != marks.cend(); ++mark) {
+        QByteArray &fields = volumeFields[QByteArray::number(mark.key())];
+        AppendEscaped(fields, mark->name.toUtf8());
+        fields += mark->online ? "\tonline" : "\toffline";
+    }
     QByteArray record;
     const auto writeRow = [&](std::span<const QByteArrayView> row) {
         record.clear();
@@ -218,6 +246,9 @@ qint64 writeMatches(const QString &path, const BrowserStatement &statement, bool
             AppendEscaped(record, row[0]);
             record += '\t';
             AppendEscaped(record, row[1]);
+            record += '\t';
+            const auto volume = volumeFields.constFind(row[2].toByteArray());
+            record += volume != volumeFields.cend() ? *volume : QByteArray("\t");
             record += '\n';
         } else if (row[0].contains('\0') || row[1].contains('\0')) {
             // A NUL inside a field would split the record in two for every reader.
@@ -234,32 +265,30 @@ qint64 writeMatches(const QString &path, const BrowserStatement &statement, bool
     };
     const qint64 matches =
             db::ForEachTextRow(connection, statement.Text(), statement.values, writeRow);
-    connection.Close();
     err.flush();
     return matches;
 }
 
 } // namespace
 
-BrowserStatement FilterStatement(const QString &group, const QString &site)
+BrowserStatement FilterStatement(const Filters &filters)
 {
     auto statement = db::Select::From(QStringLiteral("fileprofile"));
-    addFilters(group, site, statement);
+    addFilters(filters, statement);
     return statement;
 }
 
-BrowserStatement SearchStatement(SearchMode mode, const QString &text, const QString &group,
-                                 const QString &site, const QStringList &columns)
+BrowserStatement SearchStatement(SearchMode mode, const QString &text, const Filters &filters,
+                                 const QStringList &columns)
 {
-    return searchOrderedBy(mode, text, group, site, columns,
-                           {QString::fromLatin1(orderColumn(mode))});
+    return searchOrderedBy(mode, text, filters, columns, {QString::fromLatin1(orderColumn(mode))});
 }
 
-BrowserStatement FindStatement(SearchMode mode, const QString &text, const QString &group,
-                               const QString &site)
+BrowserStatement FindStatement(SearchMode mode, const QString &text, const Filters &filters)
 {
     return searchOrderedBy(
-            mode, text, group, site, {QStringLiteral("FilePath"), QStringLiteral("FileDesc")},
+            mode, text, filters,
+            {QStringLiteral("FilePath"), QStringLiteral("FileDesc"), QStringLiteral("VolumeId")},
             {QString::fromLatin1(orderColumn(mode)) + QStringLiteral(" COLLATE NOCASE"),
              QStringLiteral("FilePath")});
 }
@@ -267,10 +296,11 @@ BrowserStatement FindStatement(SearchMode mode, const QString &text, const QStri
 void AddFindOptions(QCommandLineParser &parser)
 {
     parser.addOption({kFind,
-                      QStringLiteral("Print the full path and the description of each catalogued "
-                                     "file whose name (or --field) begins with <text>, a line "
-                                     "each with a tab between them; exit status 1 when none "
-                                     "does. In them a backslash is written \\\\, a line feed "
+                      QStringLiteral("Print the full path, the description, the volume and "
+                                     "\"online\" or \"offline\" of each catalogued file whose "
+                                     "name (or --field) begins with <text>, a line each with a "
+                                     "tab between them; exit status 1 when none does. In them a "
+                                     "backslash is written \\\\, a line feed "
                                      "\\n, a carriage return \\r, a tab \\t, other control "
                                      "characters and bytes that are not UTF-8 \\xHH, C1 controls "
                                      "and the line and paragraph separators \\uHHHH."),
@@ -284,6 +314,11 @@ void AddFindOptions(QCommandLineParser &parser)
                                      "and --rescan: the group of the files added."),
                       QStringLiteral("name")});
     parser.addOption({kSite, QStringLiteral("With --find: only files of the web site <name>."),
+                      QStringLiteral("name")});
+    parser.addOption({kVolume,
+                      QStringLiteral("With --find: only files read from the volume <name> (the "
+                                     "name it was given in the program, its label, UUID or "
+                                     "device)."),
                       QStringLiteral("name")});
     parser.addOption({kDatabase,
                       QStringLiteral("With --find, --scan and --rescan: use the database file at "
@@ -331,13 +366,20 @@ int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err)
         if (!mode)
             throw CommandError{
                     QStringLiteral("unknown field '%1'; use name, description or site").arg(field)};
-        const QString path = CommandDatabasePath(parser);
+        db::Connection connection;
+        connection.Open(db::ConnectStringFor(CommandDatabasePath(parser)));
+        Filters filters;
+        if (parser.isSet(kGroup))
+            filters.group = parser.value(kGroup);
+        if (parser.isSet(kSite))
+            filters.site = parser.value(kSite);
+        if (parser.isSet(kVolume))
+            filters.volumes = volumesNamed(connection, parser.value(kVolume));
         // Like the browser's search box, the text is taken without its outer spaces.
-        const BrowserStatement statement =
-                FindStatement(*mode, Trim(parser.value(kFind)),
-                              parser.isSet(kGroup) ? parser.value(kGroup) : kAllGroups,
-                              parser.isSet(kSite) ? parser.value(kSite) : kAllSites);
-        return writeMatches(path, statement, parser.isSet(kNull), out, err) > 0 ? 0 : 1;
+        BrowserStatement statement = FindStatement(*mode, Trim(parser.value(kFind)), filters);
+        if (!KnowsVolumes(connection))
+            statement.columns.last() = QStringLiteral("NULL");
+        return writeMatches(connection, statement, parser.isSet(kNull), out, err) > 0 ? 0 : 1;
     });
 }
 

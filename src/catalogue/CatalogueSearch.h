@@ -25,18 +25,27 @@ enum SearchMode { ByFileName = 1, ByDescription = 2, BySiteName = 3 };
 // The filter values that filter nothing.
 inline const QString kAllGroups = QStringLiteral("[All Groups]");
 inline const QString kAllSites = QStringLiteral("[All Sites]");
+inline const QString kAllVolumes = QStringLiteral("[All Volumes]");
 
-// The catalogue narrowed by a group and a web site, and a search within them. The search
-// matches values that begin with the text as given, whatever characters it holds, without
-// regard to case. columns is the select list.
-BrowserStatement FilterStatement(const QString &group, const QString &site);
-BrowserStatement SearchStatement(SearchMode mode, const QString &text, const QString &group,
-                                 const QString &site,
+// What the catalogue is narrowed to: a group, a web site and the volumes its rows were read
+// from.
+struct Filters
+{
+    QString group = kAllGroups;
+    QString site = kAllSites;
+    // Rows of any of these volumes (volumes.VolumeId); every row when empty.
+    QList<qint64> volumes;
+};
+
+// The catalogue narrowed by the filters, and a search within them. The search matches values
+// that begin with the text as given, whatever characters it holds, without regard to case.
+// columns is the select list.
+BrowserStatement FilterStatement(const Filters &filters);
+BrowserStatement SearchStatement(SearchMode mode, const QString &text, const Filters &filters,
                                  const QStringList &columns = {QStringLiteral("*")});
-// The same search for a terminal: path and description of each match, listed by the searched
-// name (without regard to case) and then by path, as an index delivers them.
-BrowserStatement FindStatement(SearchMode mode, const QString &text, const QString &group,
-                               const QString &site);
+// The same search for a terminal: path, description and volume of each match, listed by the
+// searched name (without regard to case) and then by path, as an index delivers them.
+BrowserStatement FindStatement(SearchMode mode, const QString &text, const Filters &filters);
 
 // The options of `corvina --find`, for the program's own parser and its help; --group and
 // --database serve `--scan` and `--rescan` too.
@@ -60,11 +69,13 @@ QString CommandDatabasePath(const QCommandLineParser &parser);
 void AppendEscaped(QByteArray &line, QByteArrayView text);
 
 // `corvina --find TEXT [--field name|description|site] [--group NAME] [--site NAME]
-// [--database PATH] [-0|--null]`: writes the full path and the description, a tab between them,
-// of each match to out, a line each, with backslashes and control characters in them escaped
-// (so a stored value can neither forge a line nor drive a terminal); with --null each field as
-// stored and ended by a NUL instead. arguments are the program's, its name first. Returns 0 when
-// something matched, 1 when nothing did, 2 on an error, with its message on err.
+// [--volume NAME] [--database PATH] [-0|--null]`: writes the full path, the description, the
+// volume's name and "online" or "offline" (both empty for a row of no known volume), a tab
+// between them, of each match to out, a line each, with backslashes and control characters in
+// them escaped (so a stored value can neither forge a line nor drive a terminal); with --null
+// the path and description as stored, each ended by a NUL, instead. arguments are the program's,
+// its name first. Returns 0 when something matched, 1 when nothing did, 2 on an error, with its
+// message on err.
 int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err);
 
 } // namespace catalogue

@@ -2,6 +2,7 @@
 
 #include "app/CUtils.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"
 
@@ -29,17 +30,42 @@ QHash<qint64, qint64> filesByVolume(db::Connection &connection)
 QList<VolumeSummary> SummariseVolumes(db::Connection &connection)
 {
     const QHash<qint64, qint64> files = filesByVolume(connection);
+    const QList<fs::VolumeFacts> mounted = fs::MountedVolumes();
     QList<VolumeSummary> summaries;
     for (const Volume &volume : ListVolumes(connection)) {
         VolumeSummary summary{
                 volume, files.value(volume.id), 0, FoldersOf(connection, volume.id), {}};
         for (const VolumeFolder &folder : summary.folders)
             summary.bytes += folder.bytes;
-        if (const std::optional<fs::VolumeFacts> mounted = WhereMounted(volume))
-            summary.mountedAt = mounted->mountPoint;
+        if (const fs::VolumeFacts *mount = MountOf(volume, mounted))
+            summary.mountedAt = mount->mountPoint;
         summaries.append(summary);
     }
     return summaries;
+}
+
+QString VolumeMark::shown() const
+{
+    return online ? QStringLiteral("%1 (online)").arg(name)
+                  : QStringLiteral("%1 (offline)").arg(name);
+}
+
+bool KnowsVolumes(db::Connection &connection)
+{
+    return !db::ColumnsOf(connection, QStringLiteral("volumes")).isEmpty()
+            && db::ColumnsOf(connection, QStringLiteral("fileprofile"))
+                       .contains(QStringLiteral("VolumeId"), Qt::CaseInsensitive);
+}
+
+QHash<qint64, VolumeMark> VolumeMarks(db::Connection &connection)
+{
+    QHash<qint64, VolumeMark> marks;
+    if (!KnowsVolumes(connection))
+        return marks;
+    const QList<fs::VolumeFacts> mounted = fs::MountedVolumes();
+    for (const Volume &volume : ListVolumes(connection))
+        marks.insert(volume.id, {volume.shownName(), MountOf(volume, mounted) != nullptr});
+    return marks;
 }
 
 QStringList DirectoriesOf(db::Connection &connection, qint64 volumeId)

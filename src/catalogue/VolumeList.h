@@ -3,6 +3,7 @@
 #include "catalogue/Volumes.h"
 #include "platform/db/Select.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -28,6 +29,23 @@ struct VolumeSummary
 
 // Every volume with its figures, in the order they were first read.
 QList<VolumeSummary> SummariseVolumes(db::Connection &connection);
+
+// How a volume is named beside its catalogue rows, in the browser and on a terminal.
+struct VolumeMark
+{
+    QString name; // Volume::shownName
+    bool online = false; // mounted now
+    // The name, and "(online)" or "(offline)" after it.
+    QString shown() const;
+};
+
+// False for a database file made before volumes were kept and not brought up to date (one that
+// may only be read): its rows name no volume.
+bool KnowsVolumes(db::Connection &connection);
+
+// Every volume's mark by its id, from one reading of the mount table; none where the database
+// knows no volumes.
+QHash<qint64, VolumeMark> VolumeMarks(db::Connection &connection);
 
 // The folders that hold the volume's catalogued files, as their rows name them (the stored
 // directory, a separator at its end), in order.

@@ -107,15 +107,23 @@ std::optional<Volume> FindVolume(db::Connection &connection, const fs::VolumeFac
     return found.constFirst();
 }
 
+const fs::VolumeFacts *MountOf(const Volume &volume, const QList<fs::VolumeFacts> &mounted)
+{
+    for (const fs::VolumeFacts &mount : mounted) {
+        const bool same = volume.uuid.isEmpty() ? mount.uuid.isEmpty()
+                        && mount.device == volume.device && mount.label == volume.label
+                                                : mount.uuid == volume.uuid;
+        if (same)
+            return &mount;
+    }
+    return nullptr;
+}
+
 std::optional<fs::VolumeFacts> WhereMounted(const Volume &volume)
 {
-    for (const fs::VolumeFacts &mounted : fs::MountedVolumes()) {
-        const bool same = volume.uuid.isEmpty() ? mounted.uuid.isEmpty()
-                        && mounted.device == volume.device && mounted.label == volume.label
-                                                : mounted.uuid == volume.uuid;
-        if (same)
-            return fs::VolumeOf(mounted.mountPoint);
-    }
+    const QList<fs::VolumeFacts> mounted = fs::MountedVolumes();
+    if (const fs::VolumeFacts *mount = MountOf(volume, mounted))
+        return fs::VolumeOf(mount->mountPoint);
     return std::nullopt;
 }
 

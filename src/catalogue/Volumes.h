@@ -53,6 +53,9 @@ std::optional<Volume> FindVolume(db::Connection &connection, const fs::VolumeFac
 // The volumes whose name given in the program, label, UUID or device is name.
 QList<Volume> VolumesNamed(db::Connection &connection, const QString &name);
 
+// The mount of the volume among those mounted (as fs::MountedVolumes lists them); null when
+// it is not among them.
+const fs::VolumeFacts *MountOf(const Volume &volume, const QList<fs::VolumeFacts> &mounted);
 // Where the volume is mounted now, with its facts as read now; nothing when it is not.
 std::optional<fs::VolumeFacts> WhereMounted(const Volume &volume);
 

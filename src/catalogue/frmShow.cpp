@@ -19,12 +19,15 @@
 #include "platform/ui/WindowCatalogue.h"
 #include "reports/ShowReport.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -38,6 +41,7 @@ namespace {
 
 using catalogue::kAllGroups;
 using catalogue::kAllSites;
+using catalogue::kAllVolumes;
 const db::Select kWholeCatalogue = db::Select::From(QStringLiteral("FileProfile"));
 const db::Select kWholeCatalogueByName =
         db::Select::From(QStringLiteral("FileProfile")).OrderBy(QStringLiteral("filename"));
@@ -55,11 +59,10 @@ struct GridColumn
     const char *caption;
     int width;
 };
-const GridColumn kGridColumns[] = {{"FileName", "File Name", 170},
-                                   {"FileDesc", "Description", 250},
-                                   {"FileGroup", "Group", 90},
-                                   {"WebSiteName", "Web Site Name", 140},
-                                   {"Directory", "Directory", 0}};
+const GridColumn kGridColumns[] = {
+        {"FileName", "File Name", 170}, {"FileDesc", "Description", 250},
+        {"FileGroup", "Group", 90},     {"WebSiteName", "Web Site Name", 140},
+        {"VolumeId", "Volume", 150},    {"Directory", "Directory", 0}};
 
 QComboBox *dropDown(const char *name, bool editable, QWidget *parent)
 {
@@ -123,6 +126,7 @@ void frmShow::buildSearchControls()
 {
     cboGrpList = dropDown("cboGrpList", false, this);
     cboSiteList = dropDown("cboSiteList", false, this);
+    cboVolList = dropDown("cboVolList", false, this);
     txtSearch = NamedTextBox(QStringLiteral("txtSearch"), this);
     Option1 =
             Named(new QRadioButton(QStringLiteral("File &Name"), this), QStringLiteral("Option1"));
@@ -208,6 +212,8 @@ QLayout *frmShow::filterRow()
     filters->addWidget(cboGrpList, 1, 0);
     filters->addWidget(FieldLabel(QStringLiteral("Filter By Web &Site"), cboSiteList, this), 0, 1);
     filters->addWidget(cboSiteList, 1, 1);
+    filters->addWidget(FieldLabel(QStringLiteral("Filte&r By Volume"), cboVolList, this), 0, 2);
+    filters->addWidget(cboVolList, 1, 2);
     QGroupBox *searchBy =
             NamedFrame(QStringLiteral("fraSearch"), QStringLiteral("Search By"), this);
     auto *search = new QGridLayout(searchBy);
@@ -217,8 +223,8 @@ QLayout *frmShow::filterRow()
     search->addWidget(Option1, 1, 1);
     search->addWidget(Option2, 1, 2);
     search->addWidget(Option3, 1, 3);
-    filters->addWidget(searchBy, 0, 2, 2, 1);
-    filters->setColumnStretch(2, 1);
+    filters->addWidget(searchBy, 0, 3, 2, 1);
+    filters->setColumnStretch(3, 1);
     return filters;
 }
 
@@ -307,6 +313,7 @@ void frmShow::connectHandlers()
     connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &frmShow::Toolbar1_ButtonClick);
     connect(cboGrpList, &QComboBox::activated, this, &frmShow::cboGrpList_Click);
     connect(cboSiteList, &QComboBox::activated, this, &frmShow::cboSiteList_Click);
+    connect(cboVolList, &QComboBox::activated, this, &frmShow::cboVolList_Click);
     connect(txtSearch, &QLineEdit::textChanged, this, &frmShow::txtSearch_Change);
     connect(cmdClear, &QPushButton::clicked, this, &frmShow::cmdClear_Click);
     connect(cmdUnLock, &QPushButton::clicked, this, &frmShow::cmdUnLock_Click);
@@ -328,6 +335,7 @@ void frmShow::Form_Load()
     Adodc1->ConnectionString = ConnectString;
     LoadGrpList();
     LoadWebSite();
+    LoadVolList();
     LoadGroupName();
     LoadWebName();
     LoadWebAddress();
@@ -427,6 +435,33 @@ void frmShow::LoadWebSite()
     });
 }
 
+void frmShow::LoadVolList()
+{
+    ErrorTrap([&] {
+        ReopenConnection();
+        const QVariant chosen = cboVolList->currentData();
+        cboVolList->clear();
+        volumeMarks_ = catalogue::VolumeMarks(SharedConnection());
+        if (volumeMarks_.isEmpty())
+            return;
+        const QList<catalogue::Volume> volumes = catalogue::ListVolumes(SharedConnection());
+        cboVolList->addItem(kAllVolumes);
+        for (const catalogue::Volume &volume : volumes)
+            cboVolList->addItem(volumeMarks_.value(volume.id).shown(), volume.id);
+        // The volume chosen before stays chosen while it is still catalogued.
+        cboVolList->setCurrentIndex(std::max(0, cboVolList->findData(chosen)));
+        DataGrid1->viewport()->update();
+    });
+}
+
+QString frmShow::volumeText(const QVariant &volumeId) const
+{
+    if (volumeId.isNull())
+        return QString();
+    const auto mark = volumeMarks_.constFind(volumeId.toLongLong());
+    return mark != volumeMarks_.cend() ? mark->shown() : QString();
+}
+
 void frmShow::LoadGroupName()
 {
     ErrorTrap([&] {
@@ -485,22 +520,45 @@ void frmShow::showStatement(const BrowserStatement &statement)
             DataGrid1->setColumnWidth(at, column.width);
     }
     ShowColumns(DataGrid1, AdoFile, visible);
+    // The volume is named, and stands before the folder, which takes the rest of the width.
+    const int volume = AdoFile->FieldIndex(QStringLiteral("VolumeId"));
+    const int directory = AdoFile->FieldIndex(QStringLiteral("Directory"));
+    if (volume >= 0 && directory >= 0) {
+        if (!DataGrid1->itemDelegateForColumn(volume))
+            DataGrid1->setItemDelegateForColumn(
+                    volume,
+                    new TextDelegate([this](const QVariant &id) { return volumeText(id); },
+                                     DataGrid1));
+        QHeaderView *header = DataGrid1->horizontalHeader();
+        if (header->visualIndex(volume) > header->visualIndex(directory))
+            header->moveSection(header->visualIndex(volume), header->visualIndex(directory));
+    }
 }
 
 // A filter list with no entries filters nothing.
-QString frmShow::currentGroup() const
+catalogue::Filters frmShow::currentFilters() const
 {
-    return cboGrpList->count() > 0 ? Trim(cboGrpList->currentText()) : kAllGroups;
+    catalogue::Filters filters;
+    if (cboGrpList->count() > 0)
+        filters.group = Trim(cboGrpList->currentText());
+    if (cboSiteList->count() > 0)
+        filters.site = Trim(cboSiteList->currentText());
+    if (cboVolList->currentIndex() > 0)
+        filters.volumes = {cboVolList->currentData().toLongLong()};
+    return filters;
 }
 
-QString frmShow::currentSite() const
+void frmShow::clearFilters()
 {
-    return cboSiteList->count() > 0 ? Trim(cboSiteList->currentText()) : kAllSites;
+    for (QComboBox *filter : {cboGrpList, cboSiteList, cboVolList}) {
+        if (filter->count() > 0)
+            filter->setCurrentIndex(0);
+    }
 }
 
 void frmShow::applyFilters()
 {
-    ErrorTrap([&] { showStatement(FilterStatement(currentGroup(), currentSite())); });
+    ErrorTrap([&] { showStatement(FilterStatement(currentFilters())); });
 }
 
 void frmShow::cboGrpList_Click()
@@ -509,6 +567,11 @@ void frmShow::cboGrpList_Click()
 }
 
 void frmShow::cboSiteList_Click()
+{
+    applyFilters();
+}
+
+void frmShow::cboVolList_Click()
 {
     applyFilters();
 }
@@ -522,8 +585,7 @@ frmShow::SearchMode frmShow::searchMode() const
 void frmShow::txtSearch_Change()
 {
     try {
-        showStatement(SearchStatement(searchMode(), Trim(txtSearch->text()), currentGroup(),
-                                      currentSite()));
+        showStatement(SearchStatement(searchMode(), Trim(txtSearch->text()), currentFilters()));
     } catch (const std::exception &) {
         try {
             TotalFiles();
@@ -696,6 +758,7 @@ void frmShow::reloadFilterLists()
     LoadWebSite();
     cboGrpList->clear();
     LoadGrpList();
+    LoadVolList();
     if (cboGrpList->count() == 0 && cboSiteList->count() == 0)
         TotalFiles();
 }
@@ -909,10 +972,8 @@ void frmShow::HandleRefreshClick()
         AdoFile->setRecordSource(kWholeCatalogue);
         TotalFiles();
         cmdClear2_Click();
-        if (cboSiteList->count() > 0)
-            cboSiteList->setCurrentIndex(0);
-        if (cboGrpList->count() > 0)
-            cboGrpList->setCurrentIndex(0);
+        LoadVolList();
+        clearFilters();
         applyFilters();
     });
 }
@@ -937,10 +998,7 @@ void frmShow::GoToRow(qint64 row)
                 const QSignalBlocker quiet(txtSearch);
                 txtSearch->clear();
             }
-            for (QComboBox *filter : {cboGrpList, cboSiteList}) {
-                if (filter->count() > 0)
-                    filter->setCurrentIndex(0);
-            }
+            clearFilters();
             showStatement(kWholeCatalogueByName);
             at = AdoFile->model()->rowOf(row);
         }
@@ -959,12 +1017,23 @@ void frmShow::GoToRow(qint64 row)
 
 void frmShow::cmdVolumes_Click()
 {
-    OpenWindow(QStringLiteral("frmVolumes"), this, [this](QWidget *window) {
+    std::optional<PendingFolder> chosen;
+    OpenWindow(QStringLiteral("frmVolumes"), this, [&chosen](QWidget *window) {
         static_cast<frmVolumes *>(window)->ShowFiles =
-                [this](qint64 volumeId, const QString &directory, const QString &caption) {
-                    ShowFolder(volumeId, directory, caption);
+                [&chosen](qint64 volumeId, const QString &directory, const QString &caption) {
+                    chosen = PendingFolder{volumeId, directory, caption};
                 };
     });
+    // The window may have renamed, rescanned or removed volumes.
+    const qint64 filtered =
+            cboVolList->currentIndex() > 0 ? cboVolList->currentData().toLongLong() : 0;
+    LoadVolList();
+    if (chosen)
+        ShowFolder(chosen->volumeId, chosen->directory, chosen->caption);
+    else if (filtered != 0 && cboVolList->currentIndex() <= 0)
+        applyFilters();
+    else
+        ErrorTrap([&] { TotalFiles(); });
 }
 
 void frmShow::ShowFolder(qint64 volumeId, const QString &directory, const QString &caption)
@@ -974,11 +1043,7 @@ void frmShow::ShowFolder(qint64 volumeId, const QString &directory, const QStrin
             const QSignalBlocker quiet(txtSearch);
             txtSearch->clear();
         }
-        for (QComboBox *filter : {cboGrpList, cboSiteList}) {
-            const QSignalBlocker quiet(filter);
-            if (filter->count() > 0)
-                filter->setCurrentIndex(0);
-        }
+        clearFilters();
         showStatement(catalogue::FolderStatement(volumeId, directory));
         Label14->setText(QStringLiteral("%1 In %2").arg(Label14->text(), caption));
         DataGrid1->setFocus();

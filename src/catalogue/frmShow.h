@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/CatalogueSearch.h"
+#include "catalogue/VolumeList.h"
 #include "platform/db/RowAsRead.h"
 #include "platform/ui/Form.h"
 
@@ -41,6 +42,7 @@ public:
     DataControlBar *barAdoFile;
     QComboBox *cboGrpList;
     QComboBox *cboSiteList;
+    QComboBox *cboVolList;
     QLineEdit *txtSearch;
     QRadioButton *Option1;
     QRadioButton *Option2;
@@ -96,6 +98,10 @@ public:
     void LoadWebAddress();
     void cboGrpList_Click();
     void cboSiteList_Click();
+    // The volumes of the volume filter, and the names the grid shows beside each row, from the
+    // catalogue's volumes and the mount table as they are now.
+    void LoadVolList();
+    void cboVolList_Click();
     void txtSearch_Change();
     void cmdClear_Click();
     void TotalFiles();
@@ -137,14 +143,14 @@ public:
 
     // The grid's statement for the filters alone, and for a search within them, as
     // catalogue::FilterStatement and catalogue::SearchStatement build them.
-    static BrowserStatement FilterStatement(const QString &group, const QString &site)
+    static BrowserStatement FilterStatement(const catalogue::Filters &filters)
     {
-        return catalogue::FilterStatement(group, site);
+        return catalogue::FilterStatement(filters);
     }
     static BrowserStatement SearchStatement(SearchMode mode, const QString &text,
-                                            const QString &group, const QString &site)
+                                            const catalogue::Filters &filters)
     {
-        return catalogue::SearchStatement(mode, text, group, site);
+        return catalogue::SearchStatement(mode, text, filters);
     }
 
 protected:
@@ -173,8 +179,11 @@ private:
     void enableRowButtons(bool on);
     // An empty entry, then the values; nothing at all when there are none.
     void fillList(QComboBox *list, const QVariantList &values);
-    QString currentGroup() const;
-    QString currentSite() const;
+    catalogue::Filters currentFilters() const;
+    // Every filter back at its first entry, which filters nothing.
+    void clearFilters();
+    // The grid's text for a row's volume.
+    QString volumeText(const QVariant &volumeId) const;
 
     int gridHeight_ = 0;
     bool loadingLists_ = false;
@@ -188,4 +197,5 @@ private:
         QString caption;
     };
     std::optional<PendingFolder> pendingFolder_;
+    QHash<qint64, catalogue::VolumeMark> volumeMarks_;
 };

@@ -37,6 +37,7 @@ private slots:
     void olderFileGainsTheNewColumns();
     void olderReadOnlyFileOpensAsItIs();
     void olderFileScannedFromATerminal();
+    void earlierVersionRemakesItsIndexes();
     void fileFromSomeoneElseIsRefused_data();
     void fileFromSomeoneElseIsRefused();
 };
@@ -286,6 +287,30 @@ void TestDatabase::olderFileGainsTheNewColumns()
              QStringList{schema.isEmpty() ? "1" : "4"});
 }
 
+// A database of version 3 gains the index of a volume's rows, and --find's index the volume's
+// column, on either engine, each as that engine's own table script defines it.
+void TestDatabase::earlierVersionRemakesItsIndexes()
+{
+    Fixture f;
+    f.setUp();
+    db::Connection look;
+    look.Open(ConnectString);
+    const QString definition = f.onServer() ? "select indexdef from pg_indexes where indexname = ?"
+                                            : "select sql from sqlite_master where name = ?";
+    const QString made = f.column(definition, {"fileprofile_name_paths"}).value(0);
+    QVERIFY2(made.contains("VolumeId", Qt::CaseInsensitive), qPrintable(made));
+    db::ExecuteAsWritten(look, "DROP INDEX fileprofile_volume");
+    db::ExecuteAsWritten(look, "DROP INDEX fileprofile_name_paths");
+    db::ExecuteAsWritten(look, "CREATE INDEX fileprofile_name_paths ON fileprofile (FilePath)");
+    db::StoreSchemaVersion(look, 3);
+    for (int opening = 0; opening < 2; ++opening) {
+        ReopenConnection();
+        QCOMPARE(SchemaVersion(look), kSchemaVersion);
+        QCOMPARE(f.column(definition, {"fileprofile_name_paths"}).value(0), made);
+        QCOMPARE(f.column(definition, {"fileprofile_volume"}).size(), 1);
+    }
+}
+
 // `corvina --scan` brings an older file up to date before it catalogues into it.
 void TestDatabase::olderFileScannedFromATerminal()
 {
@@ -330,6 +355,15 @@ void TestDatabase::olderReadOnlyFileOpensAsItIs()
     QVERIFY(!FirstColumn(SharedConnection(), "select name from pragma_table_info('fileprofile')")
                      .contains("Checksum"));
     SharedConnection().Close();
+    // Searched from a terminal, its rows name no volume.
+    QByteArray found;
+    QBuffer out(&found);
+    out.open(QIODevice::WriteOnly);
+    QString err;
+    QTextStream errStream(&err);
+    QCOMPARE(catalogue::RunFind({"corvina", "--find", "c", "--database", path}, out, errStream), 0);
+    QCOMPARE(err, QString());
+    QCOMPARE(found, "/data/c.py\tkept\t\t\n");
     QCOMPARE(ReadFile(path), before);
 }
 

@@ -52,10 +52,10 @@ Run find(const QStringList &arguments)
     return run;
 }
 
-// The output line of a catalogued file.
+// The output line of a catalogued file, of no known volume.
 QString line(const QString &name, const QString &description)
 {
-    return "/data/" + name + "\t" + description + "\n";
+    return "/data/" + name + "\t" + description + "\t\t\n";
 }
 
 } // namespace
@@ -212,7 +212,7 @@ void TestFind::controlCharactersEscapedOrRaw()
     }
     f.exec("insert into fileprofile (FileName, FileDesc, FilePath) values ('y.txt', 'y', '/d/y')");
     Run run = find({"--find", ""});
-    QCOMPARE(run.bytes, "/d/" + escaped + "\n/d/y\ty\n");
+    QCOMPARE(run.bytes, "/d/" + escaped + "\t\t\n/d/y\ty\t\t\n");
     QCOMPARE(run.status, 0);
     for (const char *option : {"-0", "--null"}) {
         run = find({"--find", "", option});
@@ -246,9 +246,8 @@ void TestFind::nameSearchReadsOneIndex()
         f.exec("insert into fileprofile (FileName, FilePath, FileDesc) values ('same.txt', ?, ?)",
                {QString(folder) + "same.txt", folder});
     QCOMPARE(find({"--find", "SAME", "--database", f.dbPath}).out,
-             "/a/same.txt\t/a/\n/m/same.txt\t/m/\n/z/same.txt\t/z/\n");
-    const BrowserStatement statement = catalogue::FindStatement(
-            catalogue::ByFileName, "sa", catalogue::kAllGroups, catalogue::kAllSites);
+             "/a/same.txt\t/a/\t\t\n/m/same.txt\t/m/\t\t\n/z/same.txt\t/z/\t\t\n");
+    const BrowserStatement statement = catalogue::FindStatement(catalogue::ByFileName, "sa", {});
     db::Connection connection;
     connection.Open(db::ConnectStringFor(f.dbPath));
     const Plan plan = PlanOf(connection, statement.Text(), statement.values);

@@ -2,15 +2,21 @@
 #include "Fixture.h"
 #include "TestRegistry.h"
 #include "app/session.h"
+#include "catalogue/CatalogueSearch.h"
 #include "catalogue/ScanCommand.h"
 #include "catalogue/frmRescan.h"
 #include "catalogue/frmShow.h"
 #include "catalogue/frmVolumes.h"
 #include "platform/db/DataControl.h"
+#include "platform/ui/DataGrid.h"
 
 #include <QBuffer>
+#include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -126,6 +132,10 @@ private slots:
     void renamesAndRemoves();
     void rescanListsThenApplies_data();
     void rescanListsThenApplies();
+    void browserNamesAndFiltersVolumes_data();
+    void browserNamesAndFiltersVolumes();
+    void findPrintsAndFiltersVolumes_data();
+    void findPrintsAndFiltersVolumes();
 
 private:
     QString stickAt() const { return dir_->filePath("mnt/stick"); }
@@ -370,6 +380,113 @@ void TestVolumeWindow::rescanListsThenApplies()
         QVERIFY2(window.lblSummary->text().startsWith("The catalogue is in step"),
                  qPrintable(window.lblSummary->text()));
     VERIFY_CLEAN(f);
+}
+
+void TestVolumeWindow::browserNamesAndFiltersVolumes_data()
+{
+    QTest::addColumn<QString>("volume"); // the volume filter's entry; empty for all
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QStringList>("rows"); // "name | volume" as the grid shows them
+    const QString stick = "STICK (online)";
+    const QString backup = "BACKUP (offline)";
+    QTest::newRow("every volume") << ""
+                                  << "" << QStringList{"a.jpg | " + stick,  "b.jpg | " + stick,
+                                                       "c.jpg | " + stick,  "d.jpg | " + stick,
+                                                       "e.mid | " + stick,  "x.pdf | " + backup,
+                                                       "y.pdf | " + backup, "z.txt | "};
+    QTest::newRow("an offline volume")
+            << backup << "" << QStringList{"x.pdf | " + backup, "y.pdf | " + backup};
+    QTest::newRow("a volume and a search") << stick << "C" << QStringList{"c.jpg | " + stick};
+    QTest::newRow("a search outside the volume") << backup << "a" << QStringList{};
+}
+
+// The grid names each row's volume, and whether it is mounted, before its folder; the volume
+// filter narrows the grid and the search alike.
+void TestVolumeWindow::browserNamesAndFiltersVolumes()
+{
+    QFETCH(QString, volume);
+    QFETCH(QString, search);
+    QFETCH(QStringList, rows);
+    Fixture f;
+    f.setUp();
+    catalogueTwoVolumes(f, stickAt());
+    frmShow browser;
+    browser.Form_Load();
+    QStringList entries;
+    for (int at = 0; at < browser.cboVolList->count(); ++at)
+        entries << browser.cboVolList->itemText(at);
+    QCOMPARE(entries, (QStringList{"[All Volumes]", "STICK (online)", "BACKUP (offline)"}));
+    if (!volume.isEmpty()) {
+        browser.cboVolList->setCurrentIndex(browser.cboVolList->findText(volume));
+        browser.cboVolList_Click();
+    }
+    browser.txtSearch->setText(search);
+    const int volumeAt = browser.AdoFile->FieldIndex("VolumeId");
+    const int nameAt = browser.AdoFile->FieldIndex("FileName");
+    QStringList shown;
+    for (int row = 0; row < browser.AdoFile->model()->rowCount(); ++row)
+        shown << ShownText(browser.DataGrid1, row, nameAt) + " | "
+                        + ShownText(browser.DataGrid1, row, volumeAt);
+    shown.sort();
+    QCOMPARE(shown, rows);
+    QHeaderView *header = browser.DataGrid1->horizontalHeader();
+    QVERIFY(!browser.DataGrid1->isColumnHidden(volumeAt));
+    QCOMPARE(browser.AdoFile->model()->headerData(volumeAt, Qt::Horizontal).toString(), "Volume");
+    QCOMPARE(header->visualIndex(volumeAt) + 1,
+             header->visualIndex(browser.AdoFile->FieldIndex("Directory")));
+    VERIFY_CLEAN(f);
+}
+
+void TestVolumeWindow::findPrintsAndFiltersVolumes_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output"); // or the error's words
+    QTest::newRow("each row's volume")
+            << QStringList{"--find", "", "--field", "name"} << 0
+            << "photos/a.jpg\t\tSTICK\tonline\n|photos/2024/b.jpg\t\tSTICK\tonline\n|"
+               "photos/2024/March/c.jpg\t\tSTICK\tonline\n|photos/2024 "
+               "old/d.jpg\t\tSTICK\tonline\n|"
+               "photos/\U0001D11E/e.mid\t\tSTICK\tonline\n|/media/backup/docs/"
+               "x.pdf\t\tBACKUP\toffline\n|"
+               "/media/backup/other/y.pdf\t\tBACKUP\toffline\n|/home/z.txt\t\t\t\n";
+    QTest::newRow("by label") << QStringList{"--find", "", "--volume", "BACKUP"} << 0
+                              << "/media/backup/docs/x.pdf\t\tBACKUP\toffline\n|"
+                                 "/media/backup/other/y.pdf\t\tBACKUP\toffline\n";
+    QTest::newRow("by UUID, with a search") << QStringList{"--find", "C", "--volume", kStickUuid}
+                                            << 0 << "photos/2024/March/c.jpg\t\tSTICK\tonline\n";
+    QTest::newRow("nothing on that volume")
+            << QStringList{"--find", "x", "--volume", "STICK"} << 1 << "";
+    QTest::newRow("no such volume") << QStringList{"--find", "", "--volume", "NONE"} << 2
+                                    << "corvina: no catalogued volume is named 'NONE'\n";
+}
+
+// --find prints each match's volume and whether it is mounted, and --volume narrows it to the
+// rows of a volume known by its name, label or UUID.
+void TestVolumeWindow::findPrintsAndFiltersVolumes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    Fixture f;
+    f.setUp();
+    catalogueTwoVolumes(f, stickAt());
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    QString errors;
+    QTextStream err(&errors);
+    QCOMPARE(catalogue::RunFind(QStringList{"corvina"} + arguments
+                                        + QStringList{"--database", f.dbPath},
+                                out, err),
+             status);
+    QStringList printed = QString::fromUtf8(bytes).split('\n', Qt::SkipEmptyParts);
+    for (QString &line : printed)
+        line = line.replace(stickAt() + '/', QString()) + '\n';
+    if (status == 2)
+        QCOMPARE(errors, output);
+    else
+        QCOMPARE(printed.join('|'), output);
 }
 
 REGISTER_TEST(TestVolumeWindow)

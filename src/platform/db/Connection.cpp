@@ -359,6 +359,16 @@ void StoreSchemaVersion(Connection &connection, int version)
     connection.engine().storeSchemaVersion(connection, version);
 }
 
+bool OnServer(Connection &connection)
+{
+    return connection.engine().kind() == Engine::Kind::Server;
+}
+
+void ExecuteAsWritten(Connection &connection, const QString &sql)
+{
+    connection.engine().executeAsWritten(connection, sql);
+}
+
 QStringList ColumnsOf(Connection &connection, const QString &table)
 {
     return connection.engine().columnsOf(connection, table);

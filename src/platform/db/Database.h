@@ -47,6 +47,11 @@ bool HoldsPassword(const QString &address);
 // The version of the tables a database holds, as its maker stored it (0 when none was stored).
 int StoredSchemaVersion(Connection &connection);
 void StoreSchemaVersion(Connection &connection, int version);
+// True when the connection is to a server, whose table script is its own.
+bool OnServer(Connection &connection);
+// Runs a statement of the engine's own table script as it is written, without the layer's
+// translation of the program's statements. Throws DbError.
+void ExecuteAsWritten(Connection &connection, const QString &sql);
 // The names of a table's columns, in their order; none when the database has no such table.
 QStringList ColumnsOf(Connection &connection, const QString &table);
 // The columns of schemaSql's tables that a database file holds those tables without, as

@@ -55,6 +55,8 @@ public:
     virtual int storedSchemaVersion(Connection &connection) const = 0;
     virtual void storeSchemaVersion(Connection &connection, int version) const = 0;
     virtual QStringList columnsOf(Connection &connection, const QString &table) const = 0;
+    // A statement of the engine's own table script, run untranslated.
+    virtual void executeAsWritten(Connection &connection, const QString &sql) const = 0;
     virtual QStringList lackingColumns(Connection &connection, const QString &schemaSql,
                                        const QStringList &added) const = 0;
     virtual TableFacts factsOf(const QSqlDatabase &database, const QString &table) const = 0;

@@ -167,6 +167,11 @@ int ServerEngine::storedSchemaVersion(Connection &connection) const
     return query.next() ? query.value(0).toInt() : 0;
 }
 
+void ServerEngine::executeAsWritten(Connection &connection, const QString &sql) const
+{
+    native(connection.database(), sql, {});
+}
+
 void ServerEngine::storeSchemaVersion(Connection &connection, int version) const
 {
     const QSqlDatabase database = connection.database();

@@ -246,6 +246,11 @@ int SqliteEngine::storedSchemaVersion(Connection &connection) const
     return query.next() ? query.value(0).toInt() : 0;
 }
 
+void SqliteEngine::executeAsWritten(Connection &connection, const QString &sql) const
+{
+    RunStatement(connection.database(), sql, {});
+}
+
 void SqliteEngine::storeSchemaVersion(Connection &connection, int version) const
 {
     // The engine takes no bound value here; version is a number.

@@ -28,6 +28,20 @@ QToolButton *barButton(const QString &name, const QString &toolTip, QStyle::Stan
 
 } // namespace
 
+QString TextDelegate::displayText(const QVariant &value, const QLocale &) const
+{
+    return text_(value);
+}
+
+QString ShownText(const QTableView *grid, int row, int column)
+{
+    const QVariant value = grid->model()->index(row, column).data();
+    if (const auto *delegate =
+                qobject_cast<const QStyledItemDelegate *>(grid->itemDelegateForColumn(column)))
+        return delegate->displayText(value, grid->locale());
+    return value.toString();
+}
+
 void ShowColumns(QTableView *grid, db::DataControl *control, const QStringList &visibleColumns)
 {
     const int columns = control->model()->columnCount();

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QStringList>
+#include <QStyledItemDelegate>
 #include <QWidget>
 
 #include <functional>
+#include <utility>
 
 class QLabel;
 class QTableView;
@@ -21,6 +23,24 @@ void BindGrid(QTableView *grid, db::DataControl *control, const QStringList &vis
               std::function<void()> picked = {});
 // Shows the columns named (by field, case ignored) and hides the others.
 void ShowColumns(QTableView *grid, db::DataControl *control, const QStringList &visibleColumns);
+
+// Shows a column's values as text makes them, the stored values left as they are: a number that
+// names a row of another table shown by that row's name, say.
+class TextDelegate : public QStyledItemDelegate
+{
+public:
+    TextDelegate(std::function<QString(const QVariant &)> text, QObject *parent = nullptr)
+        : QStyledItemDelegate(parent)
+        , text_(std::move(text))
+    { }
+    QString displayText(const QVariant &value, const QLocale &locale) const override;
+
+private:
+    std::function<QString(const QVariant &)> text_;
+};
+
+// The text a grid shows in a cell, as its column's delegate writes it.
+QString ShownText(const QTableView *grid, int row, int column);
 
 // The bar under a grid: first, previous, next and last row, and a caption the window sets
 // (usually the position, "N of M"), kept as "N of M" while the user moves with the bar or grid.
