@@ -176,9 +176,12 @@ void changeOnePercent(const QString &tree)
         if (!added.open(QIODevice::WriteOnly) || !changed.open(QIODevice::Append)
             || changed.write("changed") != 7)
             qFatal("cannot change the tree in %s", qPrintable(folder));
-        const QString moved = folder + QStringLiteral("/file001.dat");
-        const QString other = leafFolder(tree, (top + 1) % kTop, leaf);
-        if (!QFile::rename(moved, other + QStringLiteral("/moved%1.dat").arg(i))
+        // Moved under its own name into a new folder of another part of the tree.
+        const QString other =
+                leafFolder(tree, (top + 1) % kTop, leaf) + QStringLiteral("/moved%1").arg(i);
+        if (!QDir().mkpath(other)
+            || !QFile::rename(folder + QStringLiteral("/file001.dat"),
+                              other + QStringLiteral("/file001.dat"))
             || !QFile::remove(folder + QStringLiteral("/file002.txt")))
             qFatal("cannot move or remove in %s", qPrintable(folder));
     }

@@ -62,6 +62,12 @@ qint64 RunUpdateAsRead(const db::RowAsRead &row, const QString &sql, const QVari
     return row.Update(SharedConnection(), sql, values);
 }
 
+qint64 RunDeleteAsRead(const db::RowAsRead &row, const QString &sql, const QVariantList &values)
+{
+    SqlText = row.guarded(sql);
+    return row.Delete(SharedConnection(), sql, values);
+}
+
 void CloseSession()
 {
     for (int which = 0; which < 3; ++which)

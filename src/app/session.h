@@ -44,5 +44,9 @@ qint64 RunCommand(const QString &sql, const QVariantList &values = {});
 // removed it. sql ends in the WHERE condition that finds the row (see db::RowAsRead).
 qint64 RunUpdateAsRead(const db::RowAsRead &row, const QString &sql,
                        const QVariantList &values = {});
+// The same for a delete of a row a window showed: a row changed at another desk since is kept
+// (db::RowChangedError), one removed there already is gone as asked (0 rows).
+qint64 RunDeleteAsRead(const db::RowAsRead &row, const QString &sql,
+                       const QVariantList &values = {});
 // Closes every shared object, as when the program ends.
 void CloseSession();

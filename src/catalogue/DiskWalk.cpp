@@ -4,31 +4,82 @@
 #include <QDir>
 #include <QElapsedTimer>
 
+namespace {
+
+// Serves the window's events between directories: after the first, then not on every one, or a
+// tree of many small folders would spend its time in the event loop instead of reading the disk.
+class EventYield
+{
+public:
+    explicit EventYield(const DiskWalkOptions &options)
+        : options_(options)
+    {
+        sinceYield_.start();
+    }
+
+    void afterDirectory()
+    {
+        if (first_ || sinceYield_.elapsed() >= options_.yieldEveryMs) {
+            first_ = false;
+            if (options_.showFound)
+                options_.showFound();
+            QCoreApplication::processEvents();
+            sinceYield_.restart();
+        }
+    }
+
+    void finished() const
+    {
+        if (options_.showFound)
+            options_.showFound();
+    }
+
+    fs::WalkOptions walkOptions() const
+    {
+        fs::WalkOptions walkOptions;
+        walkOptions.cancel = options_.cancel;
+        walkOptions.recursive = options_.recursive;
+        return walkOptions;
+    }
+
+private:
+    const DiskWalkOptions &options_;
+    QElapsedTimer sinceYield_;
+    bool first_ = true;
+};
+
+} // namespace
+
 fs::WalkResult DiskWalk(const QString &root, const fs::VisitDirectory &visit,
                         const DiskWalkOptions &options)
 {
-    QElapsedTimer sinceYield;
-    bool first = true;
-    const auto yielding = [&](const QString &directory, const QStringList &files) {
-        const bool goOn = visit(directory, files);
-        // Not on every directory: a tree of many small folders would spend its time in the
-        // event loop instead of reading the disk.
-        if (first || sinceYield.elapsed() >= options.yieldEveryMs) {
-            first = false;
-            if (options.showFound)
-                options.showFound();
-            QCoreApplication::processEvents();
-            sinceYield.restart();
-        }
-        return goOn;
-    };
-    fs::WalkOptions walkOptions;
-    walkOptions.cancel = options.cancel;
-    walkOptions.recursive = options.recursive;
-    sinceYield.start();
-    const fs::WalkResult result = fs::Walk(root, yielding, walkOptions);
-    if (options.showFound)
-        options.showFound();
+    EventYield yield(options);
+    const fs::WalkResult result = fs::Walk(
+            root,
+            [&](const QString &directory, const QStringList &files) {
+                const bool goOn = visit(directory, files);
+                yield.afterDirectory();
+                return goOn;
+            },
+            yield.walkOptions());
+    yield.finished();
+    return result;
+}
+
+fs::WalkResult DiskWalkStamped(const QString &root, const fs::VisitStampedDirectory &visit,
+                               const DiskWalkOptions &options)
+{
+    EventYield yield(options);
+    const fs::WalkResult result = fs::WalkStamped(
+            root,
+            [&](const QString &directory, const QStringList &files,
+                const QList<fs::FileStamp> &stamps) {
+                const bool goOn = visit(directory, files, stamps);
+                yield.afterDirectory();
+                return goOn;
+            },
+            yield.walkOptions());
+    yield.finished();
     return result;
 }
 

@@ -26,6 +26,9 @@ struct DiskWalkOptions
 
 fs::WalkResult DiskWalk(const QString &root, const fs::VisitDirectory &visit,
                         const DiskWalkOptions &options);
+// The same walk, each file's size and time read with its name (fs::WalkStamped).
+fs::WalkResult DiskWalkStamped(const QString &root, const fs::VisitStampedDirectory &visit,
+                               const DiskWalkOptions &options);
 
 // The description of directories a walk could not read; empty when it read them all.
 QString UnreadableDescription(const QStringList &unreadable);

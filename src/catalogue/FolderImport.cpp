@@ -169,7 +169,8 @@ QString FileInsertStatement(const QString &table)
 
 QString FileDateText(const QDateTime &modified)
 {
-    return modified.toString(QStringLiteral("dd/MM/yyyy"));
+    // The day where the user is, whichever time the stamp was read in.
+    return modified.toLocalTime().toString(QStringLiteral("dd/MM/yyyy"));
 }
 
 QVariantList FileRowValues(const FileDescription &description, const FileOnDisk &file,

@@ -239,17 +239,18 @@ void ListWindow::insertName(const QString &name)
     restoreList();
 }
 
-void ListWindow::updatePickedName(const QString &name)
+db::RowAsRead ListWindow::pickedAsRead(qint64 row) const
 {
-    const qint64 row = pickedRow();
-    const db::RowAsRead asRead = !picked_.isEmpty() && picked_.key().toLongLong() == row
+    return !picked_.isEmpty() && picked_.key().toLongLong() == row
             ? picked_
             : db::RowAsRead(definition_.table, QStringLiteral("Inum"), row);
+}
+
+void ListWindow::writePicked(const std::function<void(const db::RowAsRead &, qint64)> &write)
+{
+    const qint64 row = pickedRow();
     try {
-        RunUpdateAsRead(asRead,
-                        QStringLiteral("UPDATE %1 SET %2 = ? WHERE Inum = ?")
-                                .arg(definition_.table, definition_.column),
-                        {name, row});
+        write(pickedAsRead(row), row);
     } catch (const db::RowChangedError &) {
         // The fields keep what was typed; the grid shows what the other desk left.
         try {
@@ -259,10 +260,23 @@ void ListWindow::updatePickedName(const QString &name)
     }
 }
 
+void ListWindow::updatePickedName(const QString &name)
+{
+    writePicked([&](const db::RowAsRead &asRead, qint64 row) {
+        RunUpdateAsRead(asRead,
+                        QStringLiteral("UPDATE %1 SET %2 = ? WHERE Inum = ?")
+                                .arg(definition_.table, definition_.column),
+                        {name, row});
+    });
+}
+
 void ListWindow::deletePickedRow()
 {
-    RunCommand(QStringLiteral("DELETE FROM %1 WHERE Inum = ?").arg(definition_.table),
-               {pickedRow()});
+    writePicked([&](const db::RowAsRead &asRead, qint64 row) {
+        RunDeleteAsRead(asRead,
+                        QStringLiteral("DELETE FROM %1 WHERE Inum = ?").arg(definition_.table),
+                        {row});
+    });
 }
 
 void ListWindow::withOneRetry(const std::function<void()> &step)
@@ -270,6 +284,10 @@ void ListWindow::withOneRetry(const std::function<void()> &step)
     for (int attempt = 1;; ++attempt) {
         try {
             step();
+            return;
+        } catch (const db::RowChangedError &error) {
+            // Trying again cannot help: the row stays as the other desk left it.
+            ErrorBox(error.description());
             return;
         } catch (const std::exception &error) {
             const QString description = QString::fromUtf8(error.what());

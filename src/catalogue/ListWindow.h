@@ -93,7 +93,8 @@ protected:
     void insertName(const QString &name);
     void updatePickedName(const QString &name);
     void deletePickedRow();
-    // A delete that fails is offered once more; a second failure is only reported.
+    // A delete that fails is offered once more; a second failure is only reported, and so is a
+    // row changed at another desk, which trying again cannot mend.
     void withOneRetry(const std::function<void()> &step);
 
     const ListDefinition &definition_;
@@ -101,6 +102,10 @@ protected:
 private:
     void layOut();
     void restoreList();
+    db::RowAsRead pickedAsRead(qint64 row) const;
+    // Runs write on the picked row as it was read; when another desk changed it, the grid is
+    // read again before the refusal goes on.
+    void writePicked(const std::function<void(const db::RowAsRead &, qint64 row)> &write);
 
     // The row picked in the grid, as it was read.
     db::RowAsRead picked_;

@@ -41,10 +41,14 @@ QString nameIn(const QString &relative)
     return relative.mid(relative.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-const QString kRowsUnder = QStringLiteral(
-        "SELECT Inum, FilePath, FSize, Modified, Checksum FROM fileprofile "
-        "WHERE FilePath >= ? AND FilePath < ? AND (VolumeId = ? OR VolumeId IS NULL) "
-        "ORDER BY FilePath");
+// The rows of a volume (or of none) under a folder: from, to, the volume twice. Read along the
+// path index: the volume's condition is written so that no index of volumes serves it, or the
+// rows of no volume (often most of the catalogue) would be read and sorted.
+const QString kUnderFolder =
+        QStringLiteral("FilePath >= ? AND FilePath < ? AND coalesce(VolumeId, ?) = ?");
+const QString kRowsUnder =
+        QStringLiteral("SELECT Inum, FilePath, FSize, Modified, Checksum FROM fileprofile WHERE ")
+        + kUnderFolder + QStringLiteral(" ORDER BY FilePath");
 
 // A catalogue row under the folder, as far as the comparison needs it.
 struct RowFacts
@@ -78,17 +82,22 @@ public:
     bool cancelled() const { return options_.cancelled && options_.cancelled(); }
 
     // Takes the files of one directory of the walk; false once cancelled.
-    bool takeDirectory(const QString &directory, const QStringList &names, Differences &found)
+    bool takeDirectory(const QString &directory, const QStringList &names,
+                       const QList<fs::FileStamp> &stamps, Differences &found)
     {
         if (cancelled())
             return false;
-        for (const QString &name : names) {
+        if (disk_.isEmpty())
+            disk_.reserve(folder_.files + folder_.files / 8 + 64);
+        const QString below = rowsPrefix(directory).mid(diskPrefix_.size());
+        for (qsizetype at = 0; at < names.size(); ++at) {
+            const QString &name = names[at];
             if (!MatchesPattern(name, folder_.pattern))
                 continue;
-            const fs::FileStamp stamp = fs::StampOf(directory, name);
+            const fs::FileStamp &stamp = stamps[at];
             if (!stamp.exists())
                 continue; // gone since the folder was read
-            const QString relative = FullPathOf(directory, name).mid(diskPrefix_.size());
+            const QString relative = below + name;
             disk_.insert(relative, {directory, name, stamp.size, stamp.modified, {}});
             ++found.files;
             found.bytes += stamp.size;
@@ -266,10 +275,11 @@ Differences RescanFolder(db::Connection &connection, const VolumeFolder &folder,
     Comparison comparison(folder, found.walkedPath, options);
     DiskWalkOptions walkOptions;
     walkOptions.recursive = folder.subfolders;
-    const fs::WalkResult walk = DiskWalk(
+    const fs::WalkResult walk = DiskWalkStamped(
             found.walkedPath,
-            [&](const QString &directory, const QStringList &names) {
-                return comparison.takeDirectory(directory, names, found);
+            [&](const QString &directory, const QStringList &names,
+                const QList<fs::FileStamp> &stamps) {
+                return comparison.takeDirectory(directory, names, stamps, found);
             },
             walkOptions);
     if (comparison.cancelled()) {
@@ -283,7 +293,8 @@ Differences RescanFolder(db::Connection &connection, const VolumeFolder &folder,
     comparison.setUnreadable(walk.unreadable);
 
     const QString prefix = rowsPrefix(folder.folderPath);
-    db::ForEachTextRow(connection, kRowsUnder, {prefix, rangeEnd(prefix), folder.volumeId},
+    db::ForEachTextRow(connection, kRowsUnder,
+                       {prefix, rangeEnd(prefix), folder.volumeId, folder.volumeId},
                        [&](std::span<const QByteArrayView> row) {
                            RowFacts facts;
                            facts.row = numberIn(row[0]);
@@ -302,10 +313,10 @@ Differences RescanFolder(db::Connection &connection, const VolumeFolder &folder,
 
 namespace {
 
-const QString kRelocate = QStringLiteral(
-        "UPDATE fileprofile SET FilePath = ? || substr(FilePath, ?), "
-        "Directory = ? || substr(Directory, ?), Drive = ? "
-        "WHERE FilePath >= ? AND FilePath < ? AND (VolumeId = ? OR VolumeId IS NULL)");
+const QString kRelocate =
+        QStringLiteral("UPDATE fileprofile SET FilePath = ? || substr(FilePath, ?), "
+                       "Directory = ? || substr(Directory, ?), Drive = ? WHERE ")
+        + kUnderFolder;
 const QString kChange = QStringLiteral(
         "UPDATE fileprofile SET FSize = ?, FileDate = ?, Modified = ?, Checksum = ?, "
         "VolumeId = ? WHERE Inum = ? AND FilePath = ?");
@@ -428,7 +439,7 @@ ApplyResult ApplyDifferences(db::Connection &connection, const Differences &diff
         connection.Execute(kRelocate,
                            {newPrefix, characters(oldPrefix) + 1, newPrefix,
                             characters(oldPrefix) + 1, differences.volume.mountPoint, oldPrefix,
-                            rangeEnd(oldPrefix), volumeId});
+                            rangeEnd(oldPrefix), volumeId, volumeId});
     Writer writer(connection, description, volumeId);
     for (const qsizetype index : chosen) {
         const Difference &difference = differences.items[size_t(index)];

@@ -763,6 +763,13 @@ void frmShow::reloadFilterLists()
         TotalFiles();
 }
 
+db::RowAsRead frmShow::shownAsRead(qint64 row) const
+{
+    return !shown_.isEmpty() && shown_.key().toLongLong() == row
+            ? shown_
+            : db::RowAsRead(QStringLiteral("fileprofile"), QStringLiteral("Inum"), row);
+}
+
 qint64 frmShow::shownRow() const
 {
     bool numbered = false;
@@ -795,9 +802,7 @@ void frmShow::cmdUpdate_Click()
     try {
         const qint64 row = shownRow();
         // A panel filled other than from the grid guards only against the row's removal.
-        const db::RowAsRead asRead = !shown_.isEmpty() && shown_.key().toLongLong() == row
-                ? shown_
-                : db::RowAsRead(QStringLiteral("fileprofile"), QStringLiteral("Inum"), row);
+        const db::RowAsRead asRead = shownAsRead(row);
         ReopenConnection();
         // A file's name, path and folder are kept as the disk keeps them: trimmed of a blank
         // at either end, they would name another file.
@@ -814,13 +819,7 @@ void frmShow::cmdUpdate_Click()
                              txtFilePath->text(), txtDir->text()}
                         + SamePathValues(txtFilePath->text()) + QVariantList{row});
     } catch (const db::RowChangedError &refused) {
-        ErrorBox(refused.description());
-        LockMyControls();
-        // The grid shows the row as the other desk left it, to be shown again.
-        try {
-            AdoFile->Refresh();
-            showCount();
-        } catch (const std::exception &) { }
+        showRefusal(refused);
         return;
     } catch (const std::exception &) {
         MsgBox(QStringLiteral("Error - Cannot Update Master Database!"), vbCritical,
@@ -834,6 +833,17 @@ void frmShow::cmdUpdate_Click()
     reloadFilterLists();
 }
 
+void frmShow::showRefusal(const db::RowChangedError &refused)
+{
+    ErrorBox(refused.description());
+    LockMyControls();
+    // The grid shows the row as the other desk left it, to be shown again.
+    try {
+        AdoFile->Refresh();
+        showCount();
+    } catch (const std::exception &) { }
+}
+
 void frmShow::cmdDel_Click()
 {
     if (txtFileName->text().isEmpty()) {
@@ -845,13 +855,23 @@ void frmShow::cmdDel_Click()
                vbYesNo + vbCritical, QStringLiteral("Delete Confirmation"))
         != vbYes)
         return;
+    bool refused = false;
     if (!ErrorTrap([&] {
             const qint64 row = shownRow();
             ReopenConnection();
-            RunCommand(QStringLiteral("DELETE FROM fileprofile WHERE Inum = ?"), {row});
+            // Only the row as it was shown: one another desk changed since is kept.
+            try {
+                RunDeleteAsRead(shownAsRead(row),
+                                QStringLiteral("DELETE FROM fileprofile WHERE Inum = ?"), {row});
+            } catch (const db::RowChangedError &refusal) {
+                showRefusal(refusal);
+                refused = true;
+                return;
+            }
             AdoFile->setRecordSource(kWholeCatalogue);
             TotalFiles();
-        }))
+        })
+        || refused)
         return;
     cmdClear2_Click();
     reloadFilterLists();
@@ -1044,6 +1064,8 @@ void frmShow::ShowFolder(qint64 volumeId, const QString &directory, const QStrin
             txtSearch->clear();
         }
         clearFilters();
+        // A search from here looks through the folder's volume.
+        cboVolList->setCurrentIndex(std::max(0, cboVolList->findData(volumeId)));
         showStatement(catalogue::FolderStatement(volumeId, directory));
         Label14->setText(QStringLiteral("%1 In %2").arg(Label14->text(), caption));
         DataGrid1->setFocus();

@@ -174,6 +174,10 @@ private:
     void showCount();
     // The catalogue row number the detail panel shows. Throws db::DbError when there is none.
     qint64 shownRow() const;
+    // The catalogue row as the detail panel read it, when it shows that row.
+    db::RowAsRead shownAsRead(qint64 row) const;
+    // Says that another desk changed or removed the shown row, and shows the grid as it left it.
+    void showRefusal(const db::RowChangedError &refused);
     void applyFilters();
     void reloadFilterLists();
     void enableRowButtons(bool on);

@@ -266,6 +266,16 @@ bool frmUser::AddEditUser()
     return done;
 }
 
+void frmUser::writeAccount(const QString &sql, const QString &stored, bool removes)
+{
+    if (shown_.isEmpty() || TextOf(shown_.key()) != stored)
+        RunCommand(sql, {stored});
+    else if (removes)
+        RunDeleteAsRead(shown_, sql, {stored});
+    else
+        RunUpdateAsRead(shown_, sql, {stored});
+}
+
 void frmUser::DeleteUser()
 {
     ErrorTrap([&] {
@@ -294,8 +304,9 @@ void frmUser::DeleteUser()
             bUserFound = false;
             return;
         }
-        // The row found, as it is stored, so that an ID kept with blanks around it goes too.
-        RunCommand(QStringLiteral("delete from tblusers where userid=?"), {*stored});
+        // The row found, as it is stored, so that an ID kept with blanks around it goes too; the
+        // account shown goes only as it was shown, not after another desk changed it.
+        writeAccount(QStringLiteral("delete from tblusers where userid=?"), *stored, true);
     });
 }
 
@@ -324,7 +335,8 @@ void frmUser::RestUserPassword()
         }
         bUserFound = true;
         // No password at all: the account chooses a new one at its next login.
-        RunCommand(QStringLiteral("update tblusers set userpwd = '' where userid = ? "), {*stored});
+        writeAccount(QStringLiteral("update tblusers set userpwd = '' where userid = ? "), *stored,
+                     false);
         Log().addEntry(LogInfo, QStringLiteral("User Updated in Database!"));
         Log().resetStat();
     });

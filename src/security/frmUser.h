@@ -42,6 +42,9 @@ public:
 
 private:
     void layOut();
+    // Runs sql (its one value the stored ID) on an account: on the account shown only while it
+    // is as it was read, as a delete (removes) or an update.
+    void writeAccount(const QString &sql, const QString &stored, bool removes);
 
     // The account the fields show, as it was read or last saved here: a save changes its name
     // and group only while they are still so.

@@ -650,9 +650,7 @@ void frmSnippet::updateSnippet(qint64 id)
             {"UPDATE source SET [datetime] = ? WHERE id = ?", Now().toString(kStoredFormat)},
             {"UPDATE source SET notes = ? WHERE id = ?", rtbNotes->text()},
     };
-    const db::RowAsRead asRead = !shown_.isEmpty() && shown_.key().toLongLong() == id
-            ? shown_
-            : db::RowAsRead(QStringLiteral("source"), QStringLiteral("id"), id);
+    const db::RowAsRead asRead = shownAsRead(id);
     ReopenConnection();
     db::Transaction transaction(SharedConnection());
     // The first change goes through only while the snippet is as it was shown, changed or
@@ -666,6 +664,13 @@ void frmSnippet::updateSnippet(qint64 id)
         first = false;
     }
     transaction.Commit();
+}
+
+db::RowAsRead frmSnippet::shownAsRead(qint64 id) const
+{
+    return !shown_.isEmpty() && shown_.key().toLongLong() == id
+            ? shown_
+            : db::RowAsRead(QStringLiteral("source"), QStringLiteral("id"), id);
 }
 
 void frmSnippet::afterChange()
@@ -689,7 +694,8 @@ void frmSnippet::mnuDelete_Click()
         return;
     if (!ErrorTrap([&] {
             ReopenConnection();
-            RunCommand(QStringLiteral("DELETE FROM source WHERE id = ?"), {id});
+            RunDeleteAsRead(shownAsRead(id), QStringLiteral("DELETE FROM source WHERE id = ?"),
+                            {id});
         }))
         return;
     afterChange();

@@ -109,6 +109,8 @@ private:
     // Loads the site filter again, keeping the site chosen while it is still offered.
     void reloadSiteList();
     void fillWebList(QComboBox *box, const QString &sql);
+    // The stored snippet id as the fields read it, when they show it.
+    db::RowAsRead shownAsRead(qint64 id) const;
 
     // The stored snippet the fields show, which saving changes; -1 while they hold a new one.
     qint64 shownId_ = -1;

@@ -373,7 +373,13 @@ bool frmWebInfo::DeleteName()
             MsgBox(QStringLiteral("Record not found!"), vbCritical, QStringLiteral("Error!"));
             return;
         }
-        RunCommand(QStringLiteral("delete from webname where trim(CStr(webid)) =?"), {id});
+        // The site as it was shown, when it is the one shown: one another desk changed since is
+        // kept.
+        const QString remove = QStringLiteral("delete from webname where trim(CStr(webid)) =?");
+        if (!shown_.isEmpty() && Trim(TextOf(shown_.key())) == id)
+            RunDeleteAsRead(shown_, remove, {id});
+        else
+            RunCommand(remove, {id});
         WebFound = true;
         done = true;
     });

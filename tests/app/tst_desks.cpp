@@ -48,6 +48,8 @@ struct Desk
     std::function<QWidget *(QWidget *)> field;
     // Answers the save's questions, with OK to a failure when it is expected, and saves.
     std::function<void(Fixture &, QWidget *, bool failing)> save;
+    // The same for deleting the row shown.
+    std::function<void(Fixture &, QWidget *, bool failing)> erase;
     // The other desk's statements: a change to a column this desk does not type into (the
     // same column where the row has only one), a removal, and a write that holds the row.
     QString change;
@@ -56,6 +58,20 @@ struct Desk
     // What the row holds, as text.
     QString look;
 };
+
+// A step that answers a confirmation (when asked) and OK to a failure (when expected), then
+// clicks.
+std::function<void(Fixture &, QWidget *, bool)> answered(bool confirmed,
+                                                         std::function<void(QWidget *)> click)
+{
+    return [confirmed, click](Fixture &f, QWidget *window, bool failing) {
+        if (confirmed)
+            f.ui.answer(vbYes);
+        if (failing)
+            f.ui.answer(vbOK);
+        click(window);
+    };
+}
 
 QString textOf(QWidget *field)
 {
@@ -122,12 +138,12 @@ Desk deskFor(const QString &name)
                 },
                 [](Fixture &, QWidget *window) { showFile(window); },
                 [](QWidget *window) { return static_cast<frmShow *>(window)->txtAuthor; },
-                [](Fixture &f, QWidget *window, bool failing) {
-                    f.ui.answer(vbYes);
-                    if (failing)
-                        f.ui.answer(vbOK);
-                    static_cast<frmShow *>(window)->cmdUpdate->click();
-                },
+                answered(true,
+                         [](QWidget *window) {
+                             static_cast<frmShow *>(window)->cmdUpdate->click();
+                         }),
+                answered(true,
+                         [](QWidget *window) { static_cast<frmShow *>(window)->cmdDel->click(); }),
                 "update fileprofile set FileDesc = '" + kOther + "'",
                 "delete from fileprofile",
                 "update fileprofile set FileDesc = FileDesc",
@@ -149,12 +165,14 @@ Desk deskFor(const QString &name)
                     pick(static_cast<frmGroups *>(window), "CodeType", "Object Pascal");
                 },
                 [](QWidget *window) { return static_cast<frmGroups *>(window)->PName; },
-                [](Fixture &f, QWidget *window, bool failing) {
-                    f.ui.answer(vbYes);
-                    if (failing)
-                        f.ui.answer(vbOK);
-                    static_cast<frmGroups *>(window)->Toolbar1->click("kUpdate");
-                },
+                answered(true,
+                         [](QWidget *window) {
+                             static_cast<frmGroups *>(window)->Toolbar1->click("kUpdate");
+                         }),
+                answered(true,
+                         [](QWidget *window) {
+                             static_cast<frmGroups *>(window)->Toolbar1->click("kDelete");
+                         }),
                 "update CodeTypes set CodeType = 'Object Pascal' where CodeType = 'Pascal'",
                 "delete from CodeTypes where CodeType = 'Pascal'",
                 "update CodeTypes set CodeType = CodeType where CodeType = 'Pascal'",
@@ -173,12 +191,14 @@ Desk deskFor(const QString &name)
                     pick(static_cast<frmPatterns *>(window), "patterns", "*.pp");
                 },
                 [](QWidget *window) { return static_cast<frmPatterns *>(window)->PName; },
-                [](Fixture &f, QWidget *window, bool failing) {
-                    f.ui.answer(vbYes);
-                    if (failing)
-                        f.ui.answer(vbOK);
-                    static_cast<frmPatterns *>(window)->Toolbar1->click("kUpdate");
-                },
+                answered(true,
+                         [](QWidget *window) {
+                             static_cast<frmPatterns *>(window)->Toolbar1->click("kUpdate");
+                         }),
+                answered(true,
+                         [](QWidget *window) {
+                             static_cast<frmPatterns *>(window)->Toolbar1->click("kDelete");
+                         }),
                 "update patterns set patterns = '*.pp' where patterns = '*.pas'",
                 "delete from patterns where patterns = '*.pas'",
                 "update patterns set patterns = patterns where patterns = '*.pas'",
@@ -196,11 +216,14 @@ Desk deskFor(const QString &name)
                     static_cast<frmSnippet *>(window)->mnuRefresh_Click();
                 },
                 [](QWidget *window) { return static_cast<frmSnippet *>(window)->txtTitle; },
-                [](Fixture &f, QWidget *window, bool failing) {
-                    if (failing)
-                        f.ui.answer(vbOK);
-                    static_cast<frmSnippet *>(window)->toolBar->click("kSave");
-                },
+                answered(false,
+                         [](QWidget *window) {
+                             static_cast<frmSnippet *>(window)->toolBar->click("kSave");
+                         }),
+                answered(true,
+                         [](QWidget *window) {
+                             static_cast<frmSnippet *>(window)->toolBar->click("kDelete");
+                         }),
                 "update source set notes = '" + kOther + "'",
                 "delete from source",
                 "update source set notes = notes",
@@ -221,11 +244,14 @@ Desk deskFor(const QString &name)
                 },
                 show,
                 [](QWidget *window) { return static_cast<frmWebInfo *>(window)->txtCompany; },
-                [](Fixture &f, QWidget *window, bool failing) {
-                    if (failing)
-                        f.ui.answer(vbOK);
-                    static_cast<frmWebInfo *>(window)->Toolbar1->click("kUpdate");
-                },
+                answered(false,
+                         [](QWidget *window) {
+                             static_cast<frmWebInfo *>(window)->Toolbar1->click("kUpdate");
+                         }),
+                answered(false,
+                         [](QWidget *window) {
+                             static_cast<frmWebInfo *>(window)->Toolbar1->click("kDelete");
+                         }),
                 "update webname set notes = '" + kOther + "'",
                 "delete from webname",
                 "update webname set notes = notes",
@@ -243,11 +269,14 @@ Desk deskFor(const QString &name)
             },
             pickAccount,
             [](QWidget *window) { return static_cast<frmUser *>(window)->txtUserName; },
-            [](Fixture &f, QWidget *window, bool failing) {
-                if (failing)
-                    f.ui.answer(vbOK);
-                static_cast<frmUser *>(window)->tbrMain->click("kFinish");
-            },
+            answered(false,
+                     [](QWidget *window) {
+                         static_cast<frmUser *>(window)->tbrMain->click("kFinish");
+                     }),
+            answered(false,
+                     [](QWidget *window) {
+                         static_cast<frmUser *>(window)->tbrMain->click("kDelete");
+                     }),
             "update tblusers set usergroup = '" + kOther + "' where userid = 'pat'",
             "delete from tblusers where userid = 'pat'",
             "update tblusers set usergroup = usergroup where userid = 'pat'",
@@ -288,6 +317,8 @@ private slots:
     void saveFindsTheRowChanged();
     void saveMeetsALock_data();
     void saveMeetsALock();
+    void deleteKeepsTheRowChanged_data();
+    void deleteKeepsTheRowChanged();
 };
 
 void TestDesks::saveFindsTheRowChanged_data()
@@ -408,6 +439,42 @@ void TestDesks::saveMeetsALock()
     QCOMPARE(textOf(desk.field(shown.get())), typed);
     desk.save(f, shown.get(), false);
     QCOMPARE(rows(f, desk), sorted(saved));
+    VERIFY_CLEAN(f);
+}
+
+void TestDesks::deleteKeepsTheRowChanged_data()
+{
+    QTest::addColumn<QString>("window");
+    // What is left once the row, shown again, was deleted.
+    QTest::addColumn<QStringList>("left");
+    for (const char *window : kWindows) {
+        // A group's files keep their group when the group's row went.
+        QTest::addRow("%s", window)
+                << window
+                << (QString(window) == "frmGroups" ? QStringList{"file Pascal", "file "}
+                                                   : QStringList{});
+    }
+}
+
+// A delete finds its row changed at another desk since it was shown: the row is kept with the
+// other desk's change and a message says why; shown again, it is deleted.
+void TestDesks::deleteKeepsTheRowChanged()
+{
+    QFETCH(QString, window);
+    QFETCH(QStringList, left);
+    Fixture f;
+    f.setUp();
+    const Desk desk = deskFor(window);
+    f.exec(desk.seed);
+    const std::unique_ptr<QWidget> shown = desk.open(f);
+    f.exec(desk.change);
+    const QStringList changed = rows(f, desk);
+    desk.erase(f, shown.get(), true);
+    QCOMPARE(lastMessage(f), "Error: " + db::kChangedBeforeDelete);
+    QCOMPARE(rows(f, desk), changed);
+    desk.reshow(f, shown.get());
+    desk.erase(f, shown.get(), false);
+    QCOMPARE(rows(f, desk), sorted(left));
     VERIFY_CLEAN(f);
 }
 

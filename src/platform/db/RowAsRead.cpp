@@ -43,14 +43,27 @@ QVariantList RowAsRead::guardedValues(const QVariantList &values) const
     return all;
 }
 
-void RowAsRead::refuse(Connection &connection) const
+// Told apart by the row's key alone: a row still there was changed, one not there removed.
+bool RowAsRead::stillThere(Connection &connection) const
 {
-    // Told apart by the row's key alone: a row still there was changed, one not there removed.
     Recordset again;
     again.Open(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?").arg(table_, keyColumn_),
                connection, {key_});
-    const bool removed = again.AtEnd() || again.Fields(0).toLongLong() == 0;
-    throw RowChangedError(removed);
+    return !again.AtEnd() && again.Fields(0).toLongLong() > 0;
+}
+
+void RowAsRead::refuse(Connection &connection) const
+{
+    throw RowChangedError(!stillThere(connection));
+}
+
+qint64 RowAsRead::Delete(Connection &connection, const QString &del,
+                         const QVariantList &values) const
+{
+    const qint64 removed = connection.Execute(guarded(del), guardedValues(values));
+    if (removed == 0 && stillThere(connection))
+        throw RowChangedError(kChangedBeforeDelete, false);
+    return removed;
 }
 
 qint64 RowAsRead::Update(Connection &connection, const QString &update,

@@ -21,12 +21,20 @@ inline const QString kRemovedAtAnotherDesk =
         QStringLiteral("The record was removed at another desk. Your changes are kept, but there "
                        "is no record left to save them to.");
 
+// What a delete says when its row was changed since the window read it.
+inline const QString kChangedBeforeDelete =
+        QStringLiteral("The record was changed at another desk since it was shown, so it is not "
+                       "deleted. Show the record again to see the other desk's values.");
+
 // A save refused because its row was changed or removed since the window read it.
 class RowChangedError : public DbError
 {
 public:
     explicit RowChangedError(bool removed)
-        : DbError(removed ? kRemovedAtAnotherDesk : kChangedAtAnotherDesk)
+        : RowChangedError(removed ? kRemovedAtAnotherDesk : kChangedAtAnotherDesk, removed)
+    { }
+    RowChangedError(const QString &message, bool removed)
+        : DbError(message)
         , removed_(removed)
     { }
     bool removed() const { return removed_; }
@@ -59,12 +67,17 @@ public:
     // takes two nulls as equal on either engine), runs it, and hands back the rows changed.
     // When it changed none, reads the row again and throws RowChangedError. Throws DbError.
     qint64 Update(Connection &connection, const QString &update, const QVariantList &values) const;
+    // The same for a delete of the row: a row changed since it was read is kept, and
+    // RowChangedError (kChangedBeforeDelete) thrown; one already removed at another desk is
+    // gone as the user wanted, and 0 is handed back.
+    qint64 Delete(Connection &connection, const QString &del, const QVariantList &values) const;
     // The statement Update runs, and its values.
     QString guarded(const QString &update) const;
     QVariantList guardedValues(const QVariantList &values) const;
 
 private:
     [[noreturn]] void refuse(Connection &connection) const;
+    bool stillThere(Connection &connection) const;
 
     QString table_;
     QString keyColumn_;

@@ -45,9 +45,34 @@ void sortByName(QStringList &names)
     std::sort(names.begin(), names.end(), nameLess);
 }
 
+// The files in name order, their stamps (where read) kept beside them.
+void sortFiles(Listing &listing)
+{
+    if (listing.stamps.isEmpty()) {
+        sortByName(listing.files);
+        return;
+    }
+    std::vector<qsizetype> order(listing.files.size());
+    for (qsizetype i = 0; i < listing.files.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return nameLess(listing.files[a], listing.files[b]);
+    });
+    QStringList files;
+    QList<FileStamp> stamps;
+    files.reserve(listing.files.size());
+    stamps.reserve(listing.files.size());
+    for (const qsizetype i : order) {
+        files << listing.files[i];
+        stamps << listing.stamps[i];
+    }
+    listing.files = std::move(files);
+    listing.stamps = std::move(stamps);
+}
+
 #ifdef Q_OS_WIN
 
-bool readDirectory(const QString &path, bool /*isRoot*/, Listing &out)
+bool readDirectory(const QString &path, bool /*isRoot*/, bool stamped, Listing &out)
 {
     namespace sfs = std::filesystem;
     std::error_code error;
@@ -62,8 +87,11 @@ bool readDirectory(const QString &path, bool /*isRoot*/, Listing &out)
         if (own == sfs::file_type::directory)
             out.directories << name;
         else if (own == sfs::file_type::regular
-                 || (own == sfs::file_type::symlink && it->is_regular_file(error)))
+                 || (own == sfs::file_type::symlink && it->is_regular_file(error))) {
             out.files << name;
+            if (stamped)
+                out.stamps << StampOf(path, name);
+        }
     }
     return true;
 }
@@ -109,7 +137,18 @@ Kind kindOf(int directory, const dirent &entry)
 
 // Reads one directory's entries. Below the root, a directory that became a link since its
 // parent was read is refused rather than followed.
-bool readDirectory(const QString &path, bool isRoot, Listing &out)
+// A file's stamp, looked up in its open directory (a link followed to its file).
+FileStamp stampIn(int directory, const char *name)
+{
+    struct stat file;
+    if (::fstatat(directory, name, &file, 0) != 0)
+        return {};
+    const qint64 ms =
+            static_cast<qint64>(file.st_mtim.tv_sec) * 1000 + file.st_mtim.tv_nsec / 1000000;
+    return {static_cast<qint64>(file.st_size), QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC)};
+}
+
+bool readDirectory(const QString &path, bool isRoot, bool stamped, Listing &out)
 {
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (isRoot ? 0 : O_NOFOLLOW);
     const int handle = ::open(QFile::encodeName(path).constData(), flags);
@@ -127,13 +166,18 @@ bool readDirectory(const QString &path, bool isRoot, Listing &out)
         if (kind == Kind::Other)
             continue;
         const QByteArray bytes(entry->d_name);
-        const QString name = QFile::decodeName(bytes);
+        // Most names are ASCII, which every encoding of the file system's names reads alike.
+        const bool ascii = std::all_of(bytes.cbegin(), bytes.cend(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        const QString name = ascii ? QString::fromLatin1(bytes) : QFile::decodeName(bytes);
         // Only a name that encodes back to its own bytes reaches the same entry again.
-        if (QFile::encodeName(name) != bytes) {
+        if (!ascii && QFile::encodeName(name) != bytes) {
             out.leftOut.append({PathOf(path, EscapedName(bytes)), name, kind == Kind::Directory});
             continue;
         }
         (kind == Kind::File ? out.files : out.directories) << name;
+        if (stamped && kind == Kind::File)
+            out.stamps << stampIn(handle, entry->d_name);
     }
     ::closedir(directory);
     return true;
@@ -209,7 +253,7 @@ QString EscapedName(const QByteArray &name)
 
 bool ReadListing(const QString &directory, Listing &listing)
 {
-    return readDirectory(rootPath(directory), true, listing);
+    return readDirectory(rootPath(directory), true, false, listing);
 }
 
 bool MatchesWildcard(QStringView name, QStringView mask, Qt::CaseSensitivity cs)
@@ -258,7 +302,11 @@ FileStamp StampOf(const QString &directory, const QString &name)
     return {info.size(), info.lastModified()};
 }
 
-WalkResult Walk(const QString &root, const VisitDirectory &visit, const WalkOptions &options)
+namespace {
+
+// The walk itself: each directory read, with its files' stamps when stamped, handed to visit.
+WalkResult walkTree(const QString &root, const WalkOptions &options, bool stamped,
+                    const std::function<bool(const QString &, const Listing &)> &visit)
 {
     WalkResult result;
     // Directories still to read, the next one last: depth first, in name order.
@@ -272,15 +320,15 @@ WalkResult Walk(const QString &root, const VisitDirectory &visit, const WalkOpti
         const QString directory = std::move(pending.back());
         pending.pop_back();
         Listing listing;
-        const bool readable = readDirectory(directory, atRoot, listing);
+        const bool readable = readDirectory(directory, atRoot, stamped, listing);
         atRoot = false;
         if (!readable) {
             result.unreadable << directory;
             continue;
         }
         result.leftOut << listing.leftOut;
-        sortByName(listing.files);
-        if (!visit(directory, listing.files)) {
+        sortFiles(listing);
+        if (!visit(directory, listing)) {
             result.stopped = true;
             break;
         }
@@ -291,6 +339,23 @@ WalkResult Walk(const QString &root, const VisitDirectory &visit, const WalkOpti
             pending.push_back(PathOf(directory, *it));
     }
     return result;
+}
+
+} // namespace
+
+WalkResult Walk(const QString &root, const VisitDirectory &visit, const WalkOptions &options)
+{
+    return walkTree(root, options, false, [&](const QString &directory, const Listing &listing) {
+        return visit(directory, listing.files);
+    });
+}
+
+WalkResult WalkStamped(const QString &root, const VisitStampedDirectory &visit,
+                       const WalkOptions &options)
+{
+    return walkTree(root, options, true, [&](const QString &directory, const Listing &listing) {
+        return visit(directory, listing.files, listing.stamps);
+    });
 }
 
 } // namespace fs

@@ -38,6 +38,11 @@ FileStamp StampOf(const QString &directory, const QString &name);
 // Called once for every directory read: its path (platform separators) and the names of its
 // files in name order. Returning false ends the walk.
 using VisitDirectory = std::function<bool(const QString &directory, const QStringList &files)>;
+// The same, with each file's stamp (stamps[i] is files[i]'s), read while the directory was
+// open: the time in UTC. A file gone since the directory was read has a stamp that does not
+// exist.
+using VisitStampedDirectory = std::function<bool(const QString &directory, const QStringList &files,
+                                                 const QList<FileStamp> &stamps)>;
 
 struct WalkOptions
 {
@@ -73,6 +78,7 @@ struct WalkResult
 struct Listing
 {
     QStringList files;
+    QList<FileStamp> stamps; // each file's, in a stamped walk; empty otherwise
     QStringList directories;
     QList<LeftOut> leftOut;
 };
@@ -82,5 +88,9 @@ bool ReadListing(const QString &directory, Listing &listing);
 // the directory read itself; symbolic links to directories are never followed, so a walk
 // always ends. "Files" are regular files and links to them; other special entries are left out.
 WalkResult Walk(const QString &root, const VisitDirectory &visit, const WalkOptions &options = {});
+// The same walk, each file's size and time read with its name: relative to the open directory,
+// so a tree's files cost one look-up each instead of a path walk each.
+WalkResult WalkStamped(const QString &root, const VisitStampedDirectory &visit,
+                       const WalkOptions &options = {});
 
 } // namespace fs

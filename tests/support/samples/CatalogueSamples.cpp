@@ -260,6 +260,16 @@ void volumesListed(QWidget *window)
     static_cast<frmVolumes *>(window)->ensureLoaded();
 }
 
+// The browser over both volumes' files: each row names its volume and whether it is mounted.
+void volumesInBrowser(QWidget *window)
+{
+    catalogueVolumes();
+    auto *browser = static_cast<frmShow *>(window);
+    browser->LoadVolList();
+    CatalogueChanged = true;
+    browser->Form_Activate();
+}
+
 void stickRescanned(QWidget *window)
 {
     catalogueVolumes();
@@ -276,7 +286,10 @@ WindowSamples CatalogueSamples()
     return {
             {QStringLiteral("frmGroups"), {typedGroup, {}}},
             {QStringLiteral("frmPatterns"), {typedPattern, {}}},
-            {QStringLiteral("frmShow"), {{}, {{QStringLiteral("detail"), firstRowShown}}}},
+            {QStringLiteral("frmShow"),
+             {{},
+              {{QStringLiteral("detail"), firstRowShown},
+               {QStringLiteral("volumes"), volumesInBrowser}}}},
             {QStringLiteral("frmGet"), {pickerOverImport, {}}},
             {QStringLiteral("frmAdd"), {stagedFiles, {{QStringLiteral("edit"), editingStagedRow}}}},
             {QStringLiteral("frmFileMgr"), {fileToManage, {}}},
