@@ -68,6 +68,14 @@ qint64 numberIn(QByteArrayView text)
     return ok ? number : -1;
 }
 
+// A file the walk found, as little as the comparison keeps of it: a tree of a million files is
+// held whole until the rows have met their files.
+struct FoundFile
+{
+    qint64 size = 0;
+    qint64 modifiedMs = 0;
+};
+
 // The comparison of one folder, from the walk to the list of differences.
 class Comparison
 {
@@ -76,6 +84,7 @@ public:
         : folder_(folder)
         , diskPrefix_(rowsPrefix(walkedPath))
         , rowPrefix_(rowsPrefix(folder.folderPath))
+        , rowPrefixBytes_(rowPrefix_.toUtf8().size())
         , options_(options)
     { }
 
@@ -89,7 +98,7 @@ public:
             return false;
         if (disk_.isEmpty())
             disk_.reserve(folder_.files + folder_.files / 8 + 64);
-        const QString below = rowsPrefix(directory).mid(diskPrefix_.size());
+        const QByteArray below = rowsPrefix(directory).mid(diskPrefix_.size()).toUtf8();
         for (qsizetype at = 0; at < names.size(); ++at) {
             const QString &name = names[at];
             if (!MatchesPattern(name, folder_.pattern))
@@ -97,8 +106,7 @@ public:
             const fs::FileStamp &stamp = stamps[at];
             if (!stamp.exists())
                 continue; // gone since the folder was read
-            const QString relative = below + name;
-            disk_.insert(relative, {directory, name, stamp.size, stamp.modified, {}});
+            disk_.insert(below + name.toUtf8(), {stamp.size, stamp.modified.toMSecsSinceEpoch()});
             ++found.files;
             found.bytes += stamp.size;
         }
@@ -111,24 +119,26 @@ public:
             unreadable_ << rowsPrefix(path).mid(diskPrefix_.size());
     }
 
-    // Takes one catalogue row under the folder, in path order.
-    void takeRow(RowFacts &&row, Differences &found)
+    // Takes one catalogue row under the folder, in path order; path is its FilePath as read.
+    void takeRow(RowFacts &&row, QByteArrayView path, Differences &found)
     {
         row.relative = row.path.mid(rowPrefix_.size());
         if (!compared(row.relative))
             return;
-        const auto onDisk = disk_.find(row.relative);
-        if (onDisk == disk_.end()) {
+        const QByteArray relative = QByteArray::fromRawData(path.data() + rowPrefixBytes_,
+                                                            path.size() - rowPrefixBytes_);
+        const auto onDisk = disk_.constFind(relative);
+        if (onDisk == disk_.cend()) {
             removed_.push_back(std::move(row));
             return;
         }
-        FileOnDisk file = onDisk.value();
+        const FoundFile file = onDisk.value();
         disk_.erase(onDisk);
         const bool otherSize = row.size >= 0 && row.size != file.size;
-        const bool otherTime =
-                row.modified >= 0 && row.modified != file.modified.toSecsSinceEpoch();
+        const bool otherTime = row.modified >= 0 && row.modified != file.modifiedMs / 1000;
         if (otherSize || otherTime)
-            found.items.push_back(difference(Difference::Changed, row, row.relative, file));
+            found.items.push_back(
+                    difference(Difference::Changed, row, row.relative, fileAt(row.relative, file)));
     }
 
     // What is left once every row was taken: the files without a row, the rows without a
@@ -138,14 +148,15 @@ public:
         for (Difference &changed : found.items)
             if (options_.checksums && !sum(changed.file))
                 return false;
-        QStringList added = disk_.keys();
+        QList<QByteArray> added = disk_.keys();
         std::sort(added.begin(), added.end());
         std::multimap<qint64, size_t> bySize;
         for (size_t i = 0; i < removed_.size(); ++i)
             bySize.emplace(removed_[i].size, i);
         std::vector<bool> paired(removed_.size(), false);
-        for (const QString &relative : added) {
-            FileOnDisk &file = disk_[relative];
+        for (const QByteArray &key : added) {
+            const QString relative = QString::fromUtf8(key);
+            FileOnDisk file = fileAt(relative, disk_.value(key));
             const std::optional<size_t> from = moveSource(relative, file, bySize, paired);
             if (cancelled())
                 return false;
@@ -169,6 +180,18 @@ public:
     }
 
 private:
+    // A found file in full, for a difference.
+    FileOnDisk fileAt(const QString &relative, const FoundFile &found) const
+    {
+        const QString path = diskPrefix_ + relative;
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        return {slash == 0 ? QStringLiteral("/") : path.left(slash),
+                path.mid(slash + 1),
+                found.size,
+                QDateTime::fromMSecsSinceEpoch(found.modifiedMs, Qt::UTC),
+                {}};
+    }
+
     // A row is compared when the walk could have found its file: it fits the pattern, lies in
     // the folder itself unless the folders below were taken, and not below one left unread.
     bool compared(const QString &relative) const
@@ -237,8 +260,10 @@ private:
     const VolumeFolder &folder_;
     const QString diskPrefix_;
     const QString rowPrefix_;
+    const qsizetype rowPrefixBytes_; // in UTF-8, as the rows are read
     const RescanOptions &options_;
-    QHash<QString, FileOnDisk> disk_; // the files found and not yet met by a row
+    // The files found and not yet met by a row, by their paths below the folder in UTF-8.
+    QHash<QByteArray, FoundFile> disk_;
     QStringList unreadable_; // below the folder, each ending in a separator
     std::vector<RowFacts> removed_;
 };
@@ -302,7 +327,7 @@ Differences RescanFolder(db::Connection &connection, const VolumeFolder &folder,
                            facts.size = numberIn(row[2]);
                            facts.modified = numberIn(row[3]);
                            facts.checksum = QString::fromUtf8(row[4]);
-                           comparison.takeRow(std::move(facts), found);
+                           comparison.takeRow(std::move(facts), row[1], found);
                        });
     if (!comparison.finish(found)) {
         found.cancelled = true;

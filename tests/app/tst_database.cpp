@@ -295,8 +295,11 @@ void TestDatabase::earlierVersionRemakesItsIndexes()
     f.setUp();
     db::Connection look;
     look.Open(ConnectString);
-    const QString definition = f.onServer() ? "select indexdef from pg_indexes where indexname = ?"
-                                            : "select sql from sqlite_master where name = ?";
+    // On a server, each test's tables are in a schema of its own.
+    const QString definition = f.onServer()
+            ? "select indexdef from pg_indexes where indexname = ? and schemaname = "
+              "current_schema()"
+            : "select sql from sqlite_master where name = ?";
     const QString made = f.column(definition, {"fileprofile_name_paths"}).value(0);
     QVERIFY2(made.contains("VolumeId", Qt::CaseInsensitive), qPrintable(made));
     db::ExecuteAsWritten(look, "DROP INDEX fileprofile_volume");

@@ -167,9 +167,14 @@ int ServerEngine::storedSchemaVersion(Connection &connection) const
     return query.next() ? query.value(0).toInt() : 0;
 }
 
+// Run unprepared: the server prepares no statement that makes or drops a table or an index.
 void ServerEngine::executeAsWritten(Connection &connection, const QString &sql) const
 {
-    native(connection.database(), sql, {});
+    const QSqlDatabase database = connection.database();
+    EngineOf(database).beforeStatement(database);
+    QSqlQuery query(database);
+    if (!query.exec(sql))
+        StatementFailed(sql, query.lastError());
 }
 
 void ServerEngine::storeSchemaVersion(Connection &connection, int version) const
