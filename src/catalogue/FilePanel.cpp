@@ -9,6 +9,7 @@
 #include <QLineEdit>
 
 #include <QDir>
+#include <QStringTokenizer>
 
 QString DriveText(const QString &drive)
 {
@@ -29,16 +30,16 @@ QString DirectoryText(const QString &folder)
     return folder + QDir::separator();
 }
 
+// Called for every file of a walk: the pattern is read in place, without copies.
 bool MatchesPattern(const QString &name, const QString &pattern)
 {
-    const QStringList masks = pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     bool anyMask = false;
-    for (const QString &part : masks) {
-        const QString mask = part.trimmed();
+    for (const QStringView part : QStringTokenizer(pattern, u';', Qt::SkipEmptyParts)) {
+        const QStringView mask = part.trimmed();
         if (mask.isEmpty())
             continue;
         anyMask = true;
-        if (mask == QLatin1String("*") || fs::MatchesWildcard(name, mask, Qt::CaseInsensitive))
+        if (mask == u"*" || fs::MatchesWildcard(name, mask, Qt::CaseInsensitive))
             return true;
     }
     return !anyMask;

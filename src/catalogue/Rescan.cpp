@@ -36,9 +36,9 @@ qint64 characters(const QString &text)
     return text.toUcs4().size();
 }
 
-QString nameIn(const QString &relative)
+QStringView nameIn(const QString &relative)
 {
-    return relative.mid(relative.lastIndexOf(QLatin1Char('/')) + 1);
+    return QStringView(relative).mid(relative.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 // The rows of a volume (or of none) under a folder: from, to, the volume twice. Read along the
@@ -198,7 +198,7 @@ private:
     {
         if (!folder_.subfolders && relative.contains(QLatin1Char('/')))
             return false;
-        if (!MatchesPattern(nameIn(relative), folder_.pattern))
+        if (!MatchesPattern(nameIn(relative).toString(), folder_.pattern))
             return false;
         return std::none_of(unreadable_.cbegin(), unreadable_.cend(),
                             [&](const QString &below) { return relative.startsWith(below); });
