@@ -4,82 +4,45 @@
 #include <QDir>
 #include <QElapsedTimer>
 
-namespace {
-
-// Serves the window's events between directories: after the first, then not on every one, or a
-// tree of many small folders would spend its time in the event loop instead of reading the disk.
-class EventYield
+PacedEvents::PacedEvents(const DiskWalkOptions &options)
+    : options_(options)
 {
-public:
-    explicit EventYield(const DiskWalkOptions &options)
-        : options_(options)
-    {
-        sinceYield_.start();
-    }
+    sinceYield_.start();
+}
 
-    void afterDirectory()
-    {
-        if (first_ || sinceYield_.elapsed() >= options_.yieldEveryMs) {
-            first_ = false;
-            if (options_.showFound)
-                options_.showFound();
-            QCoreApplication::processEvents();
-            sinceYield_.restart();
-        }
-    }
-
-    void finished() const
-    {
+void PacedEvents::step()
+{
+    if (first_ || sinceYield_.elapsed() >= options_.yieldEveryMs) {
+        first_ = false;
         if (options_.showFound)
             options_.showFound();
+        QCoreApplication::processEvents();
+        sinceYield_.restart();
     }
+}
 
-    fs::WalkOptions walkOptions() const
-    {
-        fs::WalkOptions walkOptions;
-        walkOptions.cancel = options_.cancel;
-        walkOptions.recursive = options_.recursive;
-        return walkOptions;
-    }
-
-private:
-    const DiskWalkOptions &options_;
-    QElapsedTimer sinceYield_;
-    bool first_ = true;
-};
-
-} // namespace
+void PacedEvents::finished() const
+{
+    if (options_.showFound)
+        options_.showFound();
+}
 
 fs::WalkResult DiskWalk(const QString &root, const fs::VisitDirectory &visit,
                         const DiskWalkOptions &options)
 {
-    EventYield yield(options);
+    PacedEvents pace(options);
+    fs::WalkOptions walkOptions;
+    walkOptions.cancel = options.cancel;
+    walkOptions.recursive = options.recursive;
     const fs::WalkResult result = fs::Walk(
             root,
             [&](const QString &directory, const QStringList &files) {
                 const bool goOn = visit(directory, files);
-                yield.afterDirectory();
+                pace.step();
                 return goOn;
             },
-            yield.walkOptions());
-    yield.finished();
-    return result;
-}
-
-fs::WalkResult DiskWalkStamped(const QString &root, const fs::VisitStampedDirectory &visit,
-                               const DiskWalkOptions &options)
-{
-    EventYield yield(options);
-    const fs::WalkResult result = fs::WalkStamped(
-            root,
-            [&](const QString &directory, const QStringList &files,
-                const QList<fs::FileStamp> &stamps) {
-                const bool goOn = visit(directory, files, stamps);
-                yield.afterDirectory();
-                return goOn;
-            },
-            yield.walkOptions());
-    yield.finished();
+            walkOptions);
+    pace.finished();
     return result;
 }
 

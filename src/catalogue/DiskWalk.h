@@ -2,6 +2,7 @@
 
 #include "platform/fs/Walker.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -26,9 +27,22 @@ struct DiskWalkOptions
 
 fs::WalkResult DiskWalk(const QString &root, const fs::VisitDirectory &visit,
                         const DiskWalkOptions &options);
-// The same walk, each file's size and time read with its name (fs::WalkStamped).
-fs::WalkResult DiskWalkStamped(const QString &root, const fs::VisitStampedDirectory &visit,
-                               const DiskWalkOptions &options);
+// Lets the window's events run now and then while its own thread does a long step: at the first
+// step, then not on every one (a tree of many small folders would spend its time in the event
+// loop instead of reading the disk), at most every options.yieldEveryMs.
+class PacedEvents
+{
+public:
+    explicit PacedEvents(const DiskWalkOptions &options);
+    void step();
+    // Shows what was found, once more at the end.
+    void finished() const;
+
+private:
+    const DiskWalkOptions &options_;
+    QElapsedTimer sinceYield_;
+    bool first_ = true;
+};
 
 // The description of directories a walk could not read; empty when it read them all.
 QString UnreadableDescription(const QStringList &unreadable);

@@ -90,61 +90,75 @@ public:
 
     bool cancelled() const { return options_.cancelled && options_.cancelled(); }
 
-    // Takes the files of one directory of the walk; false once cancelled.
-    bool takeDirectory(const QString &directory, const QStringList &names,
-                       const QList<fs::FileStamp> &stamps, Differences &found)
+    // A file of the walk the comparison takes: one of the pattern, still there.
+    bool counts(const fs::OrderedFile &file) const
     {
-        if (cancelled())
-            return false;
-        if (disk_.isEmpty())
-            disk_.reserve(folder_.files + folder_.files / 8 + 64);
-        const QByteArray below = rowsPrefix(directory).mid(diskPrefix_.size()).toUtf8();
-        for (qsizetype at = 0; at < names.size(); ++at) {
-            const QString &name = names[at];
-            if (!MatchesPattern(name, folder_.pattern))
-                continue;
-            const fs::FileStamp &stamp = stamps[at];
-            if (!stamp.exists())
-                continue; // gone since the folder was read
-            disk_.insert(below + name.toUtf8(), {stamp.size, stamp.modified.toMSecsSinceEpoch()});
-            ++found.files;
-            found.bytes += stamp.size;
-        }
-        return true;
+        return file.stamp.exists() && MatchesPattern(file.name, folder_.pattern);
+    }
+
+    // Takes a file of the walk that no row has met (yet).
+    void takeFile(const fs::OrderedFile &file, Differences &found)
+    {
+        if (!counts(file))
+            return;
+        ++found.files;
+        found.bytes += file.stamp.size;
+        disk_.insert(file.relative, foundFile(file));
     }
 
     void setUnreadable(const QStringList &folders)
     {
-        for (const QString &path : folders)
-            unreadable_ << rowsPrefix(path).mid(diskPrefix_.size());
+        for (qsizetype i = unreadableTaken_; i < folders.size(); ++i)
+            unreadable_ << rowsPrefix(folders[i]).mid(diskPrefix_.size());
+        unreadableTaken_ = folders.size();
     }
 
-    // Takes one catalogue row under the folder, in path order; path is its FilePath as read.
-    void takeRow(RowFacts &&row, QByteArrayView path, Differences &found)
+    // Takes one catalogue row under the folder, in path order (path is its FilePath as read),
+    // with the walk's file of the same path where the walk found one.
+    void takeRow(RowFacts &&row, QByteArrayView path, const fs::OrderedFile *same,
+                 Differences &found)
     {
         row.relative = row.path.mid(rowPrefix_.size());
+        if (same && !compared(row.relative)) {
+            takeFile(*same, found);
+            return;
+        }
         if (!compared(row.relative))
             return;
-        const QByteArray relative = QByteArray::fromRawData(path.data() + rowPrefixBytes_,
-                                                            path.size() - rowPrefixBytes_);
-        const auto onDisk = disk_.constFind(relative);
+        if (same && counts(*same)) {
+            ++found.files;
+            found.bytes += same->stamp.size;
+            compare(row, foundFile(*same), found);
+            return;
+        }
+        // Met already, where the paths were not ordered alike, or not at all.
+        const auto onDisk = disk_.constFind(QByteArray::fromRawData(path.data() + rowPrefixBytes_,
+                                                                    path.size() - rowPrefixBytes_));
         if (onDisk == disk_.cend()) {
             removed_.push_back(std::move(row));
             return;
         }
         const FoundFile file = onDisk.value();
         disk_.erase(onDisk);
-        const bool otherSize = row.size >= 0 && row.size != file.size;
-        const bool otherTime = row.modified >= 0 && row.modified != file.modifiedMs / 1000;
-        if (otherSize || otherTime)
-            found.items.push_back(
-                    difference(Difference::Changed, row, row.relative, fileAt(row.relative, file)));
+        compare(row, file, found);
     }
 
     // What is left once every row was taken: the files without a row, the rows without a
     // file, and the moves among them. False when cancelled while reading a file.
     bool finish(Differences &found)
     {
+        // A row whose file the walk met after it, where the paths were not ordered alike.
+        std::vector<RowFacts> removed;
+        for (RowFacts &row : removed_) {
+            const auto onDisk = disk_.constFind(row.relative.toUtf8());
+            if (onDisk == disk_.cend()) {
+                removed.push_back(std::move(row));
+                continue;
+            }
+            compare(row, onDisk.value(), found);
+            disk_.erase(onDisk);
+        }
+        removed_ = std::move(removed);
         for (Difference &changed : found.items)
             if (options_.checksums && !sum(changed.file))
                 return false;
@@ -180,6 +194,21 @@ public:
     }
 
 private:
+    static FoundFile foundFile(const fs::OrderedFile &file)
+    {
+        return {file.stamp.size, file.stamp.modified.toMSecsSinceEpoch()};
+    }
+
+    // A row and its file: a change when they differ in size or time.
+    void compare(const RowFacts &row, const FoundFile &file, Differences &found) const
+    {
+        const bool otherSize = row.size >= 0 && row.size != file.size;
+        const bool otherTime = row.modified >= 0 && row.modified != file.modifiedMs / 1000;
+        if (otherSize || otherTime)
+            found.items.push_back(
+                    difference(Difference::Changed, row, row.relative, fileAt(row.relative, file)));
+    }
+
     // A found file in full, for a difference.
     FileOnDisk fileAt(const QString &relative, const FoundFile &found) const
     {
@@ -262,9 +291,10 @@ private:
     const QString rowPrefix_;
     const qsizetype rowPrefixBytes_; // in UTF-8, as the rows are read
     const RescanOptions &options_;
-    // The files found and not yet met by a row, by their paths below the folder in UTF-8.
+    // The files found and not met by a row, by their paths below the folder in UTF-8.
     QHash<QByteArray, FoundFile> disk_;
     QStringList unreadable_; // below the folder, each ending in a separator
+    qsizetype unreadableTaken_ = 0;
     std::vector<RowFacts> removed_;
 };
 
@@ -298,37 +328,58 @@ Differences RescanFolder(db::Connection &connection, const VolumeFolder &folder,
         throw RescanError(
                 QStringLiteral("The folder %1 is not there.").arg(found.walkedPath).toStdString());
     Comparison comparison(folder, found.walkedPath, options);
-    DiskWalkOptions walkOptions;
-    walkOptions.recursive = folder.subfolders;
-    const fs::WalkResult walk = DiskWalkStamped(
-            found.walkedPath,
-            [&](const QString &directory, const QStringList &names,
-                const QList<fs::FileStamp> &stamps) {
-                return comparison.takeDirectory(directory, names, stamps, found);
-            },
-            walkOptions);
-    if (comparison.cancelled()) {
+    // The walk and the rows are met in one pass, both in the order of their paths.
+    const DiskWalkOptions paced;
+    PacedEvents pace(paced);
+    fs::OrderedWalk walk(found.walkedPath, folder.subfolders, [&] {
+        if (comparison.cancelled())
+            return false;
+        pace.step();
+        return true;
+    });
+    fs::OrderedFile file;
+    bool more = walk.next(file);
+    const auto takeFilesBefore = [&](QByteArrayView relative) {
+        while (more && QByteArrayView(file.relative) < relative) {
+            comparison.takeFile(file, found);
+            more = walk.next(file);
+        }
+    };
+    const QString prefix = rowsPrefix(folder.folderPath);
+    const qsizetype prefixBytes = prefix.toUtf8().size();
+    db::ForEachTextRow(
+            connection, kRowsUnder, {prefix, rangeEnd(prefix), folder.volumeId, folder.volumeId},
+            [&](std::span<const QByteArrayView> row) {
+                if (walk.result().stopped)
+                    return;
+                const QByteArrayView relative = row[1].sliced(prefixBytes);
+                takeFilesBefore(relative);
+                comparison.setUnreadable(walk.result().unreadable);
+                RowFacts facts;
+                facts.row = numberIn(row[0]);
+                facts.path = QString::fromUtf8(row[1]);
+                facts.size = numberIn(row[2]);
+                facts.modified = numberIn(row[3]);
+                facts.checksum = QString::fromUtf8(row[4]);
+                const bool same = more && file.relative == relative;
+                comparison.takeRow(std::move(facts), row[1], same ? &file : nullptr, found);
+                if (same)
+                    more = walk.next(file);
+            });
+    while (more) {
+        comparison.takeFile(file, found);
+        more = walk.next(file);
+    }
+    pace.finished();
+    if (walk.result().stopped || comparison.cancelled()) {
         found.cancelled = true;
         found.items.clear();
         return found;
     }
-    found.unreadable = walk.unreadable;
-    for (const fs::LeftOut &entry : walk.leftOut)
+    found.unreadable = walk.result().unreadable;
+    for (const fs::LeftOut &entry : walk.result().leftOut)
         found.leftOut << entry.path;
-    comparison.setUnreadable(walk.unreadable);
-
-    const QString prefix = rowsPrefix(folder.folderPath);
-    db::ForEachTextRow(connection, kRowsUnder,
-                       {prefix, rangeEnd(prefix), folder.volumeId, folder.volumeId},
-                       [&](std::span<const QByteArrayView> row) {
-                           RowFacts facts;
-                           facts.row = numberIn(row[0]);
-                           facts.path = QString::fromUtf8(row[1]);
-                           facts.size = numberIn(row[2]);
-                           facts.modified = numberIn(row[3]);
-                           facts.checksum = QString::fromUtf8(row[4]);
-                           comparison.takeRow(std::move(facts), row[1], found);
-                       });
+    comparison.setUnreadable(walk.result().unreadable);
     if (!comparison.finish(found)) {
         found.cancelled = true;
         found.items.clear();

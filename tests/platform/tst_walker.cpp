@@ -37,6 +37,8 @@ private slots:
 
     void walk_visits_data();
     void walk_visits();
+    void orderedWalk_inPathOrder_data();
+    void orderedWalk_inPathOrder();
     void walk_findsEveryCopyOfAName_data();
     void walk_findsEveryCopyOfAName();
     void walk_skipsUnreadable_data();
@@ -74,10 +76,27 @@ void TestWalker::initTestCase()
 {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
-    makeFiles({"tree/b.txt", "tree/A.TXT", "tree/c.doc", "tree/zeta/readme.txt",
-               "tree/zeta/Notes.md", "tree/Alpha/readme.txt", "tree/Alpha/sub/readme.txt",
-               "tree/Alpha/deep/", "tree/beta/", "locked/open/a.txt", "locked/shut/b.txt",
-               "locked/z/c.txt", "links/file.txt", "links/inner/"});
+    makeFiles({"tree/b.txt",
+               "tree/A.TXT",
+               "tree/c.doc",
+               "tree/zeta/readme.txt",
+               "tree/zeta/Notes.md",
+               "tree/Alpha/readme.txt",
+               "tree/Alpha/sub/readme.txt",
+               "tree/Alpha/deep/",
+               "tree/beta/",
+               "locked/open/a.txt",
+               "locked/shut/b.txt",
+               "locked/z/c.txt",
+               "links/file.txt",
+               "links/inner/",
+               "order/a/x",
+               "order/a b",
+               "order/a-",
+               "order/a.b",
+               "order/ab",
+               "order/z",
+               "order/\u00e9"});
 #ifdef Q_OS_UNIX
     // A loop back to the top, one from deeper down, a way out of the tree, a link to a file,
     // a link to nothing, and a pipe that would hang whoever opened it.
@@ -196,6 +215,46 @@ void TestWalker::walk_visits()
     QCOMPARE(walk(at(root), {recursive, nullptr}, &result), expected);
     QVERIFY(!result.stopped);
     QCOMPARE(result.unreadable, QStringList());
+}
+
+void TestWalker::orderedWalk_inPathOrder_data()
+{
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<bool>("recursive");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("nested folders")
+            << "tree" << true
+            << QStringList{"A.TXT", "Alpha/readme.txt", "Alpha/sub/readme.txt", "b.txt",
+                           "c.doc", "zeta/Notes.md",    "zeta/readme.txt"};
+    QTest::newRow("top folder only") << "tree" << false << QStringList{"A.TXT", "b.txt", "c.doc"};
+    // A folder's files come where its name and a separator sort among the other names, bytes
+    // of UTF-8 after every ASCII one.
+    QTest::newRow("a folder among names it begins")
+            << "order" << true << QStringList{"a b", "a-", "a.b", "a/x", "ab", "z", "\u00e9"};
+#ifdef Q_OS_UNIX
+    QTest::newRow("links to folders never followed")
+            << "links" << true << QStringList{"file.txt", "shortcut.txt"};
+#endif
+}
+
+// The ordered walk gives every file once, in the byte order of its path, as a database orders
+// the paths' text, with its size read.
+void TestWalker::orderedWalk_inPathOrder()
+{
+    QFETCH(QString, root);
+    QFETCH(bool, recursive);
+    QFETCH(QStringList, expected);
+    fs::OrderedWalk walk(at(root), recursive);
+    QStringList met;
+    fs::OrderedFile file;
+    while (walk.next(file)) {
+        met << QString::fromUtf8(file.relative);
+        QCOMPARE(file.stamp.size, 1);
+        QCOMPARE(fs::PathOf(file.directory, file.name),
+                 QDir::toNativeSeparators(at(root) + '/' + met.last()));
+    }
+    QCOMPARE(met, expected);
+    QVERIFY(!walk.result().stopped);
 }
 
 void TestWalker::walk_findsEveryCopyOfAName_data()

@@ -304,8 +304,8 @@ FileStamp StampOf(const QString &directory, const QString &name)
 
 namespace {
 
-// The walk itself: each directory read, with its files' stamps when stamped, handed to visit.
-WalkResult walkTree(const QString &root, const WalkOptions &options, bool stamped,
+// The walk itself: each directory read handed to visit.
+WalkResult walkTree(const QString &root, const WalkOptions &options,
                     const std::function<bool(const QString &, const Listing &)> &visit)
 {
     WalkResult result;
@@ -320,7 +320,7 @@ WalkResult walkTree(const QString &root, const WalkOptions &options, bool stampe
         const QString directory = std::move(pending.back());
         pending.pop_back();
         Listing listing;
-        const bool readable = readDirectory(directory, atRoot, stamped, listing);
+        const bool readable = readDirectory(directory, atRoot, false, listing);
         atRoot = false;
         if (!readable) {
             result.unreadable << directory;
@@ -345,17 +345,87 @@ WalkResult walkTree(const QString &root, const WalkOptions &options, bool stampe
 
 WalkResult Walk(const QString &root, const VisitDirectory &visit, const WalkOptions &options)
 {
-    return walkTree(root, options, false, [&](const QString &directory, const Listing &listing) {
+    return walkTree(root, options, [&](const QString &directory, const Listing &listing) {
         return visit(directory, listing.files);
     });
 }
 
-WalkResult WalkStamped(const QString &root, const VisitStampedDirectory &visit,
-                       const WalkOptions &options)
+// One directory's entries in the order of their paths: a folder sorts as its name and a "/".
+struct OrderedWalk::Level
 {
-    return walkTree(root, options, true, [&](const QString &directory, const Listing &listing) {
-        return visit(directory, listing.files, listing.stamps);
-    });
+    struct Entry
+    {
+        QByteArray key;
+        QString name;
+        bool directory = false;
+        FileStamp stamp;
+    };
+    QString directory;
+    QByteArray relative; // of the directory, ending in "/" below the root
+    std::vector<Entry> entries;
+    size_t at = 0;
+};
+
+OrderedWalk::OrderedWalk(const QString &root, bool recursive,
+                         std::function<bool()> enteringDirectory)
+    : recursive_(recursive)
+    , enteringDirectory_(std::move(enteringDirectory))
+{
+    enter(rootPath(root), {}, true);
+}
+
+OrderedWalk::~OrderedWalk() = default;
+
+void OrderedWalk::enter(const QString &directory, const QByteArray &relative, bool atRoot)
+{
+    if (enteringDirectory_ && !enteringDirectory_()) {
+        result_.stopped = true;
+        levels_.clear();
+        return;
+    }
+    Listing listing;
+    if (!readDirectory(directory, atRoot, true, listing)) {
+        result_.unreadable << directory;
+        return;
+    }
+    result_.leftOut << listing.leftOut;
+    Level level{directory, relative, {}, 0};
+    level.entries.reserve(listing.files.size() + listing.directories.size());
+    for (qsizetype i = 0; i < listing.files.size(); ++i)
+        level.entries.push_back(
+                {listing.files[i].toUtf8(), listing.files[i], false, listing.stamps[i]});
+    if (recursive_) {
+        for (const QString &name : std::as_const(listing.directories))
+            level.entries.push_back({name.toUtf8() + '/', name, true, {}});
+    }
+    std::sort(level.entries.begin(), level.entries.end(),
+              [](const Level::Entry &a, const Level::Entry &b) { return a.key < b.key; });
+    levels_.push_back(std::move(level));
+}
+
+bool OrderedWalk::next(OrderedFile &file)
+{
+    while (!levels_.empty()) {
+        Level &level = levels_.back();
+        if (level.at == level.entries.size()) {
+            levels_.pop_back();
+            continue;
+        }
+        Level::Entry &entry = level.entries[level.at++];
+        if (entry.directory) {
+            // Copied first: entering pushes a level, which may move this one.
+            const QString below = PathOf(level.directory, entry.name);
+            const QByteArray relative = level.relative + entry.key;
+            enter(below, relative, false);
+            continue;
+        }
+        file.relative = level.relative + entry.key;
+        file.directory = level.directory;
+        file.name = std::move(entry.name);
+        file.stamp = entry.stamp;
+        return true;
+    }
+    return false;
 }
 
 } // namespace fs

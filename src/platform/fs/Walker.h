@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <vector>
 
 // Walking directory trees for the disk file search, the file manager and folder imports.
 namespace fs {
@@ -38,11 +39,6 @@ FileStamp StampOf(const QString &directory, const QString &name);
 // Called once for every directory read: its path (platform separators) and the names of its
 // files in name order. Returning false ends the walk.
 using VisitDirectory = std::function<bool(const QString &directory, const QStringList &files)>;
-// The same, with each file's stamp (stamps[i] is files[i]'s), read while the directory was
-// open: the time in UTC. A file gone since the directory was read has a stamp that does not
-// exist.
-using VisitStampedDirectory = std::function<bool(const QString &directory, const QStringList &files,
-                                                 const QList<FileStamp> &stamps)>;
 
 struct WalkOptions
 {
@@ -88,9 +84,44 @@ bool ReadListing(const QString &directory, Listing &listing);
 // the directory read itself; symbolic links to directories are never followed, so a walk
 // always ends. "Files" are regular files and links to them; other special entries are left out.
 WalkResult Walk(const QString &root, const VisitDirectory &visit, const WalkOptions &options = {});
-// The same walk, each file's size and time read with its name: relative to the open directory,
-// so a tree's files cost one look-up each instead of a path walk each.
-WalkResult WalkStamped(const QString &root, const VisitStampedDirectory &visit,
-                       const WalkOptions &options = {});
+// A file met by an ordered walk.
+struct OrderedFile
+{
+    QByteArray relative; // below the root, "/" between names, in UTF-8
+    QString directory; // as Walk gives it
+    QString name;
+    // Read in the open directory, the time in UTC; one that does not exist for a file gone
+    // since its directory was read.
+    FileStamp stamp;
+};
+
+// The files below a root one at a time, in the byte order of their paths below it, which is
+// the order a database gives the UTF-8 text of those paths: a listing of files can thus be met
+// with the catalogue's rows in one pass, holding only the folders on the way down. Each file's
+// size and time are read in its open directory, one look-up a file. Entries are taken as Walk
+// takes them; unreadable folders and names left out are in result().
+class OrderedWalk
+{
+public:
+    // enteringDirectory, when given, is asked before each directory is read; false stops the
+    // walk there.
+    OrderedWalk(const QString &root, bool recursive, std::function<bool()> enteringDirectory = {});
+    ~OrderedWalk();
+    OrderedWalk(const OrderedWalk &) = delete;
+    OrderedWalk &operator=(const OrderedWalk &) = delete;
+
+    // The next file; false at the end of the walk or once it was stopped.
+    bool next(OrderedFile &file);
+    const WalkResult &result() const { return result_; }
+
+private:
+    struct Level;
+    void enter(const QString &directory, const QByteArray &relative, bool atRoot);
+
+    bool recursive_;
+    std::function<bool()> enteringDirectory_;
+    std::vector<Level> levels_;
+    WalkResult result_;
+};
 
 } // namespace fs
