@@ -64,8 +64,20 @@ struct RowFacts
 qint64 numberIn(QByteArrayView text)
 {
     bool ok = false;
-    const qint64 number = QByteArray(text.data(), text.size()).toLongLong(&ok);
+    const qint64 number = text.toLongLong(&ok);
     return ok ? number : -1;
+}
+
+// A row as the engine gives it: Inum, FilePath, FSize, Modified, Checksum.
+RowFacts factsOf(std::span<const QByteArrayView> row)
+{
+    RowFacts facts;
+    facts.row = numberIn(row[0]);
+    facts.path = QString::fromUtf8(row[1]);
+    facts.size = numberIn(row[2]);
+    facts.modified = numberIn(row[3]);
+    facts.checksum = QString::fromUtf8(row[4]);
+    return facts;
 }
 
 // A file the walk found, as little as the comparison keeps of it: a tree of a million files is
@@ -85,6 +97,8 @@ public:
         , diskPrefix_(rowsPrefix(walkedPath))
         , rowPrefix_(rowsPrefix(folder.folderPath))
         , rowPrefixBytes_(rowPrefix_.toUtf8().size())
+        // A pattern that takes even an empty name takes every name.
+        , allFiles_(folder.subfolders && MatchesPattern(QString(), folder.pattern))
         , options_(options)
     { }
 
@@ -113,11 +127,25 @@ public:
         unreadableTaken_ = folders.size();
     }
 
-    // Takes one catalogue row under the folder, in path order (path is its FilePath as read),
-    // with the walk's file of the same path where the walk found one.
-    void takeRow(RowFacts &&row, QByteArrayView path, const fs::OrderedFile *same,
+    // Takes one catalogue row under the folder, in path order, as the engine gives it, with
+    // the walk's file of the same path where the walk found one.
+    void takeRow(std::span<const QByteArrayView> read, const fs::OrderedFile *same,
                  Differences &found)
     {
+        // Most rows meet their file unchanged: they are compared as read.
+        if (same && everyRowCompared() && counts(*same)) {
+            ++found.files;
+            found.bytes += same->stamp.size;
+            const FoundFile file = foundFile(*same);
+            if (differ(numberIn(read[2]), numberIn(read[3]), file)) {
+                RowFacts row = factsOf(read);
+                row.relative = row.path.mid(rowPrefix_.size());
+                compare(row, file, found);
+            }
+            return;
+        }
+        const QByteArrayView path = read[1];
+        RowFacts row = factsOf(read);
         row.relative = row.path.mid(rowPrefix_.size());
         if (same && !compared(row.relative)) {
             takeFile(*same, found);
@@ -199,12 +227,20 @@ private:
         return {file.stamp.size, file.stamp.modified.toMSecsSinceEpoch()};
     }
 
+    // A row whose size and time (-1 where it does not say) are not those of its file.
+    static bool differ(qint64 size, qint64 modified, const FoundFile &file)
+    {
+        return (size >= 0 && size != file.size)
+                || (modified >= 0 && modified != file.modifiedMs / 1000);
+    }
+
+    // Every row's file is one the walk would take: all files, in every folder, all read.
+    bool everyRowCompared() const { return allFiles_ && unreadable_.isEmpty(); }
+
     // A row and its file: a change when they differ in size or time.
     void compare(const RowFacts &row, const FoundFile &file, Differences &found) const
     {
-        const bool otherSize = row.size >= 0 && row.size != file.size;
-        const bool otherTime = row.modified >= 0 && row.modified != file.modifiedMs / 1000;
-        if (otherSize || otherTime)
+        if (differ(row.size, row.modified, file))
             found.items.push_back(
                     difference(Difference::Changed, row, row.relative, fileAt(row.relative, file)));
     }
@@ -290,6 +326,7 @@ private:
     const QString diskPrefix_;
     const QString rowPrefix_;
     const qsizetype rowPrefixBytes_; // in UTF-8, as the rows are read
+    const bool allFiles_; // the folder's files and those of every folder below
     const RescanOptions &options_;
     // The files found and not met by a row, by their paths below the folder in UTF-8.
     QHash<QByteArray, FoundFile> disk_;
@@ -347,25 +384,19 @@ Differences RescanFolder(db::Connection &connection, const VolumeFolder &folder,
     };
     const QString prefix = rowsPrefix(folder.folderPath);
     const qsizetype prefixBytes = prefix.toUtf8().size();
-    db::ForEachTextRow(
-            connection, kRowsUnder, {prefix, rangeEnd(prefix), folder.volumeId, folder.volumeId},
-            [&](std::span<const QByteArrayView> row) {
-                if (walk.result().stopped)
-                    return;
-                const QByteArrayView relative = row[1].sliced(prefixBytes);
-                takeFilesBefore(relative);
-                comparison.setUnreadable(walk.result().unreadable);
-                RowFacts facts;
-                facts.row = numberIn(row[0]);
-                facts.path = QString::fromUtf8(row[1]);
-                facts.size = numberIn(row[2]);
-                facts.modified = numberIn(row[3]);
-                facts.checksum = QString::fromUtf8(row[4]);
-                const bool same = more && file.relative == relative;
-                comparison.takeRow(std::move(facts), row[1], same ? &file : nullptr, found);
-                if (same)
-                    more = walk.next(file);
-            });
+    db::ForEachTextRow(connection, kRowsUnder,
+                       {prefix, rangeEnd(prefix), folder.volumeId, folder.volumeId},
+                       [&](std::span<const QByteArrayView> row) {
+                           if (walk.result().stopped)
+                               return;
+                           const QByteArrayView relative = row[1].sliced(prefixBytes);
+                           takeFilesBefore(relative);
+                           comparison.setUnreadable(walk.result().unreadable);
+                           const bool same = more && file.relative == relative;
+                           comparison.takeRow(row, same ? &file : nullptr, found);
+                           if (same)
+                               more = walk.next(file);
+                       });
     while (more) {
         comparison.takeFile(file, found);
         more = walk.next(file);

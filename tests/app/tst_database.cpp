@@ -10,12 +10,14 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
+#include "platform/db/Tokens.h"
 #include "security/Password.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
 #include <QTextStream>
@@ -38,6 +40,7 @@ private slots:
     void olderReadOnlyFileOpensAsItIs();
     void olderFileScannedFromATerminal();
     void earlierVersionRemakesItsIndexes();
+    void tableScriptsAgree();
     void fileFromSomeoneElseIsRefused_data();
     void fileFromSomeoneElseIsRefused();
 };
@@ -312,6 +315,68 @@ void TestDatabase::earlierVersionRemakesItsIndexes()
         QCOMPARE(f.column(definition, {"fileprofile_name_paths"}).value(0), made);
         QCOMPARE(f.column(definition, {"fileprofile_volume"}).size(), 1);
     }
+}
+
+namespace {
+
+// What a table script makes: each table's columns in order, and each index with its table.
+struct ScriptObjects
+{
+    QMap<QString, QStringList> columns;
+    QMap<QString, QString> indexes;
+};
+
+ScriptObjects objectsOf(const QString &resource)
+{
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QRegularExpression table(R"(^CREATE\s+TABLE\s+(\w+)\s*\((.*)\)$)",
+                                   QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression index(R"(^CREATE\s+(?:UNIQUE\s+)?INDEX\s+(\w+)\s+ON\s+(\w+))");
+    ScriptObjects objects;
+    for (const QString &statement : db::SplitScript(QString::fromUtf8(file.readAll()))) {
+        if (const auto made = table.match(statement); made.hasMatch()) {
+            QStringList columns;
+            int depth = 0;
+            QString part;
+            for (const QChar c : made.captured(2) + ',') {
+                depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+                if (c != ',' || depth > 0) {
+                    part += c;
+                    continue;
+                }
+                const QString name = part.trimmed().section(QRegularExpression("\\s+"), 0, 0);
+                columns << name.toLower().remove('[').remove(']').remove('"');
+                part.clear();
+            }
+            objects.columns.insert(made.captured(1).toLower(), columns);
+        } else if (const auto made = index.match(statement); made.hasMatch()) {
+            objects.indexes.insert(made.captured(1).toLower(), made.captured(2).toLower());
+        }
+    }
+    return objects;
+}
+
+} // namespace
+
+// The server's table script is written apart from the file's: both make the same tables with
+// the same columns in the same order, and the same indexes under the same names. The server
+// adds only its version table and an index of each table's key.
+void TestDatabase::tableScriptsAgree()
+{
+    const ScriptObjects file = objectsOf(":/schema.sql");
+    ScriptObjects server = objectsOf(":/schema-server.sql");
+    QVERIFY(file.columns.contains("fileprofile") && file.indexes.contains("fileprofile_volume"));
+    QCOMPARE(server.columns.take("schema_version"), QStringList{"version"});
+    QCOMPARE(server.columns, file.columns);
+    for (auto key = server.indexes.begin(); key != server.indexes.end();) {
+        if (key.key() == key.value() + "_rows")
+            key = server.indexes.erase(key);
+        else
+            ++key;
+    }
+    QCOMPARE(server.indexes, file.indexes);
 }
 
 // `corvina --scan` brings an older file up to date before it catalogues into it.
