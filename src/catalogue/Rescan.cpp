@@ -360,7 +360,12 @@ Differences RescanFolder(db::Connection &connection, const VolumeFolder &folder,
     found.volume = volume;
     if (!volume.found())
         throw RescanError("The volume of the folder is not mounted.");
-    found.walkedPath = PathBelow(volume.mountPoint, folder.folder);
+    found.walkedPath = PathBelow(volume, folder.folder);
+    if (found.walkedPath.isEmpty())
+        throw RescanError(QStringLiteral("The folder %1 is not reached where the volume is "
+                                         "mounted now.")
+                                  .arg(folder.folder)
+                                  .toStdString());
     if (!QFileInfo(found.walkedPath).isDir())
         throw RescanError(
                 QStringLiteral("The folder %1 is not there.").arg(found.walkedPath).toStdString());

@@ -124,12 +124,17 @@ QList<Target> targetsOf(db::Connection &connection, const QString &named)
                 QStringLiteral("no folder and no catalogued volume is named %1").arg(named)};
     QList<Target> targets;
     for (const Volume &volume : volumes) {
-        const std::optional<fs::VolumeFacts> mounted = WhereMounted(volume);
-        if (!mounted)
+        if (!WhereMounted(volume))
             throw CommandError{
                     QStringLiteral("the volume %1 is not mounted").arg(volume.shownName())};
-        for (const VolumeFolder &folder : FoldersOf(connection, volume.id))
+        for (const VolumeFolder &folder : FoldersOf(connection, volume.id)) {
+            const std::optional<fs::VolumeFacts> mounted = WhereMounted(volume, folder.folder);
+            if (!mounted)
+                throw CommandError{QStringLiteral("the folder %1 of the volume %2 is not "
+                                                  "reached where the volume is mounted now")
+                                           .arg(folder.folder, volume.shownName())};
             targets.append({folder, *mounted});
+        }
     }
     return targets;
 }
@@ -176,7 +181,7 @@ int RunScan(const QStringList &arguments, QIODevice &out, QTextStream &err)
         VolumeFolder folder;
         folder.volumeId = RecordVolume(connection, facts);
         folder.folder = facts.folder;
-        folder.folderPath = PathBelow(facts.mountPoint, facts.folder);
+        folder.folderPath = PathBelow(facts, facts.folder);
         if (const std::optional<VolumeFolder> known =
                     FolderOf(connection, folder.volumeId, facts.folder))
             folder = *known;

@@ -107,22 +107,25 @@ std::optional<Volume> FindVolume(db::Connection &connection, const fs::VolumeFac
     return found.constFirst();
 }
 
-const fs::VolumeFacts *MountOf(const Volume &volume, const QList<fs::VolumeFacts> &mounted)
+const fs::VolumeFacts *MountOf(const Volume &volume, const QList<fs::VolumeFacts> &mounted,
+                               const QString &folder)
 {
+    const fs::VolumeFacts *best = nullptr;
     for (const fs::VolumeFacts &mount : mounted) {
         const bool same = volume.uuid.isEmpty() ? mount.uuid.isEmpty()
                         && mount.device == volume.device && mount.label == volume.label
                                                 : mount.uuid == volume.uuid;
-        if (same)
-            return &mount;
+        const bool reaches = folder.isEmpty() || !PathBelow(mount, folder).isEmpty();
+        if (same && reaches && (!best || mount.root.size() < best->root.size()))
+            best = &mount;
     }
-    return nullptr;
+    return best;
 }
 
-std::optional<fs::VolumeFacts> WhereMounted(const Volume &volume)
+std::optional<fs::VolumeFacts> WhereMounted(const Volume &volume, const QString &folder)
 {
     const QList<fs::VolumeFacts> mounted = fs::MountedVolumes();
-    if (const fs::VolumeFacts *mount = MountOf(volume, mounted))
+    if (const fs::VolumeFacts *mount = MountOf(volume, mounted, folder))
         return fs::VolumeOf(mount->mountPoint);
     return std::nullopt;
 }
@@ -203,12 +206,19 @@ qint64 RecordFolder(db::Connection &connection, const VolumeFolder &folder)
     });
 }
 
-QString PathBelow(const QString &mountPoint, const QString &folder)
+QString PathBelow(const fs::VolumeFacts &mount, const QString &folder)
 {
-    if (folder.isEmpty())
-        return mountPoint;
-    return mountPoint.endsWith(QLatin1Char('/')) ? mountPoint + folder
-                                                 : mountPoint + QLatin1Char('/') + folder;
+    QString below = folder;
+    if (!mount.root.isEmpty()) {
+        if (folder != mount.root && !folder.startsWith(mount.root + QLatin1Char('/')))
+            return {};
+        below = folder.mid(mount.root.size() + 1);
+    }
+    if (below.isEmpty())
+        return mount.mountPoint;
+    return mount.mountPoint.endsWith(QLatin1Char('/'))
+            ? mount.mountPoint + below
+            : mount.mountPoint + QLatin1Char('/') + below;
 }
 
 } // namespace catalogue

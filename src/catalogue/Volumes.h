@@ -53,11 +53,15 @@ std::optional<Volume> FindVolume(db::Connection &connection, const fs::VolumeFac
 // The volumes whose name given in the program, label, UUID or device is name.
 QList<Volume> VolumesNamed(db::Connection &connection, const QString &name);
 
-// The mount of the volume among those mounted (as fs::MountedVolumes lists them); null when
-// it is not among them.
-const fs::VolumeFacts *MountOf(const Volume &volume, const QList<fs::VolumeFacts> &mounted);
-// Where the volume is mounted now, with its facts as read now; nothing when it is not.
-std::optional<fs::VolumeFacts> WhereMounted(const Volume &volume);
+// The mount of the volume among those mounted (as fs::MountedVolumes lists them) through which
+// folder (below the file system's top) is reached, the mount of its top first; null when it is
+// not among them, or only as a bind mount of another folder. An empty folder is reached through
+// any mount.
+const fs::VolumeFacts *MountOf(const Volume &volume, const QList<fs::VolumeFacts> &mounted,
+                               const QString &folder = {});
+// Where the volume is mounted now so that folder is reached, with its facts as read now;
+// nothing when it is not.
+std::optional<fs::VolumeFacts> WhereMounted(const Volume &volume, const QString &folder = {});
 
 // Records facts as read now: brings the volume's label, type, sizes and mount point up to date,
 // or adds it, and returns its id. In a short transaction of its own, or in the caller's when
@@ -73,7 +77,8 @@ std::optional<VolumeFolder> FolderOf(db::Connection &connection, qint64 volumeId
 // RecordVolume, in the caller's transaction when one is open.
 qint64 RecordFolder(db::Connection &connection, const VolumeFolder &folder);
 
-// The full path of a folder below a mount point.
-QString PathBelow(const QString &mountPoint, const QString &folder);
+// The full path of a folder of the file system (below its top) through a mount of it; empty when
+// that mount (a bind mount of another folder) does not reach it.
+QString PathBelow(const fs::VolumeFacts &mount, const QString &folder);
 
 } // namespace catalogue

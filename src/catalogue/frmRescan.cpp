@@ -157,7 +157,7 @@ void frmRescan::loadDescriptionLists()
 void frmRescan::Compare()
 {
     found_.reset();
-    const std::optional<fs::VolumeFacts> mounted = catalogue::WhereMounted(Volume);
+    const std::optional<fs::VolumeFacts> mounted = catalogue::WhereMounted(Volume, Folder.folder);
     if (!mounted) {
         lstChanges->clear();
         lblSummary->setText(QStringLiteral("The volume \"%1\" is not mounted: plug it in, or "
@@ -166,7 +166,7 @@ void frmRescan::Compare()
         cmdApply->setEnabled(false);
         return;
     }
-    const QString path = catalogue::PathBelow(mounted->mountPoint, Folder.folder);
+    const QString path = catalogue::PathBelow(*mounted, Folder.folder);
     ErrorTrap([&] {
         ProgressBox progress(QStringLiteral("Rescan"),
                              QStringLiteral("Folder: %1\nReading…").arg(path), this);

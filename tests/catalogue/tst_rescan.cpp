@@ -322,21 +322,36 @@ void TestVolumes::volumeOfAFolder_data()
     QTest::addColumn<QString>("below"); // the folder asked about, below the mount point
     QTest::addColumn<bool>("stacked"); // another device mounted over it afterwards
     QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("mounted"); // the device's folder mounted there
     QTest::newRow("a folder below the mount point") << "ABCD"
                                                     << "STICK"
-                                                    << "photos/sub" << false << "photos/sub";
+                                                    << "photos/sub" << false << "photos/sub"
+                                                    << "/";
+    // The folder of a bind mount is the device's folder, wherever it is mounted.
+    QTest::newRow("a bind mount of a folder") << "ABCD"
+                                              << "STICK"
+                                              << "photos/sub" << false << "data/photos/sub"
+                                              << "/data";
+    QTest::newRow("the top of a bind mount") << "ABCD"
+                                             << "STICK"
+                                             << "" << false << "my photos"
+                                             << "/my photos/";
     QTest::newRow("the mount point itself") << "ABCD"
                                             << "STICK"
-                                            << "" << false << "";
+                                            << "" << false << ""
+                                            << "/";
     QTest::newRow("no UUID, no label") << ""
                                        << ""
-                                       << "photos" << false << "photos";
+                                       << "photos" << false << "photos"
+                                       << "/";
     QTest::newRow("a label with a blank") << "ABCD"
                                           << "MY\\x20STICK"
-                                          << "photos" << false << "photos";
+                                          << "photos" << false << "photos"
+                                          << "/";
     QTest::newRow("the mount on top") << "EF01"
                                       << "TOP"
-                                      << "photos" << true << "photos";
+                                      << "photos" << true << "photos"
+                                      << "/";
 }
 
 void TestVolumes::volumeOfAFolder()
@@ -346,10 +361,11 @@ void TestVolumes::volumeOfAFolder()
     QFETCH(QString, below);
     QFETCH(bool, stacked);
     QFETCH(QString, folder);
+    QFETCH(QString, mounted);
     mounts_->unmountAll();
     if (stacked)
         mounts_->mount(mountPoint(), "sdy1", "0000", "UNDER");
-    mounts_->mount(mountPoint(), "sdz1", uuid, label);
+    mounts_->mount(mountPoint(), "sdz1", uuid, label, mounted);
     mounts_->mount(root() + "/elsewhere", "sdx1", "9999", "INNER"); // not above the folder
     const fs::VolumeFacts facts = fs::VolumeOf(mountPoint() + '/' + below);
     QCOMPARE(facts.mountPoint, mountPoint());
@@ -373,18 +389,22 @@ void TestVolumes::sameVolumeMountedElsewhere_data()
     QTest::addColumn<QString>("otherUuid");
     QTest::addColumn<QString>("otherLabel");
     QTest::addColumn<bool>("same");
+    QTest::addColumn<bool>("bind"); // mounted again as a bind mount of the catalogued folder
     QTest::newRow("by UUID, label changed") << "ABCD-1234"
                                             << "ABCD-1234"
-                                            << "RENAMED" << true;
+                                            << "RENAMED" << true << false;
     QTest::newRow("no UUID: device and label") << ""
                                                << ""
-                                               << "STICK" << true;
+                                               << "STICK" << true << false;
     QTest::newRow("another disk") << "ABCD-1234"
                                   << "FFFF-0000"
-                                  << "STICK" << false;
+                                  << "STICK" << false << false;
     QTest::newRow("no UUID, another label") << ""
                                             << ""
-                                            << "OTHER" << false;
+                                            << "OTHER" << false << false;
+    QTest::newRow("a bind mount of the folder") << "ABCD-1234"
+                                                << "ABCD-1234"
+                                                << "STICK" << true << true;
 }
 
 // A disk mounted elsewhere the next time is the same volume: its folder is found in step, its
@@ -395,6 +415,7 @@ void TestVolumes::sameVolumeMountedElsewhere()
     QFETCH(QString, otherUuid);
     QFETCH(QString, otherLabel);
     QFETCH(bool, same);
+    QFETCH(bool, bind);
     Fixture f;
     mounts_->unmountAll();
     mounts_->mount(mountPoint(), "sdz1", uuid, "STICK");
@@ -402,13 +423,14 @@ void TestVolumes::sameVolumeMountedElsewhere()
     const QStringList before = rows(f);
     const QString elsewhere = dir_->filePath("media/STICK");
     QVERIFY(QDir().mkpath(dir_->filePath("media")));
-    QVERIFY(QDir().rename(mountPoint(), elsewhere));
+    // A bind mount shows the folder itself at the new place.
+    const QString folder = bind ? elsewhere : elsewhere + "/photos";
+    QVERIFY(QDir().rename(bind ? mountPoint() + "/photos" : mountPoint(), elsewhere));
     mounts_->unmountAll();
-    mounts_->mount(elsewhere, "sdz1", otherUuid, otherLabel);
+    mounts_->mount(elsewhere, "sdz1", otherUuid, otherLabel, bind ? "/photos" : "/");
 
-    const Run run =
-            runCommand(catalogue::RunRescan,
-                       {"--rescan", elsewhere + "/photos", "--apply", "--database", f.dbPath});
+    const Run run = runCommand(catalogue::RunRescan,
+                               {"--rescan", folder, "--apply", "--database", f.dbPath});
     QCOMPARE(run.status, same ? 0 : 2);
     QCOMPARE(run.lines, QStringList());
     QCOMPARE(f.column("select count(*) from volumes"), QStringList{"1"});
@@ -416,12 +438,11 @@ void TestVolumes::sameVolumeMountedElsewhere()
     QCOMPARE(f.column("select MountPoint from volumes"), QStringList{movedTo});
     QStringList after = rows(f);
     if (same)
-        after.replaceInStrings(elsewhere + "/photos/", QString());
+        after.replaceInStrings(folder + "/", QString());
     QCOMPARE(after, before);
     if (same)
         QCOMPARE(f.column("select distinct Directory from fileprofile order by 1"),
-                 QStringList({elsewhere + "/photos/", elsewhere + "/photos/sub/",
-                              elsewhere + "/photos/sub/deep/"}));
+                 QStringList({folder + "/", folder + "/sub/", folder + "/sub/deep/"}));
 }
 
 // A volume read again at another mount point, with another label, is one volume, brought up

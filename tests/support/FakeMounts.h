@@ -21,8 +21,9 @@ public:
     }
 
     // A device (a file under dev/) mounted at mountPoint; an empty uuid or label has no link.
+    // root is the device's folder mounted there: "/" for its top, another for a bind mount.
     void mount(const QString &mountPoint, const QString &device, const QString &uuid,
-               const QString &label)
+               const QString &label, const QString &root = QStringLiteral("/"))
     {
         const QString node = dir_ + "/dev/" + device;
         QFile(node).open(QIODevice::WriteOnly);
@@ -30,9 +31,11 @@ public:
         link("by-label", label, device);
         QString escaped = mountPoint;
         escaped.replace(' ', "\\040");
-        lines_ << QString("%1 22 8:%1 / %2 rw,nosuid shared:9 - vfat %3 rw,fmask=0022")
+        QString escapedRoot = root;
+        escapedRoot.replace(' ', "\\040");
+        lines_ << QString("%1 22 8:%1 %2 %3 rw,nosuid shared:9 - vfat %4 rw,fmask=0022")
                           .arg(40 + lines_.size())
-                          .arg(escaped, node);
+                          .arg(escapedRoot, escaped, node);
         QFile table(dir_ + "/mountinfo");
         table.open(QIODevice::WriteOnly | QIODevice::Truncate);
         table.write(lines_.join('\n').toUtf8() + '\n');

@@ -15,6 +15,7 @@ namespace {
 struct Mount
 {
     QString majorMinor;
+    QString root; // "/" for the file system's top
     QString mountPoint;
     QString type;
     QString source;
@@ -28,8 +29,8 @@ Mount mountOf(const QString &line)
     const qsizetype dash = fields.indexOf(QStringLiteral("-"), 6);
     if (fields.size() < 6 || dash < 0 || dash + 2 >= fields.size())
         return {};
-    return {fields[2], UnescapedMountText(fields[4]), fields[dash + 1],
-            UnescapedMountText(fields[dash + 2])};
+    return {fields[2], UnescapedMountText(fields[3]), UnescapedMountText(fields[4]),
+            fields[dash + 1], UnescapedMountText(fields[dash + 2])};
 }
 
 bool below(const QString &path, const QString &mountPoint)
@@ -145,11 +146,21 @@ QString UnescapedMountText(const QString &text)
 
 namespace {
 
+QString withoutOuterSeparators(QString path)
+{
+    while (path.startsWith(QLatin1Char('/')))
+        path.remove(0, 1);
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
 // What the system tells of a mount, its sizes aside.
 VolumeFacts factsOf(const Mount &mount, const VolumeSource &source)
 {
     VolumeFacts facts;
     facts.mountPoint = mount.mountPoint;
+    facts.root = withoutOuterSeparators(mount.root);
     facts.type = mount.type;
     facts.uuid = linkName(source.diskLinks + QStringLiteral("/by-uuid"), mount);
     facts.label = linkName(source.diskLinks + QStringLiteral("/by-label"), mount);
@@ -172,9 +183,9 @@ VolumeFacts VolumeOf(const QString &folder, const VolumeSource &source)
     if (mount.mountPoint.isEmpty())
         return {};
     VolumeFacts facts = factsOf(mount, source);
-    facts.folder = path.mid(mount.mountPoint.size());
-    while (facts.folder.startsWith(QLatin1Char('/')))
-        facts.folder.remove(0, 1);
+    const QString below = withoutOuterSeparators(path.mid(mount.mountPoint.size()));
+    facts.folder = facts.root.isEmpty() || below.isEmpty() ? facts.root + below
+                                                           : facts.root + QLatin1Char('/') + below;
     facts.space = source.space ? source.space(mount.mountPoint) : spaceOf(mount.mountPoint);
     return facts;
 }

@@ -36,7 +36,11 @@ struct VolumeFacts
     QString label; // empty when it has none
     QString type; // "ext4", "vfat", ...
     QString mountPoint;
-    // The folder below the mount point, "/" between names; empty for the mount point itself.
+    // The file system's folder mounted there, "/" between names: empty for its top, the folder
+    // for a bind mount of one.
+    QString root;
+    // The folder asked about, below the file system's top (so that a folder reached through a
+    // bind mount is the same folder), "/" between names; empty for the top itself.
     QString folder;
     VolumeSpace space;
     bool found() const { return !mountPoint.isEmpty(); }
