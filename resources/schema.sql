@@ -113,15 +113,6 @@ CREATE TABLE volumefolders (
 );
 CREATE INDEX volumefolders_volume ON volumefolders (VolumeId, Folder);
 
--- A group's files carried to another group in steps (a rename or a delete of a group that holds
--- many files), until all of them are: each step is a short transaction, so that other desks
--- save between them, and a move the program did not finish is finished the next time.
-CREATE TABLE groupmoves (
-    MoveId INTEGER PRIMARY KEY AUTOINCREMENT,
-    FromGroup TEXT,
-    ToGroup TEXT
-);
-
 CREATE TABLE tempprint (
     filedate TEXT,
     filename TEXT,
@@ -199,7 +190,6 @@ CREATE TABLE tblreports (
 
 -- The version of these tables, so that a later release can tell an older file and bring it up to
 -- date: 1 the first tables, 2 with the files' checksums, 3 with the volumes and the files'
--- volumes and times, 4 with the index of a volume's rows, the volume in --find's index and
--- the record of group moves.
+-- volumes and times, 4 with the index of a volume's rows and the volume in --find's index.
 -- Files made before it was kept read 0.
 PRAGMA user_version = 4;

@@ -95,7 +95,7 @@ const AddedColumn kAddedColumns[] = {
 
 // Tables added since the first files were made. A file that holds the catalogue gains them as
 // schema.sql defines them, with their indexes; on a server the layer writes them in its words.
-const char *const kAddedTables[] = {"volumes", "volumefolders", "groupmoves"};
+const char *const kAddedTables[] = {"volumes", "volumefolders"};
 
 // Indexes made or changed in version 4: a database made before gets them as its engine's table
 // script defines them now.

@@ -6,7 +6,6 @@
 #include "app/modGlobals.h"
 #include "app/session.h"
 #include "catalogue/FolderImport.h"
-#include "catalogue/GroupMoves.h"
 #include "catalogue/VolumeList.h"
 #include "catalogue/frmDuplicates.h"
 #include "catalogue/frmVolumes.h"
@@ -334,7 +333,6 @@ void frmShow::Form_Load()
     CentreWindow(this);
     AdoFile->ConnectionString = ConnectString;
     Adodc1->ConnectionString = ConnectString;
-    finishGroupMoves();
     LoadGrpList();
     LoadWebSite();
     LoadVolList();
@@ -435,16 +433,6 @@ void frmShow::LoadWebSite()
         cboSiteList->setCurrentIndex(0);
         cboSiteList_Click();
     });
-}
-
-// A group's files that a rename at this or another desk left unmoved (the program ended) are
-// moved before the lists are read. One that cannot be moved now is moved another time.
-void frmShow::finishGroupMoves()
-{
-    try {
-        ReopenConnection();
-        catalogue::FinishGroupMoves(SharedConnection());
-    } catch (const std::exception &) { }
 }
 
 void frmShow::LoadVolList()

@@ -178,7 +178,6 @@ private:
     db::RowAsRead shownAsRead(qint64 row) const;
     // Says that another desk changed or removed the shown row, and shows the grid as it left it.
     void showRefusal(const db::RowChangedError &refused);
-    void finishGroupMoves();
     void applyFilters();
     void reloadFilterLists();
     void enableRowButtons(bool on);

@@ -2,14 +2,9 @@
 #include "TestRegistry.h"
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
-#include "catalogue/GroupMoves.h"
 #include "catalogue/frmGroups.h"
 #include "catalogue/frmPatterns.h"
-#include "catalogue/frmShow.h"
-#include "platform/db/ConnectString.h"
-#include "platform/db/Connection.h"
 #include "platform/db/DataControl.h"
-#include "platform/db/Transaction.h"
 #include "platform/ui/DataGrid.h"
 #include "platform/ui/ToolBar.h"
 
@@ -70,8 +65,6 @@ private slots:
     void groupDeleteLeavesBlank();
     void groupCascadeIsAllOrNothing_data();
     void groupCascadeIsAllOrNothing();
-    void groupMovesInSteps_data();
-    void groupMovesInSteps();
     void groupNeedsAPickedRow_data();
     void groupNeedsAPickedRow();
     void positionCaption();
@@ -229,62 +222,6 @@ void TestLists::groupCascadeIsAllOrNothing()
     QCOMPARE(f.column("select FileGroup from fileprofile"), QStringList{"SQL"});
     QCOMPARE(f.column("select CodeType from source"), QStringList{"SQL"});
     QCOMPARE(fileIndexes(f), indexes);
-}
-
-void TestLists::groupMovesInSteps_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QStringList>("between"); // the files' groups after the first step
-    QTest::addColumn<QStringList>("after");
-    const QStringList started{"B", "B", "A", "A", "A", "C"};
-    QTest::newRow("step by step") << "steps" << started
-                                  << QStringList{"B", "B", "B", "B", "B", "C"};
-    // The program ended after the first step: the browser finishes the move when it opens.
-    QTest::newRow("left unfinished, finished by the browser")
-            << "browser" << started << QStringList{"B", "B", "B", "B", "B", "C"};
-    // The group renamed again before: the first move is finished, then the second made.
-    QTest::newRow("left unfinished, the group renamed again")
-            << "rename" << started << QStringList{"D", "D", "D", "D", "D", "C"};
-}
-
-// A group's files move in steps, each a transaction of its own, with a record of the move until
-// it is done; a move left unfinished is finished before anything else reads or moves groups.
-void TestLists::groupMovesInSteps()
-{
-    QFETCH(QString, how);
-    QFETCH(QStringList, between);
-    QFETCH(QStringList, after);
-    Fixture f;
-    f.setUp();
-    for (const char *group : {"A", "A", "A", "A", "A", "C"})
-        f.exec("insert into fileprofile (FileName, FileGroup) values ('x', ?)", {group});
-    f.exec("update CodeTypes set CodeType = 'B' where CodeType = 'C'");
-    db::Connection desk;
-    desk.Open(db::ConnectStringFor(f.dbPath));
-    {
-        db::Transaction transaction(desk);
-        catalogue::BeginGroupMove(desk, "A", "B", 2);
-        transaction.Commit();
-    }
-    const QString files = "select FileGroup from fileprofile order by Inum";
-    QCOMPARE(f.column(files), between);
-    QCOMPARE(f.column("select FromGroup || '>' || ToGroup from groupmoves"), QStringList{"A>B"});
-    if (how == "steps") {
-        catalogue::FinishGroupMoves(desk, 2);
-    } else if (how == "browser") {
-        frmShow browser;
-        browser.Form_Load();
-    } else {
-        frmGroups window;
-        window.Form_Load();
-        pick(window, "CodeType", "B");
-        window.PName->setText("D");
-        f.ui.answer(vbYes);
-        window.ConfirmUpdate();
-    }
-    QCOMPARE(f.column(files), after);
-    QCOMPARE(f.column("select count(*) from groupmoves"), QStringList{"0"});
-    VERIFY_CLEAN(f);
 }
 
 void TestLists::groupNeedsAPickedRow_data()
