@@ -2,7 +2,7 @@
 // "Add Folder...", while a second desk, on a connection of its own in a thread of its own, saves
 // every 50 ms: it updates a catalogue row, then stages a row. How long the second desk waits for
 // each write is what a user there feels; the import's own time shows what the first pays.
-#include "BenchTiming.h"
+#include "BenchDesk.h"
 #include "BenchTree.h"
 #include "Fixture.h"
 #include "app/session.h"
@@ -28,41 +28,6 @@
 namespace {
 
 constexpr int kCatalogue = 10'000;
-
-struct DeskRun
-{
-    std::vector<Time> waits; // one per write
-    int failed = 0;
-    QString firstFailure;
-};
-
-// The second desk: a write every 50 ms until told to stop, each timed from its start to its end.
-void secondDesk(const QString &address, const std::atomic_bool &stop, DeskRun &run)
-{
-    db::Connection desk;
-    desk.Open(db::ConnectStringFor(address));
-    const auto write = [&](const QString &sql, const QVariantList &values) {
-        QElapsedTimer timer;
-        timer.start();
-        try {
-            desk.Execute(sql, values);
-        } catch (const std::exception &error) {
-            if (run.failed++ == 0)
-                run.firstFailure = QString::fromUtf8(error.what());
-        }
-        const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-        run.waits.push_back({ms, ms});
-    };
-    for (int i = 0; !stop; ++i) {
-        write(QStringLiteral("UPDATE fileprofile SET Author = ? WHERE Inum = ?"),
-              {QStringLiteral("desk B %1").arg(i), 1 + (i * 7919) % kCatalogue});
-        write(QStringLiteral("INSERT INTO tempfile (FileName, FilePath, FileGroup, FileIndex) "
-                             "VALUES (?, ?, 'Desk B', 2)"),
-              {QStringLiteral("b%1.txt").arg(i), QStringLiteral("/desk-b/b%1.txt").arg(i)});
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    desk.Close();
-}
 
 } // namespace
 
@@ -100,7 +65,7 @@ int main(int argc, char **argv)
 
     std::atomic_bool stop{false};
     DeskRun desk;
-    std::thread other(secondDesk, fixture.dbPath, std::cref(stop), std::ref(desk));
+    std::thread other(secondDesk, fixture.dbPath, kCatalogue, std::cref(stop), std::ref(desk));
     std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the desk is at work
     fixture.ui.answer(vbOK);
     const Time import = timed([&] { window.cmdAddFolder_Click(); });
@@ -112,17 +77,10 @@ int main(int argc, char **argv)
                                   .toLongLong();
     CloseSession();
 
-    double longest = 0;
-    for (const Time &wait : desk.waits)
-        longest = std::max(longest, wait.wall);
-    const Spread spread = spreadOf(desk.waits);
     std::printf("engine: %s\n", fixture.onServer() ? "server" : "database file");
     std::printf("import of %lld files with checksums  %8.0f ms wall  %8.0f ms cpu\n", staged,
                 import.wall, import.cpu);
-    std::printf("second desk: %zu writes, %d failed%s%s\n", desk.waits.size(), desk.failed,
-                desk.failed ? ", first: " : "", qPrintable(desk.firstFailure));
-    std::printf("second desk's wait: longest %.1f ms, median %.1f ms, p95 %.1f ms  %s\n", longest,
-                spread.median.wall, spread.p95.wall, longest < 1000 ? "(under 1 s)" : "(OVER 1 s)");
+    reportDesk(desk);
     std::printf("messages: %s\n", qPrintable(fixture.ui.texts().join(QStringLiteral(" | "))));
     return staged == kTop * (kLeaves + 1) * kFilesPerLeaf ? 0 : 1;
 }
