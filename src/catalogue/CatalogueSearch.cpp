@@ -21,14 +21,26 @@ namespace catalogue {
 
 namespace {
 
-// A text a prefix LIKE matches literally: the escape character, "%" and "_" escaped.
-QString likePrefix(const QString &text)
+// The LIKE pattern of a search: the escape character, "%" and "_" escaped, so that they match
+// only themselves, and a pattern's "*" and "?" made LIKE's "%" and "_".
+QString likePattern(const QString &text, Match match)
 {
-    QString escaped = text;
-    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    escaped.replace(QLatin1Char('%'), QStringLiteral("\\%"));
-    escaped.replace(QLatin1Char('_'), QStringLiteral("\\_"));
-    return escaped + QLatin1Char('%');
+    QString pattern;
+    if (match == Match::Anywhere)
+        pattern += QLatin1Char('%');
+    for (const QChar c : text) {
+        if (match == Match::Pattern && c == u'*')
+            pattern += QLatin1Char('%');
+        else if (match == Match::Pattern && c == u'?')
+            pattern += QLatin1Char('_');
+        else if (c == u'\\' || c == u'%' || c == u'_')
+            pattern += QStringLiteral("\\") + c;
+        else
+            pattern += c;
+    }
+    if (match != Match::Pattern)
+        pattern += QLatin1Char('%');
+    return pattern;
 }
 
 // The filter conditions and their values.
@@ -52,21 +64,32 @@ void addFilters(const Filters &filters, db::Select &select)
 // The column a search looks in, and the one its matches are listed by.
 const char *searchColumn(SearchMode mode)
 {
-    return mode == ByDescription ? "FileDesc" : mode == BySiteName ? "Websitename" : "FileName";
+    switch (mode) {
+    case ByDescription:
+        return "FileDesc";
+    case BySiteName:
+        return "Websitename";
+    case ByPath:
+        return "FilePath";
+    case ByFileName:
+        break;
+    }
+    return "FileName";
 }
 
 const char *orderColumn(SearchMode mode)
 {
-    return mode == ByDescription ? "FileDesc" : "FileName";
+    return mode == ByDescription ? "FileDesc" : mode == ByPath ? "FilePath" : "FileName";
 }
 
-BrowserStatement searchOrderedBy(SearchMode mode, const QString &text, const Filters &filters,
-                                 const QStringList &columns, const QStringList &order)
+BrowserStatement searchOrderedBy(SearchMode mode, const QString &text, Match match,
+                                 const Filters &filters, const QStringList &columns,
+                                 const QStringList &order)
 {
     auto statement = db::Select::From(QStringLiteral("FileProfile"), columns)
                              .Where(QString::fromLatin1(searchColumn(mode))
                                             + QStringLiteral(" Like ? ESCAPE '\\'"),
-                                    {likePrefix(text)});
+                                    {likePattern(text, match)});
     addFilters(filters, statement);
     for (const QString &term : order)
         statement.OrderBy(term);
@@ -80,6 +103,8 @@ const QString kSite = QStringLiteral("site");
 const QString kVolume = QStringLiteral("volume");
 const QString kDatabase = QStringLiteral("database");
 const QString kNull = QStringLiteral("null");
+const QString kContains = QStringLiteral("contains");
+const QString kGlob = QStringLiteral("glob");
 
 // The searched column by the name --field takes; nothing for an unknown name.
 std::optional<SearchMode> modeNamed(const QString &name)
@@ -90,6 +115,8 @@ std::optional<SearchMode> modeNamed(const QString &name)
         return ByDescription;
     if (name == QLatin1String("site"))
         return BySiteName;
+    if (name == QLatin1String("path"))
+        return ByPath;
     return std::nullopt;
 }
 
@@ -278,16 +305,23 @@ BrowserStatement FilterStatement(const Filters &filters)
     return statement;
 }
 
-BrowserStatement SearchStatement(SearchMode mode, const QString &text, const Filters &filters,
-                                 const QStringList &columns)
+Match AnywhereMatch(const QString &text)
 {
-    return searchOrderedBy(mode, text, filters, columns, {QString::fromLatin1(orderColumn(mode))});
+    return text.contains(u'*') || text.contains(u'?') ? Match::Pattern : Match::Anywhere;
 }
 
-BrowserStatement FindStatement(SearchMode mode, const QString &text, const Filters &filters)
+BrowserStatement SearchStatement(SearchMode mode, const QString &text, const Filters &filters,
+                                 const QStringList &columns, Match match)
+{
+    return searchOrderedBy(mode, text, match, filters, columns,
+                           {QString::fromLatin1(orderColumn(mode))});
+}
+
+BrowserStatement FindStatement(SearchMode mode, const QString &text, const Filters &filters,
+                               Match match)
 {
     return searchOrderedBy(
-            mode, text, filters,
+            mode, text, match, filters,
             {QStringLiteral("FilePath"), QStringLiteral("FileDesc"), QStringLiteral("VolumeId")},
             {QString::fromLatin1(orderColumn(mode)) + QStringLiteral(" COLLATE NOCASE"),
              QStringLiteral("FilePath")});
@@ -305,9 +339,18 @@ void AddFindOptions(QCommandLineParser &parser)
                                      "characters and bytes that are not UTF-8 \\xHH, C1 controls "
                                      "and the line and paragraph separators \\uHHHH."),
                       QStringLiteral("text")});
+    parser.addOption({kContains,
+                      QStringLiteral("With --find: match <text> anywhere in the field, not only "
+                                     "at its start.")});
+    parser.addOption({kGlob,
+                      QStringLiteral("Instead of --find: print the files whose name (or --field) "
+                                     "is matched by the shell pattern <pattern> as a whole, "
+                                     "without regard to case: * stands for any run of "
+                                     "characters, ? for any one."),
+                      QStringLiteral("pattern")});
     parser.addOption({kField,
-                      QStringLiteral("With --find: the field searched, name (the default), "
-                                     "description or site."),
+                      QStringLiteral("With --find and --glob: the field searched, name (the "
+                                     "default), description, site or path (the full path)."),
                       QStringLiteral("field")});
     parser.addOption({kGroup,
                       QStringLiteral("With --find: only files of the group <name>. With --scan "
@@ -356,8 +399,10 @@ int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err)
         AddFindOptions(parser);
         if (!parser.parse(arguments))
             throw CommandError{parser.errorText()};
-        if (!parser.isSet(kFind))
-            throw CommandError{QStringLiteral("--find needs a text to search for")};
+        if (parser.isSet(kFind) == parser.isSet(kGlob))
+            throw CommandError{QStringLiteral("name a text with --find or a pattern with --glob")};
+        if (parser.isSet(kContains) && !parser.isSet(kFind))
+            throw CommandError{QStringLiteral("--contains goes with --find")};
         if (!parser.positionalArguments().isEmpty())
             throw CommandError{QStringLiteral("unexpected argument '%1'")
                                        .arg(parser.positionalArguments().constFirst())};
@@ -365,7 +410,8 @@ int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err)
         const std::optional<SearchMode> mode = modeNamed(field);
         if (!mode)
             throw CommandError{
-                    QStringLiteral("unknown field '%1'; use name, description or site").arg(field)};
+                    QStringLiteral("unknown field '%1'; use name, description, site or path")
+                            .arg(field)};
         db::Connection connection;
         connection.Open(db::ConnectStringFor(CommandDatabasePath(parser)));
         Filters filters;
@@ -376,7 +422,13 @@ int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err)
         if (parser.isSet(kVolume))
             filters.volumes = volumesNamed(connection, parser.value(kVolume));
         // Like the browser's search box, the text is taken without its outer spaces.
-        BrowserStatement statement = FindStatement(*mode, Trim(parser.value(kFind)), filters);
+        // A pattern is taken as given: its blanks are part of the names it matches.
+        const Match match = parser.isSet(kGlob) ? Match::Pattern
+                : parser.isSet(kContains)       ? Match::Anywhere
+                                                : Match::Prefix;
+        BrowserStatement statement = FindStatement(
+                *mode, parser.isSet(kGlob) ? parser.value(kGlob) : Trim(parser.value(kFind)),
+                filters, match);
         if (!KnowsVolumes(connection))
             statement.columns.last() = QStringLiteral("NULL");
         return writeMatches(connection, statement, parser.isSet(kNull), out, err) > 0 ? 0 : 1;

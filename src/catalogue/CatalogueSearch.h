@@ -19,8 +19,15 @@ using BrowserStatement = db::Select;
 // types and `corvina --find` on a terminal build their statements here, so both match alike.
 namespace catalogue {
 
-// The searched column: file name, description or web site name.
-enum SearchMode { ByFileName = 1, ByDescription = 2, BySiteName = 3 };
+// The searched column: file name, description or web site name, or (from a terminal) the path.
+enum SearchMode { ByFileName = 1, ByDescription = 2, BySiteName = 3, ByPath = 4 };
+
+// How a search matches its text, without regard to case: at the start of the searched value (as
+// the browser searches while the user types), anywhere in it, or as a shell pattern over the
+// whole value: "*" any run of characters, "?" any one, every other character as itself.
+enum class Match { Prefix, Anywhere, Pattern };
+// The match for a text to be found anywhere: a pattern when it holds "*" or "?".
+Match AnywhereMatch(const QString &text);
 
 // The filter values that filter nothing.
 inline const QString kAllGroups = QStringLiteral("[All Groups]");
@@ -38,14 +45,15 @@ struct Filters
 };
 
 // The catalogue narrowed by the filters, and a search within them. The search matches values
-// that begin with the text as given, whatever characters it holds, without regard to case.
-// columns is the select list.
+// as match says, whatever characters the text holds. columns is the select list.
 BrowserStatement FilterStatement(const Filters &filters);
 BrowserStatement SearchStatement(SearchMode mode, const QString &text, const Filters &filters,
-                                 const QStringList &columns = {QStringLiteral("*")});
+                                 const QStringList &columns = {QStringLiteral("*")},
+                                 Match match = Match::Prefix);
 // The same search for a terminal: path, description and volume of each match, listed by the
 // searched name (without regard to case) and then by path, as an index delivers them.
-BrowserStatement FindStatement(SearchMode mode, const QString &text, const Filters &filters);
+BrowserStatement FindStatement(SearchMode mode, const QString &text, const Filters &filters,
+                               Match match = Match::Prefix);
 
 // The options of `corvina --find`, for the program's own parser and its help; --group and
 // --database serve `--scan` and `--rescan` too.
@@ -68,14 +76,14 @@ QString CommandDatabasePath(const QCommandLineParser &parser);
 // separators as \uHHHH.
 void AppendEscaped(QByteArray &line, QByteArrayView text);
 
-// `corvina --find TEXT [--field name|description|site] [--group NAME] [--site NAME]
-// [--volume NAME] [--database PATH] [-0|--null]`: writes the full path, the description, the
-// volume's name and "online" or "offline" (both empty for a row of no known volume), a tab
-// between them, of each match to out, a line each, with backslashes and control characters in
-// them escaped (so a stored value can neither forge a line nor drive a terminal); with --null
-// the path and description as stored, each ended by a NUL, instead. arguments are the program's,
-// its name first. Returns 0 when something matched, 1 when nothing did, 2 on an error, with its
-// message on err.
+// `corvina --find TEXT [--contains] | --glob PATTERN [--field name|description|site|path]
+// [--group NAME] [--site NAME] [--volume NAME] [--database PATH] [-0|--null]`: writes the full
+// path, the description, the volume's name and "online" or "offline" (both empty for a row of no
+// known volume), a tab between them, of each match to out, a line each, with backslashes and
+// control characters in them escaped (so a stored value can neither forge a line nor drive a
+// terminal); with --null the path and description as stored, each ended by a NUL, instead.
+// arguments are the program's, its name first. Returns 0 when something matched, 1 when nothing
+// did, 2 on an error, with its message on err.
 int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err);
 
 } // namespace catalogue

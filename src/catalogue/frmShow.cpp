@@ -21,6 +21,7 @@
 
 #include <algorithm>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
@@ -136,6 +137,11 @@ void frmShow::buildSearchControls()
                     QStringLiteral("Option3"));
     cmdClear = NamedButton(QStringLiteral("cmdClear"), QStringLiteral("Clear"), this,
                            QStringLiteral("Clear text box."));
+    chkAnywhere =
+            NamedCheckBox(QStringLiteral("chkAnywhere"), QStringLiteral("&Find Anywhere"), this);
+    chkAnywhere->setToolTip(QStringLiteral("Find the text anywhere in the field, not only at its "
+                                           "start; with * or ? in it, as a pattern such as "
+                                           "*.cpp or report_??.txt."));
     Label14 = NamedLabel(QStringLiteral("Label14"), QString(), this);
     Label16 = NamedLabel(QStringLiteral("Label16"),
                          QStringLiteral("Double on record above to view file information:"), this);
@@ -220,6 +226,7 @@ QLayout *frmShow::filterRow()
     search->addWidget(FieldLabel(QStringLiteral("Enter &Text"), txtSearch, searchBy), 0, 0);
     search->addWidget(txtSearch, 0, 1, 1, 2);
     search->addWidget(cmdClear, 0, 3);
+    search->addWidget(chkAnywhere, 1, 0);
     search->addWidget(Option1, 1, 1);
     search->addWidget(Option2, 1, 2);
     search->addWidget(Option3, 1, 3);
@@ -316,6 +323,7 @@ void frmShow::connectHandlers()
     connect(cboVolList, &QComboBox::activated, this, &frmShow::cboVolList_Click);
     connect(txtSearch, &QLineEdit::textChanged, this, &frmShow::txtSearch_Change);
     connect(cmdClear, &QPushButton::clicked, this, &frmShow::cmdClear_Click);
+    connect(chkAnywhere, &QCheckBox::toggled, this, &frmShow::txtSearch_Change);
     connect(cmdUnLock, &QPushButton::clicked, this, &frmShow::cmdUnLock_Click);
     connect(cmdLock, &QPushButton::clicked, this, &frmShow::cmdLock_Click);
     connect(cmdClear2, &QPushButton::clicked, this, &frmShow::cmdClear2_Click);
@@ -585,7 +593,11 @@ frmShow::SearchMode frmShow::searchMode() const
 void frmShow::txtSearch_Change()
 {
     try {
-        showStatement(SearchStatement(searchMode(), Trim(txtSearch->text()), currentFilters()));
+        const QString text = Trim(txtSearch->text());
+        showStatement(catalogue::SearchStatement(
+                searchMode(), text, currentFilters(), {QStringLiteral("*")},
+                chkAnywhere->isChecked() ? catalogue::AnywhereMatch(text)
+                                         : catalogue::Match::Prefix));
     } catch (const std::exception &) {
         try {
             TotalFiles();

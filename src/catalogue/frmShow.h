@@ -8,6 +8,7 @@
 #include <optional>
 
 class DataControlBar;
+class QCheckBox;
 class KeyedToolBar;
 class QComboBox;
 class QFrame;
@@ -47,6 +48,8 @@ public:
     QRadioButton *Option1;
     QRadioButton *Option2;
     QRadioButton *Option3;
+    // Matches the text anywhere in the field, or as a pattern when it holds "*" or "?".
+    QCheckBox *chkAnywhere;
     QPushButton *cmdClear;
     QLabel *Label14;
     QLabel *Label16;

@@ -82,6 +82,8 @@ private slots:
     void filters();
     void search_data();
     void search();
+    void searchAnywhere_data();
+    void searchAnywhere();
     void statementsUseIndexes_data();
     void statementsUseIndexes();
     void detailPanel();
@@ -203,6 +205,51 @@ void TestBrowser::search()
     QCOMPARE(window.Label14->text(),
              files.isEmpty() ? QStringLiteral("0 file(s)")
                              : QStringLiteral("Total of %1 file (s) found.").arg(files.size()));
+}
+
+void TestBrowser::searchAnywhere_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("files");
+    const int name = frmShow::ByFileName;
+    QTest::newRow("the middle of a name, any case") << name << "EAD" << QStringList{"readme.txt"};
+    QTest::newRow("percent and underscore as typed")
+            << name << "%_" << QStringList{"100%_done.txt"};
+    QTest::newRow("a pattern") << name << "*.C" << QStringList{"main.c", "o'neil.c"};
+    QTest::newRow("a pattern of single characters")
+            << name << "rea?me.*" << QStringList{"readme.txt"};
+    QTest::newRow("a description, by description")
+            << int(frmShow::ByDescription) << "ER" << QStringList{"Report.doc", "rest.py"};
+    QTest::newRow("a site name") << int(frmShow::BySiteName) << "mm" << QStringList{"o'neil.c"};
+}
+
+// "Find Anywhere" finds the text in the middle and at the end of the field, or takes it as a
+// pattern of the whole field; the filters still apply, and unchecked the search is the prefix
+// search again.
+void TestBrowser::searchAnywhere()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, text);
+    QFETCH(QStringList, files);
+    Fixture f;
+    f.setUp();
+    fillCatalogue(f);
+    frmShow window;
+    window.Form_Load();
+    QList<QRadioButton *> options{window.Option1, window.Option2, window.Option3};
+    options[mode - 1]->setChecked(true);
+    window.txtSearch->setText(text);
+    window.chkAnywhere->setChecked(true);
+    QCOMPARE(listed(window), files);
+    choose(window.cboGrpList, "Python");
+    window.cboGrpList_Click();
+    window.txtSearch->setText(text + " ");
+    QCOMPARE(listed(window), files.contains("rest.py") ? QStringList{"rest.py"} : QStringList{});
+    window.chkAnywhere->setChecked(false);
+    window.Option1->setChecked(true);
+    window.txtSearch->setText("RE");
+    QCOMPARE(listed(window), QStringList{"rest.py"});
 }
 
 void TestBrowser::statementsUseIndexes_data()

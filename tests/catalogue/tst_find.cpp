@@ -111,6 +111,35 @@ void TestFind::matches_data()
     QTest::newRow("site filter with description")
             << QStringList{"--find", "a", "--field", "description", "--site", "Gamma"}
             << line("o'neil.c", "A name with a quote");
+    // Anywhere in the field, and as a shell pattern over the whole of it.
+    QTest::newRow("anywhere: the middle of a name, any case")
+            << QStringList{"--find", "EAD", "--contains"} << readme;
+    QTest::newRow("anywhere: the end of a name")
+            << QStringList{"--find", ".py", "--contains"} << rest;
+    QTest::newRow("anywhere: percent and underscore as given")
+            << QStringList{"--find", "%_d", "--contains"} << line("100%_done.txt", "");
+    QTest::newRow("anywhere: a quote")
+            << QStringList{"--find", "'n", "--contains"} << line("o'neil.c", "A name with a quote");
+    QTest::newRow("anywhere: a backslash")
+            << QStringList{"--find", "k\\s", "--contains"} << line("back\\\\slash.txt", "Escape");
+    QTest::newRow("anywhere: a description, with a filter")
+            << QStringList{"--find",      "REPORT",  "--contains", "--field",
+                           "description", "--group", "Docs"}
+            << report;
+    QTest::newRow("anywhere: the path")
+            << QStringList{"--find", "data/rest", "--contains", "--field", "path"} << rest;
+    QTest::newRow("pattern: a suffix")
+            << QStringList{"--glob", "*.C"}
+            << line("main.c", "Entry point") + line("o'neil.c", "A name with a quote");
+    QTest::newRow("pattern: one character each")
+            << QStringList{"--glob", "100?.txt"} << line("1000.txt", "Thousand");
+    QTest::newRow("pattern: the whole name, not a part")
+            << QStringList{"--glob", "read"} << QString();
+    QTest::newRow("pattern: percent and underscore as themselves")
+            << QStringList{"--glob", "100%_*"} << line("100%_done.txt", "");
+    QTest::newRow("pattern: with a group")
+            << QStringList{"--glob", "*a*", "--group", "C"}
+            << line("back\\\\slash.txt", "Escape") + line("main.c", "Entry point");
 }
 
 // Matches are printed a line each, with status 0; no match prints nothing, with status 1.
@@ -133,8 +162,13 @@ void TestFind::errors_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("setUp");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown field") << QStringList{"--find", "re", "--field", "path"} << true
-                                   << "unknown field 'path'; use name, description or site";
+    QTest::newRow("unknown field") << QStringList{"--find", "re", "--field", "size"} << true
+                                   << "unknown field 'size'; use name, description, site or path";
+    QTest::newRow("both a text and a pattern")
+            << QStringList{"--find", "re", "--glob", "*.c"} << true
+            << "name a text with --find or a pattern with --glob";
+    QTest::newRow("anywhere without a text")
+            << QStringList{"--glob", "*.c", "--contains"} << true << "--contains goes with --find";
     QTest::newRow("missing database file")
             << QStringList{"--find", "re", "--database", "/nonexistent/x.mdb"} << true
             << "no database file at /nonexistent/x.mdb";
@@ -142,6 +176,8 @@ void TestFind::errors_data()
                                 << "no database is set up; name one with --database PATH";
     QTest::newRow("no text") << QStringList{"--group", "Docs", "--find"} << true
                              << "Missing value after '--find'.";
+    QTest::newRow("neither") << QStringList{"--group", "Docs"} << true
+                             << "name a text with --find or a pattern with --glob";
     QTest::newRow("unknown option")
             << QStringList{"--find", "re", "--size", "3"} << true << "Unknown option 'size'.";
     QTest::newRow("stray argument")
