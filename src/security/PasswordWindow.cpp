@@ -32,8 +32,10 @@ QLineEdit *PasswordWindow::textBox(const QString &name, bool masked)
 QLayout *PasswordWindow::fieldRows(const QList<std::pair<QString, QLineEdit *>> &rows)
 {
     auto *form = new QFormLayout;
-    for (const auto &[label, box] : rows)
+    for (const auto &[label, box] : rows) {
         form->addRow(FieldLabel(label, box, this), box);
+        fields_ << box;
+    }
     return form;
 }
 
@@ -46,5 +48,14 @@ void PasswordWindow::arrange(QLayout *fields, bool noteFirst, int width)
     if (!noteFirst)
         layout->addWidget(Label3);
     layout->addLayout(ButtonRow({cmdOK, cmdCancel}));
+    QWidget *previous = nullptr;
+    for (QWidget *next :
+         QList<QWidget *>(fields_.cbegin(), fields_.cend()) + QList<QWidget *>{cmdOK, cmdCancel}) {
+        if (previous)
+            setTabOrder(previous, next);
+        previous = next;
+    }
+    if (!fields_.isEmpty())
+        fields_.first()->setFocus();
     resize(width, sizeHint().height());
 }

@@ -32,5 +32,10 @@ protected:
     // The fields under their labels, one row each.
     QLayout *fieldRows(const QList<std::pair<QString, QLineEdit *>> &rows);
     // The note above or below the fields, the buttons at the foot, and the window's width.
+    // The fields come first in the Tab order, OK and Cancel after them, and the window opens
+    // with the focus in the first field.
     void arrange(QLayout *fields, bool noteFirst, int width);
+
+private:
+    QList<QLineEdit *> fields_;
 };

@@ -398,6 +398,13 @@ void TestLogin::enterMovesAndPresses()
     frmLogin login;
     login.show();
     QApplication::setActiveWindow(&login);
+    // Typing goes to the user ID at once; Tab visits the fields, then the buttons.
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(login.txtUID));
+    for (QWidget *next :
+         {static_cast<QWidget *>(login.txtPWD), static_cast<QWidget *>(login.cmdOK)}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
     login.txtUID->setFocus();
     QTest::keyClicks(login.txtUID, "admin");
     QTest::keyClick(login.txtUID, Qt::Key_Return);
