@@ -34,20 +34,12 @@ void setUp(QTextDocument &document, const QString &code)
     document.setPlainText(code);
 }
 
-QString suggestedPdf(const QString &title)
-{
-    static const QRegularExpression kNotInNames(QStringLiteral("[/\\\\:*?\"<>|]"));
-    QString name = QString(title).replace(kNotInNames, QStringLiteral("-")).trimmed();
-    if (name.isEmpty())
-        name = QStringLiteral("Source");
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QDir(folder).filePath(name + QStringLiteral(".pdf"));
-}
-
 void savePdf(const QTextDocument &document, const QString &title)
 {
-    const QString path = SaveFileName(QStringLiteral("Save as PDF"), suggestedPdf(title),
-                                      QStringLiteral("PDF files (*.pdf)"));
+    const QString path =
+            SaveFileName(QStringLiteral("Save as PDF"),
+                         SuggestedSavePath(title, QStringLiteral("pdf"), QStringLiteral("Source")),
+                         QStringLiteral("PDF files (*.pdf)"));
     if (path.isEmpty())
         return;
     QPrinter printer(QPrinter::HighResolution);

@@ -15,6 +15,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -35,6 +38,8 @@ private slots:
     void enterInDialog();
     void menuItems_data();
     void menuItems();
+    void suggestedSavePath_data();
+    void suggestedSavePath();
 };
 
 // The one path from a failure to the "Error: " box: what it shows, that the step ends at the
@@ -272,6 +277,41 @@ void TestKit::menuItems()
     QCOMPARE(item->text(), QStringLiteral("&Last"));
     QCOMPARE(item->shortcut(), shortcut);
     QCOMPARE(menu.findChild<QAction *>(QStringLiteral("mnuLast")), item);
+}
+
+void TestKit::suggestedSavePath_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("documents"); // the account has a documents folder
+    QTest::addColumn<QString>("offered"); // below the documents folder, or else the home folder
+    QTest::newRow("a new account: the home folder")
+            << "Files by Entry" << false << "HOME/Files by Entry.pdf";
+    QTest::newRow("the documents folder")
+            << "Files by Entry" << true << "DOCUMENTS/Files by Entry.pdf";
+    QTest::newRow("characters a name cannot hold")
+            << " a/b:c*d " << true << "DOCUMENTS/a-b-c-d.pdf";
+    QTest::newRow("nothing left of the name") << "  " << true << "DOCUMENTS/Report.pdf";
+}
+
+// A save offers a file in a folder that exists: the documents folder, or the home folder of an
+// account that has none yet.
+void TestKit::suggestedSavePath()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, documents);
+    QFETCH(QString, offered);
+    QTemporaryDir home;
+    const QByteArray before = qgetenv("HOME");
+    const auto restore = qScopeGuard([&] { qputenv("HOME", before); });
+    qputenv("HOME", home.path().toLocal8Bit());
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents)
+        QVERIFY(QDir().mkpath(folder));
+    else
+        QVERIFY(!QFileInfo(folder).exists());
+    offered.replace("DOCUMENTS", folder).replace("HOME", QDir::homePath());
+    QCOMPARE(SuggestedSavePath(name, "pdf", "Report"), offered);
+    QVERIFY(QFileInfo(offered).dir().exists());
 }
 
 REGISTER_TEST(TestKit)

@@ -69,14 +69,11 @@ public:
 private:
     void open(db::Reader &rows) const { rows.Open(sql_, connection_, values_); }
 
-    // Asks for a file, offering one named after the report in the user's documents (less the
-    // characters a file name cannot hold).
+    // Asks for a file, offering one named after the report.
     QString askPath(const QString &title, const QString &suffix, const QString &filter) const
     {
-        static const QRegularExpression kNotInNames(QStringLiteral("[/\\\\:*?\"<>|]"));
-        const QString name = QString(caption_).replace(kNotInNames, QStringLiteral("-"));
-        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        return SaveFileName(title, QDir(folder).filePath(name + QLatin1Char('.') + suffix), filter);
+        return SaveFileName(title, SuggestedSavePath(caption_, suffix, QStringLiteral("Report")),
+                            filter);
     }
 
     // The preview's own error trap: its actions run from the event loop, where nothing above

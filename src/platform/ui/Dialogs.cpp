@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -15,6 +16,8 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <map>
@@ -223,6 +226,18 @@ int ShowModal(QWidget *window, QWidget *owner)
 QString SaveFileName(const QString &caption, const QString &suggestedName, const QString &filter)
 {
     return g_driver->saveFileName(caption, suggestedName, filter);
+}
+
+QString SuggestedSavePath(const QString &name, const QString &suffix, const QString &fallback)
+{
+    static const QRegularExpression kNotInNames(QStringLiteral("[/\\\\:*?\"<>|]"));
+    QString file = QString(name).replace(kNotInNames, QStringLiteral("-")).trimmed();
+    if (file.isEmpty())
+        file = fallback;
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(file + QLatin1Char('.') + suffix);
 }
 
 void OpenWithShell(const QString &address)

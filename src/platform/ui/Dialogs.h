@@ -37,6 +37,10 @@ int ShowModal(QWidget *window, QWidget *owner = nullptr);
 // Asks where to save a file, starting at suggestedName; filter as QFileDialog takes it. The
 // suffix of suggestedName is added to a name typed without one. Empty on Cancel.
 QString SaveFileName(const QString &caption, const QString &suggestedName, const QString &filter);
+// The name a save offers first: name (less the characters a file name cannot hold; fallback when
+// nothing is left) with suffix, in the user's documents folder, or in the home folder when that
+// folder does not exist (a new account has none yet), so that the save offered can be written.
+QString SuggestedSavePath(const QString &name, const QString &suffix, const QString &fallback);
 void OpenWithShell(const QString &address);
 // Ends the program at once: every window closes and the event loops stop.
 void EndProgram();
