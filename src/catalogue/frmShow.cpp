@@ -564,8 +564,14 @@ void frmShow::clearFilters()
     }
 }
 
+// The filters alone choose the rows: the search box is emptied, so that it never shows a text
+// the grid does not answer.
 void frmShow::applyFilters()
 {
+    {
+        const QSignalBlocker quiet(txtSearch);
+        txtSearch->clear();
+    }
     ErrorTrap([&] { showStatement(FilterStatement(currentFilters())); });
 }
 
@@ -766,6 +772,10 @@ void frmShow::cmdClear2_Click()
 
 void frmShow::reloadFilterLists()
 {
+    {
+        const QSignalBlocker quiet(txtSearch);
+        txtSearch->clear();
+    }
     cboSiteList->clear();
     LoadWebSite();
     cboGrpList->clear();
@@ -811,8 +821,9 @@ void frmShow::cmdUpdate_Click()
         return;
     // A save that fails keeps what was typed, to be saved again or compared with the row as
     // it now stands.
+    qint64 row = -1;
     try {
-        const qint64 row = shownRow();
+        row = shownRow();
         // A panel filled other than from the grid guards only against the row's removal.
         const db::RowAsRead asRead = shownAsRead(row);
         ReopenConnection();
@@ -843,6 +854,13 @@ void frmShow::cmdUpdate_Click()
     cmdClear2_Click();
     LockMyControls();
     reloadFilterLists();
+    // The row just saved stays the grid's current row.
+    const qint64 at = AdoFile->model()->rowOf(row);
+    if (at >= 0) {
+        AdoFile->setCurrentRow(at);
+        barAdoFile->setCaption(AdoFile->Caption());
+        DataGrid1->scrollTo(AdoFile->model()->index(static_cast<int>(at), 0));
+    }
 }
 
 void frmShow::showRefusal(const db::RowChangedError &refused)

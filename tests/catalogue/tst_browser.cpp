@@ -381,9 +381,13 @@ void TestBrowser::updateChangesThePickedRow()
         return;
     QCOMPARE(f.column("select Author from fileprofile where FileName = 'main.c'"),
              QStringList{"Bo O'Hara"});
-    // After a change the whole catalogue is listed again, filters back at their first entry.
+    // After a change the whole catalogue is listed again, filters back at their first entry,
+    // and the changed row is still the current one.
     QCOMPARE(window.cboGrpList->currentText(), QStringLiteral("[All Groups]"));
     QCOMPARE(window.AdoFile->RecordCount(), 6);
+    QCOMPARE(TextOf(window.AdoFile->Fields("FileName")), QStringLiteral("main.c"));
+    QCOMPARE(window.barAdoFile->caption(),
+             QStringLiteral("%1 of 6").arg(window.AdoFile->CurrentRow() + 1));
     QVERIFY(!window.txtFileName->isEnabled());
     QVERIFY(window.txtFileName->text().isEmpty());
 }
@@ -397,6 +401,7 @@ void TestBrowser::deleteAsksAndResetsFilters()
     window.Form_Load();
     choose(window.cboSiteList, "Gamma");
     window.cboSiteList_Click();
+    window.txtSearch->setText("o'");
     showRow(window, "o'neil.c");
     f.ui.answer(vbNo);
     window.cmdDel->click();
@@ -410,6 +415,8 @@ void TestBrowser::deleteAsksAndResetsFilters()
     QCOMPARE(window.cboSiteList->findText("Gamma"), -1);
     QCOMPARE(window.cboSiteList->currentText(), QStringLiteral("[All Sites]"));
     QCOMPARE(window.Label14->text(), QStringLiteral("Total of 5 file (s) found."));
+    // The box shows no text that the grid's every row would not answer.
+    QCOMPARE(window.txtSearch->text(), QString());
 }
 
 void TestBrowser::printTwicePrintsTheSecondRow()
