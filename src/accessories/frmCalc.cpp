@@ -4,7 +4,9 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
 
+#include <QClipboard>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -313,7 +315,15 @@ bool frmCalc::KeyDown(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Delete:
         return press(cmdClearEntry, [this] { ClearEntry(); });
     case Qt::Key_C:
+        // Ctrl+C copies what the read-out shows, as everywhere else on the desktop.
+        if (modifiers & Qt::ControlModifier) {
+            QGuiApplication::clipboard()->setText(lblReadout2->text());
+            return true;
+        }
         return press(cmdClear, [this] { Clear(); });
+    case Qt::Key_Escape:
+        reject();
+        return true;
     case Qt::Key_Asterisk:
         return op(cmdMultiply, "*");
     case Qt::Key_Plus:

@@ -3,6 +3,8 @@
 #include "TestRegistry.h"
 #include "accessories/frmCalc.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -34,6 +36,7 @@ private slots:
     void keysFocusTheirButtons_data();
     void keysFocusTheirButtons();
     void buttonsWorkAsTheirKeys();
+    void escapeClosesAndCtrlCCopies();
     void formatted_data();
     void formatted();
 };
@@ -168,7 +171,7 @@ void TestCalc::keys_data()
                                                   << "15"
                                                   << "15.00"
                                                   << "";
-    QTest::newRow("other keys do nothing") << "4 x esc f1 2"
+    QTest::newRow("other keys do nothing") << "4 x f1 2"
                                            << "42"
                                            << "42.00"
                                            << "";
@@ -263,6 +266,22 @@ void TestCalc::keysFocusTheirButtons()
     PressKeys(&calc, "c 4 + 5 enter");
     QCOMPARE(calc.lblReadOut->text(), QStringLiteral("9"));
     VERIFY_CLEAN(f);
+}
+
+// Escape closes the calculator; Ctrl+C copies the read-out and leaves it as it is, where C
+// alone clears it.
+void TestCalc::escapeClosesAndCtrlCCopies()
+{
+    Fixture f;
+    frmCalc calc;
+    calc.show();
+    PressKeys(&calc, "1 + 2 =");
+    QTest::keyClick(&calc, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("3.00"));
+    QCOMPARE(calc.lblReadout2->text(), QStringLiteral("3.00"));
+    PressKeys(&calc, "esc");
+    QVERIFY(!calc.isVisible());
+    QCOMPARE(calc.result(), int(QDialog::Rejected));
 }
 
 void TestCalc::buttonsWorkAsTheirKeys()
