@@ -15,6 +15,7 @@
 #include "platform/ui/WindowCatalogue.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,6 +85,7 @@ private slots:
     void search();
     void searchAnywhere_data();
     void searchAnywhere();
+    void tabLeavesTheGrid();
     void statementsUseIndexes_data();
     void statementsUseIndexes();
     void detailPanel();
@@ -308,6 +310,22 @@ void TestBrowser::statementsUseIndexes()
     const Plan counted = PlanOf(connection, count.sql, count.values);
     const bool whole = group == "[All Groups]" && site == "[All Sites]" && !volume;
     QVERIFY2(mode == 0 || !whole || counted.indexOnly(), qPrintable(counted.shown(count.sql)));
+}
+
+// Tab goes from the grid to the next control and back, where it used to walk the grid's cells.
+void TestBrowser::tabLeavesTheGrid()
+{
+    Fixture f;
+    f.setUp();
+    fillCatalogue(f);
+    frmShow window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.DataGrid1->setFocus();
+    QTest::keyClick(window.DataGrid1, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != window.DataGrid1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(window.DataGrid1));
 }
 
 void TestBrowser::detailPanel()

@@ -63,6 +63,9 @@ void BindGrid(QTableView *grid, db::DataControl *control, const QStringList &vis
         grid->setSelectionMode(QAbstractItemView::SingleSelection);
         grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
         grid->setAlternatingRowColors(true);
+        // Tab leaves the grid for the next control, as in any other control; the arrow keys
+        // move between its cells.
+        grid->setTabKeyNavigation(false);
         grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
         grid->horizontalHeader()->setStretchLastSection(true);
         // Rows are picked one at a time, so the corner's select-all has nothing to do.
