@@ -736,12 +736,13 @@ void frmAdd::cmdAdd_Click()
             RunCommand(QStringLiteral(
                                "INSERT INTO tempfile (FileDate, FileName, FileDesc, FileGroup, "
                                "WebSiteName, WebAddress, Author, Email, Drive, Label, FilePath, "
-                               "Directory, FileIndex) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                               "?, ?)"),
+                               "Directory, FileIndex, FSize) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                               "?, ?, ?, ?, ?)"),
                        {Now().toString(kDateFormat), onDisk(txtFileName), textOf(txtFileDesc),
                         textOf(cboGrpName), textOf(cboWebName), textOf(cboWebAddr),
                         textOf(txtAuthor), textOf(txtEmail), textOf(txtDrive), textOf(txtLabel),
-                        onDisk(txtFilePath), onDisk(txtDir), 2});
+                        onDisk(txtFilePath), onDisk(txtDir), 2,
+                        txtFSize->text().isEmpty() ? QVariant() : QVariant(txtFSize->text())});
         }))
         return;
     ClearFileInformation();
@@ -987,6 +988,9 @@ void frmAdd::cmdOK_Click()
     txtDir->setText(DirectoryText(Text2->text()));
     txtDrive->setText(DriveText(Drive1->Drive()));
     txtFilePath->setText(FullPathOf(Dir1->Path(), Text1->text()));
+    // The size in bytes, as "Add Folder..." stores it; none for a file that is not there.
+    const QFileInfo file(txtFilePath->text());
+    txtFSize->setText(file.isFile() ? QString::number(file.size()) : QString());
 }
 
 void frmAdd::cmdRefreshFiles_Click()

@@ -220,6 +220,9 @@ void TestImport::takingAFile()
     QCOMPARE(window->txtFilePath->text(), path);
     QCOMPARE(window->txtDir->text(), where + sep);
     QCOMPARE(window->txtDrive->text(), DriveText(DriveListBox::volumeOf(where)));
+    // The size of a file that is there, in bytes; none of one that is not.
+    const QString size = QFileInfo(path).isFile() ? QStringLiteral("1") : QString();
+    QCOMPARE(window->txtFSize->text(), size);
     QVERIFY(!window->txtFileName->isEnabled() && window->txtFileName->isReadOnly());
 
     window->txtFileDesc->setText("  first file  ");
@@ -234,7 +237,7 @@ void TestImport::takingAFile()
                       "'|' || Directory || '|' || Drive || '|' || coalesce(FSize, 'none') "
                       "from tempfile"),
              QStringList{name + "|first file|Python|07/12/2026|2|Ada|disk 1|" + path + "|" + where
-                         + sep + "|" + drive + "|none"});
+                         + sep + "|" + drive + "|" + (size.isEmpty() ? "none" : size)});
     QCOMPARE(gridNames(*window), QStringList{name});
     QCOMPARE(caption(*window), QStringLiteral("1 of 1"));
     QCOMPARE(items(window->cboGrpList), QStringList({"[All Groups]", "Python"}));
