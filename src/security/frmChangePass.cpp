@@ -96,6 +96,10 @@ frmChangePass::frmChangePass(QWidget *parent)
     txtNewPwd2->setMaxLength(kNewPasswordLength);
     txtNewPwd->installEventFilter(this);
     txtNewPwd2->installEventFilter(this);
+    // Enter goes on to the next password, and in the last one finishes, as Finish does.
+    OnEnter(txtOldPwd, [this] { txtNewPwd->setFocus(); });
+    OnEnter(txtNewPwd, [this] { txtNewPwd2->setFocus(); });
+    OnEnter(txtNewPwd2, [this] { tbrMain_ButtonClick(QStringLiteral("kFinish")); });
     layOut();
     connect(tbrMain, &KeyedToolBar::ButtonClick, this, &frmChangePass::tbrMain_ButtonClick);
 }

@@ -164,13 +164,16 @@ void TestChangePass::finish_data()
     QTest::addColumn<QString>("newPwd");
     QTest::addColumn<QString>("again");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("byEnter"); // Enter in the last field instead of Finish
     const auto row = [](const char *name, const char *uid, const char *form, const char *typedOld,
-                        const char *newPwd, const char *again, const QString &message) {
-        QTest::newRow(name) << uid << form << typedOld << newPwd << again << message;
+                        const char *newPwd, const char *again, const QString &message,
+                        bool byEnter = false) {
+        QTest::newRow(name) << uid << form << typedOld << newPwd << again << message << byEnter;
     };
     const QString notChanged = "Password not changed!";
     const QString enter = "Please Enter Password.";
     row("changed", "pat", "hash", "Apple123", "Heron2027", "Heron2027", "");
+    row("changed by Enter", "pat", "hash", "Apple123", "Heron2027", "Heron2027", "", true);
     row("blanks around the new one", "pat", "hash", "Apple123", " Heron2027 ", " Heron2027 ", "");
     row("old form stored", "pat", "old", "Apple123", "Heron2027", "Heron2027", "");
     row("quote in the user ID", "o'neil", "hash", "Apple123", "Heron2027", "Heron2027", "");
@@ -191,6 +194,7 @@ void TestChangePass::finish()
     QFETCH(QString, newPwd);
     QFETCH(QString, again);
     QFETCH(QString, message);
+    QFETCH(bool, byEnter);
     Fixture f;
     QString plain = "Apple123";
     loggedIn(f, uid, plain,
@@ -205,7 +209,10 @@ void TestChangePass::finish()
     window.txtNewPwd2->setText(again);
     if (!message.isEmpty())
         f.ui.answer(vbOK);
-    window.tbrMain->click("kFinish");
+    if (byEnter)
+        QTest::keyClick(window.txtNewPwd2, Qt::Key_Return);
+    else
+        window.tbrMain->click("kFinish");
 
     const bool changed = message.isEmpty();
     QCOMPARE(f.ui.texts(), changed ? QStringList() : QStringList{message});
