@@ -66,6 +66,10 @@ ListWindow::ListWindow(const ListDefinition &definition, QWidget *parent)
     layOut();
 
     BindGrid(DataGrid1, Adodc1, {definition.column}, [this] { DataGrid1_DblClick(); });
+    // Enter in the name saves it: a change of the picked row, or else a new one.
+    OnEnter(PName, [this] {
+        Toolbar1_ButtonClick(pickedRow() >= 0 ? QStringLiteral("kUpdate") : QStringLiteral("kNew"));
+    });
     connect(Toolbar1, &KeyedToolBar::ButtonClick, this, &ListWindow::Toolbar1_ButtonClick);
 }
 

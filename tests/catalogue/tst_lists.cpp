@@ -65,6 +65,8 @@ private slots:
     void groupDeleteLeavesBlank();
     void groupCascadeIsAllOrNothing_data();
     void groupCascadeIsAllOrNothing();
+    void enterAddsOrChanges_data();
+    void enterAddsOrChanges();
     void groupNeedsAPickedRow_data();
     void groupNeedsAPickedRow();
     void positionCaption();
@@ -222,6 +224,44 @@ void TestLists::groupCascadeIsAllOrNothing()
     QCOMPARE(f.column("select FileGroup from fileprofile"), QStringList{"SQL"});
     QCOMPARE(f.column("select CodeType from source"), QStringList{"SQL"});
     QCOMPARE(fileIndexes(f), indexes);
+}
+
+void TestLists::enterAddsOrChanges_data()
+{
+    QTest::addColumn<bool>("picked");
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("nothing picked: a new group") << false << "Add New Group: Go"
+                                                 << "Go,Python";
+    QTest::newRow("a group picked: its new name")
+            << true
+            << "This will change all Filenames and Snippets that have the code type Python to the "
+               "new code type Go. Do You Want To Continue?"
+            << "Go";
+}
+
+// Enter in the name does what the tool bar's button for it does: Update for a picked group, New
+// otherwise, with the same question.
+void TestLists::enterAddsOrChanges()
+{
+    QFETCH(bool, picked);
+    QFETCH(QString, question);
+    QFETCH(QString, stored);
+    Fixture f;
+    f.setUp();
+    frmGroups window;
+    window.Form_Load();
+    if (picked)
+        pick(window, "CodeType", "Python");
+    window.PName->setText("Go");
+    f.ui.answer(vbYes);
+    QTest::keyClick(window.PName, Qt::Key_Return);
+    QCOMPARE(f.ui.texts().value(0), question);
+    QCOMPARE(f.column("select CodeType from CodeTypes where CodeType in ('Go', 'Python') order by "
+                      "CodeType")
+                     .join(','),
+             stored);
+    VERIFY_CLEAN(f);
 }
 
 void TestLists::groupNeedsAPickedRow_data()
