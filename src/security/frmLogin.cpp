@@ -133,6 +133,12 @@ void frmLogin::cmdOK_Click()
                 return;
             }
         }
+        // Who tried, and why it failed; never what was typed as the password.
+        Log().addEntry(LogWarning,
+                       QStringLiteral("Login failed for %1: %2")
+                               .arg(uid,
+                                    found ? QStringLiteral("wrong password")
+                                          : QStringLiteral("unknown user ID")));
         MsgBox(found ? QStringLiteral("Invalid Password, please re-enter the Password.")
                      : QStringLiteral("Invalid User ID, please re-enter the User ID."),
                vbCritical, QStringLiteral("Login Error"));
@@ -168,6 +174,7 @@ void frmLogin::succeed(const QString &uid, const QString &pwd, const QString &gr
     CurrentUserID = uid;
     CurrentPassword = pwd;
     CurrentGroup = group;
+    Log().addEntry(LogInfo, QStringLiteral("%1 logged in (%2)").arg(uid, group));
     accept();
     if (Relogin) {
         Relogin = false;

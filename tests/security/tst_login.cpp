@@ -136,15 +136,18 @@ void TestLogin::userIdsAreCaseSensitive_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("succeeds");
-    QTest::newRow("same case") << "smith" << true;
-    QTest::newRow("other case") << "Smith" << false;
-    QTest::newRow("with a quote") << "o'neil" << true;
+    QTest::addColumn<QString>("logged"); // the event log's line, less its time
+    QTest::newRow("same case") << "smith" << true << "0,\"smith logged in (User)\"";
+    QTest::newRow("other case") << "Smith" << false
+                                << "1,\"Login failed for Smith: unknown user ID\"";
+    QTest::newRow("with a quote") << "o'neil" << true << "0,\"o'neil logged in (User)\"";
 }
 
 void TestLogin::userIdsAreCaseSensitive()
 {
     QFETCH(QString, typed);
     QFETCH(bool, succeeds);
+    QFETCH(QString, logged);
     Fixture f;
     f.setUp("1");
     addUser(f, "smith", HashPassword("pw1"), "User");
@@ -159,6 +162,9 @@ void TestLogin::userIdsAreCaseSensitive()
         QCOMPARE(CurrentUserID, typed);
     else
         QCOMPARE(f.ui.texts(), QStringList{"Invalid User ID, please re-enter the User ID."});
+    // The log tells every login and every failed one, never the password typed.
+    QVERIFY2(f.logText().endsWith(logged + "\r\n"), qPrintable(f.logText()));
+    QVERIFY(!f.logText().contains("pw1"));
     VERIFY_CLEAN(f);
 }
 
