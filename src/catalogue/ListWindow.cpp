@@ -283,24 +283,24 @@ void ListWindow::deletePickedRow()
     });
 }
 
-void ListWindow::withOneRetry(const std::function<void()> &step)
+bool ListWindow::withOneRetry(const std::function<void()> &step)
 {
     for (int attempt = 1;; ++attempt) {
         try {
             step();
-            return;
+            return true;
         } catch (const db::RowChangedError &error) {
             // Trying again cannot help: the row stays as the other desk left it.
             ErrorBox(error.description());
-            return;
+            return false;
         } catch (const std::exception &error) {
             const QString description = QString::fromUtf8(error.what());
             if (attempt > 1) {
                 MsgBox(description);
-                return;
+                return false;
             }
             if (MsgBox(description, vbOKCancel) != vbOK)
-                return;
+                return false;
         }
     }
 }

@@ -95,7 +95,8 @@ protected:
     void deletePickedRow();
     // A delete that fails is offered once more; a second failure is only reported, and so is a
     // row changed at another desk, which trying again cannot mend.
-    void withOneRetry(const std::function<void()> &step);
+    // True when the step went through.
+    bool withOneRetry(const std::function<void()> &step);
 
     const ListDefinition &definition_;
 

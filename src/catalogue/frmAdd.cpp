@@ -1,5 +1,6 @@
 #include "catalogue/frmAdd.h"
 
+#include "app/CLog.h"
 #include "app/CParm.h"
 #include "app/CUtils.h"
 #include "app/SettingKeys.h"
@@ -1059,6 +1060,11 @@ void frmAdd::cmdAddFolder_Click()
     if (!staged)
         return;
     QStringList report{QStringLiteral("Files Added to Temp Table: %1").arg(result.added)};
+    Log().addEntry(LogInfo,
+                   QStringLiteral("Folder %1 staged: %2 file(s) added, %3 known already")
+                           .arg(import.root)
+                           .arg(result.added)
+                           .arg(result.known));
     if (result.known > 0)
         report << QStringLiteral("Already Staged or in Database: %1").arg(result.known);
     if (!result.unreadable.isEmpty())
@@ -1175,6 +1181,9 @@ void frmAdd::UpdateMasterTable()
         }
     });
     if (saved) {
+        Log().addEntry(LogInfo,
+                       QStringLiteral("Master table updated: %1 file(s) saved")
+                               .arg(MasterCountAfter - MasterCount));
         SelectFromTempFile();
         if (!txtFileName->text().isEmpty())
             ClearFileInformation();

@@ -1,5 +1,6 @@
 #include "catalogue/frmGroups.h"
 
+#include "app/CLog.h"
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
@@ -116,6 +117,7 @@ void frmGroups::ConfirmUpdate()
     // again from the same group.
     if (!renamed)
         return;
+    Log().addEntry(LogInfo, QStringLiteral("Group %1 renamed to %2").arg(sOldGroup, sNewGroup));
     sOldGroup.clear();
     sNewGroup.clear();
     switchButton(kNewButton, true);
@@ -144,7 +146,8 @@ void frmGroups::HandleDeleteClick()
                          + QStringLiteral(" to a <blank> code type. Do You Want To Continue?"),
                  QStringLiteral("Delete Confirmation")))
         return;
-    withOneRetry([this] { deleteCascade(); });
+    if (withOneRetry([this] { deleteCascade(); }))
+        Log().addEntry(LogInfo, QStringLiteral("Group %1 deleted").arg(sOldGroup));
     ShowRecordPosition();
     ClearTextBox();
     switchButton(kNewButton, true);

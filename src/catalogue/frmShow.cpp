@@ -1,6 +1,7 @@
 #include "catalogue/frmShow.h"
 #include "platform/db/DbError.h"
 
+#include "app/CLog.h"
 #include "app/CUtils.h"
 #include "app/Version.h"
 #include "app/modGlobals.h"
@@ -903,6 +904,8 @@ void frmShow::cmdDel_Click()
         })
         || refused)
         return;
+    Log().addEntry(LogInfo,
+                   QStringLiteral("Deleted from the catalogue: %1").arg(txtFilePath->text()));
     cmdClear2_Click();
     reloadFilterLists();
 }

@@ -6,13 +6,21 @@
 #include "app/frmLog.h"
 #include "app/frmMenu.h"
 #include "app/modGlobals.h"
+#include "catalogue/frmAdd.h"
+#include "catalogue/frmGroups.h"
+#include "catalogue/frmShow.h"
 #include "platform/Clock.h"
+#include "platform/db/DataControl.h"
+#include "platform/ui/FileLists.h"
 #include "platform/ui/ToolBar.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
@@ -47,6 +55,8 @@ class TestLog : public QObject
 {
     Q_OBJECT
 private slots:
+    void eventsAreLogged_data();
+    void eventsAreLogged();
     void lineFormatAndFlags();
     void unsetPathTakesTheDefault();
     void messagesComeBackUnchanged_data();
@@ -65,6 +75,71 @@ private slots:
     void viewerSortsByTimeOnHeaderClick();
     void errorReportShowsTheViewer();
 };
+
+void TestLog::eventsAreLogged_data()
+{
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<QString>("logged"); // the last line's message; FOLDER for the folder read
+    QTest::newRow("a folder staged") << "stage"
+                                     << "Folder FOLDER staged: 2 file(s) added, 0 known already";
+    QTest::newRow("the master table updated") << "save"
+                                              << "Master table updated: 2 file(s) saved";
+    QTest::newRow("a catalogue row deleted") << "delete"
+                                             << "Deleted from the catalogue: /data/main.c";
+    QTest::newRow("a group renamed") << "rename"
+                                     << "Group Python renamed to Snakes";
+    QTest::newRow("a group deleted") << "remove"
+                                     << "Group Python deleted";
+}
+
+// What a user changes in the catalogue is told in the event log, a line each.
+void TestLog::eventsAreLogged()
+{
+    QFETCH(QString, event);
+    QFETCH(QString, logged);
+    Fixture f;
+    f.setUp();
+    QTemporaryDir folder;
+    if (event == "stage" || event == "save") {
+        for (const char *name : {"a.txt", "b.txt"})
+            QVERIFY(WriteFile(folder.filePath(name), "x"));
+        frmAdd window;
+        window.Form_Load();
+        window.Dir1->setPath(folder.path());
+        window.Combo1->setEditText("*.*");
+        window.cboGrpName->setCurrentText("Python");
+        f.ui.answer(vbOK);
+        window.cmdAddFolder_Click();
+        if (event == "save") {
+            f.ui.answer(vbYes);
+            window.UpdateMasterTable();
+        }
+    } else if (event == "delete") {
+        f.exec("insert into fileprofile (FileName, FilePath, Directory) values ('main.c', "
+               "'/data/main.c', '/data/')");
+        frmShow window;
+        window.Form_Load();
+        window.AdoFile->setCurrentRow(0);
+        window.DataGrid1_DblClick();
+        f.ui.answer(vbYes);
+        window.cmdDel->click();
+    } else {
+        frmGroups window;
+        window.Form_Load();
+        for (qint64 row = 0; row < window.Adodc1->RecordCount(); ++row) {
+            window.Adodc1->setCurrentRow(row);
+            if (window.Adodc1->Fields("CodeType").toString() == "Python")
+                break;
+        }
+        window.DataGrid1_DblClick();
+        window.PName->setText("Snakes");
+        f.ui.answer(vbYes);
+        window.Toolbar1->click(event == "rename" ? "kUpdate" : "kDelete");
+    }
+    logged.replace("FOLDER", QDir::toNativeSeparators(folder.path()));
+    QVERIFY2(f.logText().endsWith(",0,\"" + logged + "\"\r\n"), qPrintable(f.logText()));
+    VERIFY_CLEAN(f);
+}
 
 void TestLog::lineFormatAndFlags()
 {
