@@ -268,6 +268,8 @@ void frmAdd::buildEntryFields()
     TxtIndex->setMaximumWidth(90);
     txtDrive->setMaximumWidth(120);
     txtFSize->setMaximumWidth(110);
+    // The size is the file's, read from the disk when it is taken: shown, never typed.
+    txtFSize->setReadOnly(true);
     chkGrpName = holdBox(QStringLiteral("chkGrpName"), QStringLiteral("Hold Group"), Frame1);
     chkWebName =
             holdBox(QStringLiteral("chkWebName"), QStringLiteral("Hold Web Site Name"), Frame1);
@@ -722,6 +724,14 @@ void frmAdd::DeleteFromTempFile()
 
 // ---- rows ----
 
+// The size the file was taken with, in bytes; none when it was not read.
+QVariant frmAdd::stagedSize() const
+{
+    bool number = false;
+    const qint64 bytes = txtFSize->text().toLongLong(&number);
+    return number ? QVariant(QString::number(bytes)) : QVariant();
+}
+
 void frmAdd::cmdAdd_Click()
 {
     if (txtFileName->text().isEmpty()) {
@@ -742,8 +752,7 @@ void frmAdd::cmdAdd_Click()
                        {Now().toString(kDateFormat), onDisk(txtFileName), textOf(txtFileDesc),
                         textOf(cboGrpName), textOf(cboWebName), textOf(cboWebAddr),
                         textOf(txtAuthor), textOf(txtEmail), textOf(txtDrive), textOf(txtLabel),
-                        onDisk(txtFilePath), onDisk(txtDir), 2,
-                        txtFSize->text().isEmpty() ? QVariant() : QVariant(txtFSize->text())});
+                        onDisk(txtFilePath), onDisk(txtDir), 2, stagedSize()});
         }))
         return;
     ClearFileInformation();

@@ -170,6 +170,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    QVariant stagedSize() const;
     // The drives, folders and files panel whose controls are Drive1 ... Text2.
     FilePanel filePanel_;
     // The constructor's parts, in the order the controls are made (which is their tab order).
