@@ -85,7 +85,7 @@ private slots:
     void search();
     void searchAnywhere_data();
     void searchAnywhere();
-    void tabLeavesTheGrid();
+    void gridLetsTabGoAndShowsLongTexts();
     void statementsUseIndexes_data();
     void statementsUseIndexes();
     void detailPanel();
@@ -312,8 +312,9 @@ void TestBrowser::statementsUseIndexes()
     QVERIFY2(mode == 0 || !whole || counted.indexOnly(), qPrintable(counted.shown(count.sql)));
 }
 
-// Tab goes from the grid to the next control and back, where it used to walk the grid's cells.
-void TestBrowser::tabLeavesTheGrid()
+// Tab goes from the grid to the next control and back, where it used to walk the grid's cells;
+// a long text is cut in its middle and shown whole in its tool tip.
+void TestBrowser::gridLetsTabGoAndShowsLongTexts()
 {
     Fixture f;
     f.setUp();
@@ -326,6 +327,12 @@ void TestBrowser::tabLeavesTheGrid()
     QVERIFY(QApplication::focusWidget() != window.DataGrid1);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(window.DataGrid1));
+    // A long folder is cut in its middle, and its tool tip is the whole of it.
+    QCOMPARE(window.DataGrid1->textElideMode(), Qt::ElideMiddle);
+    const int directory = window.AdoFile->FieldIndex("Directory");
+    const QModelIndex cell = window.AdoFile->model()->index(0, directory);
+    QCOMPARE(cell.data(Qt::ToolTipRole).toString(), cell.data().toString());
+    QVERIFY(!cell.data().toString().isEmpty());
 }
 
 void TestBrowser::detailPanel()

@@ -368,10 +368,14 @@ int GridModel::columnCount(const QModelIndex &parent) const
 
 QVariant GridModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    // A text's tool tip is the whole text, for a cell too narrow to show it.
+    if (!index.isValid()
+        || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole))
         return {};
     try {
         const QVariant cell = value(index.row(), index.column());
+        if (role == Qt::ToolTipRole)
+            return cell.typeId() == QMetaType::QString ? cell : QVariant();
         return cell.isNull() ? QVariant() : cell;
     } catch (const DbError &) {
         return {}; // painting cannot report; the next refresh shows the engine's words

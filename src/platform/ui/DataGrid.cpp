@@ -66,6 +66,8 @@ void BindGrid(QTableView *grid, db::DataControl *control, const QStringList &vis
         // Tab leaves the grid for the next control, as in any other control; the arrow keys
         // move between its cells.
         grid->setTabKeyNavigation(false);
+        // A long path keeps its start and its file name in sight.
+        grid->setTextElideMode(Qt::ElideMiddle);
         grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
         grid->horizontalHeader()->setStretchLastSection(true);
         // Rows are picked one at a time, so the corner's select-all has nothing to do.
