@@ -1,6 +1,7 @@
 #include "app/frmSetup.h"
 
 #include "app/AppIcon.h"
+#include "app/CLog.h"
 #include "app/CParm.h"
 #include "app/CreateDatabase.h"
 #include "app/Paths.h"
@@ -254,6 +255,11 @@ void frmSetup::cmdUpdate_Click()
         ErrorBox(parm.getError());
         return;
     }
+    Log().addEntry(LogInfo,
+                   QStringLiteral("Settings changed: database %1, log %2, login %3")
+                           .arg(txtDB->text(), txtLogFile->text(),
+                                loginSwitch_ == QLatin1String("1") ? QStringLiteral("asked")
+                                                                   : QStringLiteral("not asked")));
     accept();
 }
 

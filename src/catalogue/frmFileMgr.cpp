@@ -1,5 +1,6 @@
 #include "catalogue/frmFileMgr.h"
 
+#include "app/CLog.h"
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
@@ -305,6 +306,7 @@ void frmFileMgr::cmdRename_Click()
         if (renamed.outcome != fs::Outcome::Done)
             throw std::runtime_error("rename");
         const QString newPath = directory + newName;
+        Log().addEntry(LogInfo, QStringLiteral("File %1 renamed to %2").arg(oldPath, newName));
         const Catalogued catalogued = changeCatalogue(
                 file.name, directory, QStringLiteral("Update "),
                 [&](const QList<CatalogueRow> &rows) { UpdateDbFile(rows, newName, newPath); });
@@ -337,6 +339,8 @@ void frmFileMgr::cmdErase_Click()
         return;
     }
     const bool deleted = erased.outcome == fs::Outcome::Done;
+    if (deleted)
+        Log().addEntry(LogInfo, QStringLiteral("File %1 erased").arg(path));
     if (erased.outcome == fs::Outcome::Gone)
         MsgBox(QStringLiteral("File Not Found?"), vbCritical, QStringLiteral("File Error"));
     else if (!deleted)

@@ -257,6 +257,12 @@ void TestStartup::setupStoresOnOk()
         QVERIFY(f.hasSetting(key));
         QVERIFY(f.setting(key).isEmpty());
     }
+    // The change is told in the log it names.
+    QVERIFY2(f.logText().endsWith(
+                     QStringLiteral(",0,\"Settings changed: database %1, log %2, "
+                                    "login %3\"\r\n")
+                             .arg(database, f.logPath, expected == "1" ? "asked" : "not asked")),
+             qPrintable(f.logText()));
     VERIFY_CLEAN(f);
 }
 

@@ -593,8 +593,12 @@ void TestFileWalks::erase()
         QVERIFY(QFile::remove(window->txtpath->text()));
     for (int answer : answers)
         f.ui.answer(answer);
+    const QString path = window->txtpath->text();
+    const bool there = QFile::exists(path);
     window->cmdErase->click();
     QCOMPARE(shown(f, root), messages);
+    // An erase that took place is told in the log.
+    QCOMPARE(f.logText().contains("\"File " + path + " erased\""), there && !QFile::exists(path));
     QCOMPARE(f.ui.messages[0].style, int(vbYesNo + vbCritical));
     if (messages.size() > 1)
         QCOMPARE(f.ui.messages[messages.indexOf(QRegularExpression("^Are you sure.*"))].style,
