@@ -1,5 +1,6 @@
 #include "app/Paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +34,18 @@ QString DefaultLogPath()
 #else
     return dataFile(QStringLiteral("tarnu.log"));
 #endif
+}
+
+QString ProgramStartFolder(const QString &programFolder)
+{
+    const QString folder = QDir::cleanPath(
+            programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
+    for (const char *system : {"/usr", "/opt", "/snap"}) {
+        const QString top = QString::fromLatin1(system);
+        if (folder == top || folder.startsWith(top + QLatin1Char('/')))
+            return QDir::homePath();
+    }
+    return folder;
 }
 
 bool MakePrivateFolder(const QString &folder)

@@ -3,6 +3,7 @@
 #include "app/CLog.h"
 #include "app/CParm.h"
 #include "app/CUtils.h"
+#include "app/Paths.h"
 #include "app/SettingKeys.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
@@ -485,7 +486,7 @@ void frmAdd::Form_Load()
     lblStatus->setText(QStringLiteral("Double on record in data grid to Edit or Delete file."));
     EnableControlsForAdd();
     LoadPatterns();
-    Dir1->setPath(QCoreApplication::applicationDirPath());
+    Dir1->setPath(ProgramStartFolder());
     Text2->setText(Dir1->Path());
     SelectedFileName.clear();
     SelectedDirectory.clear();

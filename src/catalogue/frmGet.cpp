@@ -1,6 +1,7 @@
 #include "catalogue/frmGet.h"
 
 #include "app/CUtils.h"
+#include "app/Paths.h"
 #include "app/modGlobals.h"
 #include "catalogue/FilePanel.h"
 #include "platform/ui/Controls.h"
@@ -133,7 +134,7 @@ void frmGet::Form_Load()
     if (!Dir1->setPath(Trim(SelectedDirectory))) {
         MsgBox(QStringLiteral("Directory Not Found!"), vbCritical,
                QStringLiteral("Directory Error"));
-        Dir1->setPath(QCoreApplication::applicationDirPath());
+        Dir1->setPath(ProgramStartFolder());
         File1->setPath(Dir1->Path());
         Text2->setText(Dir1->Path());
         return;

@@ -25,6 +25,8 @@ class TestStartup : public QObject
 {
     Q_OBJECT
 private slots:
+    void programStartFolder_data();
+    void programStartFolder();
     void firstStartCancelledSetup();
     void firstStartCompletedSetup();
     void completeButNoDatabasePath();
@@ -179,6 +181,29 @@ void TestStartup::pinnedDirectory()
     f.ui.onModal("frmSplash");
     Main();
     QCOMPARE(DefaultDirPinned, pinned);
+}
+
+void TestStartup::programStartFolder_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("start"); // HOME for the user's home
+    QTest::newRow("installed") << "/usr/bin"
+                               << "HOME";
+    QTest::newRow("installed elsewhere") << "/opt/corvina/bin"
+                                         << "HOME";
+    QTest::newRow("a build of one's own") << "/work/corvina/build"
+                                          << "/work/corvina/build";
+    QTest::newRow("a folder that only begins like a system one") << "/usrlocal/bin"
+                                                                 << "/usrlocal/bin";
+}
+
+// A file panel meant to start in the program's folder starts in the user's home when the
+// program is installed among the system's programs.
+void TestStartup::programStartFolder()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, start);
+    QCOMPARE(ProgramStartFolder(program), start == "HOME" ? QDir::homePath() : start);
 }
 
 void TestStartup::setupLoadsDefaults()
