@@ -92,6 +92,8 @@ screenshots: build
 	cmake --build $(BUILD) -j $(JOBS) --target corvina-screenshots
 	rm -rf $(BUILD)/screenshots
 	QT_QPA_PLATFORM=offscreen $(BUILD)/corvina-screenshots $(BUILD)/screenshots
+	QT_QPA_PLATFORM=offscreen $(BUILD)/corvina-screenshots $(BUILD)/screenshots/dark --dark
+	QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 $(BUILD)/corvina-screenshots $(BUILD)/screenshots/x2
 
 # The benchmarks measure optimised code: they build in $(BENCHED), never in $(BUILD).
 bench: deps

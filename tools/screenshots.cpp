@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPalette>
+#include <QStyle>
 #include <QTextStream>
 #include <QWidget>
 
@@ -61,13 +63,43 @@ void shootReport(Fixture &fixture)
                {}, QStringLiteral("Files by Entry"));
 }
 
+// A dark palette, as a desktop's dark theme gives one: what the windows draw must follow it.
+QPalette darkPalette()
+{
+    QPalette dark;
+    const QColor window(0x2b, 0x2b, 0x2b), base(0x1e, 0x1e, 0x1e), text(0xe6, 0xe6, 0xe6);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, window);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, window);
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::ToolTipBase, base);
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::Highlight, QColor(0x35, 0x61, 0x8f));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x55));
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+    return dark;
+}
+
 } // namespace
 
+// screenshots [folder] [--dark]: every window's pictures in folder; with --dark in a dark
+// palette. The scale factor comes from QT_SCALE_FACTOR, as for any program of the toolkit.
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QStringList arguments = app.arguments().mid(1);
+    if (arguments.removeAll(QStringLiteral("--dark")) > 0) {
+        app.setStyle(QStringLiteral("Fusion"));
+        app.setPalette(darkPalette());
+    }
+    g_folder = arguments.value(0, QStringLiteral("screenshots"));
     QDir().mkpath(g_folder);
     Fixture fixture;
     fixture.setUp();

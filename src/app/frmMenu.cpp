@@ -210,7 +210,8 @@ QLabel *frmMenu::buildTitle(QFrame *header, size_t sectionIndex)
 QFrame *frmMenu::buildTaskFrame(QFrame *header, int section)
 {
     auto *frame = Named(new QFrame(header), QStringLiteral("Frame%1").arg(section));
-    frame->setStyleSheet(QStringLiteral("QFrame#Frame%1 { background: #eef2f7; }"
+    // The strip follows the palette, dark or light.
+    frame->setStyleSheet(QStringLiteral("QFrame#Frame%1 { background: palette(alternate-base); }"
                                         "QPushButton { background: transparent; }")
                                  .arg(section));
     auto *buttons = new QHBoxLayout(frame);
