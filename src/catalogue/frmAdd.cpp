@@ -54,12 +54,13 @@ const QString kDateFormat = QStringLiteral("dd/MM/yyyy");
 constexpr int kQuestion = vbYesNo + vbCritical;
 
 // The grid's columns, in the order shown, and their captions.
-const QStringList kGridFields{QStringLiteral("FileName"), QStringLiteral("FileDesc"),
-                              QStringLiteral("FileGroup"), QStringLiteral("Websitename"),
-                              QStringLiteral("Webaddress")};
-const QStringList kGridCaptions{QStringLiteral("File Name"), QStringLiteral("File Description"),
-                                QStringLiteral("Group"), QStringLiteral("Web Site Name"),
-                                QStringLiteral("Web Address")};
+// The folder beside the name, so that files of one name in many folders are told apart.
+const QStringList kGridFields{QStringLiteral("FileName"),    QStringLiteral("Directory"),
+                              QStringLiteral("FileDesc"),    QStringLiteral("FileGroup"),
+                              QStringLiteral("Websitename"), QStringLiteral("Webaddress")};
+const QStringList kGridCaptions{QStringLiteral("File Name"),        QStringLiteral("Folder"),
+                                QStringLiteral("File Description"), QStringLiteral("Group"),
+                                QStringLiteral("Web Site Name"),    QStringLiteral("Web Address")};
 
 // The staging row number shown in the entry panel, as a whole number; 0 (no row) when it is
 // none.
@@ -467,9 +468,9 @@ void frmAdd::Form_Load()
         AdoFile->ConnectionString = ConnectString;
         AdoFile->setRecordSource(kAllStaged);
         refreshGrid();
-        // Room for the name and description; the address takes what is left.
-        const int widths[] = {150, 300, 100, 160};
-        for (qsizetype i = 0; i < 4; ++i) {
+        // Room for the name, folder and description; the address takes what is left.
+        const int widths[] = {150, 220, 300, 100, 160};
+        for (qsizetype i = 0; i < 5; ++i) {
             const int column = AdoFile->FieldIndex(kGridFields[i]);
             if (column >= 0)
                 DataGrid1->setColumnWidth(column, widths[i]);

@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -240,6 +241,12 @@ void TestImport::takingAFile()
                          + sep + "|" + drive + "|" + (size.isEmpty() ? "none" : size)});
     QCOMPARE(gridNames(*window), QStringList{name});
     QCOMPARE(caption(*window), QStringLiteral("1 of 1"));
+    // The folder stands beside the name, so that files of one name are told apart.
+    const int folderAt = window->AdoFile->FieldIndex("Directory");
+    QVERIFY(!window->DataGrid1->isColumnHidden(folderAt));
+    QCOMPARE(window->DataGrid1->horizontalHeader()->visualIndex(folderAt), 1);
+    QCOMPARE(window->AdoFile->model()->headerData(folderAt, Qt::Horizontal).toString(), "Folder");
+    QCOMPARE(window->AdoFile->model()->index(0, folderAt).data().toString(), where + sep);
     QCOMPARE(items(window->cboGrpList), QStringList({"[All Groups]", "Python"}));
     QVERIFY(window->txtFileName->text().isEmpty());
 
