@@ -107,18 +107,25 @@ bool holdsTable(db::Connection &connection, const QString &table)
     return !db::ColumnsOf(connection, table).isEmpty();
 }
 
-// The statements of the table script that make table or an index on it.
-QStringList definitionsOf(const QString &script, const QString &table)
+// The statements of a script that begin as pattern says (without regard to case).
+QStringList statementsMaking(const QString &script, const QString &pattern)
 {
-    const QRegularExpression makes(
-            QStringLiteral("^CREATE\\s+(TABLE\\s+%1\\b|(UNIQUE\\s+)?INDEX\\s+\\w+\\s+ON\\s+%1\\b)")
-                    .arg(QRegularExpression::escape(table)),
-            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression makes(QLatin1Char('^') + pattern,
+                                   QRegularExpression::CaseInsensitiveOption);
     QStringList statements;
     for (const QString &statement : db::SplitScript(script))
         if (makes.match(statement).hasMatch())
             statements << statement;
     return statements;
+}
+
+// The statements of the table script that make table or an index on it.
+QStringList definitionsOf(const QString &script, const QString &table)
+{
+    return statementsMaking(
+            script,
+            QStringLiteral("CREATE\\s+(TABLE\\s+%1\\b|(UNIQUE\\s+)?INDEX\\s+\\w+\\s+ON\\s+%1\\b)")
+                    .arg(QRegularExpression::escape(table)));
 }
 
 // The engine's own table script: a server's is written for it.
@@ -133,14 +140,11 @@ void remakeIndexes(db::Connection &connection)
 {
     const QString script = ownScript(connection);
     for (const char *index : kRemadeIndexes) {
-        const QRegularExpression makes(
-                QStringLiteral("^CREATE\\s+INDEX\\s+%1\\b").arg(QLatin1String(index)),
-                QRegularExpression::CaseInsensitiveOption);
         db::ExecuteAsWritten(connection,
                              QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index)));
-        for (const QString &statement : db::SplitScript(script))
-            if (makes.match(statement).hasMatch())
-                db::ExecuteAsWritten(connection, statement);
+        for (const QString &statement : statementsMaking(
+                     script, QStringLiteral("CREATE\\s+INDEX\\s+%1\\b").arg(QLatin1String(index))))
+            db::ExecuteAsWritten(connection, statement);
     }
 }
 

@@ -8,10 +8,12 @@
 #include "platform/db/Connection.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Dialect.h"
+#include "platform/db/Engine.h"
 #include "platform/db/TextRows.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QHash>
 #include <QIODevice>
 #include <QTextStream>
 
@@ -21,25 +23,19 @@ namespace catalogue {
 
 namespace {
 
-// The LIKE pattern of a search: the escape character, "%" and "_" escaped, so that they match
-// only themselves, and a pattern's "*" and "?" made LIKE's "%" and "_".
+// The LIKE pattern of a search: the text matching only itself (the layer's escape), and a
+// pattern's "*" and "?" made LIKE's "%" and "_".
 QString likePattern(const QString &text, Match match)
 {
-    QString pattern;
+    if (match == Match::Prefix)
+        return db::Engine::LikeEscape(text) + QLatin1Char('%');
     if (match == Match::Anywhere)
-        pattern += QLatin1Char('%');
-    for (const QChar c : text) {
-        if (match == Match::Pattern && c == u'*')
-            pattern += QLatin1Char('%');
-        else if (match == Match::Pattern && c == u'?')
-            pattern += QLatin1Char('_');
-        else if (c == u'\\' || c == u'%' || c == u'_')
-            pattern += QStringLiteral("\\") + c;
-        else
-            pattern += c;
-    }
-    if (match != Match::Pattern)
-        pattern += QLatin1Char('%');
+        return QLatin1Char('%') + db::Engine::LikeEscape(text) + QLatin1Char('%');
+    QString pattern;
+    for (const QChar c : text)
+        pattern += c == u'*' ? QStringLiteral("%")
+                : c == u'?'  ? QStringLiteral("_")
+                             : db::Engine::LikeEscape(QString(c));
     return pattern;
 }
 
@@ -259,12 +255,11 @@ QList<qint64> volumesNamed(db::Connection &connection, const QString &name)
 qint64 writeMatches(db::Connection &connection, const BrowserStatement &statement, bool raw,
                     QIODevice &out, QTextStream &err)
 {
-    const QHash<qint64, VolumeMark> marks = VolumeMarks(connection);
     QHash<QByteArray, QByteArray> volumeFields; // by the row's VolumeId as read
-    for (auto mark = marks.cbegin(); mark != marks.cend(); ++mark) {
-        QByteArray &fields = volumeFields[QByteArray::number(mark.key())];
-        AppendEscaped(fields, mark->name.toUtf8());
-        fields += mark->online ? "\tonline" : "\toffline";
+    for (const VolumeMark &mark : VolumeMarks(connection)) {
+        QByteArray &fields = volumeFields[QByteArray::number(mark.id)];
+        AppendEscaped(fields, mark.name.toUtf8());
+        fields += mark.online ? "\tonline" : "\toffline";
     }
     QByteArray record;
     const auto writeRow = [&](std::span<const QByteArrayView> row) {

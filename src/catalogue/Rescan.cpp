@@ -115,8 +115,7 @@ public:
     {
         if (!counts(file))
             return;
-        ++found.files;
-        found.bytes += file.stamp.size;
+        count(file, found);
         disk_.insert(file.relative, foundFile(file));
     }
 
@@ -132,30 +131,25 @@ public:
     void takeRow(std::span<const QByteArrayView> read, const fs::OrderedFile *same,
                  Differences &found)
     {
-        // Most rows meet their file unchanged: they are compared as read.
-        if (same && everyRowCompared() && counts(*same)) {
-            ++found.files;
-            found.bytes += same->stamp.size;
-            const FoundFile file = foundFile(*same);
-            if (differ(numberIn(read[2]), numberIn(read[3]), file)) {
-                RowFacts row = factsOf(read);
-                row.relative = row.path.mid(rowPrefix_.size());
-                compare(row, file, found);
-            }
-            return;
-        }
         const QByteArrayView path = read[1];
-        RowFacts row = factsOf(read);
-        row.relative = row.path.mid(rowPrefix_.size());
-        if (same && !compared(row.relative)) {
-            takeFile(*same, found);
+        const bool met = same && counts(*same);
+        // Most rows meet their file unchanged: they are compared as read, and made text of only
+        // when they differ.
+        if (met && everyRowCompared()) {
+            count(*same, found);
+            const FoundFile file = foundFile(*same);
+            if (differ(numberIn(read[2]), numberIn(read[3]), file))
+                compare(rowOf(read), file, found);
             return;
         }
-        if (!compared(row.relative))
+        RowFacts row = rowOf(read);
+        if (!compared(row.relative)) {
+            if (same)
+                takeFile(*same, found);
             return;
-        if (same && counts(*same)) {
-            ++found.files;
-            found.bytes += same->stamp.size;
+        }
+        if (met) {
+            count(*same, found);
             compare(row, foundFile(*same), found);
             return;
         }
@@ -222,6 +216,20 @@ public:
     }
 
 private:
+    static void count(const fs::OrderedFile &file, Differences &found)
+    {
+        ++found.files;
+        found.bytes += file.stamp.size;
+    }
+
+    // A row as the engine gives it, with its path below the folder.
+    RowFacts rowOf(std::span<const QByteArrayView> read) const
+    {
+        RowFacts row = factsOf(read);
+        row.relative = row.path.mid(rowPrefix_.size());
+        return row;
+    }
+
     static FoundFile foundFile(const fs::OrderedFile &file)
     {
         return {file.stamp.size, file.stamp.modified.toMSecsSinceEpoch()};

@@ -57,14 +57,14 @@ bool KnowsVolumes(db::Connection &connection)
                        .contains(QStringLiteral("VolumeId"), Qt::CaseInsensitive);
 }
 
-QHash<qint64, VolumeMark> VolumeMarks(db::Connection &connection)
+QList<VolumeMark> VolumeMarks(db::Connection &connection)
 {
-    QHash<qint64, VolumeMark> marks;
+    QList<VolumeMark> marks;
     if (!KnowsVolumes(connection))
         return marks;
     const QList<fs::VolumeFacts> mounted = fs::MountedVolumes();
     for (const Volume &volume : ListVolumes(connection))
-        marks.insert(volume.id, {volume.shownName(), MountOf(volume, mounted) != nullptr});
+        marks.append({volume.id, volume.shownName(), MountOf(volume, mounted) != nullptr});
     return marks;
 }
 

@@ -3,7 +3,6 @@
 #include "catalogue/Volumes.h"
 #include "platform/db/Select.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -33,6 +32,7 @@ QList<VolumeSummary> SummariseVolumes(db::Connection &connection);
 // How a volume is named beside its catalogue rows, in the browser and on a terminal.
 struct VolumeMark
 {
+    qint64 id = 0; // volumes.VolumeId
     QString name; // Volume::shownName
     bool online = false; // mounted now
     // The name, and "(online)" or "(offline)" after it.
@@ -43,9 +43,9 @@ struct VolumeMark
 // may only be read): its rows name no volume.
 bool KnowsVolumes(db::Connection &connection);
 
-// Every volume's mark by its id, from one reading of the mount table; none where the database
-// knows no volumes.
-QHash<qint64, VolumeMark> VolumeMarks(db::Connection &connection);
+// Every volume's mark, in the order they were first read, from one reading of the mount table;
+// none where the database knows no volumes.
+QList<VolumeMark> VolumeMarks(db::Connection &connection);
 
 // The folders that hold the volume's catalogued files, as their rows name them (the stored
 // directory, a separator at its end), in order.

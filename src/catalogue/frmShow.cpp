@@ -450,13 +450,15 @@ void frmShow::LoadVolList()
         ReopenConnection();
         const QVariant chosen = cboVolList->currentData();
         cboVolList->clear();
-        volumeMarks_ = catalogue::VolumeMarks(SharedConnection());
-        if (volumeMarks_.isEmpty())
+        volumeMarks_.clear();
+        const QList<catalogue::VolumeMark> marks = catalogue::VolumeMarks(SharedConnection());
+        if (marks.isEmpty())
             return;
-        const QList<catalogue::Volume> volumes = catalogue::ListVolumes(SharedConnection());
         cboVolList->addItem(kAllVolumes);
-        for (const catalogue::Volume &volume : volumes)
-            cboVolList->addItem(volumeMarks_.value(volume.id).shown(), volume.id);
+        for (const catalogue::VolumeMark &mark : marks) {
+            volumeMarks_.insert(mark.id, mark);
+            cboVolList->addItem(mark.shown(), mark.id);
+        }
         // The volume chosen before stays chosen while it is still catalogued.
         cboVolList->setCurrentIndex(std::max(0, cboVolList->findData(chosen)));
         DataGrid1->viewport()->update();
@@ -569,10 +571,7 @@ void frmShow::clearFilters()
 // the grid does not answer.
 void frmShow::applyFilters()
 {
-    {
-        const QSignalBlocker quiet(txtSearch);
-        txtSearch->clear();
-    }
+    emptySearchBox();
     ErrorTrap([&] { showStatement(FilterStatement(currentFilters())); });
 }
 
@@ -610,6 +609,12 @@ void frmShow::txtSearch_Change()
             TotalFiles();
         } catch (const std::exception &) { }
     }
+}
+
+void frmShow::emptySearchBox()
+{
+    const QSignalBlocker quiet(txtSearch);
+    txtSearch->clear();
 }
 
 void frmShow::cmdClear_Click()
@@ -773,10 +778,7 @@ void frmShow::cmdClear2_Click()
 
 void frmShow::reloadFilterLists()
 {
-    {
-        const QSignalBlocker quiet(txtSearch);
-        txtSearch->clear();
-    }
+    emptySearchBox();
     cboSiteList->clear();
     LoadWebSite();
     cboGrpList->clear();
@@ -1047,10 +1049,7 @@ void frmShow::GoToRow(qint64 row)
     ErrorTrap([&] {
         qint64 at = AdoFile->model()->rowOf(row);
         if (at < 0) {
-            {
-                const QSignalBlocker quiet(txtSearch);
-                txtSearch->clear();
-            }
+            emptySearchBox();
             clearFilters();
             showStatement(kWholeCatalogueByName);
             at = AdoFile->model()->rowOf(row);
@@ -1092,10 +1091,7 @@ void frmShow::cmdVolumes_Click()
 void frmShow::ShowFolder(qint64 volumeId, const QString &directory, const QString &caption)
 {
     ErrorTrap([&] {
-        {
-            const QSignalBlocker quiet(txtSearch);
-            txtSearch->clear();
-        }
+        emptySearchBox();
         clearFilters();
         // A search from here looks through the folder's volume.
         cboVolList->setCurrentIndex(std::max(0, cboVolList->findData(volumeId)));

@@ -5,6 +5,8 @@
 #include "platform/db/RowAsRead.h"
 #include "platform/ui/Form.h"
 
+#include <QHash>
+
 #include <optional>
 
 class DataControlBar;
@@ -187,6 +189,8 @@ private:
     // An empty entry, then the values; nothing at all when there are none.
     void fillList(QComboBox *list, const QVariantList &values);
     catalogue::Filters currentFilters() const;
+    // Empties the search box without searching.
+    void emptySearchBox();
     // Every filter back at its first entry, which filters nothing.
     void clearFilters();
     // The grid's text for a row's volume.

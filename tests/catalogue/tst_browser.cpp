@@ -65,6 +65,13 @@ void choose(QComboBox *list, const QString &text)
 }
 
 // Shows the row of the named file in the detail panel, as a double-click on it does.
+// Picks the searched field by its mode's number, as a click on its option would.
+void chooseMode(frmShow &window, int mode)
+{
+    const QList<QRadioButton *> options{window.Option1, window.Option2, window.Option3};
+    options[mode - 1]->setChecked(true);
+}
+
 void showRow(frmShow &window, const QString &name)
 {
     const QStringList names = listed(window);
@@ -199,8 +206,7 @@ void TestBrowser::search()
     window.Form_Load();
     choose(window.cboGrpList, group);
     window.cboGrpList_Click();
-    QList<QRadioButton *> options{window.Option1, window.Option2, window.Option3};
-    options[mode - 1]->setChecked(true);
+    chooseMode(window, mode);
     window.txtSearch->setText("x");
     window.txtSearch->setText(text);
     QCOMPARE(listed(window), files);
@@ -239,8 +245,7 @@ void TestBrowser::searchAnywhere()
     fillCatalogue(f);
     frmShow window;
     window.Form_Load();
-    QList<QRadioButton *> options{window.Option1, window.Option2, window.Option3};
-    options[mode - 1]->setChecked(true);
+    chooseMode(window, mode);
     window.txtSearch->setText(text);
     window.chkAnywhere->setChecked(true);
     QCOMPARE(listed(window), files);

@@ -45,31 +45,6 @@ void sortByName(QStringList &names)
     std::sort(names.begin(), names.end(), nameLess);
 }
 
-// The files in name order, their stamps (where read) kept beside them.
-void sortFiles(Listing &listing)
-{
-    if (listing.stamps.isEmpty()) {
-        sortByName(listing.files);
-        return;
-    }
-    std::vector<qsizetype> order(listing.files.size());
-    for (qsizetype i = 0; i < listing.files.size(); ++i)
-        order[i] = i;
-    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        return nameLess(listing.files[a], listing.files[b]);
-    });
-    QStringList files;
-    QList<FileStamp> stamps;
-    files.reserve(listing.files.size());
-    stamps.reserve(listing.files.size());
-    for (const qsizetype i : order) {
-        files << listing.files[i];
-        stamps << listing.stamps[i];
-    }
-    listing.files = std::move(files);
-    listing.stamps = std::move(stamps);
-}
-
 #ifdef Q_OS_WIN
 
 bool readDirectory(const QString &path, bool /*isRoot*/, bool stamped, Listing &out)
@@ -302,11 +277,7 @@ FileStamp StampOf(const QString &directory, const QString &name)
     return {info.size(), info.lastModified()};
 }
 
-namespace {
-
-// The walk itself: each directory read handed to visit.
-WalkResult walkTree(const QString &root, const WalkOptions &options,
-                    const std::function<bool(const QString &, const Listing &)> &visit)
+WalkResult Walk(const QString &root, const VisitDirectory &visit, const WalkOptions &options)
 {
     WalkResult result;
     // Directories still to read, the next one last: depth first, in name order.
@@ -327,8 +298,8 @@ WalkResult walkTree(const QString &root, const WalkOptions &options,
             continue;
         }
         result.leftOut << listing.leftOut;
-        sortFiles(listing);
-        if (!visit(directory, listing)) {
+        sortByName(listing.files);
+        if (!visit(directory, listing.files)) {
             result.stopped = true;
             break;
         }
@@ -339,15 +310,6 @@ WalkResult walkTree(const QString &root, const WalkOptions &options,
             pending.push_back(PathOf(directory, *it));
     }
     return result;
-}
-
-} // namespace
-
-WalkResult Walk(const QString &root, const VisitDirectory &visit, const WalkOptions &options)
-{
-    return walkTree(root, options, [&](const QString &directory, const Listing &listing) {
-        return visit(directory, listing.files);
-    });
 }
 
 // One directory's entries in the order of their paths: a folder sorts as its name and a "/".
