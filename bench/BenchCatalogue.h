@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BenchTiming.h"
+#include "catalogue/FileGroups.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Prepared.h"
 #include "platform/db/Recordset.h"
@@ -96,15 +97,22 @@ QVariantList fileRow(const Names &names, int i)
 // grows faster than their number, so several rows to a statement are slower.
 void fill(db::Connection &connection, const Names &names, int rows)
 {
+    // Each row names its group's number, as the program's own writes do.
     const QString insert = QStringLiteral(
             "INSERT INTO fileprofile (FileName, FileDesc, FilePath, FileGroup, FileDate, "
-            "FileIndex, WebAddress, WebSiteName, Author, Email, Drive, Directory, Label, FSize) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            "FileIndex, WebAddress, WebSiteName, Author, Email, Drive, Directory, Label, FSize, "
+            "GroupKey) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, (SELECT GroupKey FROM "
+            "filegroups WHERE FileGroup = ?))");
     connection.BeginTrans();
+    for (const QString &group : names.groups)
+        catalogue::NumberGroup(connection, group);
     {
         db::Prepared statement(connection, insert);
-        for (int i = 0; i < rows; ++i)
-            statement.Execute(fileRow(names, i));
+        for (int i = 0; i < rows; ++i) {
+            QVariantList row = fileRow(names, i);
+            row << row[3];
+            statement.Execute(row);
+        }
     }
     connection.CommitTrans();
 }

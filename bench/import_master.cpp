@@ -2,6 +2,7 @@
 // into a catalogue that already holds 1,000,000 rows with its indexes.
 #include "Fixture.h"
 #include "app/session.h"
+#include "catalogue/FileGroups.h"
 #include "catalogue/frmAdd.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
@@ -34,15 +35,26 @@ double secondsOf(const QElapsedTimer &timer)
 void fillCatalogue(db::Connection &connection)
 {
     db::Transaction transaction(connection);
+    db::LargeWrite large(connection);
+    // Each row names its group's number, as the program's own writes do; the numbers follow
+    // one another. (A statement that read them from filegroups while writing fileprofile would be
+    // run by the engine into a temporary table first, as the triggers write filegroups.)
+    for (int group = 0; group < 40; ++group)
+        catalogue::NumberGroup(connection, QStringLiteral("Group %1").arg(group));
+    db::Recordset first;
+    first.Open(QStringLiteral("SELECT GroupKey FROM filegroups WHERE FileGroup = 'Group 0'"),
+               connection);
+    const qint64 firstGroup = first.Fields(0).toLongLong();
+    first.Close();
     connection.Execute(
             QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                            "WHERE i < ?) INSERT INTO fileprofile (FileName, FileDesc, FilePath, "
-                           "FileGroup, FileDate, FileIndex, WebSiteName, Drive, Directory, FSize) "
-                           "SELECT 'doc' || i || '.pdf', 'catalogued ' || i, '/archive/' || "
-                           "(i / 50) || '/doc' || i || '.pdf', 'Group ' || (i % 40), "
-                           "'01/01/2020', 2, 'Site ' || (i % 30), '/', '/archive/' || (i / 50) "
-                           "|| '/', i FROM n"),
-            {kCatalogue});
+                           "FileGroup, FileDate, FileIndex, WebSiteName, Drive, Directory, FSize, "
+                           "GroupKey) SELECT 'doc' || i || '.pdf', 'catalogued ' || i, "
+                           "'/archive/' || (i / 50) || '/doc' || i || '.pdf', 'Group ' || "
+                           "(i % 40), '01/01/2020', 2, 'Site ' || (i % 30), '/', '/archive/' || "
+                           "(i / 50) || '/', i, ? + (i % 40) FROM n"),
+            {kCatalogue, firstGroup});
     transaction.Commit();
 }
 

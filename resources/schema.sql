@@ -23,11 +23,15 @@ CREATE TABLE fileprofile (
     -- seconds since 1970 (UTC), as "Add Folder..." and a rescan read them; null for a file taken
     -- on its own.
     VolumeId INTEGER,
-    Modified INTEGER
+    Modified INTEGER,
+    -- The file's group as a number (filegroups.GroupKey), kept in step with FileGroup by the
+    -- triggers below; the indexes of the group filter carry the number, not the name, so that a
+    -- group renamed changes one row of filegroups instead of an index entry for each of its files.
+    GroupKey INTEGER
 );
 -- The catalogue is filtered by group and by web site, looked up by name and path.
 -- A filter alone lists rows in the order they were added (the row number follows the value).
-CREATE INDEX fileprofile_group ON fileprofile (FileGroup);
+CREATE INDEX fileprofile_group ON fileprofile (GroupKey);
 CREATE INDEX fileprofile_site ON fileprofile (WebSiteName);
 CREATE INDEX fileprofile_name ON fileprofile (FileName COLLATE NOCASE);
 CREATE INDEX fileprofile_path ON fileprofile (FilePath);
@@ -43,15 +47,39 @@ CREATE INDEX fileprofile_volume ON fileprofile (VolumeId, Directory);
 -- indexes carry the name: the matches are sorted from the index alone, without the table.
 CREATE INDEX fileprofile_desc ON fileprofile (FileDesc COLLATE NOCASE);
 CREATE INDEX fileprofile_sitetext ON fileprofile (WebSiteName COLLATE NOCASE, FileName COLLATE NOCASE);
-CREATE INDEX fileprofile_group_name ON fileprofile (FileGroup, FileName COLLATE NOCASE);
-CREATE INDEX fileprofile_group_desc ON fileprofile (FileGroup, FileDesc COLLATE NOCASE);
+CREATE INDEX fileprofile_group_name ON fileprofile (GroupKey, FileName COLLATE NOCASE);
+CREATE INDEX fileprofile_group_desc ON fileprofile (GroupKey, FileDesc COLLATE NOCASE);
 CREATE INDEX fileprofile_group_sitetext
-    ON fileprofile (FileGroup, WebSiteName COLLATE NOCASE, FileName COLLATE NOCASE);
+    ON fileprofile (GroupKey, WebSiteName COLLATE NOCASE, FileName COLLATE NOCASE);
 CREATE INDEX fileprofile_site_name ON fileprofile (WebSiteName, FileName COLLATE NOCASE);
 CREATE INDEX fileprofile_site_desc ON fileprofile (WebSiteName, FileDesc COLLATE NOCASE);
 -- Copies of one file: rows of equal size and checksum, grouped from the index alone. Only rows
 -- with a checksum are in it, so a catalogue without any costs nothing.
 CREATE INDEX fileprofile_copies ON fileprofile (FSize, Checksum) WHERE Checksum IS NOT NULL;
+
+-- Every group name that a catalogued file has carried, with its number. A rename gives the
+-- number the new name at once; the files' FileGroup text follows in short steps afterwards, and
+-- Carrying is 1 until it has (a program that ended meanwhile leaves it so, and the next one
+-- finishes the steps).
+CREATE TABLE filegroups (
+    GroupKey INTEGER PRIMARY KEY AUTOINCREMENT,
+    FileGroup TEXT UNIQUE,
+    Carrying INTEGER
+);
+-- A file whose group name changes gets the name's number, and a name not seen before a number of
+-- its own; the program's own writes, which name the number already, pass with a look-up. Rows
+-- are added with their number by the program; a row added without one is numbered when the
+-- catalogue is next opened (an insert trigger would make the engine copy every row of an
+-- INSERT ... SELECT into a temporary table first). The index finds such rows.
+CREATE INDEX fileprofile_unnumbered ON fileprofile (Inum) WHERE GroupKey IS NULL AND FileGroup IS NOT NULL;
+CREATE TRIGGER fileprofile_groupkey_update AFTER UPDATE OF FileGroup, GroupKey ON fileprofile
+WHEN new.GroupKey IS NOT (SELECT GroupKey FROM filegroups WHERE FileGroup = new.FileGroup)
+    OR (new.GroupKey IS NULL AND new.FileGroup IS NOT NULL)
+BEGIN
+    INSERT OR IGNORE INTO filegroups (FileGroup) SELECT new.FileGroup WHERE new.FileGroup IS NOT NULL;
+    UPDATE fileprofile SET GroupKey = (SELECT GroupKey FROM filegroups WHERE FileGroup = new.FileGroup)
+        WHERE Inum = new.Inum;
+END;
 
 CREATE TABLE tempfile (
     Inum INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -76,7 +104,9 @@ CREATE TABLE tempfile (
     -- seconds since 1970 (UTC), as "Add Folder..." and a rescan read them; null for a file taken
     -- on its own.
     VolumeId INTEGER,
-    Modified INTEGER
+    Modified INTEGER,
+    -- The number of the file's group, given to it as it is saved to the catalogue.
+    GroupKey INTEGER
 );
 
 -- The volumes (file systems) folders were catalogued from, so that a disk is known again
@@ -190,6 +220,6 @@ CREATE TABLE tblreports (
 
 -- The version of these tables, so that a later release can tell an older file and bring it up to
 -- date: 1 the first tables, 2 with the files' checksums, 3 with the volumes and the files'
--- volumes and times, 4 with the index of a volume's rows and the volume in --find's index.
--- Files made before it was kept read 0.
-PRAGMA user_version = 4;
+-- volumes and times, 4 with the index of a volume's rows and the volume in --find's index, 5 with
+-- the groups numbered. Files made before it was kept read 0.
+PRAGMA user_version = 5;

@@ -160,9 +160,11 @@ int main(int argc, char *argv[])
 {
     if (commandLineOnly(argc, argv)) {
         QCoreApplication app(argc, argv);
+        KnowOwnTables();
         return describeProgram(app).value_or(0);
     }
     QApplication app(argc, argv);
+    KnowOwnTables();
     if (const auto done = describeProgram(app))
         return *done;
     QApplication::setWindowIcon(AppIcon());

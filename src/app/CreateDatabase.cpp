@@ -27,11 +27,17 @@ QString scriptText(const QString &resource)
 }
 
 // The table definitions of a file; a server's connections learn from them the case of the
-// names. The server's tables have a script of their own, written for it.
+// names, and opening a file accepts the triggers they make. The server's tables have a script
+// of their own, written for it.
 QString schemaText()
 {
+    static const QRegularExpression trigger(QStringLiteral("^CREATE\\s+TRIGGER\\s+(\\w+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
     const QString script = scriptText(QStringLiteral(":/schema.sql"));
     db::LearnNames(script);
+    for (const QString &statement : db::SplitScript(script))
+        if (const auto match = trigger.match(statement); match.hasMatch())
+            db::TrustSchemaObject(match.captured(1), statement);
     return script;
 }
 
@@ -91,16 +97,29 @@ const AddedColumn kAddedColumns[] = {
         {"fileprofile", "Modified", "BIGINT", nullptr},
         {"tempfile", "VolumeId", "BIGINT", nullptr},
         {"tempfile", "Modified", "BIGINT", nullptr},
+        {"fileprofile", "GroupKey", "BIGINT", nullptr},
+        {"tempfile", "GroupKey", "BIGINT", nullptr},
 };
 
 // Tables added since the first files were made. A file that holds the catalogue gains them as
 // schema.sql defines them, with their indexes; on a server the layer writes them in its words.
-const char *const kAddedTables[] = {"volumes", "volumefolders"};
+const char *const kAddedTables[] = {"volumes", "volumefolders", "filegroups"};
 
-// Indexes made or changed in version 4: a database made before gets them as its engine's table
-// script defines them now.
-const char *const kRemadeIndexes[] = {"fileprofile_name_paths", "fileprofile_volume"};
-constexpr int kIndexesRemadeIn = 4;
+// Indexes made or changed since, with the version that did: a database made before gets them as
+// its engine's table script defines them now.
+struct RemadeIndex
+{
+    const char *name;
+    int version;
+};
+const RemadeIndex kRemadeIndexes[] = {
+        {"fileprofile_name_paths", 4}, {"fileprofile_volume", 4},
+        {"fileprofile_group", 5},      {"fileprofile_group_name", 5},
+        {"fileprofile_group_desc", 5}, {"fileprofile_group_sitetext", 5},
+        {"fileprofile_unnumbered", 5},
+};
+// Since version 5 the files' groups are numbered, and triggers keep the numbers in step.
+constexpr int kGroupsNumberedIn = 5;
 
 bool holdsTable(db::Connection &connection, const QString &table)
 {
@@ -135,16 +154,50 @@ QString ownScript(db::Connection &connection)
                                     : schemaText();
 }
 
-// Makes the indexes of kRemadeIndexes again, from the engine's own definitions.
-void remakeIndexes(db::Connection &connection)
+// The indexes of kRemadeIndexes changed after the version a database was made with.
+QList<QLatin1String> indexesToRemake(int version)
+{
+    QList<QLatin1String> names;
+    for (const RemadeIndex &index : kRemadeIndexes)
+        if (version < index.version)
+            names << QLatin1String(index.name);
+    return names;
+}
+
+void dropIndexes(db::Connection &connection, const QList<QLatin1String> &names)
+{
+    for (const QLatin1String &index : names)
+        db::ExecuteAsWritten(connection, QStringLiteral("DROP INDEX IF EXISTS %1").arg(index));
+}
+
+// Makes indexes again from the engine's own definitions.
+void makeIndexes(db::Connection &connection, const QList<QLatin1String> &names)
 {
     const QString script = ownScript(connection);
-    for (const char *index : kRemadeIndexes) {
-        db::ExecuteAsWritten(connection,
-                             QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index)));
-        for (const QString &statement : statementsMaking(
-                     script, QStringLiteral("CREATE\\s+INDEX\\s+%1\\b").arg(QLatin1String(index))))
+    for (const QLatin1String &index : names)
+        for (const QString &statement :
+             statementsMaking(script, QStringLiteral("CREATE\\s+INDEX\\s+%1\\b").arg(index)))
             db::ExecuteAsWritten(connection, statement);
+}
+
+// Makes the triggers (and, on a server, their function) that keep the groups' numbers in step.
+void makeTriggers(db::Connection &connection)
+{
+    static const QRegularExpression trigger(
+            QStringLiteral("^CREATE\\s+TRIGGER\\s+(\\w+)\\s.*?\\sON\\s+(\\w+)"),
+            QRegularExpression::CaseInsensitiveOption
+                    | QRegularExpression::DotMatchesEverythingOption);
+    const bool server = db::OnServer(connection);
+    for (const QString &statement :
+         statementsMaking(ownScript(connection),
+                          QStringLiteral("CREATE\\s+(TRIGGER|(OR\\s+REPLACE\\s+)?FUNCTION)\\s"))) {
+        if (const auto match = trigger.match(statement); match.hasMatch())
+            db::ExecuteAsWritten(
+                    connection,
+                    server ? QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2")
+                                     .arg(match.captured(1), match.captured(2))
+                           : QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(match.captured(1)));
+        db::ExecuteAsWritten(connection, statement);
     }
 }
 
@@ -167,7 +220,36 @@ bool lacksColumn(db::Connection &connection, const AddedColumn &added)
             && !columns.contains(QString::fromLatin1(added.column), Qt::CaseInsensitive);
 }
 
+// Rows that another program added to the catalogue without their groups' numbers get them
+// (the index of such rows is empty when there are none, so the look is cheap).
+void numberAddedFiles(db::Connection &connection)
+{
+    db::Recordset unnumbered;
+    unnumbered.Open(QStringLiteral("SELECT 1 FROM fileprofile WHERE GroupKey IS NULL AND "
+                                   "FileGroup IS NOT NULL LIMIT 1"),
+                    connection);
+    if (unnumbered.AtEnd())
+        return;
+    unnumbered.Close();
+    db::Transaction transaction(connection);
+    NumberFileGroups(connection);
+    transaction.Commit();
+}
+
 } // namespace
+
+void NumberFileGroups(db::Connection &connection)
+{
+    static const QString unnumbered = QStringLiteral("GroupKey IS NULL AND FileGroup IS NOT NULL");
+    connection.Execute(QStringLiteral("INSERT INTO filegroups (FileGroup) SELECT DISTINCT "
+                                      "FileGroup FROM fileprofile WHERE %1 "
+                                      "ON CONFLICT (FileGroup) DO NOTHING")
+                               .arg(unnumbered));
+    connection.Execute(QStringLiteral("UPDATE fileprofile SET GroupKey = (SELECT g.GroupKey FROM "
+                                      "filegroups AS g WHERE g.FileGroup = fileprofile.FileGroup) "
+                                      "WHERE %1")
+                               .arg(unnumbered));
+}
 
 int SchemaVersion(db::Connection &connection)
 {
@@ -193,12 +275,17 @@ void UpgradeDatabase(db::Connection &connection)
     }
     const QStringList tables = missingTables(connection);
     // A file opened for reading only is read as it is; only the new columns' own work fails.
-    if ((missing.isEmpty() && tables.isEmpty() && SchemaVersion(connection) >= kSchemaVersion)
-        || !connection.Writable())
+    if (!connection.Writable())
         return;
+    if (missing.isEmpty() && tables.isEmpty() && SchemaVersion(connection) >= kSchemaVersion) {
+        numberAddedFiles(connection);
+        return;
+    }
     const QString script = schemaText();
-    const bool remake = SchemaVersion(connection) < kIndexesRemadeIn
-            && holdsTable(connection, QStringLiteral("fileprofile"));
+    const int version = SchemaVersion(connection);
+    const bool catalogue = holdsTable(connection, QStringLiteral("fileprofile"));
+    const QList<QLatin1String> remade =
+            catalogue ? indexesToRemake(version) : QList<QLatin1String>();
     db::Transaction transaction(connection);
     for (const QString &table : tables)
         for (const QString &statement : definitionsOf(script, table))
@@ -212,8 +299,13 @@ void UpgradeDatabase(db::Connection &connection)
         if (added->index)
             connection.Execute(QString::fromLatin1(added->index));
     }
-    if (remake)
-        remakeIndexes(connection);
+    dropIndexes(connection, remade);
+    // The files' groups are numbered while no index carries the numbers and no trigger looks.
+    if (catalogue && version < kGroupsNumberedIn) {
+        NumberFileGroups(connection);
+        makeTriggers(connection);
+    }
+    makeIndexes(connection, remade);
     db::StoreSchemaVersion(connection, kSchemaVersion);
     transaction.Commit();
 }
@@ -244,6 +336,11 @@ void seedRows(db::Connection &connection)
 }
 
 } // namespace
+
+void KnowOwnTables()
+{
+    schemaText();
+}
 
 void CreateDatabase(const QString &path)
 {

@@ -1,6 +1,7 @@
 #include "catalogue/CatalogueSearch.h"
 
 #include "app/CUtils.h"
+#include "app/CreateDatabase.h"
 #include "app/SettingKeys.h"
 #include "catalogue/VolumeList.h"
 #include "platform/Settings.h"
@@ -45,7 +46,9 @@ void addFilters(const Filters &filters, db::Select &select)
     if (filters.site != kAllSites)
         select.Where(QStringLiteral("Websitename = ?"), {filters.site});
     if (filters.group != kAllGroups)
-        select.Where(QStringLiteral("FileGroup = ?"), {filters.group});
+        select.Where(QStringLiteral("GroupKey = (SELECT g.GroupKey FROM filegroups AS g "
+                                    "WHERE g.FileGroup = ?)"),
+                     {filters.group});
     if (!filters.volumes.isEmpty()) {
         QStringList marks;
         QVariantList ids;
@@ -410,8 +413,11 @@ int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err)
         db::Connection connection;
         connection.Open(db::ConnectStringFor(CommandDatabasePath(parser)));
         Filters filters;
-        if (parser.isSet(kGroup))
+        if (parser.isSet(kGroup)) {
+            // The group filter reads the groups' numbers, which an older file gains here.
+            UpgradeDatabase(connection);
             filters.group = parser.value(kGroup);
+        }
         if (parser.isSet(kSite))
             filters.site = parser.value(kSite);
         if (parser.isSet(kVolume))

@@ -1,6 +1,7 @@
 #include "catalogue/FolderImport.h"
 
 #include "app/CUtils.h"
+#include "catalogue/FileGroups.h"
 #include "catalogue/FilePanel.h"
 #include "catalogue/Volumes.h"
 #include "platform/db/Prepared.h"
@@ -159,10 +160,13 @@ QString withoutEndSeparator(QString folder)
 QString FileInsertStatement(const QString &table)
 {
     // The table's name comes from the program, never from outside.
+    // The group's number is looked up as the row is written: a name numbered before writes the
+    // row once (see catalogue::NumberGroup).
     return QStringLiteral("INSERT INTO %1 (FileDate, FileName, FileDesc, FileGroup, "
                           "WebSiteName, WebAddress, Author, Email, Drive, Label, FilePath, "
-                          "Directory, FileIndex, FSize, Checksum, VolumeId, Modified) "
-                          "SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ? "
+                          "Directory, FileIndex, FSize, Checksum, VolumeId, Modified, GroupKey) "
+                          "SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                          "(SELECT g.GroupKey FROM filegroups AS g WHERE g.FileGroup = ?) "
                           "WHERE NOT EXISTS (SELECT 1 FROM fileprofile WHERE FilePath = ?)")
             .arg(table);
 }
@@ -195,6 +199,7 @@ QVariantList FileRowValues(const FileDescription &description, const FileOnDisk 
             file.checksum,
             volumeId,
             file.modified.isValid() ? QVariant(file.modified.toSecsSinceEpoch()) : QVariant(),
+            Stored(description.group),
             path};
 }
 
@@ -204,6 +209,7 @@ FolderImportResult StageFolder(db::Connection &connection, const FolderImport &i
     FolderImportResult result;
     const fs::VolumeFacts volume = fs::VolumeOf(import.root);
     const QVariant volumeId = recordedVolume(connection, volume);
+    catalogue::NumberGroup(connection, Stored(import.group));
     QSet<QString> staged = stagedPaths(connection);
     FolderWriter writer(connection, result);
     qint64 files = 0;

@@ -1,6 +1,7 @@
 #include "catalogue/Rescan.h"
 
 #include "catalogue/DiskWalk.h"
+#include "catalogue/FileGroups.h"
 #include "catalogue/FilePanel.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Prepared.h"
@@ -479,7 +480,9 @@ public:
         , remove_(connection, kRemove)
         , forAdded_(forAdded)
         , volumeId_(volumeId)
-    { }
+    {
+        catalogue::NumberGroup(connection, Stored(forAdded.group));
+    }
 
     // Applies one difference to the row now at rowPath; false when the row is no longer so.
     bool apply(const Difference &difference, const QString &rowPath, ApplyResult &result)

@@ -8,6 +8,7 @@
 #include "app/modGlobals.h"
 #include "app/session.h"
 #include "catalogue/CatalogueSearch.h"
+#include "catalogue/FileGroups.h"
 #include "catalogue/FilePanel.h"
 #include "catalogue/FolderImport.h"
 #include "platform/Clock.h"
@@ -1150,6 +1151,7 @@ void frmAdd::HandleSaveClick()
     // are taken out of tempfile as they are copied, so that the rows emptied are the rows
     // copied even while other desks stage more; the caller's transaction puts them back unless
     // the count shows that the master table grew.
+    catalogue::NumberStagedGroups(SharedConnection());
     db::MoveRows(
             SharedConnection(), QStringLiteral("tempfile"), QStringLiteral("fileprofile"),
             {QStringLiteral("filename"), QStringLiteral("filedesc"), QStringLiteral("filepath"),
@@ -1157,7 +1159,7 @@ void frmAdd::HandleSaveClick()
              QStringLiteral("webaddress"), QStringLiteral("websitename"), QStringLiteral("author"),
              QStringLiteral("email"), QStringLiteral("drive"), QStringLiteral("label"),
              QStringLiteral("directory"), QStringLiteral("FSize"), QStringLiteral("Checksum"),
-             QStringLiteral("VolumeId"), QStringLiteral("Modified")},
+             QStringLiteral("VolumeId"), QStringLiteral("Modified"), QStringLiteral("GroupKey")},
             QStringLiteral("inum"));
 }
 

@@ -5,6 +5,7 @@
 #include "app/modGlobals.h"
 #include "app/session.h"
 #include "catalogue/CatalogueSearch.h"
+#include "catalogue/FileGroups.h"
 #include "platform/db/Transaction.h"
 #include "platform/ui/Dialogs.h"
 
@@ -39,18 +40,16 @@ const ListDefinition &groupList()
 }
 
 // Files and snippets that name the group from are moved to the group to. A group may hold
-// most of a catalogue: each file's row would change in four indexes, which the engine's usual
-// cache cannot hold, and rereading their pages row after row made a rename of 500,000 files
-// take minutes. The layer builds those indexes again instead when the group holds a large share
-// of the rows, and the caller's transaction runs within a db::LargeWrite for the rest.
+// most of a catalogue. The snippets' rows change here, with the indexes that take the group
+// built again by the layer when the group holds a large share of them; the files' group is a
+// number that takes the new name here, and their own copies of the name follow afterwards, in
+// steps (CarryGroupNames), so that no other desk waits for the whole of it.
 void carryIntoFilesAndSnippets(const QString &from, const QString &to)
 {
-    const auto carry = [&](const QString &table, const QString &column) {
-        SqlText = QStringLiteral("UPDATE %1 SET %2 = ? WHERE %2 = ?").arg(table, column);
-        db::RewriteColumn(SharedConnection(), table, column, SqlText, to, from);
-    };
-    carry(QStringLiteral("source"), QStringLiteral("codetype"));
-    carry(QStringLiteral("fileprofile"), QStringLiteral("filegroup"));
+    SqlText = QStringLiteral("UPDATE source SET codetype = ? WHERE codetype = ?");
+    db::RewriteColumn(SharedConnection(), QStringLiteral("source"), QStringLiteral("codetype"),
+                      from, SqlText, {to, from});
+    catalogue::MoveFileGroup(SharedConnection(), from, to);
 }
 
 } // namespace
@@ -118,6 +117,7 @@ void frmGroups::ConfirmUpdate()
     if (!renamed)
         return;
     Log().addEntry(LogInfo, QStringLiteral("Group %1 renamed to %2").arg(sOldGroup, sNewGroup));
+    carryNames();
     sOldGroup.clear();
     sNewGroup.clear();
     switchButton(kNewButton, true);
@@ -133,6 +133,14 @@ void frmGroups::renameCascade()
     transaction.Commit();
 }
 
+// The group's files take its new name after the rename or delete has been saved: a step that
+// fails is shown and left to the next time the groups or the catalogue are opened, with the
+// files already found by the group's new name.
+void frmGroups::carryNames()
+{
+    ErrorTrap([] { catalogue::CarryGroupNames(SharedConnection()); });
+}
+
 void frmGroups::HandleDeleteClick()
 {
     // Without a picked row there is no group to delete, only a typed name.
@@ -146,8 +154,10 @@ void frmGroups::HandleDeleteClick()
                          + QStringLiteral(" to a <blank> code type. Do You Want To Continue?"),
                  QStringLiteral("Delete Confirmation")))
         return;
-    if (withOneRetry([this] { deleteCascade(); }))
+    if (withOneRetry([this] { deleteCascade(); })) {
         Log().addEntry(LogInfo, QStringLiteral("Group %1 deleted").arg(sOldGroup));
+        carryNames();
+    }
     ShowRecordPosition();
     ClearTextBox();
     switchButton(kNewButton, true);

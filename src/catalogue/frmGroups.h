@@ -30,4 +30,5 @@ private:
     void renameCascade();
     // Removes the picked group, moving its files and snippets to "<blank>", all or nothing.
     void deleteCascade();
+    void carryNames();
 };

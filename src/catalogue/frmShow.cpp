@@ -6,6 +6,7 @@
 #include "app/Version.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
+#include "catalogue/FileGroups.h"
 #include "catalogue/FolderImport.h"
 #include "catalogue/VolumeList.h"
 #include "catalogue/frmDuplicates.h"
@@ -407,19 +408,20 @@ void frmShow::fillList(QComboBox *list, const QVariantList &values)
         list->addItem(TextOf(value));
 }
 
-// The distinct values of a catalogue column come from its index, not from reading every row.
+// The groups come from their numbers, not from reading every row. A rename another session
+// left half-carried is finished first.
 void frmShow::LoadGrpList()
 {
     ErrorTrap([&] {
         ReopenConnection();
-        const QVariantList values = db::DistinctValues(
-                SharedConnection(), QStringLiteral("fileprofile"), QStringLiteral("filegroup"));
+        catalogue::CarryGroupNames(SharedConnection());
+        const QStringList values = catalogue::GroupsInUse(SharedConnection());
         if (values.isEmpty())
             return;
         cboGrpList->addItem(kAllGroups);
-        for (const QVariant &value : values) {
-            if (!TextOf(value).isEmpty())
-                cboGrpList->addItem(value.toString());
+        for (const QString &value : values) {
+            if (!value.isEmpty())
+                cboGrpList->addItem(value);
         }
         cboGrpList->setCurrentIndex(0);
         cboGrpList_Click();

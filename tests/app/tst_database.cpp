@@ -5,6 +5,7 @@
 #include "app/modGlobals.h"
 #include "app/session.h"
 #include "catalogue/CatalogueSearch.h"
+#include "catalogue/FileGroups.h"
 #include "catalogue/ScanCommand.h"
 #include "platform/db/ConnectString.h"
 #include "platform/db/Connection.h"
@@ -40,6 +41,7 @@ private slots:
     void olderReadOnlyFileOpensAsItIs();
     void olderFileScannedFromATerminal();
     void earlierVersionRemakesItsIndexes();
+    void olderFileNumbersItsGroups();
     void tableScriptsAgree();
     void fileFromSomeoneElseIsRefused_data();
     void fileFromSomeoneElseIsRefused();
@@ -228,11 +230,11 @@ void TestDatabase::olderFileGainsTheNewColumns_data()
     QTest::addColumn<QString>("schema");
     QTest::addColumn<QStringList>("catalogueColumns");
     QTest::addColumn<QStringList>("stagingColumns");
-    const QStringList both{"Checksum", "VolumeId", "Modified"};
-    QTest::newRow("catalogue and staging") << kOldCatalogue + kOldStaging << both << both;
+    const QStringList added{"Checksum", "VolumeId", "Modified", "GroupKey"};
+    QTest::newRow("catalogue and staging") << kOldCatalogue + kOldStaging << added << added;
     // A table the file does not hold is no business of the upgrade.
-    QTest::newRow("catalogue alone") << kOldCatalogue << both << QStringList();
-    QTest::newRow("up to date") << "" << both << both;
+    QTest::newRow("catalogue alone") << kOldCatalogue << added << QStringList();
+    QTest::newRow("up to date") << "" << added << added;
 }
 
 void TestDatabase::olderFileGainsTheNewColumns()
@@ -254,7 +256,7 @@ void TestDatabase::olderFileGainsTheNewColumns()
     const auto lastColumns = [&](const QString &table) {
         return FirstColumn(look,
                            "select name from pragma_table_info(?) where cid >= "
-                           "(select count(*) - 3 from pragma_table_info(?)) order by cid",
+                           "(select count(*) - 4 from pragma_table_info(?)) order by cid",
                            {table, table});
     };
 
@@ -263,14 +265,15 @@ void TestDatabase::olderFileGainsTheNewColumns()
         QCOMPARE(lastColumns("fileprofile"), catalogueColumns);
         QCOMPARE(lastColumns("tempfile"), stagingColumns);
         QCOMPARE(SchemaVersion(look), kSchemaVersion);
-        // Every row kept as it was, with a null checksum, volume and time after it.
+        // Every row kept as it was, with a null checksum, volume, time and (as the rows have
+        // no group) group number after it.
         QStringList withSum;
         for (const QString &row : catalogue)
-            withSum << row + "|NULL|NULL|NULL";
+            withSum << row + "|NULL|NULL|NULL|NULL";
         QCOMPARE(rowsOf(look, "fileprofile"), withSum);
         withSum.clear();
         for (const QString &row : staging)
-            withSum << row + "|NULL|NULL|NULL";
+            withSum << row + "|NULL|NULL|NULL|NULL";
         QCOMPARE(rowsOf(look, "tempfile"), withSum);
         // The volumes' tables, empty, with their indexes, as a new file has them.
         QCOMPARE(FirstColumn(look,
@@ -315,6 +318,62 @@ void TestDatabase::earlierVersionRemakesItsIndexes()
         QCOMPARE(f.column(definition, {"fileprofile_name_paths"}).value(0), made);
         QCOMPARE(f.column(definition, {"fileprofile_volume"}).size(), 1);
     }
+}
+
+// A database of version 4 kept the group's name in the group filter's indexes: opened, its
+// files get their groups' numbers, the indexes take the numbers as a new file's do, and later
+// writes keep the numbers in step.
+void TestDatabase::olderFileNumbersItsGroups()
+{
+    Fixture f;
+    f.setUp();
+    for (const QVariant &group : {QVariant("C"), QVariant("Docs"), QVariant("C"), QVariant()})
+        f.exec("insert into fileprofile (FileName, FileGroup) values ('a', ?)", {group});
+    const QString definition = f.onServer()
+            ? "select indexdef from pg_indexes where indexname = ? and schemaname = "
+              "current_schema()"
+            : "select sql from sqlite_master where name = ?";
+    const QStringList indexes{"fileprofile_group", "fileprofile_group_name",
+                              "fileprofile_group_desc", "fileprofile_group_sitetext",
+                              "fileprofile_unnumbered"};
+    QStringList made;
+    for (const QString &index : indexes)
+        made << f.column(definition, {index}).value(0);
+    db::Connection look;
+    look.Open(ConnectString);
+    const QStringList downgrade = f.onServer()
+            ? QStringList{"DROP TRIGGER fileprofile_groupkey ON fileprofile",
+                          "DROP FUNCTION fileprofile_groupkey()",
+                          "ALTER TABLE fileprofile DROP COLUMN GroupKey", "DROP TABLE filegroups"}
+            : QStringList{"DROP TRIGGER fileprofile_groupkey_update"};
+    for (const QString &statement : downgrade)
+        db::ExecuteAsWritten(look, statement);
+    for (const QString &index : indexes)
+        db::ExecuteAsWritten(look, "DROP INDEX IF EXISTS " + index);
+    if (!f.onServer())
+        for (const QString &statement :
+             {"ALTER TABLE fileprofile DROP COLUMN GroupKey", "DROP TABLE filegroups"})
+            db::ExecuteAsWritten(look, statement);
+    db::ExecuteAsWritten(look, "CREATE INDEX fileprofile_group ON fileprofile (FileGroup)");
+    db::StoreSchemaVersion(look, 4);
+    for (int opening = 0; opening < 2; ++opening) {
+        ReopenConnection();
+        QCOMPARE(SchemaVersion(look), kSchemaVersion);
+        QStringList now;
+        for (const QString &index : indexes)
+            now << f.column(definition, {index}).value(0);
+        QCOMPARE(now, made);
+        QCOMPARE(catalogue::GroupsInUse(SharedConnection()), QStringList({"C", "Docs"}));
+    }
+    // A row another program adds is numbered when the catalogue is next opened; a row changed
+    // at once.
+    f.exec("insert into fileprofile (FileName, FileGroup) values ('b', 'Images')");
+    f.exec("update fileprofile set FileGroup = 'Docs' where FileGroup = 'C'");
+    ReopenConnection();
+    QCOMPARE(f.column("select count(*) from fileprofile as p where p.GroupKey is not (select "
+                      "g.GroupKey from filegroups as g where g.FileGroup = p.FileGroup)"),
+             QStringList{"0"});
+    QCOMPARE(catalogue::GroupsInUse(SharedConnection()), QStringList({"Docs", "Images"}));
 }
 
 namespace {

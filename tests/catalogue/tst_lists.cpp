@@ -2,17 +2,22 @@
 #include "TestRegistry.h"
 #include "app/CUtils.h"
 #include "app/modGlobals.h"
+#include "app/session.h"
 #include "catalogue/frmGroups.h"
 #include "catalogue/frmPatterns.h"
+#include "catalogue/frmShow.h"
 #include "platform/db/DataControl.h"
 #include "platform/ui/DataGrid.h"
 #include "platform/ui/ToolBar.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
 #include <QToolButton>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -63,6 +68,8 @@ private slots:
     void groupAdd();
     void groupRenameCarriesIntoFilesAndSnippets();
     void groupDeleteLeavesBlank();
+    void groupRenameMovesItsFiles_data();
+    void groupRenameMovesItsFiles();
     void groupCascadeIsAllOrNothing_data();
     void groupCascadeIsAllOrNothing();
     void enterAddsOrChanges_data();
@@ -183,6 +190,84 @@ void TestLists::groupDeleteLeavesBlank()
     QCOMPARE(window.barAdodc1->caption(), QStringLiteral("1 of 8"));
 }
 
+void TestLists::groupRenameMovesItsFiles_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<bool>("carryFails");
+    QTest::addColumn<QStringList>("files"); // their groups afterwards
+    QTest::newRow("to a new name") << "C"
+                                   << "C11" << false << QStringList{"C11", "C11", "C++"};
+    QTest::newRow("into a smaller group") << "C"
+                                          << "C++" << false << QStringList{"C++", "C++", "C++"};
+    QTest::newRow("into a larger group") << "C++"
+                                         << "C" << false << QStringList{"C", "C", "C"};
+    QTest::newRow("the files' names left for later")
+            << "C"
+            << "C11" << true << QStringList{"C11", "C11", "C++"};
+}
+
+// The files of a renamed group are found under the new name as soon as the rename is saved;
+// their own copies of the name follow, and one that could not is finished when the catalogue
+// is next opened. Rows written with a group's name always carry that group's number.
+void TestLists::groupRenameMovesItsFiles()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(bool, carryFails);
+    QFETCH(QStringList, files);
+    Fixture f;
+    f.setUp();
+    for (const char *group : {"C", "C", "C++"})
+        f.exec("insert into fileprofile (FileName, FileGroup) values ('a.c', ?)", {group});
+    if (carryFails)
+        f.exec(RefusingTrigger("update", "fileprofile", "the disk is full",
+                               "new.FileGroup = 'C11'"));
+    frmGroups window;
+    window.Form_Load();
+    pick(window, from);
+    window.PName->setText(to);
+    f.ui.answer(vbYes);
+    if (carryFails)
+        f.ui.answer(vbOK);
+    window.ConfirmUpdate();
+    QCOMPARE(f.ui.texts().mid(1),
+             carryFails ? QStringList{"Error: the disk is full"} : QStringList());
+    QVERIFY(groups(f).contains(to) && !groups(f).contains(from));
+    if (carryFails) {
+        QCOMPARE(f.column("select FileGroup from fileprofile order by Inum"),
+                 QStringList({"C", "C", "C++"}));
+        f.exec(f.onServer() ? "drop trigger refuse_fileprofile on fileprofile"
+                            : "drop trigger refuse_fileprofile");
+    }
+    frmShow browser;
+    browser.Form_Load();
+    QCOMPARE(f.column("select FileGroup from fileprofile order by Inum"), files);
+    QStringList listed;
+    for (int i = 0; i < browser.cboGrpList->count(); ++i)
+        listed << browser.cboGrpList->itemText(i);
+    QStringList inUse = files;
+    inUse.removeDuplicates();
+    std::sort(inUse.begin(), inUse.end());
+    QCOMPARE(listed, QStringList{"[All Groups]"} + inUse);
+    browser.cboGrpList->setCurrentIndex(browser.cboGrpList->findText(to));
+    browser.cboGrpList_Click();
+    QCOMPARE(browser.Label14->text(),
+             QStringLiteral("Total of %1 file (s) found.").arg(files.count(to)));
+    // Later writes with either name take that name's number (a row added by another program,
+    // when the catalogue is next opened).
+    f.exec("insert into fileprofile (FileName, FileGroup) values ('b.c', 'C')");
+    f.exec("update fileprofile set FileGroup = ? where Inum = (select min(Inum) from "
+           "fileprofile)",
+           {"C++"});
+    ReopenConnection();
+    QCOMPARE(f.column("select count(*) from fileprofile as p where p.GroupKey is not (select "
+                      "g.GroupKey from filegroups as g where g.FileGroup = p.FileGroup)"),
+             QStringList{"0"});
+    QCOMPARE(f.column("select count(*) from filegroups where Carrying is not null"),
+             QStringList{"0"});
+}
+
 void TestLists::groupCascadeIsAllOrNothing_data()
 {
     QTest::addColumn<QString>("key");
@@ -208,7 +293,7 @@ void TestLists::groupCascadeIsAllOrNothing()
     f.setUp();
     f.exec("insert into fileprofile (FileName, FileGroup) values ('a.sql', 'SQL')");
     f.exec("insert into source (Title, CodeType) values ('q', 'SQL')");
-    f.exec(RefusingTrigger("update", "fileprofile", "the catalogue is read-only"));
+    f.exec(RefusingTrigger("update", "filegroups", "the catalogue is read-only"));
     const QStringList indexes = fileIndexes(f);
     frmGroups window;
     window.Form_Load();

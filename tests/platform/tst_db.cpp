@@ -296,11 +296,14 @@ void TestDb::open_refusesWhatItDidNotMake_data()
             << QStringList{"CREATE TABLE extra (a INTEGER, b TEXT GENERATED ALWAYS AS "
                            "(printf('%.*c', 100000000, 'x')) VIRTUAL)"}
             << "computed column that this program did not make: extra.b.";
-    db::TrustSchemaObject("trusted_by_the_test");
-    QTest::newRow("trigger a test planted")
-            << QStringList{"CREATE TRIGGER trusted_by_the_test BEFORE DELETE ON tblusers BEGIN "
-                           "SELECT RAISE(ABORT, 'kept'); END"}
-            << "";
+    const QString trusted = "CREATE TRIGGER trusted_by_the_test BEFORE DELETE ON tblusers BEGIN "
+                            "SELECT RAISE(ABORT, 'kept'); END";
+    db::TrustSchemaObject("trusted_by_the_test", trusted);
+    QTest::newRow("trigger a test planted") << QStringList{trusted} << "";
+    QTest::newRow("a trusted name with another body")
+            << QStringList{"CREATE TRIGGER trusted_by_the_test AFTER INSERT ON CodeTypes BEGIN "
+                           "DELETE FROM fileprofile; END"}
+            << "trigger that this program did not make: trusted_by_the_test.";
 }
 
 // A database file from someone else opens only when it holds nothing that runs of itself, and

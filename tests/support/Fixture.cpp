@@ -169,13 +169,16 @@ QStringList RefusingTrigger(const QString &event, const QString &table, const QS
                             const QString &when)
 {
     const QString name = QStringLiteral("refuse_") + table;
-    // Opening a file refuses triggers that the program did not make, unless told of them.
-    db::TrustSchemaObject(name);
-    if (TestServer().isEmpty())
-        return {QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 %4 BEGIN SELECT "
+    if (TestServer().isEmpty()) {
+        const QString trigger =
+                QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 %4 BEGIN SELECT "
                                "RAISE(ABORT, '%5'); END")
                         .arg(name, event, table,
-                             when.isEmpty() ? QString() : QStringLiteral("WHEN ") + when, message)};
+                             when.isEmpty() ? QString() : QStringLiteral("WHEN ") + when, message);
+        // Opening a file refuses triggers that the program did not make, unless told of them.
+        db::TrustSchemaObject(name, trigger);
+        return {trigger};
+    }
     const QString row = event.startsWith(QLatin1String("delete"), Qt::CaseInsensitive)
             ? QStringLiteral("old")
             : QStringLiteral("new");

@@ -34,9 +34,11 @@ void CreateServerDatabase(const QString &address, const QString &schemaSql,
 void SetLockWait(int milliseconds);
 int LockWait();
 
-// The tests plant triggers that make a write fail, to see the program report the failure; they
-// name them here so that opening a file does not refuse it for them. The program names none.
-void TrustSchemaObject(const QString &name);
+// Triggers that opening a file accepts: each by its name and its statement exactly as the file
+// stores it. The program names its own from its table script; the tests plant triggers that
+// make a write fail, to see the program report the failure. A trigger of the same name with
+// another body is refused.
+void TrustSchemaObject(const QString &name, const QString &statement);
 
 // A server's address read into the client library's keywords and values (those it gives).
 // Throws DbError when the address cannot be read.

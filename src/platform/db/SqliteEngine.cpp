@@ -23,6 +23,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <cstdint>
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
@@ -105,16 +108,35 @@ const QString kCannotFollow = QStringLiteral(
         "everyone.");
 
 QMutex trustedMutex;
-QSet<QString> &trustedObjects()
+QHash<QString, QString> &trustedObjects()
 {
-    static QSet<QString> names;
-    return names;
+    static QHash<QString, QString> statements;
+    return statements;
 }
 
-bool trusted(const QString &name)
+bool trusted(const QString &name, const QString &statement)
 {
     const QMutexLocker lock(&trustedMutex);
-    return trustedObjects().contains(name.toLower());
+    const auto known = trustedObjects().constFind(name.toLower());
+    return known != trustedObjects().constEnd() && *known == statement;
+}
+
+// A write that finds another connection's lock looks again every 2 ms until the wait is over.
+// The engine's own wait sleeps ever longer, up to 100 ms at a time, and so misses the short
+// gaps that long work leaves between its steps: a desk could wait for many steps in a row.
+constexpr int kLockPoll = 2; // ms
+
+int waitForLock(void *wait, int tries)
+{
+    // A connection waits in the thread that runs its statement, one wait at a time.
+    thread_local std::chrono::steady_clock::time_point since;
+    const auto now = std::chrono::steady_clock::now();
+    if (tries == 0)
+        since = now;
+    if (now - since >= std::chrono::milliseconds(reinterpret_cast<std::intptr_t>(wait)))
+        return 0;
+    sqlite3_sleep(kLockPoll);
+    return 1;
 }
 
 // Before anything is read from the file: no statement may write the engine's own tables
@@ -139,16 +161,17 @@ void refuseForeignObjects(const QSqlDatabase &database)
     QSqlQuery query = RunStatement(
             database,
             QStringLiteral(
-                    "SELECT type, name FROM sqlite_schema WHERE type IN ('view', 'trigger') "
+                    "SELECT type, name, sql FROM sqlite_schema WHERE type IN ('view', 'trigger') "
                     "OR (type = 'table' AND rootpage = 0) "
-                    "UNION ALL SELECT 'column', m.name || '.' || c.name FROM sqlite_schema AS m "
-                    "JOIN pragma_table_xinfo(m.name) AS c WHERE m.type = 'table' AND "
+                    "UNION ALL SELECT 'column', m.name || '.' || c.name, "
+                    "NULL FROM sqlite_schema AS m JOIN pragma_table_xinfo(m.name) AS c WHERE "
+                    "m.type = 'table' AND "
                     "m.rootpage <> 0 AND c.hidden IN (2, 3)"),
             {});
     while (query.next()) {
         const QString type = query.value(0).toString();
         const QString name = query.value(1).toString();
-        if (type == QLatin1String("trigger") && trusted(name))
+        if (type == QLatin1String("trigger") && trusted(name, query.value(2).toString()))
             continue;
         const QString kind = type == QLatin1String("table") ? QStringLiteral("virtual table")
                 : type == QLatin1String("column")           ? QStringLiteral("computed column")
@@ -163,10 +186,10 @@ void refuseForeignObjects(const QSqlDatabase &database)
 
 } // namespace
 
-void TrustSchemaObject(const QString &name)
+void TrustSchemaObject(const QString &name, const QString &statement)
 {
     const QMutexLocker lock(&trustedMutex);
-    trustedObjects().insert(name.toLower());
+    trustedObjects().insert(name.toLower(), statement);
 }
 
 void SqliteEngine::open(const QString &name, const QString &path, bool readOnlyAsked)
@@ -194,6 +217,8 @@ void SqliteEngine::open(const QString &name, const QString &path, bool readOnlyA
     try {
         adopt(database);
         distrust(EngineHandle(database));
+        sqlite3_busy_handler(EngineHandle(database), waitForLock,
+                             reinterpret_cast<void *>(static_cast<std::intptr_t>(LockWait())));
         registerFunctions(database);
         try {
             // A file that is not a database, or holds what the program does not make, fails

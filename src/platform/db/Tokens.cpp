@@ -2,6 +2,8 @@
 
 #include "platform/db/DbError.h"
 
+#include <QRegularExpression>
+
 namespace db::tokens {
 
 namespace {
@@ -128,6 +130,15 @@ bool makesTrigger(const QString &statement)
             && words[at] == QLatin1String("TRIGGER");
 }
 
+// A trigger of the file's engine runs a body of statements between BEGIN and END; a server's
+// names a function instead.
+bool hasBody(const QString &statement)
+{
+    static const QRegularExpression begin(QStringLiteral("\\bBEGIN\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    return begin.match(statement).hasMatch();
+}
+
 bool endsWithWordEnd(const QString &statement)
 {
     const QString text = statement.trimmed();
@@ -180,7 +191,7 @@ QStringList SplitScript(const QString &script)
             i = end + 1;
         } else if (c == u';') {
             // A trigger's body ends its statements with ";" too: only its END ends it.
-            if (makesTrigger(current) && !endsWithWordEnd(current)) {
+            if (makesTrigger(current) && hasBody(current) && !endsWithWordEnd(current)) {
                 current += c;
             } else {
                 finish();

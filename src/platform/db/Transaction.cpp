@@ -1,6 +1,7 @@
 #include "platform/db/Transaction.h"
 
 #include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/db/Engine.h"
 #include "platform/db/Recordset.h"
 
@@ -59,17 +60,24 @@ void requireTransaction(const Connection &connection)
 } // namespace
 
 qint64 RewriteColumn(Connection &connection, const QString &table, const QString &column,
-                     const QString &sql, const QVariant &to, const QVariant &value)
+                     const QVariant &value, const QString &sql, const QVariantList &values)
 {
     requireTransaction(connection);
     const QStringList aside =
             connection.engine().indexesToSetAside(connection, table, column, value);
     for (qsizetype i = 0; i < aside.size(); i += 2)
         connection.Execute(QStringLiteral("DROP INDEX \"%1\"").arg(aside[i]));
-    const qint64 changed = connection.Execute(sql, {to, value});
+    const qint64 changed = connection.Execute(sql, values);
     for (qsizetype i = 1; i < aside.size(); i += 2)
         connection.Execute(aside[i]);
     return changed;
+}
+
+void WriteBackLog(Connection &connection)
+{
+    // PASSIVE: what no reader still needs, without waiting for anyone.
+    if (!OnServer(connection))
+        ExecuteAsWritten(connection, QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
 }
 
 void Serialise(Connection &connection, const QString &name)

@@ -44,15 +44,20 @@ private:
     QVariant usual_;
 };
 
-// Within the open transaction: runs a statement that sets column to another value in the rows
-// of table that hold value (sql binds the new value, then value) and returns the rows changed.
+// Within the open transaction: runs a statement (sql, binding values) that sets column to
+// another value in the rows of table that hold value, and returns the rows changed.
 // When those rows are a large share of a file's table, the indexes that take the column are
 // set aside for the statement and made again after it: building an index sorts its entries
 // once, where the statement would move each row's entry to a place of its own in each of them.
 // The transaction holds both, so a failure leaves the indexes as they were. A server keeps its
 // indexes. Throws DbError.
 qint64 RewriteColumn(Connection &connection, const QString &table, const QString &column,
-                     const QString &sql, const QVariant &to, const QVariant &value);
+                     const QVariant &value, const QString &sql, const QVariantList &values);
+
+// After a step of long work, outside any transaction: a file's engine writes what the steps put
+// in its log back into the file now, in this connection, where otherwise the commit of some
+// other desk's next small write would do it and wait for all of it. A server does its own.
+void WriteBackLog(Connection &connection);
 
 // Within the open transaction: waits until no other connection's transaction holds the work
 // named name, and holds it until this transaction ends, so that two desks' runs of that work

@@ -1,0 +1,183 @@
+#include "catalogue/FileGroups.h"
+
+#include "platform/db/Connection.h"
+#include "platform/db/Recordset.h"
+#include "platform/db/Transaction.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <QVariant>
+
+#include <algorithm>
+
+namespace catalogue {
+
+namespace {
+
+// A step of CarryGroupNames aims at a quarter of a second, as the engine and the machine allow:
+// a file rewrites neighbouring rows of its table and no index (none takes the name), so it takes
+// large steps; a server writes each changed row anew with an entry in every index, and takes
+// small ones. The first step is small, the next larger or smaller as the last one went.
+constexpr int kFirstStep = 5'000;
+constexpr int kLeastStep = 500;
+constexpr int kLargestStep = 20'000;
+constexpr qint64 kStepAim = 250; // ms
+constexpr unsigned long kBetweenSteps = 10; // ms
+
+int nextStep(int step, qint64 took)
+{
+    if (took < kStepAim / 2)
+        return std::min(step * 2, kLargestStep);
+    if (took > kStepAim * 2)
+        return std::max(step / 2, kLeastStep);
+    return step;
+}
+
+QVariant numberOf(db::Connection &connection, const QString &group)
+{
+    db::Recordset row;
+    row.Open(QStringLiteral("SELECT GroupKey FROM filegroups WHERE FileGroup = ?"), connection,
+             {group});
+    return row.AtEnd() ? QVariant() : row.Fields(0);
+}
+
+qint64 filesOf(db::Connection &connection, const QVariant &group)
+{
+    db::Recordset count;
+    count.Open(QStringLiteral("SELECT count(*) FROM fileprofile WHERE GroupKey = ?"), connection,
+               {group});
+    return count.Fields(0).toLongLong();
+}
+
+// The last row of the next step of group's files after row after; null when none is left.
+QVariant stepEnd(db::Connection &connection, const QVariant &group, qint64 after, int rows)
+{
+    db::Recordset end;
+    end.Open(QStringLiteral("SELECT max(Inum) FROM (SELECT Inum FROM fileprofile WHERE "
+                            "GroupKey = ? AND Inum > ? ORDER BY Inum LIMIT ?) AS step"),
+             connection, {group, after, rows});
+    return end.Fields(0);
+}
+
+// One step: the name as the group's number bears it now, should another desk rename it again.
+void carryStep(db::Connection &connection, const QVariant &group, qint64 after,
+               const QVariant &last)
+{
+    connection.Execute(QStringLiteral("UPDATE fileprofile SET FileGroup = (SELECT g.FileGroup "
+                                      "FROM filegroups AS g WHERE g.GroupKey = ?) WHERE "
+                                      "GroupKey = ? AND Inum > ? AND Inum <= ?"),
+                       {group, group, after, last});
+}
+
+void carryGroup(db::Connection &connection, const QVariant &group, const QVariant &name)
+{
+    qint64 after = 0;
+    int rows = kFirstStep;
+    for (;;) {
+        QElapsedTimer took;
+        took.start();
+        db::Transaction transaction(connection);
+        const QVariant last = stepEnd(connection, group, after, rows);
+        if (last.isNull()) {
+            // Done, unless the group was renamed meanwhile: then its own carry finishes.
+            connection.Execute(QStringLiteral("UPDATE filegroups SET Carrying = NULL WHERE "
+                                              "GroupKey = ? AND FileGroup = ?"),
+                               {group, name});
+            transaction.Commit();
+            return;
+        }
+        carryStep(connection, group, after, last);
+        transaction.Commit();
+        db::WriteBackLog(connection);
+        // The desks waiting to write get in before the next step.
+        QThread::msleep(kBetweenSteps);
+        after = last.toLongLong();
+        rows = nextStep(rows, took.elapsed());
+    }
+}
+
+} // namespace
+
+QStringList GroupsInUse(db::Connection &connection)
+{
+    db::Recordset rows;
+    rows.Open(QStringLiteral("SELECT g.FileGroup FROM filegroups AS g WHERE EXISTS (SELECT 1 "
+                             "FROM fileprofile AS f WHERE f.GroupKey = g.GroupKey) "
+                             "ORDER BY g.FileGroup"),
+              connection);
+    QStringList names;
+    for (; !rows.AtEnd(); rows.MoveNext())
+        names << rows.Fields(0).toString();
+    return names;
+}
+
+void NumberGroup(db::Connection &connection, const QString &name)
+{
+    connection.Execute(QStringLiteral("INSERT INTO filegroups (FileGroup) VALUES (?) "
+                                      "ON CONFLICT (FileGroup) DO NOTHING"),
+                       {name});
+}
+
+void NumberStagedGroups(db::Connection &connection)
+{
+    connection.Execute(QStringLiteral("INSERT INTO filegroups (FileGroup) SELECT DISTINCT "
+                                      "FileGroup FROM tempfile WHERE FileGroup IS NOT NULL "
+                                      "ON CONFLICT (FileGroup) DO NOTHING"));
+    // Rows staged by "Add Folder..." have their number already; a row typed in, or edited, may
+    // not.
+    const QString number = QStringLiteral(
+            "(SELECT g.GroupKey FROM filegroups AS g WHERE g.FileGroup = tempfile.FileGroup)");
+    connection.Execute(QStringLiteral("UPDATE tempfile SET GroupKey = %1 WHERE GroupKey IS NOT %1")
+                               .arg(number));
+}
+
+void MoveFileGroup(db::Connection &connection, const QString &from, const QString &to)
+{
+    const QVariant source = numberOf(connection, from);
+    if (source.isNull() || from == to)
+        return;
+    const QVariant target = numberOf(connection, to);
+    if (!target.isNull()) {
+        // Into a group that has files already: the files of the smaller of the two change
+        // their number, in every index that carries it (the layer builds those again when the
+        // files are a large share), and the larger keeps its own under the name to.
+        if (filesOf(connection, source) <= filesOf(connection, target)) {
+            db::RewriteColumn(connection, QStringLiteral("fileprofile"), QStringLiteral("GroupKey"),
+                              source,
+                              QStringLiteral("UPDATE fileprofile SET GroupKey = ?, FileGroup = ? "
+                                             "WHERE GroupKey = ?"),
+                              {target, to, source});
+            connection.Execute(QStringLiteral("DELETE FROM filegroups WHERE GroupKey = ?"),
+                               {source});
+            return;
+        }
+        connection.Execute(QStringLiteral("DELETE FROM filegroups WHERE GroupKey = ?"), {target});
+    }
+    connection.Execute(QStringLiteral("UPDATE filegroups SET FileGroup = ?, Carrying = 1 "
+                                      "WHERE GroupKey = ?"),
+                       {to, source});
+    // The files of to, if any, take the number that now bears their name.
+    if (!target.isNull())
+        db::RewriteColumn(connection, QStringLiteral("fileprofile"), QStringLiteral("GroupKey"),
+                          target,
+                          QStringLiteral("UPDATE fileprofile SET GroupKey = ? WHERE GroupKey = ?"),
+                          {source, target});
+}
+
+void CarryGroupNames(db::Connection &connection)
+{
+    if (!connection.Writable())
+        return;
+    db::Recordset carrying;
+    carrying.Open(QStringLiteral("SELECT GroupKey, FileGroup FROM filegroups WHERE Carrying = 1 "
+                                 "ORDER BY GroupKey"),
+                  connection);
+    QList<std::pair<QVariant, QVariant>> groups;
+    for (; !carrying.AtEnd(); carrying.MoveNext())
+        groups.append({carrying.Fields(0), carrying.Fields(1)});
+    carrying.Close();
+    for (const auto &[group, name] : groups)
+        carryGroup(connection, group, name);
+}
+
+} // namespace catalogue
