@@ -3,12 +3,14 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"
+#include "platform/ui/Progress.h"
 
 #include <QElapsedTimer>
 #include <QThread>
 #include <QVariant>
 
 #include <algorithm>
+#include <optional>
 
 namespace catalogue {
 
@@ -60,16 +62,19 @@ QVariant stepEnd(db::Connection &connection, const QVariant &group, qint64 after
 }
 
 // One step: the name as the group's number bears it now, should another desk rename it again.
-void carryStep(db::Connection &connection, const QVariant &group, qint64 after,
-               const QVariant &last)
+qint64 carryStep(db::Connection &connection, const QVariant &group, qint64 after,
+                 const QVariant &last)
 {
-    connection.Execute(QStringLiteral("UPDATE fileprofile SET FileGroup = (SELECT g.FileGroup "
-                                      "FROM filegroups AS g WHERE g.GroupKey = ?) WHERE "
-                                      "GroupKey = ? AND Inum > ? AND Inum <= ?"),
-                       {group, group, after, last});
+    return connection.Execute(
+            QStringLiteral("UPDATE fileprofile SET FileGroup = (SELECT g.FileGroup "
+                           "FROM filegroups AS g WHERE g.GroupKey = ?) WHERE "
+                           "GroupKey = ? AND Inum > ? AND Inum <= ?"),
+            {group, group, after, last});
 }
 
-void carryGroup(db::Connection &connection, const QVariant &group, const QVariant &name)
+// False when stepped asked to stop before the group's files were all carried.
+bool carryGroup(db::Connection &connection, const QVariant &group, const QVariant &name,
+                const std::function<bool(qint64)> &stepped, qint64 &carried)
 {
     qint64 after = 0;
     int rows = kFirstStep;
@@ -84,15 +89,17 @@ void carryGroup(db::Connection &connection, const QVariant &group, const QVarian
                                               "GroupKey = ? AND FileGroup = ?"),
                                {group, name});
             transaction.Commit();
-            return;
+            return true;
         }
-        carryStep(connection, group, after, last);
+        carried += carryStep(connection, group, after, last);
         transaction.Commit();
         db::WriteBackLog(connection);
         // The desks waiting to write get in before the next step.
         QThread::msleep(kBetweenSteps);
         after = last.toLongLong();
         rows = nextStep(rows, took.elapsed());
+        if (stepped && !stepped(carried))
+            return false;
     }
 }
 
@@ -164,7 +171,7 @@ void MoveFileGroup(db::Connection &connection, const QString &from, const QStrin
                           {source, target});
 }
 
-void CarryGroupNames(db::Connection &connection)
+void CarryGroupNames(db::Connection &connection, const std::function<bool(qint64)> &stepped)
 {
     if (!connection.Writable())
         return;
@@ -176,8 +183,25 @@ void CarryGroupNames(db::Connection &connection)
     for (; !carrying.AtEnd(); carrying.MoveNext())
         groups.append({carrying.Fields(0), carrying.Fields(1)});
     carrying.Close();
+    qint64 carried = 0;
     for (const auto &[group, name] : groups)
-        carryGroup(connection, group, name);
+        if (!carryGroup(connection, group, name, stepped, carried))
+            return;
+}
+
+void CarryGroupNamesShown(db::Connection &connection, QWidget *owner)
+{
+    std::optional<ProgressBox> box;
+    CarryGroupNames(connection, [&](qint64 carried) {
+        if (!box)
+            box.emplace(QStringLiteral("File Groups"), QString(), owner);
+        box->Update(carried,
+                    QStringLiteral("Giving the files the group's new name: %L1 done. Cancel "
+                                   "leaves the rest for the next time the groups or the "
+                                   "catalogue are opened.")
+                            .arg(carried));
+        return !box->Cancelled();
+    });
 }
 
 } // namespace catalogue

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QWidget;
+
 namespace db {
 class Connection;
 }
@@ -36,6 +40,11 @@ void MoveFileGroup(db::Connection &connection, const QString &from, const QStrin
 // step a transaction of its own, so that other desks write between them. A step that fails, or
 // the program ending, leaves the rest to the next call. Nothing on a connection that may only
 // read. Throws db::DbError.
-void CarryGroupNames(db::Connection &connection);
+// After each step that leaves more to do, stepped (when given) learns how many files have the
+// new name so far, and stops the carrying by answering false.
+void CarryGroupNames(db::Connection &connection, const std::function<bool(qint64)> &stepped = {});
+// The same, with a progress window (shown once a first step leaves more to do) whose Cancel
+// leaves the rest for the next call.
+void CarryGroupNamesShown(db::Connection &connection, QWidget *owner);
 
 } // namespace catalogue

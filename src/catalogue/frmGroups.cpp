@@ -138,7 +138,7 @@ void frmGroups::renameCascade()
 // files already found by the group's new name.
 void frmGroups::carryNames()
 {
-    ErrorTrap([] { catalogue::CarryGroupNames(SharedConnection()); });
+    ErrorTrap([this] { catalogue::CarryGroupNamesShown(SharedConnection(), this); });
 }
 
 void frmGroups::HandleDeleteClick()

@@ -414,7 +414,7 @@ void frmShow::LoadGrpList()
 {
     ErrorTrap([&] {
         ReopenConnection();
-        catalogue::CarryGroupNames(SharedConnection());
+        catalogue::CarryGroupNamesShown(SharedConnection(), this);
         const QStringList values = catalogue::GroupsInUse(SharedConnection());
         if (values.isEmpty())
             return;

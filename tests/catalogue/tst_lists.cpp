@@ -70,6 +70,7 @@ private slots:
     void groupDeleteLeavesBlank();
     void groupRenameMovesItsFiles_data();
     void groupRenameMovesItsFiles();
+    void longGroupRenameCanBeLeftForLater();
     void groupCascadeIsAllOrNothing_data();
     void groupCascadeIsAllOrNothing();
     void enterAddsOrChanges_data();
@@ -266,6 +267,39 @@ void TestLists::groupRenameMovesItsFiles()
              QStringList{"0"});
     QCOMPARE(f.column("select count(*) from filegroups where Carrying is not null"),
              QStringList{"0"});
+}
+
+// A group of many files gets its new name in steps, shown with a count; Cancel leaves the rest
+// of the files' names to the next opening of the catalogue, the files found under the new name
+// meanwhile.
+void TestLists::longGroupRenameCanBeLeftForLater()
+{
+    Fixture f;
+    f.setUp();
+    f.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 12000) "
+           "INSERT INTO fileprofile (FileName, FileGroup) SELECT 'f' || i, 'Images' FROM n");
+    frmGroups window;
+    window.Form_Load();
+    pick(window, "Images");
+    window.PName->setText("Pictures");
+    f.ui.answer(vbYes);
+    f.ui.cancelProgressAt(1);
+    window.ConfirmUpdate();
+    QCOMPARE(f.ui.progressWindows, QStringList{"File Groups"});
+    const auto named = [&](const char *group) {
+        return f.column("select count(*) from fileprofile where FileGroup = ?", {group})
+                .value(0)
+                .toInt();
+    };
+    QVERIFY(named("Pictures") > 0 && named("Images") > 0);
+    QCOMPARE(named("Pictures") + named("Images"), 12000);
+    f.ui.cancelProgressAt(-1);
+    frmShow browser;
+    browser.Form_Load();
+    QCOMPARE(named("Pictures"), 12000);
+    browser.cboGrpList->setCurrentIndex(browser.cboGrpList->findText("Pictures"));
+    browser.cboGrpList_Click();
+    QCOMPARE(browser.Label14->text(), QStringLiteral("Total of 12000 file (s) found."));
 }
 
 void TestLists::groupCascadeIsAllOrNothing_data()
