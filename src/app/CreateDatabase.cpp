@@ -180,7 +180,9 @@ void makeIndexes(db::Connection &connection, const QList<QLatin1String> &names)
             db::ExecuteAsWritten(connection, statement);
 }
 
-// Makes the triggers (and, on a server, their function) that keep the groups' numbers in step.
+// Makes the triggers (and, on a server, their function) that keep the groups' numbers in step;
+// a server's catalogue table also gets the room its rows' new versions need (which the pages
+// written from then on have).
 void makeTriggers(db::Connection &connection)
 {
     static const QRegularExpression trigger(
@@ -188,9 +190,10 @@ void makeTriggers(db::Connection &connection)
             QRegularExpression::CaseInsensitiveOption
                     | QRegularExpression::DotMatchesEverythingOption);
     const bool server = db::OnServer(connection);
-    for (const QString &statement :
-         statementsMaking(ownScript(connection),
-                          QStringLiteral("CREATE\\s+(TRIGGER|(OR\\s+REPLACE\\s+)?FUNCTION)\\s"))) {
+    for (const QString &statement : statementsMaking(
+                 ownScript(connection),
+                 QStringLiteral("(CREATE\\s+(TRIGGER|(OR\\s+REPLACE\\s+)?FUNCTION)|ALTER\\s+"
+                                "TABLE\\s+fileprofile\\s+SET)\\s"))) {
         if (const auto match = trigger.match(statement); match.hasMatch())
             db::ExecuteAsWritten(
                     connection,
@@ -224,6 +227,9 @@ bool lacksColumn(db::Connection &connection, const AddedColumn &added)
 // (the index of such rows is empty when there are none, so the look is cheap).
 void numberAddedFiles(db::Connection &connection)
 {
+    // A server's trigger numbers every row written.
+    if (db::OnServer(connection))
+        return;
     db::Recordset unnumbered;
     unnumbered.Open(QStringLiteral("SELECT 1 FROM fileprofile WHERE GroupKey IS NULL AND "
                                    "FileGroup IS NOT NULL LIMIT 1"),

@@ -1,6 +1,7 @@
 #include "catalogue/FileGroups.h"
 
 #include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"
 #include "platform/ui/Progress.h"
@@ -51,20 +52,32 @@ qint64 filesOf(db::Connection &connection, const QVariant &group)
     return count.Fields(0).toLongLong();
 }
 
-// The last row of the next step of group's files after row after; null when none is left.
+// The row number of the rows-th of group's files after row after; null when fewer are left. The
+// order is that of the group's index, which then answers it alone.
 QVariant stepEnd(db::Connection &connection, const QVariant &group, qint64 after, int rows)
 {
     db::Recordset end;
-    end.Open(QStringLiteral("SELECT max(Inum) FROM (SELECT Inum FROM fileprofile WHERE "
-                            "GroupKey = ? AND Inum > ? ORDER BY Inum LIMIT ?) AS step"),
-             connection, {group, after, rows});
-    return end.Fields(0);
+    end.Open(QStringLiteral("SELECT Inum FROM fileprofile WHERE GroupKey = ? AND Inum > ? "
+                            "ORDER BY GroupKey, Inum LIMIT 1 OFFSET ?"),
+             connection, {group, after, rows - 1});
+    return end.AtEnd() ? QVariant() : end.Fields(0);
+}
+
+// The first and the last row of group's files (nulls when it has none).
+std::pair<QVariant, QVariant> rowsOf(db::Connection &connection, const QVariant &group)
+{
+    db::Recordset ends;
+    ends.Open(QStringLiteral("SELECT min(Inum), max(Inum) FROM fileprofile WHERE GroupKey = ?"),
+              connection, {group});
+    return {ends.Fields(0), ends.Fields(1)};
 }
 
 // One step: the name as the group's number bears it now, should another desk rename it again.
-qint64 carryStep(db::Connection &connection, const QVariant &group, qint64 after,
-                 const QVariant &last)
+qint64 carryStep(db::Connection &connection, const QVariant &group, qint64 after, qint64 last)
 {
+    // A server's trigger would look up, row by row, the number each row keeps.
+    if (db::OnServer(connection))
+        db::ExecuteAsWritten(connection, QStringLiteral("SET LOCAL corvina.carrying_names = 'on'"));
     return connection.Execute(
             QStringLiteral("UPDATE fileprofile SET FileGroup = (SELECT g.FileGroup "
                            "FROM filegroups AS g WHERE g.GroupKey = ?) WHERE "
@@ -76,31 +89,30 @@ qint64 carryStep(db::Connection &connection, const QVariant &group, qint64 after
 bool carryGroup(db::Connection &connection, const QVariant &group, const QVariant &name,
                 const std::function<bool(qint64)> &stepped, qint64 &carried)
 {
-    qint64 after = 0;
+    const auto [first, last] = rowsOf(connection, group);
+    qint64 after = first.isNull() ? 0 : first.toLongLong() - 1;
     int rows = kFirstStep;
-    for (;;) {
+    while (!last.isNull() && after < last.toLongLong()) {
         QElapsedTimer took;
         took.start();
         db::Transaction transaction(connection);
-        const QVariant last = stepEnd(connection, group, after, rows);
-        if (last.isNull()) {
-            // Done, unless the group was renamed meanwhile: then its own carry finishes.
-            connection.Execute(QStringLiteral("UPDATE filegroups SET Carrying = NULL WHERE "
-                                              "GroupKey = ? AND FileGroup = ?"),
-                               {group, name});
-            transaction.Commit();
-            return true;
-        }
-        carried += carryStep(connection, group, after, last);
+        const QVariant end = stepEnd(connection, group, after, rows);
+        const qint64 upTo = end.isNull() ? last.toLongLong() : end.toLongLong();
+        carried += carryStep(connection, group, after, upTo);
         transaction.Commit();
         db::WriteBackLog(connection);
         // The desks waiting to write get in before the next step.
         QThread::msleep(kBetweenSteps);
-        after = last.toLongLong();
+        after = upTo;
         rows = nextStep(rows, took.elapsed());
-        if (stepped && !stepped(carried))
+        if (after < last.toLongLong() && stepped && !stepped(carried))
             return false;
     }
+    // Done, unless the group was renamed meanwhile: then its own carry finishes.
+    connection.Execute(QStringLiteral("UPDATE filegroups SET Carrying = NULL WHERE GroupKey = ? "
+                                      "AND FileGroup = ?"),
+                       {group, name});
+    return true;
 }
 
 } // namespace

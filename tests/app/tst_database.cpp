@@ -424,7 +424,7 @@ ScriptObjects objectsOf(const QString &resource)
 // adds only its version table and an index of each table's key.
 void TestDatabase::tableScriptsAgree()
 {
-    const ScriptObjects file = objectsOf(":/schema.sql");
+    ScriptObjects file = objectsOf(":/schema.sql");
     ScriptObjects server = objectsOf(":/schema-server.sql");
     QVERIFY(file.columns.contains("fileprofile") && file.indexes.contains("fileprofile_volume"));
     QCOMPARE(server.columns.take("schema_version"), QStringList{"version"});
@@ -435,6 +435,8 @@ void TestDatabase::tableScriptsAgree()
         else
             ++key;
     }
+    // A server's trigger numbers the group of every row written: no row waits to be numbered.
+    QCOMPARE(file.indexes.take("fileprofile_unnumbered"), "fileprofile");
     QCOMPARE(server.indexes, file.indexes);
 }
 
