@@ -208,9 +208,9 @@ void CarryGroupNamesShown(db::Connection &connection, QWidget *owner)
         if (!box)
             box.emplace(QStringLiteral("File Groups"), QString(), owner);
         box->Update(carried,
-                    QStringLiteral("Giving the files the group's new name: %L1 done. Cancel "
-                                   "leaves the rest for the next time the groups or the "
-                                   "catalogue are opened.")
+                    QStringLiteral(
+                            "Giving the files the group's new name: %L1 done.\nCancel leaves the "
+                            "rest for the next opening of the groups or the catalogue.")
                             .arg(carried));
         return !box->Cancelled();
     });
