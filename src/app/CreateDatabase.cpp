@@ -189,7 +189,6 @@ void makeTriggers(db::Connection &connection)
             QStringLiteral("^CREATE\\s+TRIGGER\\s+(\\w+)\\s.*?\\sON\\s+(\\w+)"),
             QRegularExpression::CaseInsensitiveOption
                     | QRegularExpression::DotMatchesEverythingOption);
-    const bool server = db::OnServer(connection);
     for (const QString &statement : statementsMaking(
                  ownScript(connection),
                  QStringLiteral("(CREATE\\s+(TRIGGER|(OR\\s+REPLACE\\s+)?FUNCTION)|ALTER\\s+"
@@ -197,9 +196,7 @@ void makeTriggers(db::Connection &connection)
         if (const auto match = trigger.match(statement); match.hasMatch())
             db::ExecuteAsWritten(
                     connection,
-                    server ? QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2")
-                                     .arg(match.captured(1), match.captured(2))
-                           : QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(match.captured(1)));
+                    db::DropTriggerStatement(connection, match.captured(1), match.captured(2)));
         db::ExecuteAsWritten(connection, statement);
     }
 }
@@ -227,8 +224,11 @@ bool lacksColumn(db::Connection &connection, const AddedColumn &added)
 // (the index of such rows is empty when there are none, so the look is cheap).
 void numberAddedFiles(db::Connection &connection)
 {
-    // A server's trigger numbers every row written.
-    if (db::OnServer(connection))
+    // Rows wait to be numbered only where the engine's table script keeps an index of them (a
+    // server's trigger numbers every row it writes).
+    if (statementsMaking(ownScript(connection),
+                         QStringLiteral("CREATE\\s+INDEX\\s+fileprofile_unnumbered\\b"))
+                .isEmpty())
         return;
     db::Recordset unnumbered;
     unnumbered.Open(QStringLiteral("SELECT 1 FROM fileprofile WHERE GroupKey IS NULL AND "

@@ -1,7 +1,6 @@
 #include "catalogue/FileGroups.h"
 
 #include "platform/db/Connection.h"
-#include "platform/db/Database.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"
 #include "platform/ui/Progress.h"
@@ -76,8 +75,7 @@ std::pair<QVariant, QVariant> rowsOf(db::Connection &connection, const QVariant 
 qint64 carryStep(db::Connection &connection, const QVariant &group, qint64 after, qint64 last)
 {
     // A server's trigger would look up, row by row, the number each row keeps.
-    if (db::OnServer(connection))
-        db::ExecuteAsWritten(connection, QStringLiteral("SET LOCAL corvina.carrying_names = 'on'"));
+    db::MarkTransaction(connection, QStringLiteral("carrying_names"));
     return connection.Execute(
             QStringLiteral("UPDATE fileprofile SET FileGroup = (SELECT g.FileGroup "
                            "FROM filegroups AS g WHERE g.GroupKey = ?) WHERE "

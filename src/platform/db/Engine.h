@@ -86,6 +86,12 @@ public:
     virtual void serialise(Connection &connection, const QString &name) const = 0;
     virtual qint64 moveRows(Connection &connection, const QString &from, const QString &to,
                             const QStringList &columns, const QString &orderBy) const = 0;
+    // Long work in steps: what the steps logged written back into the file (see WriteBackLog);
+    // a flag for the rest of the transaction that the server's triggers may read (see
+    // MarkTransaction); the statement that drops a trigger of table if it is there.
+    virtual void writeBackLog(Connection &connection) const = 0;
+    virtual void markTransaction(Connection &connection, const QString &flag) const = 0;
+    virtual QString dropTrigger(const QString &trigger, const QString &table) const = 0;
 
 protected:
     // Makes this the engine the layer finds for database (see EngineOf).

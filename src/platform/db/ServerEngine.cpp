@@ -251,6 +251,13 @@ void ServerEngine::serialise(Connection &connection, const QString &name) const
                        {QStringLiteral("corvina:") + name});
 }
 
+void ServerEngine::markTransaction(Connection &connection, const QString &flag) const
+{
+    // A setting of the program's own prefix, gone when the transaction ends.
+    connection.Execute(QStringLiteral("SELECT set_config(?, 'on', true)"),
+                       {QStringLiteral("corvina.") + flag});
+}
+
 qint64 ServerEngine::moveRows(Connection &connection, const QString &from, const QString &to,
                               const QStringList &columns, const QString &orderBy) const
 {

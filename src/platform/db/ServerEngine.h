@@ -43,6 +43,12 @@ public:
         return {};
     }
     void serialise(Connection &connection, const QString &name) const override;
+    void writeBackLog(Connection &) const override { }
+    void markTransaction(Connection &connection, const QString &flag) const override;
+    QString dropTrigger(const QString &trigger, const QString &table) const override
+    {
+        return QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(trigger, table);
+    }
     qint64 moveRows(Connection &connection, const QString &from, const QString &to,
                     const QStringList &columns, const QString &orderBy) const override;
 

@@ -455,6 +455,12 @@ QStringList SqliteEngine::indexesToSetAside(Connection &connection, const QStrin
     return {};
 }
 
+void SqliteEngine::writeBackLog(Connection &connection) const
+{
+    // PASSIVE: what no reader still needs, without waiting for anyone.
+    RunStatement(connection.database(), QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"), {});
+}
+
 qint64 SqliteEngine::moveRows(Connection &connection, const QString &from, const QString &to,
                               const QStringList &columns, const QString &orderBy) const
 {

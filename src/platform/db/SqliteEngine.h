@@ -35,6 +35,12 @@ public:
     QStringList indexesToSetAside(Connection &connection, const QString &table,
                                   const QString &column, const QVariant &value) const override;
     void serialise(Connection &, const QString &) const override { }
+    void writeBackLog(Connection &connection) const override;
+    void markTransaction(Connection &, const QString &) const override { }
+    QString dropTrigger(const QString &trigger, const QString &) const override
+    {
+        return QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(trigger);
+    }
     qint64 moveRows(Connection &connection, const QString &from, const QString &to,
                     const QStringList &columns, const QString &orderBy) const override;
 };

@@ -1,7 +1,6 @@
 #include "platform/db/Transaction.h"
 
 #include "platform/db/Connection.h"
-#include "platform/db/Database.h"
 #include "platform/db/Engine.h"
 #include "platform/db/Recordset.h"
 
@@ -75,9 +74,18 @@ qint64 RewriteColumn(Connection &connection, const QString &table, const QString
 
 void WriteBackLog(Connection &connection)
 {
-    // PASSIVE: what no reader still needs, without waiting for anyone.
-    if (!OnServer(connection))
-        ExecuteAsWritten(connection, QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+    connection.engine().writeBackLog(connection);
+}
+
+void MarkTransaction(Connection &connection, const QString &flag)
+{
+    requireTransaction(connection);
+    connection.engine().markTransaction(connection, flag);
+}
+
+QString DropTriggerStatement(Connection &connection, const QString &trigger, const QString &table)
+{
+    return connection.engine().dropTrigger(trigger, table);
 }
 
 void Serialise(Connection &connection, const QString &name)

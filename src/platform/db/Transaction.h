@@ -59,6 +59,13 @@ qint64 RewriteColumn(Connection &connection, const QString &table, const QString
 // other desk's next small write would do it and wait for all of it. A server does its own.
 void WriteBackLog(Connection &connection);
 
+// Within the open transaction: sets flag (a word) for the rest of it, for the server's triggers
+// to read as current_setting('corvina.' || flag). A file's triggers read no flags.
+void MarkTransaction(Connection &connection, const QString &flag);
+
+// The statement that drops the trigger of table, if it is there, in the engine's words.
+QString DropTriggerStatement(Connection &connection, const QString &trigger, const QString &table);
+
 // Within the open transaction: waits until no other connection's transaction holds the work
 // named name, and holds it until this transaction ends, so that two desks' runs of that work
 // follow one another instead of interleaving. A file's transaction holds the file's one write
