@@ -54,6 +54,7 @@ private slots:
     void lockWait_boundedAndTold_data();
     void lockWait_boundedAndTold();
 
+    void largeWrite_givesTheCacheBack();
     void prepared_reusedForManyRows();
     void prepared_failedExecutionLeavesItReusable_data();
     void prepared_failedExecutionLeavesItReusable();
@@ -256,6 +257,18 @@ void TestTransactions::lockWait_boundedAndTold()
     QCOMPARE(failureOf(write), QString());
     QCOMPARE(FirstColumn(db_, "SELECT username FROM tblusers WHERE userid = 'held'"),
              QStringList{"Waiter"});
+}
+
+// A large write enlarges a file's cache for its work only.
+void TestTransactions::largeWrite_givesTheCacheBack()
+{
+    SKIP_ON_SERVER();
+    const QStringList usual = FirstColumn(db_, "PRAGMA cache_size");
+    {
+        const db::LargeWrite large(db_);
+        QVERIFY(FirstColumn(db_, "PRAGMA cache_size") != usual);
+    }
+    QCOMPARE(FirstColumn(db_, "PRAGMA cache_size"), usual);
 }
 
 void TestTransactions::prepared_reusedForManyRows()

@@ -81,6 +81,8 @@ public:
     // value (their names and definitions, by pairs), one writer at a time for a name, moving
     // rows from one table to another.
     virtual QVariant enlargeCache(Connection &connection) const = 0;
+    // Gives the cache back its usual size, as enlargeCache returned it.
+    virtual void restoreCache(Connection &connection, const QVariant &usual) const = 0;
     virtual QStringList indexesToSetAside(Connection &connection, const QString &table,
                                           const QString &column, const QVariant &value) const = 0;
     virtual void serialise(Connection &connection, const QString &name) const = 0;

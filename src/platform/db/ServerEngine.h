@@ -37,6 +37,7 @@ public:
     QString caselessMatch(const QString &expression) const override;
     QString withReturnedKey(const QString &insert, const QString &key) const override;
     QVariant enlargeCache(Connection &) const override { return {}; }
+    void restoreCache(Connection &, const QVariant &) const override { }
     QStringList indexesToSetAside(Connection &, const QString &, const QString &,
                                   const QVariant &) const override
     {

@@ -398,6 +398,13 @@ QString SqliteEngine::caselessMatch(const QString &expression) const
     return expression + QStringLiteral(" LIKE ? ESCAPE '\\'");
 }
 
+void SqliteEngine::restoreCache(Connection &connection, const QVariant &usual) const
+{
+    // The engine takes no bound value here; usual is a number.
+    RunStatement(connection.database(),
+                 QStringLiteral("PRAGMA cache_size = %1").arg(usual.toLongLong()), {});
+}
+
 QVariant SqliteEngine::enlargeCache(Connection &connection) const
 {
     Recordset cache;

@@ -32,6 +32,7 @@ public:
         return insert;
     }
     QVariant enlargeCache(Connection &connection) const override;
+    void restoreCache(Connection &connection, const QVariant &usual) const override;
     QStringList indexesToSetAside(Connection &connection, const QString &table,
                                   const QString &column, const QVariant &value) const override;
     void serialise(Connection &, const QString &) const override { }

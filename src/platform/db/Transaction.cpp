@@ -42,7 +42,7 @@ LargeWrite::~LargeWrite()
     if (usual_.isNull() || connection_.State() != 1)
         return;
     try {
-        connection_.Execute(QStringLiteral("PRAGMA cache_size = %1").arg(usual_.toLongLong()));
+        connection_.engine().restoreCache(connection_, usual_);
     } catch (const DbError &) {
         // The cache is the connection's own: it goes with it at the latest.
     }
