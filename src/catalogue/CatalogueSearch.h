@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FilterNames.h"
 #include "platform/db/Select.h"
 
 #include <QString>
@@ -30,7 +31,7 @@ enum class Match { Prefix, Anywhere, Pattern };
 Match AnywhereMatch(const QString &text);
 
 // The filter values that filter nothing.
-inline const QString kAllGroups = QStringLiteral("[All Groups]");
+using ::kAllGroups;
 inline const QString kAllSites = QStringLiteral("[All Sites]");
 inline const QString kAllVolumes = QStringLiteral("[All Volumes]");
 

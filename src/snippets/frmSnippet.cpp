@@ -1,6 +1,7 @@
 #include "snippets/frmSnippet.h"
 
 #include "app/CUtils.h"
+#include "app/FilterNames.h"
 #include "app/session.h"
 #include "platform/Clock.h"
 #include "platform/db/Transaction.h"
@@ -37,7 +38,6 @@
 namespace {
 
 const QString kNotebook = QStringLiteral("Sourcecode Notebook");
-const QString kAllGroupsRow = QStringLiteral("[All Groups]");
 // How [datetime] is written, and how the window shows it.
 const QString kStoredFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 const QString kShownFormat = QStringLiteral("MM/dd/yyyy");
@@ -335,7 +335,7 @@ void frmSnippet::LoadGroupLists()
         RunOn(rs, QStringLiteral("SELECT codetype FROM codetypes order by inum"));
         for (; !rs.AtEnd(); rs.MoveNext()) {
             const QString group = TextOf(rs.Fields(0));
-            if (group.compare(kAllGroupsRow, Qt::CaseInsensitive) == 0)
+            if (group.compare(kAllGroups, Qt::CaseInsensitive) == 0)
                 continue;
             cmbType->addItem(group);
             cmbFilter->addItem(group);
