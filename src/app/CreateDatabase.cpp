@@ -31,13 +31,16 @@ QString scriptText(const QString &resource)
 // of their own, written for it.
 QString schemaText()
 {
-    static const QRegularExpression trigger(QStringLiteral("^CREATE\\s+TRIGGER\\s+(\\w+)"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QString script = scriptText(QStringLiteral(":/schema.sql"));
-    db::LearnNames(script);
-    for (const QString &statement : db::SplitScript(script))
-        if (const auto match = trigger.match(statement); match.hasMatch())
-            db::TrustSchemaObject(match.captured(1), statement);
+    static const QString script = [] {
+        static const QRegularExpression trigger(QStringLiteral("^CREATE\\s+TRIGGER\\s+(\\w+)"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        const QString text = scriptText(QStringLiteral(":/schema.sql"));
+        db::LearnNames(text);
+        for (const QString &statement : db::SplitScript(text))
+            if (const auto match = trigger.match(statement); match.hasMatch())
+                db::TrustSchemaObject(match.captured(1), statement);
+        return text;
+    }();
     return script;
 }
 
@@ -244,17 +247,28 @@ void numberAddedFiles(db::Connection &connection)
 
 } // namespace
 
+void NumberGroupsOf(db::Connection &connection, const QString &table, const QString &rows)
+{
+    // Names and conditions come from the program, never from outside.
+    connection.Execute(QStringLiteral("INSERT INTO filegroups (FileGroup) SELECT DISTINCT "
+                                      "FileGroup FROM %1 WHERE FileGroup IS NOT NULL AND (%2) "
+                                      "ON CONFLICT (FileGroup) DO NOTHING")
+                               .arg(table, rows));
+    connection.Execute(QStringLiteral("UPDATE %1 SET GroupKey = %2 WHERE %3")
+                               .arg(table, GroupNumberOf(table), rows));
+}
+
+QString GroupNumberOf(const QString &table)
+{
+    return QStringLiteral(
+                   "(SELECT g.GroupKey FROM filegroups AS g WHERE g.FileGroup = %1.FileGroup)")
+            .arg(table);
+}
+
 void NumberFileGroups(db::Connection &connection)
 {
-    static const QString unnumbered = QStringLiteral("GroupKey IS NULL AND FileGroup IS NOT NULL");
-    connection.Execute(QStringLiteral("INSERT INTO filegroups (FileGroup) SELECT DISTINCT "
-                                      "FileGroup FROM fileprofile WHERE %1 "
-                                      "ON CONFLICT (FileGroup) DO NOTHING")
-                               .arg(unnumbered));
-    connection.Execute(QStringLiteral("UPDATE fileprofile SET GroupKey = (SELECT g.GroupKey FROM "
-                                      "filegroups AS g WHERE g.FileGroup = fileprofile.FileGroup) "
-                                      "WHERE %1")
-                               .arg(unnumbered));
+    NumberGroupsOf(connection, QStringLiteral("fileprofile"),
+                   QStringLiteral("GroupKey IS NULL AND FileGroup IS NOT NULL"));
 }
 
 int SchemaVersion(db::Connection &connection)

@@ -32,6 +32,10 @@ void UpgradeDatabase(db::Connection &connection);
 // number the number of its group, numbering the names not seen before. The program writes the
 // number with every file it adds; rows added otherwise get it here. Throws db::DbError.
 void NumberFileGroups(db::Connection &connection);
+// The same for the rows of table (the catalogue's or the staging table) that the condition rows
+// picks, and the subquery that gives a row of table its group's number.
+void NumberGroupsOf(db::Connection &connection, const QString &table, const QString &rows);
+QString GroupNumberOf(const QString &table);
 
 // The version of the tables this release makes, kept in the file; SchemaVersion reads it from
 // an open database (0 for a file made before versions were kept). Throws db::DbError.

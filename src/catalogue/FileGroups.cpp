@@ -1,5 +1,6 @@
 #include "catalogue/FileGroups.h"
 
+#include "app/CreateDatabase.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"
@@ -137,15 +138,13 @@ void NumberGroup(db::Connection &connection, const QString &name)
 
 void NumberStagedGroups(db::Connection &connection)
 {
-    connection.Execute(QStringLiteral("INSERT INTO filegroups (FileGroup) SELECT DISTINCT "
-                                      "FileGroup FROM tempfile WHERE FileGroup IS NOT NULL "
-                                      "ON CONFLICT (FileGroup) DO NOTHING"));
     // Rows staged by "Add Folder..." have their number already; a row typed in, or edited, may
-    // not.
-    const QString number = QStringLiteral(
-            "(SELECT g.GroupKey FROM filegroups AS g WHERE g.FileGroup = tempfile.FileGroup)");
-    connection.Execute(QStringLiteral("UPDATE tempfile SET GroupKey = %1 WHERE GroupKey IS NOT %1")
-                               .arg(number));
+    // have none, or that of the name it had.
+    const QString staging = QStringLiteral("tempfile");
+    NumberGroupsOf(
+            connection, staging,
+            QStringLiteral("(GroupKey IS NULL AND FileGroup IS NOT NULL) OR GroupKey IS NOT ")
+                    + GroupNumberOf(staging));
 }
 
 void MoveFileGroup(db::Connection &connection, const QString &from, const QString &to)

@@ -160,6 +160,12 @@ QStringList Fixture::column(const QString &sql, const QVariantList &values)
     return FirstColumn(connection, sql, values);
 }
 
+QStringList Fixture::filesOutOfStepWithTheirGroups()
+{
+    return column("select count(*) from fileprofile as p where p.GroupKey is not (select "
+                  "g.GroupKey from filegroups as g where g.FileGroup = p.FileGroup)");
+}
+
 QString Fixture::logText() const
 {
     return QString::fromUtf8(ReadFile(logPath));

@@ -54,6 +54,9 @@ public:
     void exec(const QStringList &statements);
     // The first column of every row of a select.
     QStringList column(const QString &sql, const QVariantList &values = {});
+    // How many catalogued files hold another number than their group name's, as text ("0" when
+    // every file is in step).
+    QStringList filesOutOfStepWithTheirGroups();
     QString logText() const;
     // True when nothing appeared that the script did not expect.
     bool clean() const { return ui.unexpected.isEmpty(); }

@@ -369,6 +369,11 @@ void ExecuteAsWritten(Connection &connection, const QString &sql)
     connection.engine().executeAsWritten(connection, sql);
 }
 
+QString DropTriggerStatement(Connection &connection, const QString &trigger, const QString &table)
+{
+    return connection.engine().dropTrigger(trigger, table);
+}
+
 QStringList ColumnsOf(Connection &connection, const QString &table)
 {
     return connection.engine().columnsOf(connection, table);

@@ -54,6 +54,8 @@ bool OnServer(Connection &connection);
 // Runs a statement of the engine's own table script as it is written, without the layer's
 // translation of the program's statements. Throws DbError.
 void ExecuteAsWritten(Connection &connection, const QString &sql);
+// The statement that drops the trigger of table, if it is there, in the engine's words.
+QString DropTriggerStatement(Connection &connection, const QString &trigger, const QString &table);
 // The names of a table's columns, in their order; none when the database has no such table.
 QStringList ColumnsOf(Connection &connection, const QString &table);
 // The columns of schemaSql's tables that a database file holds those tables without, as

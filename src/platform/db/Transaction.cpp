@@ -83,11 +83,6 @@ void MarkTransaction(Connection &connection, const QString &flag)
     connection.engine().markTransaction(connection, flag);
 }
 
-QString DropTriggerStatement(Connection &connection, const QString &trigger, const QString &table)
-{
-    return connection.engine().dropTrigger(trigger, table);
-}
-
 void Serialise(Connection &connection, const QString &name)
 {
     requireTransaction(connection);

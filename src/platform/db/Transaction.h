@@ -63,9 +63,6 @@ void WriteBackLog(Connection &connection);
 // to read as current_setting('corvina.' || flag). A file's triggers read no flags.
 void MarkTransaction(Connection &connection, const QString &flag);
 
-// The statement that drops the trigger of table, if it is there, in the engine's words.
-QString DropTriggerStatement(Connection &connection, const QString &trigger, const QString &table);
-
 // Within the open transaction: waits until no other connection's transaction holds the work
 // named name, and holds it until this transaction ends, so that two desks' runs of that work
 // follow one another instead of interleaving. A file's transaction holds the file's one write
