@@ -153,8 +153,8 @@ QStringList definitionsOf(const QString &script, const QString &table)
 // The engine's own table script: a server's is written for it.
 QString ownScript(db::Connection &connection)
 {
-    return db::OnServer(connection) ? scriptText(QStringLiteral(":/schema-server.sql"))
-                                    : schemaText();
+    return db::ScriptFor(connection,
+                         {schemaText(), scriptText(QStringLiteral(":/schema-server.sql"))});
 }
 
 // The indexes of kRemadeIndexes changed after the version a database was made with.

@@ -1,3 +1,4 @@
+#include "DeskConnection.h"
 #include "Fixture.h"
 #include "TestRegistry.h"
 #include "app/CUtils.h"
@@ -5,8 +6,6 @@
 #include "catalogue/frmGroups.h"
 #include "catalogue/frmPatterns.h"
 #include "catalogue/frmShow.h"
-#include "platform/db/ConnectString.h"
-#include "platform/db/Connection.h"
 #include "platform/db/DataControl.h"
 #include "platform/db/Database.h"
 #include "platform/db/RowAsRead.h"
@@ -427,8 +426,7 @@ void TestDesks::saveMeetsALock()
     const QString typed = window == "frmPatterns" ? QStringLiteral("*.dpr") : kTyped;
     type(desk.field(shown.get()), typed);
     {
-        db::Connection other;
-        other.Open(db::ConnectStringFor(f.dbPath));
+        DeskConnection other(f.dbPath);
         other.BeginTrans();
         other.Execute(desk.hold);
         desk.save(f, shown.get(), true);

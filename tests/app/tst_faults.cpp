@@ -1,11 +1,10 @@
+#include "DeskConnection.h"
 #include "Fixture.h"
 #include "TestRegistry.h"
 #include "app/CLog.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
 #include "catalogue/frmGroups.h"
-#include "platform/db/ConnectString.h"
-#include "platform/db/Connection.h"
 #include "platform/db/DataControl.h"
 #include "platform/db/Database.h"
 #include "platform/ui/ToolBar.h"
@@ -65,15 +64,14 @@ public:
             // The save waits a short while for the lock, not the five seconds a desk waits.
             savedWait_ = db::LockWait();
             db::SetLockWait(200);
-            holder_ = std::make_unique<db::Connection>();
-            holder_->Open(db::ConnectStringFor(f_.dbPath));
+            holder_ = std::make_unique<DeskConnection>(f_.dbPath);
             holder_->Execute("BEGIN EXCLUSIVE");
             break;
         case Fault::ReadOnly:
             // Permissions do not stop the superuser; the layer is then told to read only, as
             // it is for a file nobody may write.
             if (runsAsRoot()) {
-                SharedConnection().ReadOnly = true;
+                SetSharedReadOnly(true);
             } else {
                 QFile::setPermissions(f_.dbPath, QFile::ReadOwner);
                 QFile::setPermissions(f_.dir(), QFile::ReadOwner | QFile::ExeOwner);
@@ -103,7 +101,7 @@ public:
             db::SetLockWait(savedWait_);
             break;
         case Fault::ReadOnly:
-            SharedConnection().ReadOnly = false;
+            SetSharedReadOnly(false);
             QFile::setPermissions(f_.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             QFile::setPermissions(f_.dbPath, QFile::ReadOwner | QFile::WriteOwner);
             break;
@@ -127,7 +125,7 @@ private:
     Fixture &f_;
     Fault fault_;
     QByteArray saved_;
-    std::unique_ptr<db::Connection> holder_;
+    std::unique_ptr<DeskConnection> holder_;
     int savedWait_ = 0;
     bool started_ = false;
 };

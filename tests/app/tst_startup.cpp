@@ -1,3 +1,4 @@
+#include "DeskConnection.h"
 #include "Fixture.h"
 #include "TestRegistry.h"
 #include "app/CParm.h"
@@ -7,8 +8,6 @@
 #include "app/frmMenu.h"
 #include "app/frmSetup.h"
 #include "app/modGlobals.h"
-#include "platform/db/ConnectString.h"
-#include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/ui/ToolBar.h"
 #include "security/frmLogin.h"
@@ -365,8 +364,7 @@ void TestStartup::setupOffersNewDatabase()
     QCOMPARE(QFileInfo::exists(path), existed || (stored && !path.isEmpty()));
     if (stored && !existed && !path.isEmpty()) {
         // The new database holds the same starting rows as one made with --create-database.
-        db::Connection made;
-        made.Open(db::ConnectStringFor(path));
+        DeskConnection made(path);
         for (const char *sql :
              {"SELECT userid || usergroup FROM tblusers", "SELECT id FROM tblreports ORDER BY id",
               "SELECT CodeType FROM CodeTypes ORDER BY CodeType"})
@@ -420,8 +418,7 @@ void TestStartup::setupChecksServerAddress()
     if (stored)
         QCOMPARE(f.setting("TARNU"), address);
     if (address == empty.address) {
-        db::Connection made;
-        made.Open(db::ConnectStringFor(address));
+        DeskConnection made(address);
         QCOMPARE(db::ColumnsOf(made, "tblusers").isEmpty(), !stored);
     }
     VERIFY_CLEAN(f);

@@ -1,3 +1,4 @@
+#include "DeskConnection.h"
 #include "Fixture.h"
 #include "Plans.h"
 #include "TestRegistry.h"
@@ -6,7 +7,6 @@
 #include "app/session.h"
 #include "catalogue/frmShow.h"
 #include "platform/db/ConnectString.h"
-#include "platform/db/Connection.h"
 #include "platform/db/DataControl.h"
 #include "platform/db/GridQuery.h"
 #include "platform/db/Statement.h"
@@ -301,8 +301,7 @@ void TestBrowser::statementsUseIndexes()
     const BrowserStatement statement = mode == 0
             ? frmShow::FilterStatement(filters)
             : frmShow::SearchStatement(frmShow::SearchMode(mode), "re", filters);
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(f.dbPath));
+    DeskConnection connection(f.dbPath);
     const db::GridQuery query(connection.database(), statement);
     QVERIFY(query.keyed());
     for (const db::BoundStatement &read : {query.count(), query.rows(0, 64)}) {
@@ -515,8 +514,7 @@ void TestBrowser::twoDesksShareOneCatalogue()
     Fixture f;
     f.setUp();
     fillCatalogue(f);
-    db::Connection other;
-    other.Open(db::ConnectStringFor(f.dbPath));
+    DeskConnection other(f.dbPath);
     frmShow window;
     window.Form_Load();
     const qint64 before = window.AdoFile->RecordCount();

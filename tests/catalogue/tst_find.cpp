@@ -1,10 +1,9 @@
+#include "DeskConnection.h"
 #include "Fixture.h"
 #include "Plans.h"
 #include "TestRegistry.h"
 #include "app/CreateDatabase.h"
 #include "catalogue/CatalogueSearch.h"
-#include "platform/db/ConnectString.h"
-#include "platform/db/Connection.h"
 #include "platform/db/Statement.h"
 
 #include <QBuffer>
@@ -284,8 +283,7 @@ void TestFind::nameSearchReadsOneIndex()
     QCOMPARE(find({"--find", "SAME", "--database", f.dbPath}).out,
              "/a/same.txt\t/a/\t\t\n/m/same.txt\t/m/\t\t\n/z/same.txt\t/z/\t\t\n");
     const BrowserStatement statement = catalogue::FindStatement(catalogue::ByFileName, "sa", {});
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(f.dbPath));
+    DeskConnection connection(f.dbPath);
     const Plan plan = PlanOf(connection, statement.Text(), statement.values);
     if (plan.server) {
         QVERIFY2(plan.uses("fileprofile_name_paths") && !plan.scans("fileprofile"),

@@ -1,10 +1,9 @@
+#include "DeskConnection.h"
 #include "Fixture.h"
 #include "TestRegistry.h"
 #include "app/SettingKeys.h"
 #include "catalogue/FilePanel.h"
 #include "catalogue/frmAdd.h"
-#include "platform/db/ConnectString.h"
-#include "platform/db/Connection.h"
 #include "platform/db/DataControl.h"
 #include "platform/fs/Checksum.h"
 #include "platform/ui/FileLists.h"
@@ -535,8 +534,7 @@ void TestAddFolder::anotherDeskSavesDuringImport()
     Fixture f;
     f.setUp();
     f.exec("insert into fileprofile (FileName, FilePath) values ('kept.c', '/kept.c')");
-    db::Connection desk;
-    desk.Open(db::ConnectStringFor(f.dbPath));
+    DeskConnection desk(f.dbPath);
     desk.Execute(f.onServer() ? "SET lock_timeout = '100ms'" : "PRAGMA busy_timeout = 100");
     QStringList failures;
     int saves = 0;

@@ -1,3 +1,4 @@
+#include "DeskConnection.h"
 #include "Fixture.h"
 #include "TestRegistry.h"
 #include "app/SettingKeys.h"
@@ -6,8 +7,6 @@
 #include "catalogue/FilePanel.h"
 #include "catalogue/frmAdd.h"
 #include "catalogue/frmGet.h"
-#include "platform/db/ConnectString.h"
-#include "platform/db/Connection.h"
 #include "platform/db/DataControl.h"
 #include "platform/db/Transaction.h"
 #include "platform/ui/DataGrid.h"
@@ -95,9 +94,8 @@ void doubleClick(frmAdd &window, int row)
 }
 
 // Another desk's connection, which waits only a moment for a lock that this desk holds.
-void openImpatient(db::Connection &desk, const Fixture &f)
+void makeImpatient(DeskConnection &desk, const Fixture &f)
 {
-    desk.Open(db::ConnectStringFor(f.dbPath));
     desk.Execute(f.onServer() ? "SET lock_timeout = '100ms'" : "PRAGMA busy_timeout = 100");
 }
 
@@ -109,7 +107,7 @@ struct DuringSave
     {
         timer.setInterval(0);
         QObject::connect(&timer, &QTimer::timeout, [this, step] {
-            if (SharedConnection().State() == 1 && SharedConnection().InTransaction())
+            if (SharedDeskWriting())
                 step(++yields);
         });
         timer.start();
@@ -714,8 +712,8 @@ void TestImport::saveWhileAnotherDeskStages()
     catalogue(f, 10);
     for (const char *name : {"one.c", "two.c", "three.c"})
         stage(f, name, "C");
-    db::Connection desk;
-    openImpatient(desk, f);
+    DeskConnection desk(f.dbPath);
+    makeImpatient(desk, f);
     QStringList stagedThere;
     int attempts = 0;
     QTimer timer;
@@ -759,8 +757,7 @@ void TestImport::saveWhileAnotherDeskStages()
 static qint64 saveAtAnotherDesk(const QString &address)
 {
     try {
-        db::Connection desk;
-        desk.Open(db::ConnectStringFor(address));
+        DeskConnection desk(address);
         db::Transaction transaction(desk);
         db::Serialise(desk, "tempfile");
         const qint64 moved = db::MoveRows(desk, "tempfile", "fileprofile",

@@ -1,11 +1,10 @@
+#include "DeskConnection.h"
 #include "FakeMounts.h"
 #include "Fixture.h"
 #include "TestRegistry.h"
 #include "catalogue/Rescan.h"
 #include "catalogue/ScanCommand.h"
 #include "catalogue/Volumes.h"
-#include "platform/db/ConnectString.h"
-#include "platform/db/Connection.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -215,8 +214,7 @@ void TestRescan::differencesFound()
     Fixture f;
     scan(f, checksums ? QStringList{"--checksums"} : QStringList{});
     change(steps);
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(f.dbPath));
+    DeskConnection connection(f.dbPath);
     const catalogue::Differences found = rescan(connection);
     QCOMPARE(lines(found), expected);
     QCOMPARE(found.inStep(), expected.isEmpty());
@@ -242,8 +240,7 @@ void TestRescan::partOfTheDifferencesApplied()
     Fixture f;
     scan(f);
     change("write:e.txt:ee;remove:b.md;write:a.txt:abcdef;move:sub/c.txt:c.txt");
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(f.dbPath));
+    DeskConnection connection(f.dbPath);
     const catalogue::Differences found = rescan(connection);
     QCOMPARE(lines(found), QStringList({"~ a.txt", "- b.md", "> sub/c.txt -> c.txt", "+ e.txt"}));
     const catalogue::ApplyResult result =
@@ -282,8 +279,7 @@ void TestRescan::cancelChangesNothing()
     const QString everything = "select FilePath || FSize || Modified || coalesce(Checksum, '') "
                                "from fileprofile order by FilePath";
     const QStringList before = f.column(everything);
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(f.dbPath));
+    DeskConnection connection(f.dbPath);
     catalogue::RescanOptions options;
     options.checksums = checksums;
     int polls = 0;
@@ -450,8 +446,7 @@ void TestVolumes::sameVolumeMountedElsewhere()
 void TestVolumes::volumeRecordedOnce()
 {
     Fixture f;
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(f.dbPath));
+    DeskConnection connection(f.dbPath);
     fs::VolumeFacts facts = fs::VolumeOf(root());
     const qint64 id = catalogue::RecordVolume(connection, facts);
     facts.mountPoint = "/media/elsewhere";

@@ -1,9 +1,8 @@
+#include "DeskConnection.h"
 #include "Fixture.h"
 #include "ReportPages.h"
 #include "TestRegistry.h"
 #include "app/modGlobals.h"
-#include "platform/db/ConnectString.h"
-#include "platform/db/Connection.h"
 #include "platform/db/Reader.h"
 #include "reports/Layouts.h"
 
@@ -91,8 +90,7 @@ void TestLayouts::layoutShowsItsStatementsRows()
 
     const report::Definition *layout = ReportLayout(name);
     QVERIFY(layout);
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(f.dbPath));
+    DeskConnection connection(f.dbPath);
     db::Reader rows;
     rows.Open(sql, connection);
     ReportSheet sheet(*layout);

@@ -1,4 +1,5 @@
 #include "Fixture.h"
+#include "DeskConnection.h"
 
 #include "LinkedWindows.h"
 
@@ -9,7 +10,6 @@
 #include "platform/Clock.h"
 #include "platform/Settings.h"
 #include "platform/db/ConnectString.h"
-#include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Recordset.h"
@@ -45,8 +45,7 @@ namespace {
 // Runs statements on the test server's database itself, outside any test's schema.
 void onTestServer(const QStringList &statements)
 {
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(TestServer()));
+    DeskConnection connection(TestServer());
     for (const QString &statement : statements)
         connection.Execute(statement);
 }
@@ -142,8 +141,7 @@ bool Fixture::hasSetting(const QString &key) const
 
 void Fixture::exec(const QString &sql, const QVariantList &values)
 {
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(dbPath));
+    DeskConnection connection(dbPath);
     connection.Execute(sql, values);
 }
 
@@ -155,8 +153,7 @@ void Fixture::exec(const QStringList &statements)
 
 QStringList Fixture::column(const QString &sql, const QVariantList &values)
 {
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(dbPath));
+    DeskConnection connection(dbPath);
     return FirstColumn(connection, sql, values);
 }
 

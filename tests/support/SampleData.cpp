@@ -1,14 +1,12 @@
 #include "SampleData.h"
 
+#include "DeskConnection.h"
 #include "Fixture.h"
-#include "platform/db/ConnectString.h"
-#include "platform/db/Connection.h"
 #include "platform/db/Transaction.h"
 
 void FillSampleCatalogue(Fixture &fixture)
 {
-    db::Connection connection;
-    connection.Open(db::ConnectStringFor(fixture.dbPath));
+    DeskConnection connection(fixture.dbPath);
     db::Transaction transaction(connection);
     const char *const groups[] = {"C", "C++", "Python", "SQL", "Shell", "Documents"};
     const char *const sites[] = {"Code Harbour", "Northwind Labs", "Open Archive", "Tern Tools"};

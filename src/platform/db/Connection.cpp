@@ -359,9 +359,9 @@ void StoreSchemaVersion(Connection &connection, int version)
     connection.engine().storeSchemaVersion(connection, version);
 }
 
-bool OnServer(Connection &connection)
+const QString &ScriptFor(Connection &connection, const TableScripts &scripts)
 {
-    return connection.engine().kind() == Engine::Kind::Server;
+    return connection.engine().ownScript(scripts);
 }
 
 void ExecuteAsWritten(Connection &connection, const QString &sql)

@@ -49,8 +49,13 @@ bool HoldsPassword(const QString &address);
 // The version of the tables a database holds, as its maker stored it (0 when none was stored).
 int StoredSchemaVersion(Connection &connection);
 void StoreSchemaVersion(Connection &connection, int version);
-// True when the connection is to a server, whose table script is its own.
-bool OnServer(Connection &connection);
+// Each engine has a table script written for it: the one of the connection's engine.
+struct TableScripts
+{
+    QString file;
+    QString server;
+};
+const QString &ScriptFor(Connection &connection, const TableScripts &scripts);
 // Runs a statement of the engine's own table script as it is written, without the layer's
 // translation of the program's statements. Throws DbError.
 void ExecuteAsWritten(Connection &connection, const QString &sql);

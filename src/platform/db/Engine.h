@@ -16,6 +16,7 @@ class QSqlDriver;
 namespace db {
 
 class Connection;
+struct TableScripts;
 
 // What differs between the two engines the layer reaches, the database file's and a database
 // server's. A Connection holds one, chosen from its data source when it opens; the rest of the
@@ -55,7 +56,8 @@ public:
     virtual int storedSchemaVersion(Connection &connection) const = 0;
     virtual void storeSchemaVersion(Connection &connection, int version) const = 0;
     virtual QStringList columnsOf(Connection &connection, const QString &table) const = 0;
-    // A statement of the engine's own table script, run untranslated.
+    // The table script written for this engine, and a statement of it, run untranslated.
+    virtual const QString &ownScript(const TableScripts &scripts) const = 0;
     virtual void executeAsWritten(Connection &connection, const QString &sql) const = 0;
     virtual QStringList lackingColumns(Connection &connection, const QString &schemaSql,
                                        const QStringList &added) const = 0;

@@ -168,6 +168,11 @@ int ServerEngine::storedSchemaVersion(Connection &connection) const
 }
 
 // Run unprepared: the server prepares no statement that makes or drops a table or an index.
+const QString &ServerEngine::ownScript(const TableScripts &scripts) const
+{
+    return scripts.server;
+}
+
 void ServerEngine::executeAsWritten(Connection &connection, const QString &sql) const
 {
     const QSqlDatabase database = connection.database();

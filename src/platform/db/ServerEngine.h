@@ -23,6 +23,7 @@ public:
     bool writable(const QSqlDatabase &database) const override;
     int storedSchemaVersion(Connection &connection) const override;
     void storeSchemaVersion(Connection &connection, int version) const override;
+    const QString &ownScript(const TableScripts &scripts) const override;
     void executeAsWritten(Connection &connection, const QString &sql) const override;
     QStringList columnsOf(Connection &connection, const QString &table) const override;
     // None: the server's tables were made by the program itself.

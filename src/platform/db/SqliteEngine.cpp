@@ -271,6 +271,11 @@ int SqliteEngine::storedSchemaVersion(Connection &connection) const
     return query.next() ? query.value(0).toInt() : 0;
 }
 
+const QString &SqliteEngine::ownScript(const TableScripts &scripts) const
+{
+    return scripts.file;
+}
+
 void SqliteEngine::executeAsWritten(Connection &connection, const QString &sql) const
 {
     RunStatement(connection.database(), sql, {});
