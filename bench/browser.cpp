@@ -15,6 +15,7 @@
 #include "platform/db/DataControl.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,10 +23,39 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+namespace {
+
+// "Find Anywhere": names typed from their third character on, a key at a time, over the whole
+// catalogue, until grid and count are updated.
+void searchAnywhere(frmShow &window, db::Connection &connection)
+{
+    IndexAddedFiles(connection);
+    window.Option1->setChecked(true);
+    window.chkAnywhere->setChecked(true);
+    const QStringList typed = keystrokes(connection, QStringLiteral("substr(FileName, 3)"));
+    std::vector<Time> times;
+    std::vector<Time> few;
+    for (const QString &text : typed) {
+        times.push_back(step(window, [&] { window.txtSearch->setText(text); }));
+        if (text.size() >= 6)
+            few.push_back(times.back());
+    }
+    report(QStringLiteral("keystroke: anywhere in a file name"), spreadOf(times),
+           "target < 16 / < 50 ms",
+           spreadOf(times).median.wall < 16 && spreadOf(times).p95.wall < 50);
+    report(QStringLiteral("  of those, six characters or more"), spreadOf(few));
+    window.txtSearch->clear();
+    window.chkAnywhere->setChecked(false);
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
+    // A catalogue kept from an earlier run holds the program's own text index.
+    KnowOwnTables();
     const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 1000000;
     QTemporaryDir dir;
     const QString path = argc > 2 ? QString::fromLocal8Bit(argv[2])
@@ -39,7 +69,7 @@ int main(int argc, char **argv)
     if (!reuse) {
         std::printf("building a catalogue of %d files ...\n", rows);
         std::fflush(stdout);
-        const Time build = timed([&] { fill(connection, names, rows); });
+        const Time build = timed([&] { fill(connection, names, rows, rows > 1000000); });
         std::printf("built in %.0f s\n", build.wall / 1000);
     }
     ConnectString = db::ConnectStringFor(path);
@@ -63,6 +93,7 @@ int main(int argc, char **argv)
                       [&] { window.cboGrpList_Click(); });
            }));
     searchEveryMode(window, connection, names);
+    searchAnywhere(window, connection);
     std::printf("%-44s %s\n", "count shown", qPrintable(window.Label14->text()));
     const long peak = peakMemoryKb();
     std::printf("%-44s %8.1f MB  target < 300 MB %s\n", "peak memory (VmHWM)", peak / 1024.0,

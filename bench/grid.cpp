@@ -171,6 +171,8 @@ int main(int argc, char **argv)
 {
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
+    // A catalogue kept from an earlier run holds the program's own text index.
+    KnowOwnTables();
     const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 1000000;
     QTemporaryDir dir;
     const QString path = argc > 2 ? QString::fromLocal8Bit(argv[2])

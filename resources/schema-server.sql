@@ -58,6 +58,71 @@ CREATE INDEX fileprofile_site_name ON fileprofile (WebSiteName NULLS FIRST, lowe
 CREATE INDEX fileprofile_site_desc ON fileprofile (WebSiteName NULLS FIRST, lower(FileDesc) NULLS FIRST) INCLUDE (FileDesc);
 -- Copies of one file: rows of equal size and checksum.
 CREATE INDEX fileprofile_copies ON fileprofile (FSize NULLS FIRST, Checksum NULLS FIRST) WHERE Checksum IS NOT NULL;
+-- A search for a piece of a name, a path or a description, without regard to case: trigram
+-- indexes of the lowered values, which lower(x) LIKE lower(?) reads.
+CREATE EXTENSION IF NOT EXISTS pg_trgm;
+CREATE INDEX fileprofile_name_trgm ON fileprofile USING gin (lower(FileName) gin_trgm_ops);
+CREATE INDEX fileprofile_path_trgm ON fileprofile USING gin (lower(FilePath) gin_trgm_ops);
+CREATE INDEX fileprofile_desc_trgm ON fileprofile USING gin (lower(FileDesc) gin_trgm_ops);
+-- shell_match(pattern, value): whether a shell pattern matches the whole value, ASCII letters
+-- without regard to case: "*" any run of characters, "?" any one, "[...]" one of those listed
+-- (ranges such as "a-z"; "!" or "^" first for any other; "]" first for itself), every other
+-- character itself, and a "[" without its "]" too. The program's searches ask the database file
+-- the same, of a function of the program's own.
+CREATE OR REPLACE FUNCTION shell_match(pattern text, value text) RETURNS boolean LANGUAGE plpgsql IMMUTABLE STRICT SET search_path FROM CURRENT AS '
+DECLARE
+    chars text[] := regexp_split_to_array(pattern, '''');
+    n integer := coalesce(array_length(chars, 1), 0);
+    regex text := ''^'';
+    body text;
+    negated boolean;
+    i integer := 1;
+    j integer;
+    first integer;
+BEGIN
+    WHILE i <= n LOOP
+        IF chars[i] = ''*'' THEN
+            regex := regex || ''.*'';
+            i := i + 1;
+            CONTINUE;
+        ELSIF chars[i] = ''?'' THEN
+            regex := regex || ''.'';
+            i := i + 1;
+            CONTINUE;
+        ELSIF chars[i] = ''['' THEN
+            j := i + 1;
+            negated := j <= n AND chars[j] IN (''!'', ''^'');
+            IF negated THEN
+                j := j + 1;
+            END IF;
+            first := j;
+            body := '''';
+            WHILE j <= n AND NOT (chars[j] = '']'' AND j > first) LOOP
+                IF j + 2 <= n AND chars[j + 1] = ''-'' AND chars[j + 2] <> '']'' THEN
+                    IF ascii(lower(chars[j])) <= ascii(lower(chars[j + 2])) THEN
+                        body := body || shell_match_char(chars[j]) || ''-'' || shell_match_char(chars[j + 2]);
+                    END IF;
+                    j := j + 3;
+                ELSE
+                    body := body || shell_match_char(chars[j]);
+                    j := j + 1;
+                END IF;
+            END LOOP;
+            IF j <= n THEN
+                regex := regex || CASE WHEN body <> '''' THEN ''['' || CASE WHEN negated THEN ''^'' ELSE '''' END || body || '']''
+                                       WHEN negated THEN ''.'' ELSE ''$.'' END;
+                i := j + 1;
+                CONTINUE;
+            END IF;
+        END IF;
+        regex := regex || shell_match_char(chars[i]);
+        i := i + 1;
+    END LOOP;
+    RETURN lower(value) ~ lower(regex || ''$'');
+END';
+-- A character as itself in a regular expression, within brackets or not.
+CREATE OR REPLACE FUNCTION shell_match_char(c text) RETURNS text LANGUAGE sql IMMUTABLE STRICT AS '
+    SELECT CASE WHEN c ~ ''^[A-Za-z0-9]$'' THEN c ELSE ''\'' || c END';
 
 -- Every group name that a catalogued file has carried, with its number; Carrying is 1 while the
 -- files of a renamed group still get the new name in their FileGroup.
@@ -233,4 +298,4 @@ CREATE UNIQUE INDEX tblreports_rows ON tblreports (id NULLS FIRST);
 -- the volumes and the files' volumes and times, 4 with the index of a volume's rows and the
 -- volume in --find's index, 5 with the groups numbered.
 CREATE TABLE schema_version (version BIGINT NOT NULL);
-INSERT INTO schema_version (version) VALUES (5);
+INSERT INTO schema_version (version) VALUES (6);

@@ -56,6 +56,37 @@ CREATE INDEX fileprofile_site_desc ON fileprofile (WebSiteName, FileDesc COLLATE
 -- Copies of one file: rows of equal size and checksum, grouped from the index alone. Only rows
 -- with a checksum are in it, so a catalogue without any costs nothing.
 CREATE INDEX fileprofile_copies ON fileprofile (FSize, Checksum) WHERE Checksum IS NOT NULL;
+-- A search for a piece of a name, a path or a description: every run of three characters of
+-- each, without regard to case, an index for each column; the rows themselves are read again to
+-- check each match. The indexes hold the rows up to textmark.UpTo as they were when the program
+-- last brought them up to date. Rows changed or removed since are listed in textchanged with the
+-- values the indexes hold, and rows after the mark are not in them: a search reads those rows
+-- themselves, and the program brings the indexes up to date once it has written (an insert
+-- trigger would make the engine copy every row of an INSERT ... SELECT first, and the engine lets
+-- only the program's own statements write these tables).
+CREATE VIRTUAL TABLE filetext_name USING fts5(FileName, content='fileprofile', content_rowid='Inum', tokenize='trigram', detail=none);
+CREATE VIRTUAL TABLE filetext_path USING fts5(FilePath, content='fileprofile', content_rowid='Inum', tokenize='trigram', detail=none);
+CREATE VIRTUAL TABLE filetext_desc USING fts5(FileDesc, content='fileprofile', content_rowid='Inum', tokenize='trigram', detail=none);
+CREATE TABLE textmark (
+    Id INTEGER PRIMARY KEY CHECK (Id = 1),
+    UpTo INTEGER NOT NULL
+);
+CREATE TABLE textchanged (
+    Inum INTEGER PRIMARY KEY,
+    FileName TEXT,
+    FilePath TEXT,
+    FileDesc TEXT
+);
+CREATE TRIGGER filetext_changed AFTER UPDATE OF FileName, FilePath, FileDesc ON fileprofile
+WHEN old.Inum <= (SELECT UpTo FROM textmark)
+BEGIN
+    INSERT OR IGNORE INTO textchanged (Inum, FileName, FilePath, FileDesc) VALUES (old.Inum, old.FileName, old.FilePath, old.FileDesc);
+END;
+CREATE TRIGGER filetext_removed AFTER DELETE ON fileprofile
+WHEN old.Inum <= (SELECT UpTo FROM textmark)
+BEGIN
+    INSERT OR IGNORE INTO textchanged (Inum, FileName, FilePath, FileDesc) VALUES (old.Inum, old.FileName, old.FilePath, old.FileDesc);
+END;
 
 -- Every group name that a catalogued file has carried, with its number. A rename gives the
 -- number the new name at once; the files' FileGroup text follows in short steps afterwards, and
@@ -222,4 +253,4 @@ CREATE TABLE tblreports (
 -- date: 1 the first tables, 2 with the files' checksums, 3 with the volumes and the files'
 -- volumes and times, 4 with the index of a volume's rows and the volume in --find's index, 5 with
 -- the groups numbered. Files made before it was kept read 0.
-PRAGMA user_version = 5;
+PRAGMA user_version = 6;

@@ -48,6 +48,9 @@ trap stop EXIT
     -o "-p $port -k $data -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
     start >/dev/null
 "$bin/createdb" -h 127.0.0.1 -p "$port" -U corvina corvina_tests
+# The trigram indexes' extension lives outside the tests' schemas, each of which is dropped with
+# what it holds when its test ends.
+"$bin/psql" -q -h 127.0.0.1 -p "$port" -U corvina -d corvina_tests -c 'CREATE EXTENSION pg_trgm' >/dev/null
 
 echo "Running the tests on a database server at 127.0.0.1:$port"
 cd "$build"

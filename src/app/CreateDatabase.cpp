@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <optional>
+
 namespace {
 
 QString scriptText(const QString &resource)
@@ -32,8 +34,9 @@ QString scriptText(const QString &resource)
 QString schemaText()
 {
     static const QString script = [] {
-        static const QRegularExpression trigger(QStringLiteral("^CREATE\\s+TRIGGER\\s+(\\w+)"),
-                                                QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression trigger(
+                QStringLiteral("^CREATE\\s+(?:TRIGGER|VIRTUAL\\s+TABLE)\\s+(\\w+)"),
+                QRegularExpression::CaseInsensitiveOption);
         const QString text = scriptText(QStringLiteral(":/schema.sql"));
         db::LearnNames(text);
         for (const QString &statement : db::SplitScript(text))
@@ -119,10 +122,13 @@ const RemadeIndex kRemadeIndexes[] = {
         {"fileprofile_name_paths", 4}, {"fileprofile_volume", 4},
         {"fileprofile_group", 5},      {"fileprofile_group_name", 5},
         {"fileprofile_group_desc", 5}, {"fileprofile_group_sitetext", 5},
-        {"fileprofile_unnumbered", 5},
+        {"fileprofile_unnumbered", 5}, {"fileprofile_name_trgm", 6},
+        {"fileprofile_path_trgm", 6},  {"fileprofile_desc_trgm", 6},
 };
-// Since version 5 the files' groups are numbered, and triggers keep the numbers in step.
+// Since version 5 the files' groups are numbered, and triggers keep the numbers in step; since
+// version 6 a text index finds a piece of a name, path or description.
 constexpr int kGroupsNumberedIn = 5;
+constexpr int kTextIndexIn = 6;
 
 bool holdsTable(db::Connection &connection, const QString &table)
 {
@@ -204,6 +210,18 @@ void makeTriggers(db::Connection &connection)
     }
 }
 
+// Makes the text index, empty (IndexAddedFiles fills it), or on a server the extension that its
+// trigram indexes need; and the server's function that matches a shell pattern.
+void makeTextIndex(db::Connection &connection)
+{
+    for (const QString &statement :
+         statementsMaking(ownScript(connection),
+                          QStringLiteral("CREATE\\s+(EXTENSION|OR\\s+REPLACE\\s+FUNCTION\\s+shell_"
+                                         "match\\w*|VIRTUAL\\s+TABLE\\s+filetext_\\w+|TABLE\\s+"
+                                         "text(mark|changed)|TRIGGER\\s+filetext_\\w+)\\b")))
+        db::ExecuteAsWritten(connection, statement);
+}
+
 QStringList missingTables(db::Connection &connection)
 {
     QStringList missing;
@@ -271,6 +289,119 @@ void NumberFileGroups(db::Connection &connection)
                    QStringLiteral("GroupKey IS NULL AND FileGroup IS NOT NULL"));
 }
 
+bool HasTextIndex(db::Connection &connection)
+{
+    return holdsTable(connection, QStringLiteral("textmark"));
+}
+
+namespace {
+
+qint64 valueOf(db::Connection &connection, const QString &sql, const QVariantList &values = {})
+{
+    db::Recordset rows;
+    rows.Open(sql, connection, values);
+    return rows.AtEnd() ? 0 : rows.Fields(0).toLongLong();
+}
+
+// The columns the text index keeps, each in a table of its own.
+struct IndexedText
+{
+    const char *table;
+    const char *column;
+};
+const IndexedText kIndexedText[] = {{"filetext_name", "FileName"},
+                                    {"filetext_path", "FilePath"},
+                                    {"filetext_desc", "FileDesc"}};
+
+qint64 indexedUpTo(db::Connection &connection)
+{
+    return valueOf(connection, QStringLiteral("SELECT coalesce(max(UpTo), 0) FROM textmark"));
+}
+
+// The rows changed or removed since the indexes were last brought up to date: the values the
+// indexes hold taken out, and a row's present ones put in.
+void reindexChanged(db::Connection &connection)
+{
+    // Names come from the list above, never from outside.
+    for (const IndexedText &text : kIndexedText) {
+        const QLatin1String table(text.table);
+        const QLatin1String column(text.column);
+        connection.Execute(QStringLiteral("INSERT INTO %1 (%1, rowid, %2) SELECT 'delete', Inum, "
+                                          "%2 FROM textchanged")
+                                   .arg(table, column));
+        connection.Execute(QStringLiteral("INSERT INTO %1 (rowid, %2) SELECT f.Inum, f.%2 FROM "
+                                          "fileprofile AS f JOIN textchanged AS c ON c.Inum = "
+                                          "f.Inum")
+                                   .arg(table, column));
+    }
+    connection.Execute(QStringLiteral("DELETE FROM textchanged"));
+}
+
+// One step: the rows after the mark up to the step's last, indexed, and the mark moved on.
+// Returns the rows added.
+qint64 indexStep(db::Connection &connection, qint64 step)
+{
+    const qint64 from = indexedUpTo(connection);
+    const qint64 to = valueOf(connection,
+                              QStringLiteral("SELECT max(Inum) FROM (SELECT Inum FROM fileprofile "
+                                             "WHERE Inum > ? ORDER BY Inum LIMIT ?)"),
+                              {from, step});
+    if (to <= from)
+        return 0;
+    qint64 added = 0;
+    for (const IndexedText &text : kIndexedText)
+        added = connection.Execute(
+                QStringLiteral("INSERT INTO %1 (rowid, %2) SELECT Inum, %2 "
+                               "FROM fileprofile WHERE Inum > ? AND Inum <= ?")
+                        .arg(QLatin1String(text.table), QLatin1String(text.column)),
+                {from, to});
+    connection.Execute(QStringLiteral("INSERT OR REPLACE INTO textmark (Id, UpTo) VALUES (1, ?)"),
+                       {to});
+    return added;
+}
+
+} // namespace
+
+qint64 FilesToIndex(db::Connection &connection)
+{
+    if (!HasTextIndex(connection))
+        return 0;
+    return valueOf(connection, QStringLiteral("SELECT count(*) FROM fileprofile WHERE Inum > ?"),
+                   {indexedUpTo(connection)});
+}
+
+bool IndexAddedFiles(db::Connection &connection, const std::function<bool(qint64)> &progress,
+                     qint64 step)
+{
+    if (!HasTextIndex(connection) || !connection.Writable())
+        return true;
+    const bool ownTransactions = !connection.InTransaction();
+    {
+        std::optional<db::Transaction> transaction;
+        if (ownTransactions)
+            transaction.emplace(connection);
+        reindexChanged(connection);
+        if (transaction)
+            transaction->Commit();
+    }
+    qint64 done = 0;
+    for (;;) {
+        // Each step takes the write lock, so no desk adds a row between reading the mark and
+        // moving it.
+        std::optional<db::Transaction> transaction;
+        if (ownTransactions)
+            transaction.emplace(connection);
+        const qint64 added = indexStep(connection, step);
+        if (transaction)
+            transaction->Commit();
+        if (added == 0)
+            return true;
+        done += added;
+        if (progress && !progress(done))
+            return false;
+    }
+}
+
 int SchemaVersion(db::Connection &connection)
 {
     return db::StoredSchemaVersion(connection);
@@ -321,6 +452,9 @@ void UpgradeDatabase(db::Connection &connection)
     }
     dropIndexes(connection, remade);
     // The files' groups are numbered while no index carries the numbers and no trigger looks.
+    // The text index first: the triggers made with the groups' ones read its tables.
+    if (catalogue && version < kTextIndexIn && !HasTextIndex(connection))
+        makeTextIndex(connection);
     if (catalogue && version < kGroupsNumberedIn) {
         NumberFileGroups(connection);
         makeTriggers(connection);

@@ -37,7 +37,19 @@ void NumberFileGroups(db::Connection &connection);
 void NumberGroupsOf(db::Connection &connection, const QString &table, const QString &rows);
 QString GroupNumberOf(const QString &table);
 
+// The text index of a database file (see filetext in the table script): whether the database
+// keeps one, and how many catalogued files were added after the rows it holds. A server's
+// indexes keep every row, so it has none of its own. Throws db::DbError.
+bool HasTextIndex(db::Connection &connection);
+qint64 FilesToIndex(db::Connection &connection);
+// Adds the files added since to the text index, in steps of at most step rows, each in its own
+// transaction unless the caller's is open; progress, when given, hears the rows done after each
+// step and may stop the work by returning false (the rest is added another time). Returns
+// whether all were added. Throws db::DbError.
+bool IndexAddedFiles(db::Connection &connection,
+                     const std::function<bool(qint64 done)> &progress = {}, qint64 step = 50000);
+
 // The version of the tables this release makes, kept in the file; SchemaVersion reads it from
 // an open database (0 for a file made before versions were kept). Throws db::DbError.
-inline constexpr int kSchemaVersion = 5;
+inline constexpr int kSchemaVersion = 6;
 int SchemaVersion(db::Connection &connection);

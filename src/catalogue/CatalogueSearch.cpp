@@ -10,6 +10,8 @@
 #include "platform/db/DbError.h"
 #include "platform/db/Dialect.h"
 #include "platform/db/Engine.h"
+#include "platform/db/Recordset.h"
+#include "platform/db/ShellPattern.h"
 #include "platform/db/TextRows.h"
 
 #include <QCommandLineParser>
@@ -24,8 +26,11 @@ namespace catalogue {
 
 namespace {
 
+using Part = db::PatternPart;
+
 // The LIKE pattern of a search: the text matching only itself (the layer's escape), and a
-// pattern's "*" and "?" made LIKE's "%" and "_".
+// pattern's "*" and "?" made LIKE's "%" and "_"; a class, which LIKE has not, is any one
+// character there, and shell_match then checks it.
 QString likePattern(const QString &text, Match match)
 {
     if (match == Match::Prefix)
@@ -33,11 +38,60 @@ QString likePattern(const QString &text, Match match)
     if (match == Match::Anywhere)
         return QLatin1Char('%') + db::Engine::LikeEscape(text) + QLatin1Char('%');
     QString pattern;
-    for (const QChar c : text)
-        pattern += c == u'*' ? QStringLiteral("%")
-                : c == u'?'  ? QStringLiteral("_")
-                             : db::Engine::LikeEscape(QString(c));
+    for (const Part &part : db::ParseShellPattern(text))
+        pattern += part.kind == Part::Kind::AnyRun ? QStringLiteral("%")
+                : part.kind == Part::Kind::Literal
+                ? db::Engine::LikeEscape(QString::fromUcs4(&part.character, 1))
+                : QStringLiteral("_");
     return pattern;
+}
+
+// The table of the text index that holds the searched column; none for the web site.
+const char *textIndexOf(SearchMode mode)
+{
+    switch (mode) {
+    case ByDescription:
+        return "filetext_desc";
+    case ByPath:
+        return "filetext_path";
+    case ByFileName:
+        return "filetext_name";
+    case BySiteName:
+        break;
+    }
+    return nullptr;
+}
+
+// What the text index is asked for the rows that may match: every run of three characters of
+// the text (of a pattern, of each run of its literal characters), each a quoted term, all of
+// them together. The index answers from its own entries alone, so a row removed or changed
+// since it took the row in is only read again, never wrongly left out or in. Empty when no
+// run of three characters gives the index anything to look up.
+QString indexQuery(const QString &text, Match match)
+{
+    QStringList terms;
+    QList<uint> run;
+    const auto endRun = [&] {
+        for (qsizetype i = 0; i + 3 <= run.size(); ++i)
+            terms << QLatin1Char('"')
+                            + QString::fromUcs4(run.constData() + i, 3)
+                                      .replace(QLatin1Char('"'), QStringLiteral("\"\""))
+                            + QLatin1Char('"');
+        run.clear();
+    };
+    if (match == Match::Pattern) {
+        for (const Part &part : db::ParseShellPattern(text)) {
+            if (part.kind == Part::Kind::Literal)
+                run << part.character;
+            else
+                endRun();
+        }
+    } else {
+        run = text.toUcs4();
+    }
+    endRun();
+    terms.removeDuplicates();
+    return terms.join(QLatin1Char(' '));
 }
 
 // The filter conditions and their values.
@@ -89,6 +143,9 @@ BrowserStatement searchOrderedBy(SearchMode mode, const QString &text, Match mat
                              .Where(QString::fromLatin1(searchColumn(mode))
                                             + QStringLiteral(" Like ? ESCAPE '\\'"),
                                     {likePattern(text, match)});
+    if (match == Match::Pattern && db::HoldsClass(db::ParseShellPattern(text)))
+        statement.Where(QStringLiteral("shell_match(?, %1)").arg(QLatin1String(searchColumn(mode))),
+                        {text});
     addFilters(filters, statement);
     for (const QString &term : order)
         statement.OrderBy(term);
@@ -325,6 +382,34 @@ BrowserStatement FindStatement(SearchMode mode, const QString &text, const Filte
              QStringLiteral("FilePath")});
 }
 
+void NarrowByTextIndex(db::Connection &connection, SearchMode mode, const QString &text,
+                       Match match, BrowserStatement &statement, qint64 few)
+{
+    const char *table = textIndexOf(mode);
+    if (match == Match::Prefix || !table || !HasTextIndex(connection))
+        return;
+    const QString query = indexQuery(text, match);
+    if (query.isEmpty())
+        return;
+    // Names come from the program, never from outside.
+    const QString lookUp =
+            QStringLiteral("SELECT rowid FROM %1 WHERE %1 MATCH ?").arg(QLatin1String(table));
+    db::Recordset found;
+    found.Open(QStringLiteral("SELECT count(*) FROM (%1 LIMIT ?)").arg(lookUp), connection,
+               {query, few});
+    if (found.Fields(0).toLongLong() >= few)
+        return;
+    found.Close();
+    // Without the table's indexes the engine looks the rows up by number and sorts them, rather
+    // than reading a whole index in order for the few that match. Rows changed since the index
+    // took them in, and rows added after them, are read as they are.
+    statement.table += QStringLiteral(" NOT INDEXED");
+    statement.Where(QStringLiteral("Inum IN (%1) OR Inum IN (SELECT Inum FROM textchanged) "
+                                   "OR Inum > coalesce((SELECT UpTo FROM textmark), 0)")
+                            .arg(lookUp),
+                    {query});
+}
+
 void AddFindOptions(QCommandLineParser &parser)
 {
     parser.addOption({kFind,
@@ -344,7 +429,8 @@ void AddFindOptions(QCommandLineParser &parser)
                       QStringLiteral("Instead of --find: print the files whose name (or --field) "
                                      "is matched by the shell pattern <pattern> as a whole, "
                                      "without regard to case: * stands for any run of "
-                                     "characters, ? for any one."),
+                                     "characters, ? for any one, [...] for one of those "
+                                     "listed (a-z a range, ! first for any other)."),
                       QStringLiteral("pattern")});
     parser.addOption({kField,
                       QStringLiteral("With --find and --glob: the field searched, name (the "
@@ -427,9 +513,9 @@ int RunFind(const QStringList &arguments, QIODevice &out, QTextStream &err)
         const Match match = parser.isSet(kGlob) ? Match::Pattern
                 : parser.isSet(kContains)       ? Match::Anywhere
                                                 : Match::Prefix;
-        BrowserStatement statement = FindStatement(
-                *mode, parser.isSet(kGlob) ? parser.value(kGlob) : Trim(parser.value(kFind)),
-                filters, match);
+        const QString text = parser.isSet(kGlob) ? parser.value(kGlob) : Trim(parser.value(kFind));
+        BrowserStatement statement = FindStatement(*mode, text, filters, match);
+        NarrowByTextIndex(connection, *mode, text, match, statement, kFewToSortFound);
         if (!KnowsVolumes(connection))
             statement.columns.last() = QStringLiteral("NULL");
         return writeMatches(connection, statement, parser.isSet(kNull), out, err) > 0 ? 0 : 1;

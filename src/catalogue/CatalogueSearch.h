@@ -9,6 +9,10 @@
 
 #include <functional>
 
+namespace db {
+class Connection;
+}
+
 class QCommandLineParser;
 class QIODevice;
 class QTextStream;
@@ -25,7 +29,8 @@ enum SearchMode { ByFileName = 1, ByDescription = 2, BySiteName = 3, ByPath = 4 
 
 // How a search matches its text, without regard to case: at the start of the searched value (as
 // the browser searches while the user types), anywhere in it, or as a shell pattern over the
-// whole value: "*" any run of characters, "?" any one, every other character as itself.
+// whole value: "*" any run of characters, "?" any one, "[...]" one of those listed, every other
+// character as itself (see db::ParseShellPattern).
 enum class Match { Prefix, Anywhere, Pattern };
 // The match for a text to be found anywhere: a pattern when it holds "*" or "?".
 Match AnywhereMatch(const QString &text);
@@ -55,6 +60,17 @@ BrowserStatement SearchStatement(SearchMode mode, const QString &text, const Fil
 // searched name (without regard to case) and then by path, as an index delivers them.
 BrowserStatement FindStatement(SearchMode mode, const QString &text, const Filters &filters,
                                Match match = Match::Prefix);
+
+// A search anywhere or by a pattern through a database file's text index, which finds the rows
+// that may match: when fewer than few, the statement reads just those (and the rows added after
+// the index's last rows) and sorts them; when more, it is left to read the catalogue in its
+// order until enough match, as it does without the index. A server's trigram indexes serve the
+// statement as it is. Throws db::DbError.
+void NarrowByTextIndex(db::Connection &connection, SearchMode mode, const QString &text,
+                       Match match, BrowserStatement &statement, qint64 few);
+// What the browser's grid and a terminal's search take as few rows to sort.
+inline constexpr qint64 kFewToSortShown = 2000;
+inline constexpr qint64 kFewToSortFound = 20000;
 
 // The options of `corvina --find`, for the program's own parser and its help; --group and
 // --database serve `--scan` and `--rescan` too.

@@ -1,5 +1,6 @@
 #include "catalogue/Rescan.h"
 
+#include "app/CreateDatabase.h"
 #include "catalogue/DiskWalk.h"
 #include "catalogue/FileGroups.h"
 #include "catalogue/FilePanel.h"
@@ -579,6 +580,7 @@ ApplyResult ApplyDifferences(db::Connection &connection, const Differences &diff
     folder.files = differences.files;
     folder.bytes = differences.bytes;
     RecordFolder(connection, folder);
+    IndexAddedFiles(connection);
     transaction.Commit();
     return result;
 }

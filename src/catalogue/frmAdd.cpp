@@ -3,6 +3,7 @@
 #include "app/CLog.h"
 #include "app/CParm.h"
 #include "app/CUtils.h"
+#include "app/CreateDatabase.h"
 #include "app/Paths.h"
 #include "app/SettingKeys.h"
 #include "app/modGlobals.h"
@@ -1161,6 +1162,7 @@ void frmAdd::HandleSaveClick()
              QStringLiteral("directory"), QStringLiteral("FSize"), QStringLiteral("Checksum"),
              QStringLiteral("VolumeId"), QStringLiteral("Modified"), QStringLiteral("GroupKey")},
             QStringLiteral("inum"));
+    IndexAddedFiles(SharedConnection());
 }
 
 void frmAdd::UpdateMasterTable()

@@ -602,10 +602,13 @@ void frmShow::txtSearch_Change()
 {
     try {
         const QString text = Trim(txtSearch->text());
-        showStatement(catalogue::SearchStatement(
-                searchMode(), text, currentFilters(), {QStringLiteral("*")},
-                chkAnywhere->isChecked() ? catalogue::AnywhereMatch(text)
-                                         : catalogue::Match::Prefix));
+        const catalogue::Match match = chkAnywhere->isChecked() ? catalogue::AnywhereMatch(text)
+                                                                : catalogue::Match::Prefix;
+        BrowserStatement statement = catalogue::SearchStatement(
+                searchMode(), text, currentFilters(), {QStringLiteral("*")}, match);
+        catalogue::NarrowByTextIndex(SharedConnection(), searchMode(), text, match, statement,
+                                     catalogue::kFewToSortShown);
+        showStatement(statement);
     } catch (const std::exception &) {
         try {
             TotalFiles();

@@ -426,6 +426,14 @@ void TestDatabase::tableScriptsAgree()
     ScriptObjects server = objectsOf(":/schema-server.sql");
     QVERIFY(file.columns.contains("fileprofile") && file.indexes.contains("fileprofile_volume"));
     QCOMPARE(server.columns.take("schema_version"), QStringList{"version"});
+    // A file's text index keeps the mark of the rows it holds and the rows changed since; a
+    // server's trigram indexes hold every row as it is.
+    QCOMPARE(file.columns.take("textmark"), QStringList({"id", "upto"}));
+    QCOMPARE(file.columns.take("textchanged"),
+             QStringList({"inum", "filename", "filepath", "filedesc"}));
+    for (const char *trigram :
+         {"fileprofile_name_trgm", "fileprofile_path_trgm", "fileprofile_desc_trgm"})
+        QCOMPARE(server.indexes.take(trigram), "fileprofile");
     QCOMPARE(server.columns, file.columns);
     for (auto key = server.indexes.begin(); key != server.indexes.end();) {
         if (key.key() == key.value() + "_rows")
@@ -438,7 +446,8 @@ void TestDatabase::tableScriptsAgree()
     QCOMPARE(server.indexes, file.indexes);
 }
 
-// `corvina --scan` brings an older file up to date before it catalogues into it.
+// `corvina --scan` brings an older file up to date before it catalogues into it, its text index
+// included.
 void TestDatabase::olderFileScannedFromATerminal()
 {
     SKIP_ON_SERVER();
@@ -462,6 +471,12 @@ void TestDatabase::olderFileScannedFromATerminal()
                          "select FileName || ':' || (VolumeId = (select VolumeId from "
                          "volumes)) from fileprofile where Modified is not null"),
              QStringList{"x.txt:1"});
+    // Its text index was made and holds the older rows as well as the new one.
+    QCOMPARE(FilesToIndex(look), 0);
+    QCOMPARE(FirstColumn(look,
+                         "select count(*) from filetext_path where filetext_path match "
+                         "'\"c.p\"'"),
+             QStringList{"1"});
 }
 
 // A file that cannot be written still opens for reading, without the new columns.

@@ -3,6 +3,7 @@
 #include "Plans.h"
 #include "TestRegistry.h"
 #include "app/CUtils.h"
+#include "app/CreateDatabase.h"
 #include "app/modGlobals.h"
 #include "app/session.h"
 #include "catalogue/frmShow.h"
@@ -220,29 +221,61 @@ void TestBrowser::searchAnywhere_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("files");
+    QTest::addColumn<bool>("indexed");
     const int name = frmShow::ByFileName;
-    QTest::newRow("the middle of a name, any case") << name << "EAD" << QStringList{"readme.txt"};
-    QTest::newRow("percent and underscore as typed")
-            << name << "%_" << QStringList{"100%_done.txt"};
-    QTest::newRow("a pattern") << name << "*.C" << QStringList{"main.c", "o'neil.c"};
-    QTest::newRow("a pattern of single characters")
-            << name << "rea?me.*" << QStringList{"readme.txt"};
-    QTest::newRow("a description, by description")
-            << int(frmShow::ByDescription) << "ER" << QStringList{"Report.doc", "rest.py"};
-    QTest::newRow("a site name") << int(frmShow::BySiteName) << "mm" << QStringList{"o'neil.c"};
+    const struct
+    {
+        const char *what;
+        int mode;
+        const char *text;
+        QStringList files;
+    } searches[] = {
+            {"the middle of a name, any case", name, "EAD", {"readme.txt"}},
+            {"percent and underscore as typed", name, "%_", {"100%_done.txt"}},
+            {"a pattern", name, "*.C", {"main.c", "o'neil.c"}},
+            {"a pattern of single characters", name, "rea?me.*", {"readme.txt"}},
+            {"a description, by description",
+             frmShow::ByDescription,
+             "ER",
+             {"Report.doc", "rest.py"}},
+            {"a site name", frmShow::BySiteName, "mm", {"o'neil.c"}},
+            {"a name, not its folder", name, "data", {}},
+            {"a piece of three, at the end", name, ".py", {"rest.py"}},
+    };
+    for (const bool indexed : {false, true})
+        for (const auto &search : searches)
+            QTest::newRow(qPrintable(QString(search.what) + (indexed ? ", indexed" : "")))
+                    << search.mode << search.text << search.files << indexed;
 }
 
 // "Find Anywhere" finds the text in the middle and at the end of the field, or takes it as a
 // pattern of the whole field; the filters still apply, and unchecked the search is the prefix
-// search again.
+// search again. The same whether the text index holds the rows or not; when it does, the few
+// matches are looked up by their numbers, not found by reading the catalogue.
 void TestBrowser::searchAnywhere()
 {
     QFETCH(int, mode);
     QFETCH(QString, text);
     QFETCH(QStringList, files);
+    QFETCH(bool, indexed);
     Fixture f;
     f.setUp();
     fillCatalogue(f);
+    if (indexed) {
+        DeskConnection desk(f.dbPath);
+        QVERIFY(IndexAddedFiles(desk));
+        const catalogue::Match match = catalogue::AnywhereMatch(text);
+        BrowserStatement statement = catalogue::SearchStatement(catalogue::SearchMode(mode), text,
+                                                                {}, {QStringLiteral("*")}, match);
+        catalogue::NarrowByTextIndex(desk, catalogue::SearchMode(mode), text, match, statement,
+                                     catalogue::kFewToSortShown);
+        const db::GridQuery query(desk.database(), statement);
+        for (const db::BoundStatement &read : {query.count(), query.rows(0, 64)}) {
+            const Plan plan = PlanOf(desk, read.sql, read.values);
+            const bool looksUp = text.size() >= 3 && mode != frmShow::BySiteName && !plan.server;
+            QVERIFY2(!looksUp || !plan.scans("fileprofile"), qPrintable(plan.shown(read.sql)));
+        }
+    }
     frmShow window;
     window.Form_Load();
     chooseMode(window, mode);

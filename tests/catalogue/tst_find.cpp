@@ -51,6 +51,14 @@ Run find(const QStringList &arguments)
     return run;
 }
 
+// A new database holding the files above.
+void catalogueFiles(Fixture &f)
+{
+    f.setUp();
+    for (const auto &file : kFiles)
+        addFile(f, file);
+}
+
 // The output line of a catalogued file, of no known volume.
 QString line(const QString &name, const QString &description)
 {
@@ -71,6 +79,8 @@ private slots:
     void controlCharactersEscapedOrRaw();
     void namedDatabase();
     void nameSearchReadsOneIndex();
+    void containsFollowsEveryWrite_data();
+    void containsFollowsEveryWrite();
 };
 
 void TestFind::matches_data()
@@ -136,24 +146,100 @@ void TestFind::matches_data()
             << QStringList{"--glob", "read"} << QString();
     QTest::newRow("pattern: percent and underscore as themselves")
             << QStringList{"--glob", "100%_*"} << line("100%_done.txt", "");
+    QTest::newRow("pattern: a class of characters, any case")
+            << QStringList{"--glob", "[MR]*.c"} << line("main.c", "Entry point");
+    QTest::newRow("pattern: a range and its negation")
+            << QStringList{"--glob", "*[!a-z].txt"} << line("1000.txt", "Thousand");
+    QTest::newRow("pattern: a class of a character LIKE would take")
+            << QStringList{"--glob", "100[%]_*"} << line("100%_done.txt", "");
+    QTest::newRow("pattern: \"]\" first in a class, a quote in another")
+            << QStringList{"--glob", "o[]']neil.c"} << line("o'neil.c", "A name with a quote");
+    QTest::newRow("pattern: a \"[\" left open is itself")
+            << QStringList{"--glob", "*[ab"} << QString();
     QTest::newRow("pattern: with a group")
             << QStringList{"--glob", "*a*", "--group", "C"}
             << line("back\\\\slash.txt", "Escape") + line("main.c", "Entry point");
 }
 
-// Matches are printed a line each, with status 0; no match prints nothing, with status 1.
+// Matches are printed a line each, with status 0; no match prints nothing, with status 1. The
+// same, whether the rows were added after the text index's last rows or are in it.
 void TestFind::matches()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, output);
     Fixture f;
-    f.setUp();
-    for (const auto &file : kFiles)
-        addFile(f, file);
-    const Run run = find(arguments);
-    QCOMPARE(run.out, output);
-    QCOMPARE(run.err, QString());
-    QCOMPARE(run.status, output.isEmpty() ? 1 : 0);
+    catalogueFiles(f);
+    for (const bool indexed : {false, true}) {
+        if (indexed) {
+            DeskConnection desk(f.dbPath);
+            QVERIFY(IndexAddedFiles(desk));
+            QCOMPARE(FilesToIndex(desk), 0);
+        }
+        const Run run = find(arguments);
+        QCOMPARE(run.out, output);
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.status, output.isEmpty() ? 1 : 0);
+    }
+}
+
+void TestFind::containsFollowsEveryWrite_data()
+{
+    QTest::addColumn<QStringList>("writes");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("output");
+    const QString renamed = "update fileprofile set FileName = 'invoice.txt', FilePath = "
+                            "'/data/invoice.txt' where FileName = '1000.txt'";
+    QTest::newRow("a name changed: the new one found")
+            << QStringList{renamed} << QStringList{"--find", "VOIC", "--contains"}
+            << line("invoice.txt", "Thousand");
+    QTest::newRow("a name changed: the old one no longer")
+            << QStringList{renamed} << QStringList{"--find", "1000", "--contains"} << QString();
+    QTest::newRow("a path changed")
+            << QStringList{"update fileprofile set FilePath = '/archive/rest.py' where FileName = "
+                           "'rest.py'"}
+            << QStringList{"--find", "archive", "--contains", "--field", "path"}
+            << "/archive/rest.py\tServer\t\t\n";
+    QTest::newRow("a description changed")
+            << QStringList{"update fileprofile set FileDesc = 'Annual summary' where FileName = "
+                           "'Report.doc'"}
+            << QStringList{"--find", "summ", "--contains", "--field", "description"}
+            << line("Report.doc", "Annual summary");
+    QTest::newRow("a file removed") << QStringList{"delete from fileprofile where FileName = "
+                                                   "'readme.txt'"}
+                                    << QStringList{"--find", "eadm", "--contains"} << QString();
+    QTest::newRow("a file added, by a pattern")
+            << QStringList{"insert into fileprofile (FileName, FilePath, FileGroup) values "
+                           "('report_07.txt', '/data/report_07.txt', 'Docs')"}
+            << QStringList{"--glob", "report_??.txt"} << "/data/report_07.txt\t\t\t\n";
+    QTest::newRow("a group renamed")
+            << QStringList{"update fileprofile set FileGroup = 'Scripts' where FileGroup = "
+                           "'Python'"}
+            << QStringList{"--find", "est.", "--contains", "--group", "Scripts"}
+            << line("rest.py", "Server");
+}
+
+// Each write to the catalogue is seen by the next search at once, and again once the text index
+// has taken it in, which then holds exactly what the rows hold.
+void TestFind::containsFollowsEveryWrite()
+{
+    QFETCH(QStringList, writes);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, output);
+    Fixture f;
+    catalogueFiles(f);
+    DeskConnection desk(f.dbPath);
+    QVERIFY(IndexAddedFiles(desk));
+    f.exec(writes);
+    for (int pass = 0; pass < 2; ++pass) {
+        const Run run = find(arguments);
+        QCOMPARE(run.out, output);
+        QCOMPARE(run.err, QString());
+        QVERIFY(IndexAddedFiles(desk));
+    }
+    if (!f.onServer())
+        for (const char *index : {"filetext_name", "filetext_path", "filetext_desc"})
+            desk.Execute(
+                    QString("insert into %1 (%1, rank) values ('integrity-check', 1)").arg(index));
 }
 
 void TestFind::errors_data()

@@ -65,7 +65,7 @@ ScratchDatabase::ScratchDatabase(const QString &folder, const QString &file)
                   QStringLiteral("CREATE SCHEMA %1").arg(schema_)});
     const QString server = TestServer();
     address = server + (server.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?'))
-            + QStringLiteral("options=-csearch_path%3D") + schema_
+            + QStringLiteral("options=-csearch_path%3D") + schema_ + QStringLiteral("%2Cpublic")
             + QStringLiteral("&application_name=") + schema_;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/Recordset.h"
+#include "platform/db/ShellPattern.h"
 #include "platform/db/Statement.h"
 #include "platform/db/TemporarySpace.h"
 #include "platform/db/TextRows.h"
@@ -47,12 +48,45 @@ void sqlCStr(sqlite3_context *context, int, sqlite3_value **argv)
                         SQLITE_TRANSIENT);
 }
 
+QString textOf(sqlite3_value *value)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(value)),
+                             sqlite3_value_bytes(value));
+}
+
+// shell_match(pattern, value): whether the shell pattern matches the whole value (see
+// MatchesShellPattern); null when either is null. The pattern is read once per statement.
+void sqlShellMatch(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    using Parts = QList<PatternPart>;
+    auto *parts = static_cast<Parts *>(sqlite3_get_auxdata(context, 0));
+    if (!parts) {
+        parts = new Parts(ParseShellPattern(textOf(argv[0])));
+        sqlite3_set_auxdata(context, 0, parts,
+                            [](void *kept) { delete static_cast<Parts *>(kept); });
+        // The engine may have let the parts go at once; they are read again then.
+        parts = static_cast<Parts *>(sqlite3_get_auxdata(context, 0));
+    }
+    const bool matched = parts
+            ? MatchesShellPattern(textOf(argv[1]), *parts)
+            : MatchesShellPattern(textOf(argv[1]), ParseShellPattern(textOf(argv[0])));
+    sqlite3_result_int(context, matched ? 1 : 0);
+}
+
 void registerFunctions(QSqlDatabase &database)
 {
     sqlite3 *raw = EngineHandle(database);
     if (sqlite3_create_function_v2(raw, "CStr", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    sqlCStr, nullptr, nullptr, nullptr)
-        != SQLITE_OK)
+                != SQLITE_OK
+        || sqlite3_create_function_v2(raw, "shell_match", 2,
+                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY,
+                                      nullptr, sqlShellMatch, nullptr, nullptr, nullptr)
+                != SQLITE_OK)
         throw DbError(QString::fromUtf8(sqlite3_errmsg(raw)));
 }
 
@@ -154,8 +188,9 @@ void distrust(sqlite3 *raw)
 // Refuses a file that holds what would run when its tables are read or written: views and
 // triggers run statements of their own (a recursive view fills the disk, a trigger changes
 // rows on the user's saves), virtual tables run code of the engine's modules, computed columns
-// run an expression on every read. The program makes none of them. The first read of the
-// file: one that is not a database fails here.
+// run an expression on every read. The program makes none of them but its own triggers and
+// virtual tables, which it knows by their exact definitions. The first read of the file: one
+// that is not a database fails here.
 void refuseForeignObjects(const QSqlDatabase &database)
 {
     QSqlQuery query = RunStatement(
@@ -171,7 +206,8 @@ void refuseForeignObjects(const QSqlDatabase &database)
     while (query.next()) {
         const QString type = query.value(0).toString();
         const QString name = query.value(1).toString();
-        if (type == QLatin1String("trigger") && trusted(name, query.value(2).toString()))
+        if ((type == QLatin1String("trigger") || type == QLatin1String("table"))
+            && trusted(name, query.value(2).toString()))
             continue;
         const QString kind = type == QLatin1String("table") ? QStringLiteral("virtual table")
                 : type == QLatin1String("column")           ? QStringLiteral("computed column")
