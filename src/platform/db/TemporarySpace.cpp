@@ -18,9 +18,11 @@ struct File
 {
     sqlite3_file base;
     sqlite3_file *real;
-    // Temporary files count against the bound; the main database files set it.
+    // Temporary files count against the bound; the main database files and their write-ahead
+    // journals set it.
     bool temporary;
     bool main;
+    bool journal;
     // The bytes of a temporary file counted so far, and the bound when it was opened.
     sqlite3_int64 extent;
     sqlite3_int64 bound;
@@ -33,7 +35,8 @@ sqlite3_vfs *underneath = nullptr;
 sqlite3_vfs layer;
 
 std::mutex mutex;
-// Guarded by mutex: the bytes all temporary files hold, and the open main database files.
+// Guarded by mutex: the bytes all temporary files hold, and the open main database files and
+// write-ahead journals.
 sqlite3_int64 used = 0;
 std::set<File *> databases;
 
@@ -50,16 +53,21 @@ sqlite3_file *realOf(sqlite3_file *file)
     return of(file)->real;
 }
 
-// Twice the largest open database, plus the floor. Called with mutex held.
+// Twice the largest open database, plus the floor. A database's pages written since its last
+// checkpoint (all of them, for a transaction that fills a new file) are in its journal, so the
+// largest journal counts too. Called with mutex held.
 sqlite3_int64 currentBound()
 {
-    sqlite3_int64 largest = 0;
+    sqlite3_int64 largestFile = 0;
+    sqlite3_int64 largestJournal = 0;
     for (File *database : databases) {
         sqlite3_int64 size = 0;
-        if (database->real->pMethods->xFileSize(database->real, &size) == SQLITE_OK)
-            largest = std::max(largest, size);
+        if (database->real->pMethods->xFileSize(database->real, &size) != SQLITE_OK)
+            continue;
+        sqlite3_int64 &largest = database->journal ? largestJournal : largestFile;
+        largest = std::max(largest, size);
     }
-    return 2 * largest + floorBytes.load();
+    return 2 * (largestFile + largestJournal) + floorBytes.load();
 }
 
 int fileClose(sqlite3_file *file)
@@ -202,6 +210,7 @@ int layerOpen(sqlite3_vfs *, sqlite3_filename name, sqlite3_file *file, int flag
     self->real->pMethods = nullptr;
     self->temporary = (flags & kTemporary) != 0;
     self->main = (flags & SQLITE_OPEN_MAIN_DB) != 0;
+    self->journal = (flags & SQLITE_OPEN_WAL) != 0;
     self->extent = 0;
     self->bound = 0;
     const int rc = underneath->xOpen(underneath, name, self->real, flags, outFlags);
@@ -215,7 +224,7 @@ int layerOpen(sqlite3_vfs *, sqlite3_filename name, sqlite3_file *file, int flag
     const int version = std::clamp(self->real->pMethods->iVersion, 1, 3);
     self->base.pMethods = &kMethods[version - 1];
     const std::lock_guard lock(mutex);
-    if (self->main)
+    if (self->main || self->journal)
         databases.insert(self);
     if (self->temporary)
         self->bound = currentBound();
