@@ -1,10 +1,12 @@
 // File patterns: the wildcard match agrees with a plain dynamic-programming matcher on every
 // name and mask, a pattern list matches when one of its masks does, and a pattern the patterns
-// window accepts matches the names it was written for.
+// window accepts matches the names it was written for. The catalogue's shell patterns (with
+// classes) agree with the same kind of matcher over their parts.
 
 #include "Check.h"
 #include "catalogue/FilePanel.h"
 #include "catalogue/Patterns.h"
+#include "platform/db/ShellPattern.h"
 #include "platform/fs/Walker.h"
 
 #include <vector>
@@ -68,6 +70,41 @@ QString nameFor(const QString &mask)
     return name;
 }
 
+char32_t asciiFolded(char32_t c)
+{
+    return c >= U'A' && c <= U'Z' ? c + (U'a' - U'A') : c;
+}
+
+bool fitsOne(const db::PatternPart &part, char32_t c)
+{
+    using Kind = db::PatternPart::Kind;
+    if (part.kind == Kind::AnyOne)
+        return true;
+    if (part.kind == Kind::Literal)
+        return asciiFolded(part.character) == asciiFolded(c);
+    bool listed = false;
+    for (const auto &[low, high] : part.ranges)
+        if (asciiFolded(c) >= low && asciiFolded(c) <= high)
+            listed = true;
+    return listed != part.negated;
+}
+
+// fits[n][p]: the value's characters from n on fit the parts from p on.
+bool referenceShellMatch(const QString &value, const QList<db::PatternPart> &parts)
+{
+    const QList<uint> chars = value.toUcs4();
+    const qsizetype n = chars.size();
+    const qsizetype m = parts.size();
+    std::vector<std::vector<char>> fits(n + 1, std::vector<char>(m + 1, 0));
+    fits[n][m] = 1;
+    for (qsizetype i = n; i >= 0; --i)
+        for (qsizetype p = m - 1; p >= 0; --p)
+            fits[i][p] = parts[p].kind == db::PatternPart::Kind::AnyRun
+                    ? fits[i][p + 1] || (i < n && fits[i + 1][p])
+                    : i < n && fitsOne(parts[p], chars[i]) && fits[i + 1][p + 1];
+    return fits[0][0];
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -82,6 +119,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                    shown + (cs == Qt::CaseSensitive ? QStringLiteral(" (case)") : QString()));
     }
     FUZZ_CHECK(MatchesPattern(name, mask) == referencePattern(name, mask), shown);
+    const QList<db::PatternPart> parts = db::ParseShellPattern(mask);
+    FUZZ_CHECK(db::MatchesShellPattern(name, parts) == referenceShellMatch(name, parts),
+               shown + QStringLiteral(" (shell)"));
 
     if (IsValidPattern(mask)) {
         FUZZ_CHECK(mask.startsWith(QLatin1String("*.")), Shown(mask));
