@@ -188,7 +188,7 @@ void TestFileLists::dirList_chainThenSortedSubfolders()
     DirListBox dirs;
     QVERIFY(dirs.setPath(temp.path()));
     const int depth = chainLength(temp.path());
-    QCOMPARE(dirs.count(), depth + (root.exists("linked") ? 5 : 4));
+    QCOMPARE(dirs.count(), depth + (root.exists("linked") ? 4 : 3));
 
     // The chain: the root first, each ancestor one level deeper, ending at the folder.
     QCOMPARE(dirs.item(0)->text(), QDir::toNativeSeparators(QDir::rootPath()));
@@ -199,13 +199,22 @@ void TestFileLists::dirList_chainThenSortedSubfolders()
              QDir::cleanPath(QFileInfo(temp.path()).absoluteFilePath()));
     QCOMPARE(dirs.currentRow(), depth - 1);
 
-    // Then the subfolders, hidden and linked ones included, case-insensitively sorted.
-    QStringList expected{".hidden", "Alpha", "beta", "gamma"};
+    // Then the subfolders, linked ones included, case-insensitively sorted; hidden ones only
+    // once Ctrl+H asks for them, and no more after a second Ctrl+H.
+    QStringList expected{"Alpha", "beta", "gamma"};
     if (root.exists("linked"))
         expected.append("linked");
     QCOMPARE(texts(dirs, depth), expected);
     for (int i = depth; i < dirs.count(); ++i)
         QCOMPARE(dirs.item(i)->data(DirListBox::LevelRole).toInt(), depth);
+    dirs.show();
+    dirs.setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&dirs));
+    QTest::keyClick(&dirs, Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(texts(dirs, depth), QStringList{".hidden"} + expected);
+    QVERIFY(dirs.ShowsHidden());
+    QTest::keyClick(&dirs, Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(texts(dirs, depth), expected);
 }
 
 void TestFileLists::dirList_setPath_data()

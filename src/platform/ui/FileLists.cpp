@@ -2,6 +2,7 @@
 
 #include "platform/fs/Walker.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -310,6 +311,23 @@ DirListBox::DirListBox(QWidget *parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Not itemActivated: some styles activate on a single click, and a click must only select.
     connect(this, &QAbstractItemView::doubleClicked, this, &DirListBox::open);
+    showHiddenAction_ = new QAction(QStringLiteral("Show &Hidden Folders"), this);
+    showHiddenAction_->setObjectName(QStringLiteral("actShowHidden"));
+    showHiddenAction_->setCheckable(true);
+    showHiddenAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    showHiddenAction_->setShortcutContext(Qt::WidgetShortcut);
+    connect(showHiddenAction_, &QAction::toggled, this, &DirListBox::setShowHidden);
+    addAction(showHiddenAction_);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    fill();
+}
+
+void DirListBox::setShowHidden(bool show)
+{
+    if (show == showHidden_)
+        return;
+    showHidden_ = show;
+    showHiddenAction_->setChecked(show);
     fill();
 }
 
@@ -388,7 +406,8 @@ void DirListBox::fill()
     const QDir dir(path_);
     const QStringList names = genuineNames(
             path_,
-            dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+            dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot
+                                  | (showHidden_ ? QDir::Hidden : QDir::Filters()),
                           QDir::Name | QDir::IgnoreCase),
             true, [](const QString &) { return true; }, leftOut_);
     tellLeftOut(this, leftOut_);

@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 #include <QListWidget>
+
+class QAction;
 #include <QStringList>
 
 // The three list boxes that file pickers, the import window and the file manager are built
@@ -58,6 +60,10 @@ public:
     void Refresh();
     // The subfolders not listed because their names are not valid text, escaped ("bad\xFF").
     QStringList LeftOut() const { return leftOut_; }
+    // Hidden subfolders are listed only on request: the list's menu item "Show Hidden Folders",
+    // or Ctrl+H, as in the desktop's own file dialogs.
+    void setShowHidden(bool show);
+    bool ShowsHidden() const { return showHidden_; }
 
 signals:
     void pathChanged(const QString &path);
@@ -71,6 +77,8 @@ private:
 
     QString path_; // absolute and clean, '/' separators
     QStringList leftOut_;
+    bool showHidden_ = false;
+    QAction *showHiddenAction_ = nullptr;
 };
 
 // The files of a folder that match a pattern, by name.
