@@ -12,6 +12,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Tokens.h"
+#include "platform/ui/Progress.h"
 #include "security/Password.h"
 
 #include <QBuffer>
@@ -40,6 +41,8 @@ private slots:
     void olderFileGainsTheNewColumns();
     void olderReadOnlyFileOpensAsItIs();
     void olderFileScannedFromATerminal();
+    void manyFilesIndexedOnOpening_data();
+    void manyFilesIndexedOnOpening();
     void earlierVersionRemakesItsIndexes();
     void olderFileNumbersItsGroups();
     void tableScriptsAgree();
@@ -477,6 +480,52 @@ void TestDatabase::olderFileScannedFromATerminal()
                          "select count(*) from filetext_path where filetext_path match "
                          "'\"c.p\"'"),
              QStringList{"1"});
+}
+
+void TestDatabase::manyFilesIndexedOnOpening_data()
+{
+    QTest::addColumn<bool>("cancelled");
+    QTest::newRow("to the end") << false;
+    QTest::newRow("cancelled") << true;
+}
+
+// Files that another program added without the text index (all of them, for a file made before
+// it) are added to it when the catalogue opens; many show their count, and Cancel leaves the
+// rest for the next opening, found by a search meanwhile all the same.
+void TestDatabase::manyFilesIndexedOnOpening()
+{
+    SKIP_ON_SERVER();
+    QFETCH(bool, cancelled);
+    Fixture f;
+    f.setUp();
+    f.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 120000) "
+           "INSERT INTO fileprofile (FileName, FilePath) SELECT 'f' || i || '.txt', '/d/f' || i "
+           "|| '.txt' FROM n");
+    QStringList shown;
+    f.ui.onProgress([&](ProgressBox &box) {
+        shown << box.Title() + ": " + QString::number(box.Count());
+        if (cancelled)
+            box.Cancel();
+    });
+    ReopenConnection();
+    if (cancelled) {
+        QCOMPARE(shown, QStringList{"File Index: 50000"});
+        QCOMPARE(FilesToIndex(SharedConnection()), 70000);
+    } else {
+        QCOMPARE(shown,
+                 QStringList({"File Index: 50000", "File Index: 100000", "File Index: 120000"}));
+        QCOMPARE(FilesToIndex(SharedConnection()), 0);
+    }
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QString errors;
+    QTextStream err(&errors);
+    QCOMPARE(catalogue::RunFind(
+                     {"corvina", "--find", "119999", "--contains", "--database", f.dbPath}, out,
+                     err),
+             0);
+    QCOMPARE(QString::fromUtf8(out.data()), "/d/f119999.txt\t\t\t\n");
+    VERIFY_CLEAN(f);
 }
 
 // A file that cannot be written still opens for reading, without the new columns.
