@@ -3,6 +3,7 @@
 #include "app/session.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Form.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -10,12 +11,14 @@
 #include <QDialog>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,6 +43,8 @@ private slots:
     void menuItems();
     void suggestedSavePath_data();
     void suggestedSavePath();
+    void windowsKeepTheirPlaces_data();
+    void windowsKeepTheirPlaces();
 };
 
 // The one path from a failure to the "Error: " box: what it shows, that the step ends at the
@@ -312,6 +317,44 @@ void TestKit::suggestedSavePath()
     offered.replace("DOCUMENTS", folder).replace("HOME", QDir::homePath());
     QCOMPARE(SuggestedSavePath(name, "pdf", "Report"), offered);
     QVERIFY(QFileInfo(offered).dir().exists());
+}
+
+void TestKit::windowsKeepTheirPlaces_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QPoint>("leftAt");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("a window of the program") << "frmPlaced" << QPoint(40, 50) << true;
+    QTest::newRow("one left off every screen opens centred")
+            << "frmPlaced" << QPoint(20000, 20000) << false;
+    QTest::newRow("a dialog of the toolkit's is centred") << "dlgPlaced" << QPoint(40, 50) << false;
+}
+
+// A window opens where it was left, at the size it was left with, while that is on a screen.
+void TestKit::windowsKeepTheirPlaces()
+{
+    QFETCH(QString, name);
+    QFETCH(QPoint, leftAt);
+    QFETCH(bool, kept);
+    Fixture f;
+    f.setUp();
+    const QRect left(leftAt, QSize(310, 210));
+    {
+        QWidget window;
+        window.setObjectName(name);
+        window.resize(200, 150);
+        CentreWindow(&window);
+        window.show();
+        window.setGeometry(left);
+        window.close();
+    }
+    QWidget again;
+    again.setObjectName(name);
+    again.resize(200, 150);
+    CentreWindow(&again);
+    QCOMPARE(again.geometry() == left, kept);
+    if (!kept)
+        QVERIFY(again.geometry().intersects(QGuiApplication::primaryScreen()->geometry()));
 }
 
 REGISTER_TEST(TestKit)

@@ -40,7 +40,9 @@ protected:
 using FormDialog = Form<QDialog>;
 using FormMainWindow = Form<QMainWindow>;
 
-// Moves a window to the centre of the screen it is on.
+// Places a window where the user left it the last time it closed, when that place is still on
+// a screen, and otherwise at the centre of the screen it is on. The program's own windows (named
+// "frm...") remember their place and size when they close, by name, in the user's settings.
 void CentreWindow(QWidget *window);
 // Converts twips (1440 to the logical inch) to pixels of the window's screen.
 int Twips(QWidget *window, int twips);
