@@ -59,8 +59,12 @@ void CentreWindow(QWidget *window)
 {
     const bool own = window->objectName().startsWith(QLatin1String("frm"));
     if (own) {
-        if (!window->findChild<PlaceKeeper *>(QString(), Qt::FindDirectChildrenOnly))
+        // Once for each window, however often it is placed.
+        static const char *const kept = "corvinaPlaceKept";
+        if (!window->property(kept).toBool()) {
+            window->setProperty(kept, true);
             window->installEventFilter(new PlaceKeeper(window));
+        }
         if (restorePlace(window))
             return;
     }
