@@ -16,8 +16,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <optional>
-
 namespace {
 
 QString scriptText(const QString &resource)
@@ -319,8 +317,8 @@ qint64 indexedUpTo(db::Connection &connection)
 }
 
 // The rows changed or removed since the indexes were last brought up to date: the values the
-// indexes hold taken out, and a row's present ones put in.
-void reindexChanged(db::Connection &connection)
+// indexes hold taken out, and a row's present ones put in. Returns the rows listed.
+qint64 reindexChanged(db::Connection &connection)
 {
     // Names come from the list above, never from outside.
     for (const IndexedText &text : kIndexedText) {
@@ -334,7 +332,7 @@ void reindexChanged(db::Connection &connection)
                                           "f.Inum")
                                    .arg(table, column));
     }
-    connection.Execute(QStringLiteral("DELETE FROM textchanged"));
+    return connection.Execute(QStringLiteral("DELETE FROM textchanged"));
 }
 
 // One step: the rows after the mark up to the step's last, indexed, and the mark moved on.
@@ -362,6 +360,14 @@ qint64 indexStep(db::Connection &connection, qint64 step)
 
 } // namespace
 
+QString TextIndexOf(const QString &column)
+{
+    for (const IndexedText &text : kIndexedText)
+        if (column.compare(QLatin1String(text.column), Qt::CaseInsensitive) == 0)
+            return QLatin1String(text.table);
+    return {};
+}
+
 qint64 FilesToIndex(db::Connection &connection)
 {
     if (!HasTextIndex(connection))
@@ -375,25 +381,13 @@ bool IndexAddedFiles(db::Connection &connection, const std::function<bool(qint64
 {
     if (!HasTextIndex(connection) || !connection.Writable())
         return true;
-    const bool ownTransactions = !connection.InTransaction();
-    {
-        std::optional<db::Transaction> transaction;
-        if (ownTransactions)
-            transaction.emplace(connection);
-        reindexChanged(connection);
-        if (transaction)
-            transaction->Commit();
-    }
+    db::InTransaction(connection, [&] { return reindexChanged(connection); });
     qint64 done = 0;
     for (;;) {
         // Each step takes the write lock, so no desk adds a row between reading the mark and
         // moving it.
-        std::optional<db::Transaction> transaction;
-        if (ownTransactions)
-            transaction.emplace(connection);
-        const qint64 added = indexStep(connection, step);
-        if (transaction)
-            transaction->Commit();
+        const qint64 added =
+                db::InTransaction(connection, [&] { return indexStep(connection, step); });
         if (added == 0)
             return true;
         done += added;

@@ -42,6 +42,9 @@ QString GroupNumberOf(const QString &table);
 // indexes keep every row, so it has none of its own. Throws db::DbError.
 bool HasTextIndex(db::Connection &connection);
 qint64 FilesToIndex(db::Connection &connection);
+// The table of the text index that holds a column of the catalogue; empty for a column it does
+// not keep.
+QString TextIndexOf(const QString &column);
 // Adds the files added since to the text index, in steps of at most step rows, each in its own
 // transaction unless the caller's is open; progress, when given, hears the rows done after each
 // step and may stop the work by returning false (the rest is added another time). Returns

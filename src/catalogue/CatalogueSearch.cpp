@@ -29,37 +29,21 @@ namespace {
 using Part = db::PatternPart;
 
 // The LIKE pattern of a search: the text matching only itself (the layer's escape), and a
-// pattern's "*" and "?" made LIKE's "%" and "_"; a class, which LIKE has not, is any one
+// pattern's parts, "*" and "?" made LIKE's "%" and "_"; a class, which LIKE has not, is any one
 // character there, and shell_match then checks it.
-QString likePattern(const QString &text, Match match)
+QString likePattern(const QString &text, Match match, const QList<Part> &parts)
 {
     if (match == Match::Prefix)
         return db::Engine::LikeEscape(text) + QLatin1Char('%');
     if (match == Match::Anywhere)
         return QLatin1Char('%') + db::Engine::LikeEscape(text) + QLatin1Char('%');
     QString pattern;
-    for (const Part &part : db::ParseShellPattern(text))
+    for (const Part &part : parts)
         pattern += part.kind == Part::Kind::AnyRun ? QStringLiteral("%")
                 : part.kind == Part::Kind::Literal
                 ? db::Engine::LikeEscape(QString::fromUcs4(&part.character, 1))
                 : QStringLiteral("_");
     return pattern;
-}
-
-// The table of the text index that holds the searched column; none for the web site.
-const char *textIndexOf(SearchMode mode)
-{
-    switch (mode) {
-    case ByDescription:
-        return "filetext_desc";
-    case ByPath:
-        return "filetext_path";
-    case ByFileName:
-        return "filetext_name";
-    case BySiteName:
-        break;
-    }
-    return nullptr;
 }
 
 // What the text index is asked for the rows that may match: every run of three characters of
@@ -139,11 +123,12 @@ BrowserStatement searchOrderedBy(SearchMode mode, const QString &text, Match mat
                                  const Filters &filters, const QStringList &columns,
                                  const QStringList &order)
 {
+    const QList<Part> parts = match == Match::Pattern ? db::ParseShellPattern(text) : QList<Part>();
     auto statement = db::Select::From(QStringLiteral("FileProfile"), columns)
                              .Where(QString::fromLatin1(searchColumn(mode))
                                             + QStringLiteral(" Like ? ESCAPE '\\'"),
-                                    {likePattern(text, match)});
-    if (match == Match::Pattern && db::HoldsClass(db::ParseShellPattern(text)))
+                                    {likePattern(text, match, parts)});
+    if (db::HoldsClass(parts))
         statement.Where(QStringLiteral("shell_match(?, %1)").arg(QLatin1String(searchColumn(mode))),
                         {text});
     addFilters(filters, statement);
@@ -385,15 +370,14 @@ BrowserStatement FindStatement(SearchMode mode, const QString &text, const Filte
 void NarrowByTextIndex(db::Connection &connection, SearchMode mode, const QString &text,
                        Match match, BrowserStatement &statement, qint64 few)
 {
-    const char *table = textIndexOf(mode);
-    if (match == Match::Prefix || !table || !HasTextIndex(connection))
+    const QString table = TextIndexOf(QString::fromLatin1(searchColumn(mode)));
+    if (match == Match::Prefix || table.isEmpty() || !HasTextIndex(connection))
         return;
     const QString query = indexQuery(text, match);
     if (query.isEmpty())
         return;
     // Names come from the program, never from outside.
-    const QString lookUp =
-            QStringLiteral("SELECT rowid FROM %1 WHERE %1 MATCH ?").arg(QLatin1String(table));
+    const QString lookUp = QStringLiteral("SELECT rowid FROM %1 WHERE %1 MATCH ?").arg(table);
     db::Recordset found;
     found.Open(QStringLiteral("SELECT count(*) FROM (%1 LIMIT ?)").arg(lookUp), connection,
                {query, few});

@@ -56,17 +56,6 @@ QList<VolumeFolder> foldersOf(db::Connection &connection, const QString &where,
     return folders;
 }
 
-// Runs work in the caller's transaction, or in a short one of its own.
-template<typename Work> qint64 inTransaction(db::Connection &connection, Work work)
-{
-    if (connection.InTransaction())
-        return work();
-    db::Transaction transaction(connection);
-    const qint64 id = work();
-    transaction.Commit();
-    return id;
-}
-
 QString nowText()
 {
     return Now().toString(Qt::ISODate);
@@ -139,7 +128,7 @@ QList<Volume> VolumesNamed(db::Connection &connection, const QString &name)
 
 qint64 RecordVolume(db::Connection &connection, const fs::VolumeFacts &facts)
 {
-    return inTransaction(connection, [&]() -> qint64 {
+    return db::InTransaction(connection, [&]() -> qint64 {
         db::Serialise(connection, QStringLiteral("volumes"));
         const QVariant uuid = facts.uuid.isEmpty() ? QVariant() : QVariant(facts.uuid);
         const QVariantList values{uuid,
@@ -183,7 +172,7 @@ std::optional<VolumeFolder> FolderOf(db::Connection &connection, qint64 volumeId
 
 qint64 RecordFolder(db::Connection &connection, const VolumeFolder &folder)
 {
-    return inTransaction(connection, [&]() -> qint64 {
+    return db::InTransaction(connection, [&]() -> qint64 {
         db::Serialise(connection, QStringLiteral("volumes"));
         const QVariantList values{text(folder.folderPath),
                                   text(folder.pattern),

@@ -167,12 +167,12 @@ int ServerEngine::storedSchemaVersion(Connection &connection) const
     return query.next() ? query.value(0).toInt() : 0;
 }
 
-// Run unprepared: the server prepares no statement that makes or drops a table or an index.
 const QString &ServerEngine::ownScript(const TableScripts &scripts) const
 {
     return scripts.server;
 }
 
+// Run unprepared: the server prepares no statement that makes or drops a table or an index.
 void ServerEngine::executeAsWritten(Connection &connection, const QString &sql) const
 {
     const QSqlDatabase database = connection.database();

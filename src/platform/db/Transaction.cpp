@@ -72,6 +72,16 @@ qint64 RewriteColumn(Connection &connection, const QString &table, const QString
     return changed;
 }
 
+qint64 InTransaction(Connection &connection, const std::function<qint64()> &work)
+{
+    if (connection.InTransaction())
+        return work();
+    Transaction transaction(connection);
+    const qint64 result = work();
+    transaction.Commit();
+    return result;
+}
+
 void WriteBackLog(Connection &connection)
 {
     connection.engine().writeBackLog(connection);

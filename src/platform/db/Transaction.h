@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
+
 namespace db {
 
 class Connection;
@@ -25,6 +27,10 @@ private:
     Connection &connection_;
     bool done_ = false;
 };
+
+// Runs work in the caller's open transaction, or else in a short one of its own, committed when
+// work returns; returns what work returns. Throws what work throws, after a rollback of its own.
+qint64 InTransaction(Connection &connection, const std::function<qint64()> &work);
 
 // For work that rewrites a large share of a table's rows, and so of its indexes' entries, in one
 // transaction: on a file, the engine keeps up to 256 MB of pages in memory while it lives (it

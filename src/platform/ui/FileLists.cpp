@@ -316,7 +316,7 @@ DirListBox::DirListBox(QWidget *parent)
     showHiddenAction_->setCheckable(true);
     showHiddenAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     showHiddenAction_->setShortcutContext(Qt::WidgetShortcut);
-    connect(showHiddenAction_, &QAction::toggled, this, &DirListBox::setShowHidden);
+    connect(showHiddenAction_, &QAction::toggled, this, &DirListBox::fill);
     addAction(showHiddenAction_);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     fill();
@@ -324,11 +324,12 @@ DirListBox::DirListBox(QWidget *parent)
 
 void DirListBox::setShowHidden(bool show)
 {
-    if (show == showHidden_)
-        return;
-    showHidden_ = show;
     showHiddenAction_->setChecked(show);
-    fill();
+}
+
+bool DirListBox::ShowsHidden() const
+{
+    return showHiddenAction_->isChecked();
 }
 
 QString DirListBox::Path() const
@@ -407,7 +408,7 @@ void DirListBox::fill()
     const QStringList names = genuineNames(
             path_,
             dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot
-                                  | (showHidden_ ? QDir::Hidden : QDir::Filters()),
+                                  | (ShowsHidden() ? QDir::Hidden : QDir::Filters()),
                           QDir::Name | QDir::IgnoreCase),
             true, [](const QString &) { return true; }, leftOut_);
     tellLeftOut(this, leftOut_);

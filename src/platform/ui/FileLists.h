@@ -2,9 +2,9 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QStringList>
 
 class QAction;
-#include <QStringList>
 
 // The three list boxes that file pickers, the import window and the file manager are built
 // from. Each reports changes through signals; none of them ever asks the user anything.
@@ -63,7 +63,7 @@ public:
     // Hidden subfolders are listed only on request: the list's menu item "Show Hidden Folders",
     // or Ctrl+H, as in the desktop's own file dialogs.
     void setShowHidden(bool show);
-    bool ShowsHidden() const { return showHidden_; }
+    bool ShowsHidden() const;
 
 signals:
     void pathChanged(const QString &path);
@@ -77,7 +77,7 @@ private:
 
     QString path_; // absolute and clean, '/' separators
     QStringList leftOut_;
-    bool showHidden_ = false;
+    // Checked while hidden folders are listed.
     QAction *showHiddenAction_ = nullptr;
 };
 
